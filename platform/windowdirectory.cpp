@@ -1,0 +1,612 @@
+#include "platform/windowdirectory.h"
+
+#include "platform/automation_internal.h"
+#include "platform/messages.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusReply>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+const QString kInterface = QStringLiteral("org.brontavia.Window");
+const QString kPrefix = QStringLiteral("org.brontavia.Window.");
+constexpr int kCallTimeoutMs = 10000;
+
+QString titleKey(const QString& title) {
+    const QByteArray utf8 = title.toUtf8();
+    // Bus names are limited to 255 characters; long titles go by a digest instead.
+    if (utf8.size() > 100)
+        return QStringLiteral("h") +
+               QString::fromLatin1(QCryptographicHash::hash(utf8, QCryptographicHash::Sha1).toHex());
+    return QStringLiteral("x") + QString::fromLatin1(utf8.toHex());
+}
+
+QString objectPath(const QString& title) { return QStringLiteral("/w/") + titleKey(title); }
+
+QDBusConnection bus() { return QDBusConnection::sessionBus(); }
+
+// One window (widget or stand-in) answering for a title in this process.
+struct Target {
+    QPointer<QWidget> widget;
+    QPointer<windows::StandIn> standIn;
+    bool alive() const { return widget || standIn; }
+};
+
+std::int64_t deliver(const Target& target, std::uint32_t msg, std::uint64_t wParam,
+                     std::int64_t lParam) {
+    if (target.standIn)
+        return target.standIn->deliver(msg, wParam, lParam);
+    QWidget* w = target.widget;
+    if (!w)
+        return 0;
+    if (auto* handler = dynamic_cast<MessageHandler*>(w)) {
+        if (auto result = handler->handleMessage(msg, wParam, lParam))
+            return *result;
+    }
+    if (msg == WM_CLOSE && target.widget)
+        target.widget->close();
+    return 0;
+}
+
+} // namespace
+
+// The object a title is served by on the bus. The first living window with the title answers;
+// later ones wait behind it, as the bus queues their name requests across processes.
+class TitleObject : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.brontavia.Window")
+public:
+    explicit TitleObject(const QString& title, QObject* parent) : QObject(parent), title_(title) {}
+
+    QList<Target> targets;
+
+    Target front() {
+        targets.erase(std::remove_if(targets.begin(), targets.end(),
+                                     [](const Target& t) { return !t.alive(); }),
+                      targets.end());
+        return targets.isEmpty() ? Target{} : targets.front();
+    }
+
+public slots:
+    QString Title() { return title_; }
+    qlonglong Pid() { return QCoreApplication::applicationPid(); }
+    void Post(uint msg, qulonglong wParam, qlonglong lParam) {
+        postLocal(msg, wParam, lParam);
+    }
+    qlonglong Send(uint msg, qulonglong wParam, qlonglong lParam) {
+        return deliver(front(), msg, wParam, lParam);
+    }
+    bool Show(const QString& mode) {
+        QWidget* w = front().widget;
+        if (!w)
+            return false;
+        if (mode == QLatin1String("hide"))
+            w->hide();
+        else if (mode == QLatin1String("minimize"))
+            w->showMinimized();
+        else if (mode == QLatin1String("normal"))
+            w->showNormal();
+        else
+            return false;
+        return true;
+    }
+    bool Move(int x, int y, int width, int height) {
+        QWidget* w = front().widget;
+        if (!w)
+            return false;
+        if (width >= 0 && height >= 0)
+            w->resize(width, height);
+        w->move(x, y);
+        return true;
+    }
+    bool SetTopmost(bool topmost) {
+        QWidget* w = front().widget;
+        if (!w)
+            return false;
+        setWindowTopmost(w, topmost);
+        return true;
+    }
+    QList<int> Rect() {
+        QWidget* w = front().widget;
+        if (!w)
+            return {0, 0, 0, 0};
+        const QRect r = w->frameGeometry();
+        return {r.x(), r.y(), r.width(), r.height()};
+    }
+    bool IsVisible() {
+        QWidget* w = front().widget;
+        return w && w->isVisible();
+    }
+    QString Dump() {
+        Target t = front();
+        if (t.widget)
+            return automation::dumpWindow(t.widget);
+        QJsonObject o{{QStringLiteral("title"), title_},
+                      {QStringLiteral("pid"), QCoreApplication::applicationPid()},
+                      {QStringLiteral("visible"), false},
+                      {QStringLiteral("minimized"), false},
+                      {QStringLiteral("topmost"), false},
+                      {QStringLiteral("enabled"), true},
+                      {QStringLiteral("rect"), QJsonArray{0, 0, 0, 0}},
+                      {QStringLiteral("controls"), QJsonArray{}},
+                      {QStringLiteral("owned"), QJsonArray{}},
+                      {QStringLiteral("modal"), QJsonValue::Null}};
+        return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    }
+    int Press(const QString& control) { return withWidget([&](QWidget* w) { return automation::press(w, control); }); }
+    int SetText(const QString& control, const QString& text) {
+        return withWidget([&](QWidget* w) { return automation::setText(w, control, text); });
+    }
+    int Activate(const QString& control, int row) {
+        return withWidget([&](QWidget* w) { return automation::activate(w, control, row); });
+    }
+    int Select(const QString& control, int row) {
+        return withWidget([&](QWidget* w) { return automation::select(w, control, row); });
+    }
+    int Key(const QString& key) { return withWidget([&](QWidget* w) { return automation::key(w, key); }); }
+    int Answer(const QString& what) {
+        return withWidget([&](QWidget* w) { return automation::answer(w, what); });
+    }
+
+public:
+    void postLocal(std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam) {
+        // Posted messages are handled later, in order, from the event loop.
+        QPointer<TitleObject> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self, msg, wParam, lParam] {
+                if (self)
+                    deliver(self->front(), msg, wParam, lParam);
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    template <typename F> int withWidget(F f) {
+        QWidget* w = front().widget;
+        return w ? f(w) : 1;
+    }
+    QString title_;
+};
+
+namespace {
+
+class Registry : public QObject {
+public:
+    explicit Registry(QObject* parent) : QObject(parent) {
+        busOk_ = bus().isConnected();
+    }
+
+    bool busOk_ = false;
+    QList<QDBusPendingCall> pendingPosts; // posts whose delivery is not confirmed yet
+    QHash<QString, TitleObject*> titles;    // owned (children)
+    QHash<const QObject*, QString> titleOf; // widget or stand-in -> title it is registered under
+
+    TitleObject* local(const QString& title) {
+        TitleObject* t = titles.value(title);
+        if (t && !t->front().alive())
+            return nullptr;
+        return t;
+    }
+
+    void add(const QObject* owner, const QString& title, const Target& target) {
+        TitleObject* t = titles.value(title);
+        if (!t) {
+            t = new TitleObject(title, this);
+            titles.insert(title, t);
+            if (busOk_) {
+                bus().registerObject(objectPath(title), t, QDBusConnection::ExportAllSlots);
+                bus().interface()->registerService(kPrefix + titleKey(title),
+                                                   QDBusConnectionInterface::QueueService,
+                                                   QDBusConnectionInterface::DontAllowReplacement);
+            }
+        }
+        t->targets.append(target);
+        titleOf.insert(owner, title);
+    }
+
+    void remove(const QObject* owner) {
+        auto it = titleOf.find(owner);
+        if (it == titleOf.end())
+            return;
+        const QString title = it.value();
+        titleOf.erase(it);
+        TitleObject* t = titles.value(title);
+        if (!t)
+            return;
+        t->targets.erase(std::remove_if(t->targets.begin(), t->targets.end(),
+                                        [owner](const Target& x) {
+                                            return !x.alive() ||
+                                                   static_cast<const QObject*>(x.widget.data()) == owner ||
+                                                   static_cast<const QObject*>(x.standIn.data()) == owner;
+                                        }),
+                         t->targets.end());
+        if (t->targets.isEmpty()) {
+            titles.remove(title);
+            if (busOk_) {
+                bus().unregisterObject(objectPath(title));
+                bus().interface()->unregisterService(kPrefix + titleKey(title));
+            }
+            t->deleteLater();
+        }
+    }
+
+    void updateWidget(QWidget* w) {
+        const QString title = w->windowTitle();
+        auto it = titleOf.constFind(w);
+        if (it != titleOf.constEnd() && it.value() == title)
+            return;
+        remove(w);
+        if (title.isEmpty())
+            return;
+        if (!watched_.contains(w)) {
+            watched_.insert(w);
+            connect(w, &QObject::destroyed, this, [this](QObject* o) {
+                watched_.remove(o);
+                remove(o);
+            });
+        }
+        add(w, title, Target{w, nullptr});
+    }
+
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::WindowTitleChange && o->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(o);
+            if (w->isWindow())
+                updateWidget(w);
+        }
+        return false;
+    }
+
+private:
+    QSet<const QObject*> watched_;
+};
+
+QPointer<Registry>& registryPtr() {
+    static QPointer<Registry> r;
+    return r;
+}
+
+Registry* registry() {
+    auto& r = registryPtr();
+    if (!r && QCoreApplication::instance())
+        r = new Registry(QCoreApplication::instance()); // owned by the application object
+    return r;
+}
+
+QDBusMessage callServing(const QString& title, const QString& method, const QVariantList& args,
+                         int timeoutMs = kCallTimeoutMs) {
+    QDBusMessage m = QDBusMessage::createMethodCall(kPrefix + titleKey(title), objectPath(title),
+                                                    kInterface, method);
+    m.setArguments(args);
+    QDBusPendingCall pending = bus().asyncCall(m, timeoutMs);
+    if (!pending.isFinished()) {
+        // Keep serving calls made to us meanwhile, so two programs sending to each other
+        // never deadlock.
+        QEventLoop loop;
+        QDBusPendingCallWatcher watcher(pending);
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        if (!pending.isFinished())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return pending.reply();
+}
+
+bool remoteExists(const QString& title) {
+    Registry* r = registry();
+    if (!r || !r->busOk_)
+        return false;
+    QDBusReply<bool> reply = bus().interface()->isServiceRegistered(kPrefix + titleKey(title));
+    return reply.isValid() && reply.value();
+}
+
+template <typename T> std::optional<T> remoteValue(const QString& title, const QString& method,
+                                                   const QVariantList& args = {}) {
+    if (!remoteExists(title))
+        return std::nullopt;
+    QDBusMessage reply = callServing(title, method, args);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    return qdbus_cast<T>(reply.arguments().constFirst());
+}
+
+} // namespace
+
+namespace windows {
+
+void install() {
+    Registry* r = registry();
+    if (!r)
+        return;
+    static bool filtered = false; // the application object lives as long as the process
+    if (!filtered) {
+        QCoreApplication::instance()->installEventFilter(r);
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, r,
+                         [] { flushPosts(2000); });
+        filtered = true;
+    }
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        Q_UNUSED(app);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!w->windowTitle().isEmpty())
+                r->updateWidget(w);
+    }
+}
+
+bool busAvailable() {
+    Registry* r = registry();
+    return r && r->busOk_;
+}
+
+StandIn::StandIn(const QString& title, Handler handler, QObject* parent)
+    : QObject(parent), title_(title), handler_(std::move(handler)) {
+    if (Registry* r = registry())
+        r->add(this, title_, Target{nullptr, this});
+}
+
+StandIn::~StandIn() {
+    if (Registry* r = registry())
+        r->remove(this);
+}
+
+std::int64_t StandIn::deliver(std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam) {
+    return handler_ ? handler_(msg, wParam, lParam) : 0;
+}
+
+bool exists(const QString& title) {
+    if (title.isEmpty())
+        return false;
+    Registry* r = registry();
+    if (r && r->local(title))
+        return true;
+    return remoteExists(title);
+}
+
+bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam) {
+    Registry* r = registry();
+    if (!r || title.isEmpty())
+        return false;
+    if (TitleObject* t = r->local(title)) {
+        t->postLocal(msg, wParam, lParam);
+        return true;
+    }
+    if (!remoteExists(title))
+        return false;
+    QDBusMessage m = QDBusMessage::createMethodCall(kPrefix + titleKey(title), objectPath(title),
+                                                    kInterface, QStringLiteral("Post"));
+    m.setArguments({QVariant::fromValue(uint(msg)), QVariant::fromValue(qulonglong(wParam)),
+                    QVariant::fromValue(qlonglong(lParam))});
+    // The caller does not wait, but the call is remembered so that a program ending right
+    // after a post (the remote's exit) still gets it delivered.
+    r->pendingPosts.erase(std::remove_if(r->pendingPosts.begin(), r->pendingPosts.end(),
+                                         [](const QDBusPendingCall& c) { return c.isFinished(); }),
+                          r->pendingPosts.end());
+    r->pendingPosts << bus().asyncCall(m, kCallTimeoutMs);
+    return true;
+}
+
+void flushPosts(int timeoutMs) {
+    Registry* r = registry();
+    if (!r)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    for (QDBusPendingCall& c : r->pendingPosts) {
+        if (c.isFinished())
+            continue;
+        const int left = timeoutMs - int(clock.elapsed());
+        if (left <= 0)
+            break;
+        QEventLoop loop;
+        QDBusPendingCallWatcher watcher(c);
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(left, &loop, &QEventLoop::quit);
+        if (!c.isFinished())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    r->pendingPosts.clear();
+}
+
+std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::uint64_t wParam,
+                                 std::int64_t lParam, int timeoutMs) {
+    Registry* r = registry();
+    if (!r || title.isEmpty())
+        return std::nullopt;
+    if (TitleObject* t = r->local(title))
+        return t->Send(msg, wParam, lParam);
+    if (!remoteExists(title))
+        return std::nullopt;
+    QDBusMessage reply = callServing(title, QStringLiteral("Send"),
+                                     {QVariant::fromValue(uint(msg)),
+                                      QVariant::fromValue(qulonglong(wParam)),
+                                      QVariant::fromValue(qlonglong(lParam))},
+                                     timeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    return reply.arguments().constFirst().toLongLong();
+}
+
+QStringList allTitles() {
+    QStringList titles;
+    Registry* r = registry();
+    if (!r)
+        return titles;
+    if (r->busOk_) {
+        const QStringList names = bus().interface()->registeredServiceNames().value();
+        for (const QString& name : names) {
+            if (!name.startsWith(kPrefix))
+                continue;
+            const QString key = name.mid(kPrefix.size());
+            if (key.startsWith(QLatin1Char('x'))) {
+                titles << QString::fromUtf8(QByteArray::fromHex(key.mid(1).toLatin1()));
+            } else {
+                QDBusMessage m = QDBusMessage::createMethodCall(name, QStringLiteral("/w/") + key,
+                                                                kInterface, QStringLiteral("Title"));
+                QDBusMessage reply = bus().call(m, QDBus::Block, 2000);
+                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+                    titles << reply.arguments().constFirst().toString();
+            }
+        }
+    }
+    for (auto it = r->titles.cbegin(); it != r->titles.cend(); ++it)
+        if (!titles.contains(it.key()) && it.value()->front().alive())
+            titles << it.key();
+    return titles;
+}
+
+int broadcast(std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam) {
+    int answered = 0;
+    for (const QString& title : allTitles())
+        if (send(title, msg, wParam, lParam, 5000))
+            ++answered;
+    return answered;
+}
+
+namespace {
+// Runs `local` on this process's window for the title, else calls `method` on the bus.
+template <typename T, typename Local>
+std::optional<T> route(const QString& title, Local local, const QString& method,
+                       const QVariantList& args = {}) {
+    Registry* r = registry();
+    if (!r || title.isEmpty())
+        return std::nullopt;
+    if (TitleObject* t = r->local(title))
+        return local(t);
+    return remoteValue<T>(title, method, args);
+}
+} // namespace
+
+bool show(const QString& title, ShowCommand command) {
+    const QString mode = command == ShowCommand::Hide       ? QStringLiteral("hide")
+                         : command == ShowCommand::Minimize ? QStringLiteral("minimize")
+                                                            : QStringLiteral("normal");
+    return route<bool>(title, [&](TitleObject* t) { return t->Show(mode); }, QStringLiteral("Show"),
+                       {mode})
+        .value_or(false);
+}
+
+bool move(const QString& title, int x, int y, int width, int height) {
+    return route<bool>(
+               title, [&](TitleObject* t) { return t->Move(x, y, width, height); },
+               QStringLiteral("Move"), {x, y, width, height})
+        .value_or(false);
+}
+
+bool setTopmost(const QString& title, bool topmost) {
+    return route<bool>(title, [&](TitleObject* t) { return t->SetTopmost(topmost); },
+                       QStringLiteral("SetTopmost"), {topmost})
+        .value_or(false);
+}
+
+std::optional<WindowRect> rect(const QString& title) {
+    auto v = route<QList<int>>(title, [&](TitleObject* t) { return t->Rect(); },
+                               QStringLiteral("Rect"));
+    if (!v || v->size() != 4)
+        return std::nullopt;
+    return WindowRect{v->at(0), v->at(1), v->at(2), v->at(3)};
+}
+
+std::optional<bool> isVisible(const QString& title) {
+    return route<bool>(title, [&](TitleObject* t) { return t->IsVisible(); },
+                       QStringLiteral("IsVisible"));
+}
+
+QList<WindowInfo> list() {
+    QList<WindowInfo> out;
+    for (const QString& title : allTitles()) {
+        auto r = rect(title);
+        if (!r)
+            continue;
+        WindowInfo info;
+        info.title = title;
+        info.rect = *r;
+        info.visible = isVisible(title).value_or(false);
+        info.pid = route<qlonglong>(title, [](TitleObject* t) { return t->Pid(); },
+                                    QStringLiteral("Pid"))
+                       .value_or(0);
+        out << info;
+    }
+    return out;
+}
+
+std::optional<QString> dump(const QString& title) {
+    return route<QString>(title, [](TitleObject* t) { return t->Dump(); }, QStringLiteral("Dump"));
+}
+
+int press(const QString& title, const QString& control) {
+    return route<int>(title, [&](TitleObject* t) { return t->Press(control); },
+                      QStringLiteral("Press"), {control})
+        .value_or(1);
+}
+
+int setText(const QString& title, const QString& control, const QString& text) {
+    return route<int>(title, [&](TitleObject* t) { return t->SetText(control, text); },
+                      QStringLiteral("SetText"), {control, text})
+        .value_or(1);
+}
+
+int activate(const QString& title, const QString& control, int row) {
+    return route<int>(title, [&](TitleObject* t) { return t->Activate(control, row); },
+                      QStringLiteral("Activate"), {control, row})
+        .value_or(1);
+}
+
+int select(const QString& title, const QString& control, int row) {
+    return route<int>(title, [&](TitleObject* t) { return t->Select(control, row); },
+                      QStringLiteral("Select"), {control, row})
+        .value_or(1);
+}
+
+int key(const QString& title, const QString& keyName) {
+    return route<int>(title, [&](TitleObject* t) { return t->Key(keyName); },
+                      QStringLiteral("Key"), {keyName})
+        .value_or(1);
+}
+
+int answer(const QString& title, const QString& what) {
+    return route<int>(title, [&](TitleObject* t) { return t->Answer(what); },
+                      QStringLiteral("Answer"), {what})
+        .value_or(1);
+}
+
+QString busNameForTitle(const QString& title) { return kPrefix + titleKey(title); }
+
+} // namespace windows
+
+void setWindowTopmost(QWidget* window, bool topmost) {
+    if (!window)
+        return;
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == topmost)
+        return;
+    const bool wasVisible = window->isVisible();
+    const bool wasMinimized = window->isMinimized();
+    const QPoint pos = window->pos();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    // Changing window flags hides the window; bring it back where it was.
+    window->move(pos);
+    if (wasVisible) {
+        if (wasMinimized)
+            window->showMinimized();
+        else
+            window->show();
+    }
+}
+
+} // namespace platform
+
+#include "windowdirectory.moc"
