@@ -1,1 +1,21 @@
-int main() { return 0; }
+// ZT25: the channel remote, the program the user starts.
+#include "platform/windowdirectory.h"
+#include "remote/channelremotedlg.h"
+#include "skin/tooltipstyle.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(QFont(QStringLiteral("굴림"), 9));
+    platform::windows::install();
+    skin::applyToolTipStyle(app);
+
+    CChannelRemoteDlg dlg;
+    if (!dlg.OnInitDialog())
+        return 0; // another remote runs; this one ends without showing itself
+    QObject::connect(&dlg, &CChannelRemoteDlg::finished_, &app, &QApplication::quit);
+    dlg.show();
+    return QApplication::exec();
+}

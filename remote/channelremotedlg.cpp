@@ -1,0 +1,236 @@
+#include "remote/channelremotedlg.h"
+
+#include "platform/automation.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/shell.h"
+#include "remote/remoteids.h"
+#include "remote/suiteconfig.h"
+#include "skin/skinbutton.h"
+#include "skin/skinpicture.h"
+#include "skin/tabsheet.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTreeWidget>
+
+using namespace remote;
+
+namespace {
+
+QTreeWidget* makeList(QWidget* parent, int id) {
+    auto* list = new QTreeWidget(parent); // owned by the dialog
+    platform::setControlId(list, id);
+    platform::setControlClass(list, QStringLiteral("CListCtrl"));
+    list->setRootIsDecorated(false);
+    list->setHeaderHidden(true);
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("채널명"), QString()});
+    list->setColumnWidth(0, 230);
+    list->setColumnHidden(1, true);
+    list->setFrameShape(QFrame::Box);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QPalette pal = list->palette();
+    pal.setColor(QPalette::Base, QColor(90, 90, 86));
+    pal.setColor(QPalette::Window, QColor(90, 90, 86));
+    pal.setColor(QPalette::Text, Qt::white);
+    list->setPalette(pal);
+    list->setStyleSheet(QStringLiteral(
+        "QTreeWidget { background: rgb(90,90,86); color: white; border: 1px solid rgb(40,40,38); }"
+        "QTreeWidget::item:selected { background: rgb(214,150,52); color: black; }"));
+    return list;
+}
+
+} // namespace
+
+CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setDragEnabled(true);
+    connect(&timers_, &platform::WindowTimers::fired, this, &CChannelRemoteDlg::onTimer);
+    createControls();
+}
+
+CChannelRemoteDlg::~CChannelRemoteDlg() = default;
+
+void CChannelRemoteDlg::createControls() {
+    for (const ButtonSpec& b : kButtons) {
+        auto* btn = new CSkinButton(QString::fromUtf8(b.label), this, b.id);
+        buttons_.insert(b.id, btn);
+        if (b.normal == 0) {
+            btn->hide();
+            btn->setEnabled(false);
+        }
+    }
+    tab_ = new CTabSheet(this);
+    platform::setControlId(tab_, kTabControl);
+    for (const PageSpec& p : kPages)
+        lists_.insert(p.listId, makeList(this, p.listId));
+    for (int id : kHiddenLists) {
+        QTreeWidget* l = makeList(this, id);
+        l->hide();
+        l->setEnabled(false);
+        lists_.insert(id, l);
+    }
+
+    connect(buttons_[IDC_HIDE], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onHide);
+    connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onExit);
+    connect(buttons_[IDC_ONOFF], &QAbstractButton::clicked, this,
+            &CChannelRemoteDlg::onToggleAttached);
+    connect(buttons_[IDC_LOGO], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onLogo);
+}
+
+bool CChannelRemoteDlg::OnInitDialog() {
+    setWindowIcon(QIcon(resourceIconPath(kIcon)));
+
+    // Before this window carries the title, so it never finds itself.
+    secondInstance_ = platform::windows::exists(kRemoteTitle);
+    setWindowTitle(kRemoteTitle);
+
+    for (const ButtonSpec& b : kButtons) {
+        if (b.normal == 0)
+            continue;
+        CSkinButton* btn = buttons_[b.id];
+        btn->LoadNormal(b.normal);
+        btn->LoadHighlight(b.highlight);
+        btn->setGeometry(b.x, b.y, b.width, b.height);
+    }
+    tab_->setGeometry(68, 31, 219, 295);
+
+    for (int i = 0; i < int(std::size(kPages)); ++i)
+        tab_->AddPage(lists_[kPages[i].listId], QString::fromUtf8(kPages[i].title), i);
+    tab_->SetCurSel(kStartPage);
+
+    // The station lists are filled from their files by the catalogue (not yet part of this
+    // build); the pages exist and stay empty until then.
+
+    LoadBackground(kBackgroundBitmap);
+    const int width = backgroundWidth() > 0 ? backgroundWidth() : 300;
+    const int height = backgroundHeight() > 0 ? backgroundHeight() : 360;
+
+    // Right of the screen centre; both halvings truncate.
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
+                                                          : QRect(0, 0, 1024, 768);
+    setGeometry(screen.width() / 2 + 192, screen.height() / 2 - 179, width, height);
+    setFixedSize(width, height);
+
+    if (!secondInstance_)
+        platform::shell::startProgram(kPlayerProgram, {}, platform::paths::dataFolder());
+    platform::clock::sleepMs(400);
+
+    const SuiteConfig config = SuiteConfig::read();
+    if (config.alwaysOnTop())
+        platform::setWindowTopmost(this, true);
+
+    if (platform::windows::exists(kChatTitle)) {
+        const QRect r = frameGeometry();
+        platform::windows::move(kChatTitle, r.left() - kChatWidth, r.top(), kChatWidth, kChatHeight);
+        platform::windows::setTopmost(kChatTitle, config.alwaysOnTop());
+    }
+
+    attached_ = 0;
+    timers_.start(kTimerMiniBrowser, 4000);
+
+    for (const ToolTipSpec& t : kToolTips)
+        buttons_[t.id]->setToolTip(QString::fromUtf8(t.text));
+
+    return !secondInstance_;
+}
+
+std::optional<std::int64_t> CChannelRemoteDlg::handleMessage(std::uint32_t msg, std::uint64_t,
+                                                             std::int64_t) {
+    if (msg == platform::WM_CLOSE)
+        return 0; // only the exit button ends the remote
+    return std::nullopt;
+}
+
+void CChannelRemoteDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        CSkinDialog::keyPressEvent(event);
+    }
+}
+
+void CChannelRemoteDlg::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void CChannelRemoteDlg::done(int result) {
+    CSkinDialog::done(result);
+    Q_EMIT finished_();
+}
+
+void CChannelRemoteDlg::onHide() {
+    const bool player = platform::windows::exists(kPlayerTitle);
+    platform::clock::sleepMs(100);
+    if (!player)
+        return;
+    if (platform::windows::isVisible(kPlayerTitle).value_or(false))
+        hide();
+    else
+        showMinimized();
+}
+
+void CChannelRemoteDlg::onExit() {
+    const int answer = platform::dialogs::messageBox(
+        this, QStringLiteral("Brontavia를 종료 하시겠습니까?"), kRemoteTitle,
+        platform::Buttons::YesNo, platform::Icon::Question);
+    if (answer != platform::IDYES)
+        return;
+    const bool player = platform::windows::exists(kPlayerTitle);
+    platform::clock::sleepMs(100);
+    if (player)
+        platform::windows::post(kPlayerTitle, platform::WM_CLOSE, 0, 0);
+    done(QDialog::Accepted);
+}
+
+void CChannelRemoteDlg::onToggleAttached() {
+    CSkinButton* onoff = buttons_[IDC_ONOFF];
+    auto dockBesidePlayer = [this] {
+        const auto r = platform::windows::rect(kPlayerTitle);
+        if (r && platform::windows::isVisible(kPlayerTitle).value_or(false))
+            setGeometry(r->x + r->width, r->y, 300, 360);
+    };
+    if (attached_ == 1) {
+        attached_ = 0;
+        if (platform::windows::exists(kPlayerTitle)) {
+            platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_DOCK_REMOTE);
+            dockBesidePlayer();
+        }
+        onoff->setToolTip(QString::fromUtf8(kTipAttached));
+        return;
+    }
+    attached_ = 1;
+    if (!platform::windows::exists(kPlayerTitle))
+        return;
+    platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_UNDOCK_REMOTE);
+    dockBesidePlayer();
+    onoff->setToolTip(QString::fromUtf8(kTipDetached));
+}
+
+void CChannelRemoteDlg::onLogo() {
+    // The mini browser's date file sits in the remote's own folder; a missing one is fine.
+    platform::shell::deleteFiles(platform::paths::moduleDirectory() + QStringLiteral("Data/Date.dat"));
+    startMiniBrowser();
+}
+
+void CChannelRemoteDlg::onTimer(int id) {
+    if (id != kTimerMiniBrowser)
+        return;
+    timers_.kill(kTimerMiniBrowser);
+    startMiniBrowser();
+}
+
+void CChannelRemoteDlg::startMiniBrowser() {
+    platform::shell::startProgram(kMiniBrowserProgram, {}, platform::paths::dataFolder());
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The channel remote's main window.
+#include "platform/timers.h"
+#include "platform/windowdirectory.h"
+#include "skin/skindialog.h"
+
+#include <QByteArray>
+#include <QMap>
+
+class CSkinButton;
+class CTabSheet;
+class QTreeWidget;
+
+class CChannelRemoteDlg : public CSkinDialog, public platform::MessageHandler {
+    Q_OBJECT
+public:
+    explicit CChannelRemoteDlg(QWidget* parent = nullptr);
+    ~CChannelRemoteDlg() override;
+
+    // Runs the initialisation sequence. False when another remote is already running: this
+    // instance must then end without ever being shown.
+    bool OnInitDialog();
+    bool isSecondInstance() const { return secondInstance_; }
+
+    std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
+                                              std::int64_t lParam) override;
+
+    CSkinButton* button(int id) const { return buttons_.value(id); }
+    QTreeWidget* list(int id) const { return lists_.value(id); }
+    CTabSheet* tabSheet() const { return tab_; }
+    int remoteAttachedState() const { return attached_; }
+
+    // Ends the program (the dialog's end).
+    void done(int result) override;
+    void accept() override {} // Enter never ends the remote
+    void reject() override {} // nor does Escape
+
+signals:
+    void finished_();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void onHide();
+    void onExit();
+    void onToggleAttached();
+    void onLogo();
+    void onTimer(int id);
+    void startMiniBrowser();
+
+    QMap<int, CSkinButton*> buttons_;
+    QMap<int, QTreeWidget*> lists_;
+    CTabSheet* tab_ = nullptr;
+    platform::WindowTimers timers_;
+    bool secondInstance_ = false;
+    int attached_ = 0; // 0 attached to the player, 1 detached
+
+    // Channel being played (name + "^") and its target; filled when a station is played.
+    QByteArray currentPrefix_;
+    QByteArray currentTarget_;
+};
