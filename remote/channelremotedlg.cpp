@@ -88,7 +88,7 @@ void CChannelRemoteDlg::createControls() {
 }
 
 bool CChannelRemoteDlg::OnInitDialog() {
-    setWindowIcon(QIcon(resourceIconPath(kIcon)));
+    setWindowIcon(QIcon(skin::resourceIconPath(kIcon)));
 
     // Before this window carries the title, so it never finds itself.
     secondInstance_ = platform::windows::exists(kRemoteTitle);

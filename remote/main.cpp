@@ -1,5 +1,5 @@
 // ZT25: the channel remote, the program the user starts.
-#include "platform/windowdirectory.h"
+#include "platform/application.h"
 #include "remote/channelremotedlg.h"
 #include "skin/tooltipstyle.h"
 
@@ -8,8 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setFont(QFont(QStringLiteral("굴림"), 9));
-    platform::windows::install();
+    platform::setupApplication(app);
     skin::applyToolTipStyle(app);
 
     CChannelRemoteDlg dlg;

@@ -1,4 +1,5 @@
 // Component tests run the windows in-process on the offscreen platform, on a bus of their own.
+#include "platform/application.h"
 #include "platform/clock.h"
 #include "tests/support/privatebus.h"
 
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
     testsupport::TempHome home;
     platform::clock::setSleepScale(0.05);
     QApplication app(argc, argv);
+    platform::setupApplication(app);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,131 @@
+// Where files live, case-insensitive path resolution and the per-program profile.
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform_testing.h"
+#include "tests/support/privatebus.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace platform;
+using platformtest::ScopedEnv;
+
+namespace {
+
+bool touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
+// Changes the working directory for one scope.
+class ScopedCwd {
+public:
+    explicit ScopedCwd(const QString& dir) : old_(QDir::currentPath()) { QDir::setCurrent(dir); }
+    ~ScopedCwd() { QDir::setCurrent(old_); }
+
+private:
+    QString old_;
+};
+
+} // namespace
+
+TEST(Paths, HomeFromEnvironment) {
+    ScopedEnv userHome("HOME", QByteArray("/home/kim"));
+    {
+        ScopedEnv home("BRONTAVIA_HOME", QByteArray("/opt/bv/"));
+        ScopedEnv xdg("XDG_DATA_HOME", QByteArray("/xdg"));
+        EXPECT_EQ(paths::home(), "/opt/bv");
+        EXPECT_EQ(paths::dataFolder(), "/opt/bv/data/");
+        EXPECT_EQ(paths::moduleDirectory(), "/opt/bv/data/");
+        EXPECT_EQ(paths::handOverFile(), "/opt/bv/mms.txt");
+        EXPECT_EQ(paths::linkHandOverFile(), "/opt/bv/mms2.txt");
+        EXPECT_EQ(paths::profileFile("ZT25"), "/opt/bv/ZT25.INI");
+    }
+    {
+        ScopedEnv home("BRONTAVIA_HOME", QByteArray(""));
+        ScopedEnv xdg("XDG_DATA_HOME", QByteArray("/xdg/share"));
+        EXPECT_EQ(paths::home(), "/xdg/share/Brontavia");
+    }
+    {
+        ScopedEnv home("BRONTAVIA_HOME", std::nullopt);
+        ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
+        EXPECT_EQ(paths::home(), "/home/kim/.local/share/Brontavia");
+        EXPECT_EQ(paths::dataFolder(), "/home/kim/.local/share/Brontavia/data/");
+    }
+}
+
+TEST(Paths, ResolveMatchesCaseAndBackslashes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.path();
+    ASSERT_TRUE(touch(root + "/skin/Join.bmp"));
+    ASSERT_TRUE(touch(root + "/skin3/Send.jpg"));
+    ASSERT_TRUE(touch(root + "/Data/a.txt"));
+    ASSERT_TRUE(touch(root + "/data/b.txt"));
+
+    EXPECT_EQ(paths::fromWindows("skin\\Join.bmp"), "skin/Join.bmp");
+    EXPECT_EQ(paths::resolve(root + "\\SKIN\\join.BMP"), root + "/skin/Join.bmp");
+    EXPECT_EQ(paths::resolve(root + "/skin/Join.bmp"), root + "/skin/Join.bmp");
+    EXPECT_EQ(paths::resolve(root + "/Skin3/"), root + "/skin3/");
+    // The exact spelling wins; otherwise the first entry in sorted order.
+    EXPECT_EQ(paths::resolve(root + "/data/b.txt"), root + "/data/b.txt");
+    EXPECT_EQ(paths::resolve(root + "/DATA/A.TXT"), root + "/Data/a.txt");
+    // Nothing matches: the input with slashes.
+    EXPECT_EQ(paths::resolve(root + "\\skin\\Missing.bmp"), root + "/skin/Missing.bmp");
+    EXPECT_EQ(paths::resolve(root + "\\nowhere\\join.bmp"), root + "/nowhere/join.bmp");
+
+    // Relative to the working directory, and relative it stays.
+    ScopedCwd cwd(root);
+    EXPECT_EQ(paths::resolve("SKIN\\join.BMP"), "skin/Join.bmp");
+    EXPECT_EQ(paths::resolve("skin3\\send.JPG"), "skin3/Send.jpg");
+    EXPECT_EQ(paths::resolve("skin\\nothing"), "skin/nothing");
+    EXPECT_TRUE(QFile::exists(paths::resolve("Skin\\JOIN.bmp")));
+}
+
+TEST(Profile, RoundTripPerProgram) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    {
+        Profile remote("ZT25");
+        EXPECT_EQ(remote.fileName(), home.path() + "/ZT25.INI");
+        EXPECT_EQ(remote.getString("ZT3.0", "LASTZTFILE", "none"), "none");
+        EXPECT_EQ(remote.getInt("ZT3.0", "Count", -7), -7);
+        EXPECT_TRUE(remote.writeString("ZT3.0", "LASTZTFILE", "/home/김/채널, 목록\\1.zt"));
+        EXPECT_TRUE(remote.writeInt("Settings", "Volume", -2500));
+        EXPECT_TRUE(QFile::exists(home.path() + "/ZT25.INI")); // written at once
+    }
+    Profile remote("ZT25");
+    EXPECT_EQ(remote.getString("ZT3.0", "LASTZTFILE"), "/home/김/채널, 목록\\1.zt");
+    EXPECT_EQ(remote.getInt("Settings", "Volume", 0), -2500);
+    EXPECT_EQ(remote.getString("Settings", "Volume"), "-2500");
+
+    Profile player("Lumaset");
+    EXPECT_EQ(player.fileName(), home.path() + "/Lumaset.INI");
+    EXPECT_EQ(player.getString("ZT3.0", "LASTZTFILE", "none"), "none");
+    EXPECT_TRUE(player.writeString("ZT3.0", "LASTZTFILE", "player"));
+    EXPECT_EQ(Profile("ZT25").getString("ZT3.0", "LASTZTFILE"), "/home/김/채널, 목록\\1.zt");
+}
+
+TEST(Profile, ReadsHandEditedValues) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    ASSERT_TRUE(home.write("Lumaset.INI", "[Player]\nWidth=320px\nName=a,b\nBad=abc\n"
+                                          "Korean=지역 방송\n"));
+    Profile player("Lumaset");
+    EXPECT_EQ(player.getInt("Player", "Width", 0), 320);
+    EXPECT_EQ(player.getInt("Player", "Bad", 5), 5);
+    EXPECT_EQ(player.getString("Player", "Name"), "a,b");
+    EXPECT_EQ(player.getString("Player", "Korean"), "지역 방송");
+}
+
+TEST(Profile, WriteFailureIsReported) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    // The profile's place is taken by a folder, so the file can never be written.
+    ASSERT_TRUE(QDir(home.path()).mkdir("ZT25.INI"));
+    Profile remote("ZT25");
+    EXPECT_FALSE(remote.writeString("ZT3.0", "LASTZTFILE", "x"));
+}

@@ -1,0 +1,137 @@
+// CP949 conversion and text-mode line files.
+#include "platform/codec.h"
+#include "platform/lines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <thread>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+const QString kReplacement = QStringLiteral("\uFFFD");
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+TEST(Cp949, KoreanRoundTrip) {
+    const QString text = QStringLiteral("지역 방송");
+    // 가 = B0 A1 and 각 = B0 A2 in CP949; the bytes are what files and peers hold.
+    EXPECT_EQ(cp949::fromUnicode(u"가각a"), QByteArray("\xB0\xA1\xB0\xA2"
+                                                       "a"));
+    const QByteArray bytes = cp949::fromUnicode(text);
+    EXPECT_EQ(bytes.size(), 9); // four syllables of two bytes and one space
+    EXPECT_EQ(cp949::toUnicode(bytes), text);
+    // Extended UHC syllables outside KS X 1001 (똠 = 8C 63) must survive too.
+    EXPECT_EQ(cp949::toUnicode(cp949::fromUnicode(u"똠방각하")), QStringLiteral("똠방각하"));
+}
+
+TEST(Cp949, InvalidBytesBecomeReplacementAndDecodingGoesOn) {
+    EXPECT_EQ(cp949::toUnicode("\xFF"), kReplacement);
+    EXPECT_EQ(cp949::toUnicode("A\xFF"
+                               "B"),
+              QStringLiteral("A") + kReplacement + "B");
+    // A lead byte cut off at the end of the data.
+    EXPECT_EQ(cp949::toUnicode("\xB0\xA1\xB0"), QStringLiteral("가") + kReplacement);
+    // A lead byte followed by a byte that cannot trail it: only the lead byte is lost.
+    EXPECT_EQ(cp949::toUnicode("\xB0\x0A"
+                               "x"),
+              kReplacement + QStringLiteral("\nx"));
+    // A 54-byte cut through the middle of a character, then a line end.
+    const QByteArray cut = cp949::fromUnicode(u"가나다").left(5) + "\r\n";
+    EXPECT_EQ(cp949::toUnicode(cut),
+              QStringLiteral("가나") + kReplacement + QStringLiteral("\r\n"));
+}
+
+TEST(Cp949, UnencodableCharactersBecomeQuestionMarks) {
+    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("a😀b")), QByteArray("a?b"));
+    const QString mixed = QStringLiteral("방송ก") + QChar(0xD800); // unpaired surrogate last
+    EXPECT_EQ(cp949::fromUnicode(mixed), cp949::fromUnicode(u"방송") + "??");
+}
+
+TEST(Cp949, ConcurrentUseFromThreads) {
+    const QString text = QStringLiteral("파일보내기 전송 중 😀");
+    const QByteArray expected = cp949::fromUnicode(text);
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) {
+                const QByteArray bytes = cp949::fromUnicode(text);
+                if (bytes != expected || cp949::toUnicode(bytes) != cp949::toUnicode(expected))
+                    ++mismatches;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches.load(), 0);
+}
+
+TEST(Lines, SplitAndJoinFollowTextModeRules) {
+    using L = QList<QByteArray>;
+    EXPECT_EQ(lines::split("a\r\nb"), (L{"a", "b"}));
+    EXPECT_EQ(lines::split("a\r\nb\r\n"), (L{"a", "b"}));
+    EXPECT_EQ(lines::split("a\n\nb"), (L{"a", "", "b"}));
+    EXPECT_EQ(lines::split(""), L{});
+    EXPECT_EQ(lines::split("\r\n"), L{""});
+    // A lone CR is content; only the one CR right before LF is dropped.
+    EXPECT_EQ(lines::split("a\rb\r\nc\r"), (L{"a\rb", "c\r"}));
+    EXPECT_EQ(lines::split("a\r\r\nb"), (L{"a\r", "b"}));
+
+    EXPECT_EQ(lines::join({"C:", "0", "1", "1"}), QByteArray("C:\r\n0\r\n1\r\n1"));
+    EXPECT_EQ(lines::join({"", ""}), QByteArray("\r\n"));
+}
+
+TEST(Lines, ReadAndWriteFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("config.txt");
+
+    EXPECT_FALSE(lines::readFile(path).has_value());
+    EXPECT_FALSE(lines::readLines(path).has_value());
+    EXPECT_FALSE(lines::readFile(dir.path()).has_value()); // a folder is not a file
+
+    // A file without a final line end still yields its last line.
+    ASSERT_TRUE(lines::writeFileAtomic(path, "/home/u/cap\r\n0\r\n1\r\n1"));
+    EXPECT_EQ(lines::readLines(path), (QList<QByteArray>{"/home/u/cap", "0", "1", "1"}));
+
+    ASSERT_TRUE(lines::writeLinesAtomic(path, {"a", "b"}));
+    EXPECT_EQ(fileBytes(path), QByteArray("a\r\nb"));
+}
+
+TEST(Lines, FailedAtomicWriteLeavesOldFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EXPECT_FALSE(lines::writeFileAtomic(dir.filePath("missing/config.txt"), "x"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing/config.txt")));
+    EXPECT_FALSE(lines::writeLinesAtomic(dir.path(), {"x"})); // target is a folder
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+
+    // A write that fails half-way (as on a full disk) must not replace the old file. File
+    // size limits bind root as well, unlike permissions.
+    const QString path = dir.filePath("user.txt");
+    ASSERT_TRUE(lines::writeFileAtomic(path, "old"));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = saved;
+    tight.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool written = lines::writeFileAtomic(path, QByteArray(64 * 1024, 'n'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(fileBytes(path), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"user.txt"});
+}
