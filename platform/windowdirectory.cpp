@@ -109,8 +109,11 @@ public slots:
         QWidget* w = front().widget;
         if (!w)
             return false;
-        if (width >= 0 && height >= 0)
-            w->resize(width, height);
+        if (width >= 0 && height >= 0) {
+            // The size asked for is the outer size, frame included.
+            const QSize frame = w->frameGeometry().size() - w->geometry().size();
+            w->resize(std::max(0, width - frame.width()), std::max(0, height - frame.height()));
+        }
         w->move(x, y);
         return true;
     }
