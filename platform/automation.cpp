@@ -108,7 +108,9 @@ QWidget* modalFor(QWidget* window) {
     return m->parentWidget() ? nullptr : m;
 }
 
-QJsonArray rectOf(const QRect& r) { return QJsonArray{r.x(), r.y(), r.width(), r.height()}; }
+QJsonArray rectOf(const QRect& r) {
+    return QJsonArray{r.x(), r.y(), r.width(), r.height()};
+}
 
 QJsonArray itemsOf(const QAbstractItemModel* model, const QModelIndex& root) {
     QJsonArray rows;
@@ -192,11 +194,16 @@ QJsonObject describe(QWidget* c, QWidget* window) {
 
 QString buttonName(QMessageBox::StandardButton b) {
     switch (b) {
-    case QMessageBox::Ok: return QStringLiteral("ok");
-    case QMessageBox::Cancel: return QStringLiteral("cancel");
-    case QMessageBox::Yes: return QStringLiteral("yes");
-    case QMessageBox::No: return QStringLiteral("no");
-    default: return {};
+    case QMessageBox::Ok:
+        return QStringLiteral("ok");
+    case QMessageBox::Cancel:
+        return QStringLiteral("cancel");
+    case QMessageBox::Yes:
+        return QStringLiteral("yes");
+    case QMessageBox::No:
+        return QStringLiteral("no");
+    default:
+        return {};
     }
 }
 
@@ -354,7 +361,8 @@ int rowAction(QWidget* window, const QString& control, int row, bool dbl) {
     if (auto* view = qobject_cast<QAbstractItemView*>(c)) {
         if (!view->model() || row >= view->model()->rowCount(view->rootIndex()))
             return 1;
-        later(view, [row, dbl](QWidget* w) { clickRow(static_cast<QAbstractItemView*>(w), row, dbl); });
+        later(view,
+              [row, dbl](QWidget* w) { clickRow(static_cast<QAbstractItemView*>(w), row, dbl); });
         return 0;
     }
     QTabBar* bar = qobject_cast<QTabBar*>(c);
@@ -388,7 +396,8 @@ int rowAction(QWidget* window, const QString& control, int row, bool dbl) {
 } // namespace
 
 QString dumpWindow(QWidget* window) {
-    return QString::fromUtf8(QJsonDocument(dumpObject(window, true)).toJson(QJsonDocument::Compact));
+    return QString::fromUtf8(
+        QJsonDocument(dumpObject(window, true)).toJson(QJsonDocument::Compact));
 }
 
 int press(QWidget* window, const QString& control) {

@@ -23,9 +23,18 @@ public:
     // Adds keys such as "items", "selected", "current", "tabs", "checked" or "text".
     virtual void describeControl(QJsonObject& out) const { (void)out; }
     virtual bool automationPress() { return false; }
-    virtual bool automationSelect(int row) { (void)row; return false; }
-    virtual bool automationActivate(int row) { (void)row; return false; }
-    virtual bool automationSetText(const QString& text) { (void)text; return false; }
+    virtual bool automationSelect(int row) {
+        (void)row;
+        return false;
+    }
+    virtual bool automationActivate(int row) {
+        (void)row;
+        return false;
+    }
+    virtual bool automationSetText(const QString& text) {
+        (void)text;
+        return false;
+    }
 };
 
 } // namespace platform

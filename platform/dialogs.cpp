@@ -37,31 +37,44 @@ std::optional<Answer> takeAnswer() {
 
 QMessageBox::StandardButtons standardButtons(Buttons b) {
     switch (b) {
-    case Buttons::Ok: return QMessageBox::Ok;
-    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::Ok:
+        return QMessageBox::Ok;
+    case Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::Icon boxIcon(Icon i) {
     switch (i) {
-    case Icon::None: return QMessageBox::NoIcon;
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Warning: return QMessageBox::Warning;
-    case Icon::Error: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
+    case Icon::None:
+        return QMessageBox::NoIcon;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Error:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
 
 int toId(QMessageBox::StandardButton b, Buttons buttons) {
     switch (b) {
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::Ok:
+        return IDOK;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    case QMessageBox::Cancel:
+        return IDCANCEL;
     default:
         // Closed without a button: what Escape gives on the platform the suite was built for.
         return buttons == Buttons::Ok ? IDOK : buttons == Buttons::YesNo ? IDNO : IDCANCEL;
@@ -153,10 +166,20 @@ QStringList toNameFilters(const QString& filter) {
     return out;
 }
 
-void queueAnswer(const Answer& answer) { script().answers.push_back(answer); }
-void clearAnswers() { script().answers.clear(); }
-int pendingAnswers() { return int(script().answers.size()); }
-QList<Shown> shown() { return script().shown; }
-void clearShown() { script().shown.clear(); }
+void queueAnswer(const Answer& answer) {
+    script().answers.push_back(answer);
+}
+void clearAnswers() {
+    script().answers.clear();
+}
+int pendingAnswers() {
+    return int(script().answers.size());
+}
+QList<Shown> shown() {
+    return script().shown;
+}
+void clearShown() {
+    script().shown.clear();
+}
 
 } // namespace platform::dialogs

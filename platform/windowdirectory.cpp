@@ -11,12 +11,12 @@
 #include <QDBusReply>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace platform {
@@ -32,13 +32,18 @@ QString titleKey(const QString& title) {
     // Bus names are limited to 255 characters; long titles go by a digest instead.
     if (utf8.size() > 100)
         return QStringLiteral("h") +
-               QString::fromLatin1(QCryptographicHash::hash(utf8, QCryptographicHash::Sha1).toHex());
+               QString::fromLatin1(
+                   QCryptographicHash::hash(utf8, QCryptographicHash::Sha1).toHex());
     return QStringLiteral("x") + QString::fromLatin1(utf8.toHex());
 }
 
-QString objectPath(const QString& title) { return QStringLiteral("/w/") + titleKey(title); }
+QString objectPath(const QString& title) {
+    return QStringLiteral("/w/") + titleKey(title);
+}
 
-QDBusConnection bus() { return QDBusConnection::sessionBus(); }
+QDBusConnection bus() {
+    return QDBusConnection::sessionBus();
+}
 
 // One window (widget or stand-in) answering for a title in this process.
 struct Target {
@@ -85,9 +90,7 @@ public:
 public slots:
     QString Title() { return title_; }
     qlonglong Pid() { return QCoreApplication::applicationPid(); }
-    void Post(uint msg, qulonglong wParam, qlonglong lParam) {
-        postLocal(msg, wParam, lParam);
-    }
+    void Post(uint msg, qulonglong wParam, qlonglong lParam) { postLocal(msg, wParam, lParam); }
     qlonglong Send(uint msg, qulonglong wParam, qlonglong lParam) {
         return deliver(front(), msg, wParam, lParam);
     }
@@ -151,7 +154,9 @@ public slots:
                       {QStringLiteral("modal"), QJsonValue::Null}};
         return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
     }
-    int Press(const QString& control) { return withWidget([&](QWidget* w) { return automation::press(w, control); }); }
+    int Press(const QString& control) {
+        return withWidget([&](QWidget* w) { return automation::press(w, control); });
+    }
     int SetText(const QString& control, const QString& text) {
         return withWidget([&](QWidget* w) { return automation::setText(w, control, text); });
     }
@@ -161,7 +166,9 @@ public slots:
     int Select(const QString& control, int row) {
         return withWidget([&](QWidget* w) { return automation::select(w, control, row); });
     }
-    int Key(const QString& key) { return withWidget([&](QWidget* w) { return automation::key(w, key); }); }
+    int Key(const QString& key) {
+        return withWidget([&](QWidget* w) { return automation::key(w, key); });
+    }
     int Answer(const QString& what) {
         return withWidget([&](QWidget* w) { return automation::answer(w, what); });
     }
@@ -191,12 +198,10 @@ namespace {
 
 class Registry : public QObject {
 public:
-    explicit Registry(QObject* parent) : QObject(parent) {
-        busOk_ = bus().isConnected();
-    }
+    explicit Registry(QObject* parent) : QObject(parent) { busOk_ = bus().isConnected(); }
 
     bool busOk_ = false;
-    QList<QDBusPendingCall> pendingPosts; // posts whose delivery is not confirmed yet
+    QList<QDBusPendingCall> pendingPosts;   // posts whose delivery is not confirmed yet
     QHash<QString, TitleObject*> titles;    // owned (children)
     QHash<const QObject*, QString> titleOf; // widget or stand-in -> title it is registered under
 
@@ -232,13 +237,14 @@ public:
         TitleObject* t = titles.value(title);
         if (!t)
             return;
-        t->targets.erase(std::remove_if(t->targets.begin(), t->targets.end(),
-                                        [owner](const Target& x) {
-                                            return !x.alive() ||
-                                                   static_cast<const QObject*>(x.widget.data()) == owner ||
-                                                   static_cast<const QObject*>(x.standIn.data()) == owner;
-                                        }),
-                         t->targets.end());
+        t->targets.erase(
+            std::remove_if(t->targets.begin(), t->targets.end(),
+                           [owner](const Target& x) {
+                               return !x.alive() ||
+                                      static_cast<const QObject*>(x.widget.data()) == owner ||
+                                      static_cast<const QObject*>(x.standIn.data()) == owner;
+                           }),
+            t->targets.end());
         if (t->targets.isEmpty()) {
             titles.remove(title);
             if (busOk_) {
@@ -318,8 +324,9 @@ bool remoteExists(const QString& title) {
     return reply.isValid() && reply.value();
 }
 
-template <typename T> std::optional<T> remoteValue(const QString& title, const QString& method,
-                                                   const QVariantList& args = {}) {
+template <typename T>
+std::optional<T> remoteValue(const QString& title, const QString& method,
+                             const QVariantList& args = {}) {
     if (!remoteExists(title))
         return std::nullopt;
     QDBusMessage reply = callServing(title, method, args);
@@ -434,11 +441,11 @@ std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::u
         return t->Send(msg, wParam, lParam);
     if (!remoteExists(title))
         return std::nullopt;
-    QDBusMessage reply = callServing(title, QStringLiteral("Send"),
-                                     {QVariant::fromValue(uint(msg)),
-                                      QVariant::fromValue(qulonglong(wParam)),
-                                      QVariant::fromValue(qlonglong(lParam))},
-                                     timeoutMs);
+    QDBusMessage reply =
+        callServing(title, QStringLiteral("Send"),
+                    {QVariant::fromValue(uint(msg)), QVariant::fromValue(qulonglong(wParam)),
+                     QVariant::fromValue(qlonglong(lParam))},
+                    timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     return reply.arguments().constFirst().toLongLong();
@@ -458,8 +465,8 @@ QStringList allTitles() {
             if (key.startsWith(QLatin1Char('x'))) {
                 titles << QString::fromUtf8(QByteArray::fromHex(key.mid(1).toLatin1()));
             } else {
-                QDBusMessage m = QDBusMessage::createMethodCall(name, QStringLiteral("/w/") + key,
-                                                                kInterface, QStringLiteral("Title"));
+                QDBusMessage m = QDBusMessage::createMethodCall(
+                    name, QStringLiteral("/w/") + key, kInterface, QStringLiteral("Title"));
                 QDBusMessage reply = bus().call(m, QDBus::Block, 2000);
                 if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
                     titles << reply.arguments().constFirst().toString();
@@ -504,9 +511,8 @@ bool show(const QString& title, ShowCommand command) {
 }
 
 bool move(const QString& title, int x, int y, int width, int height) {
-    return route<bool>(
-               title, [&](TitleObject* t) { return t->Move(x, y, width, height); },
-               QStringLiteral("Move"), {x, y, width, height})
+    return route<bool>(title, [&](TitleObject* t) { return t->Move(x, y, width, height); },
+                       QStringLiteral("Move"), {x, y, width, height})
         .value_or(false);
 }
 
@@ -517,16 +523,16 @@ bool setTopmost(const QString& title, bool topmost) {
 }
 
 std::optional<WindowRect> rect(const QString& title) {
-    auto v = route<QList<int>>(title, [&](TitleObject* t) { return t->Rect(); },
-                               QStringLiteral("Rect"));
+    auto v = route<QList<int>>(
+        title, [&](TitleObject* t) { return t->Rect(); }, QStringLiteral("Rect"));
     if (!v || v->size() != 4)
         return std::nullopt;
     return WindowRect{v->at(0), v->at(1), v->at(2), v->at(3)};
 }
 
 std::optional<bool> isVisible(const QString& title) {
-    return route<bool>(title, [&](TitleObject* t) { return t->IsVisible(); },
-                       QStringLiteral("IsVisible"));
+    return route<bool>(
+        title, [&](TitleObject* t) { return t->IsVisible(); }, QStringLiteral("IsVisible"));
 }
 
 QList<WindowInfo> list() {
@@ -539,8 +545,8 @@ QList<WindowInfo> list() {
         info.title = title;
         info.rect = *r;
         info.visible = isVisible(title).value_or(false);
-        info.pid = route<qlonglong>(title, [](TitleObject* t) { return t->Pid(); },
-                                    QStringLiteral("Pid"))
+        info.pid = route<qlonglong>(
+                       title, [](TitleObject* t) { return t->Pid(); }, QStringLiteral("Pid"))
                        .value_or(0);
         out << info;
     }
@@ -548,7 +554,8 @@ QList<WindowInfo> list() {
 }
 
 std::optional<QString> dump(const QString& title) {
-    return route<QString>(title, [](TitleObject* t) { return t->Dump(); }, QStringLiteral("Dump"));
+    return route<QString>(
+        title, [](TitleObject* t) { return t->Dump(); }, QStringLiteral("Dump"));
 }
 
 int press(const QString& title, const QString& control) {
@@ -576,8 +583,8 @@ int select(const QString& title, const QString& control, int row) {
 }
 
 int key(const QString& title, const QString& keyName) {
-    return route<int>(title, [&](TitleObject* t) { return t->Key(keyName); },
-                      QStringLiteral("Key"), {keyName})
+    return route<int>(title, [&](TitleObject* t) { return t->Key(keyName); }, QStringLiteral("Key"),
+                      {keyName})
         .value_or(1);
 }
 
@@ -587,7 +594,9 @@ int answer(const QString& title, const QString& what) {
         .value_or(1);
 }
 
-QString busNameForTitle(const QString& title) { return kPrefix + titleKey(title); }
+QString busNameForTitle(const QString& title) {
+    return kPrefix + titleKey(title);
+}
 
 } // namespace windows
 

@@ -63,7 +63,8 @@ private:
 };
 
 bool exists(const QString& title);
-bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam = 0, std::int64_t lParam = 0);
+bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam = 0,
+          std::int64_t lParam = 0);
 // Waits for the handler's result while still serving calls made to this process; nullopt when
 // there is no such window or it did not answer within the time limit.
 std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::uint64_t wParam = 0,

@@ -116,8 +116,9 @@ bool CChannelRemoteDlg::OnInitDialog() {
     const int height = backgroundHeight() > 0 ? backgroundHeight() : 360;
 
     // Right of the screen centre; both halvings truncate.
-    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
-                                                          : QRect(0, 0, 1024, 768);
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
     setGeometry(screen.width() / 2 + 192, screen.height() / 2 - 179, width, height);
     setFixedSize(width, height);
 
@@ -131,7 +132,8 @@ bool CChannelRemoteDlg::OnInitDialog() {
 
     if (platform::windows::exists(kChatTitle)) {
         const QRect r = frameGeometry();
-        platform::windows::move(kChatTitle, r.left() - kChatWidth, r.top(), kChatWidth, kChatHeight);
+        platform::windows::move(kChatTitle, r.left() - kChatWidth, r.top(), kChatWidth,
+                                kChatHeight);
         platform::windows::setTopmost(kChatTitle, config.alwaysOnTop());
     }
 
@@ -163,7 +165,9 @@ void CChannelRemoteDlg::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void CChannelRemoteDlg::closeEvent(QCloseEvent* event) { event->ignore(); }
+void CChannelRemoteDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
 
 void CChannelRemoteDlg::done(int result) {
     CSkinDialog::done(result);
@@ -220,7 +224,8 @@ void CChannelRemoteDlg::onToggleAttached() {
 
 void CChannelRemoteDlg::onLogo() {
     // The mini browser's date file sits in the remote's own folder; a missing one is fine.
-    platform::shell::deleteFiles(platform::paths::moduleDirectory() + QStringLiteral("Data/Date.dat"));
+    platform::shell::deleteFiles(platform::paths::moduleDirectory() +
+                                 QStringLiteral("Data/Date.dat"));
     startMiniBrowser();
 }
 

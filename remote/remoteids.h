@@ -106,11 +106,16 @@ struct PageSpec {
 };
 
 inline constexpr PageSpec kPages[] = {
-    {"뉴스/경제", 1004, "news_eco.txt"},      {"여성/쇼핑", 1013, "women_shop.txt"},
-    {"기타", 1006, "etc.txt"},                {"뮤직비디오", 1012, "sport_music.txt"},
-    {"교육/영어", 1009, "english_edu.txt"},   {"지역 방송", 1007, "region_sat.txt"},
-    {"해외 방송", 1008, "foreign.txt"},       {"국내 라디오", 1014, "kradio.txt"},
-    {"해외 라디오", 1015, "wradio.txt"},      {"My즐겨찾기", 1030, "user.txt"},
+    {"뉴스/경제", 1004, "news_eco.txt"},
+    {"여성/쇼핑", 1013, "women_shop.txt"},
+    {"기타", 1006, "etc.txt"},
+    {"뮤직비디오", 1012, "sport_music.txt"},
+    {"교육/영어", 1009, "english_edu.txt"},
+    {"지역 방송", 1007, "region_sat.txt"},
+    {"해외 방송", 1008, "foreign.txt"},
+    {"국내 라디오", 1014, "kradio.txt"},
+    {"해외 라디오", 1015, "wradio.txt"},
+    {"My즐겨찾기", 1030, "user.txt"},
     {"ZT 채널", 1031, nullptr},
 };
 

@@ -3,7 +3,9 @@
 #include "platform/lines.h"
 #include "platform/paths.h"
 
-QString SuiteConfig::path() { return platform::paths::dataFolder() + QStringLiteral("config.txt"); }
+QString SuiteConfig::path() {
+    return platform::paths::dataFolder() + QStringLiteral("config.txt");
+}
 
 SuiteConfig SuiteConfig::read(const QString& file) {
     SuiteConfig c;

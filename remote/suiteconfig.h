@@ -13,7 +13,9 @@ public:
     static QString path(); // data folder + "config.txt"
     static SuiteConfig read(const QString& file = path());
 
-    QByteArray line(int index) const { return index >= 0 && index < lines_.size() ? lines_[index] : QByteArray(); }
+    QByteArray line(int index) const {
+        return index >= 0 && index < lines_.size() ? lines_[index] : QByteArray();
+    }
     void setLine(int index, const QByteArray& value);
     bool alwaysOnTop() const { return line(AlwaysOnTop) == "1"; }
     int linesRead() const { return read_; }

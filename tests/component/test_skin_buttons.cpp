@@ -3,6 +3,8 @@
 #include "skin/skinbutton.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
@@ -22,6 +24,7 @@ QString saveStrip(const QTemporaryDir& dir, const QString& name, const QList<QCo
         painter.fillRect(i * width, 0, width, height, frames[i]);
     painter.end();
     const QString path = dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
     return image.save(path, "BMP") ? path : QString();
 }
 
@@ -41,6 +44,9 @@ struct Host {
         window.setPalette(colours);
     }
     bool show() {
+        // Start with the pointer away from us, not where the last test left it.
+        QCursor::setPos(3000, 3000);
+        QCoreApplication::processEvents();
         window.show();
         return QTest::qWaitForWindowExposed(&window);
     }

@@ -28,7 +28,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(bin_.isValid());
         // ZT25 alone in a folder, so the companions it starts are the ones a test puts beside it.
-        ASSERT_TRUE(QFile::copy(kBin + QStringLiteral("/ZT25"), bin_.filePath(QStringLiteral("ZT25"))));
+        ASSERT_TRUE(
+            QFile::copy(kBin + QStringLiteral("/ZT25"), bin_.filePath(QStringLiteral("ZT25"))));
         env_ = QProcessEnvironment::systemEnvironment();
         env_.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
         env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -54,7 +55,8 @@ protected:
         f.setPermissions(f.permissions() | QFile::ExeOwner);
     }
     QString logOf(const QString& name) const {
-        return qEnvironmentVariable("BRONTAVIA_HOME") + QLatin1Char('/') + name + QStringLiteral(".log");
+        return qEnvironmentVariable("BRONTAVIA_HOME") + QLatin1Char('/') + name +
+               QStringLiteral(".log");
     }
     QStringList logLines(const QString& name) const {
         QFile f(logOf(name));
@@ -210,7 +212,9 @@ TEST_F(RemoteE2E, ShowsItsButtonsTipsAndPages) {
     EXPECT_FALSE(control(d, 1004)[QStringLiteral("visible")].toBool());
 
     // Switching pages through automation shows the other list.
-    EXPECT_EQ(ctl({QStringLiteral("select"), kRemote, QStringLiteral("1003"), QStringLiteral("0")}).exitCode, 0);
+    EXPECT_EQ(ctl({QStringLiteral("select"), kRemote, QStringLiteral("1003"), QStringLiteral("0")})
+                  .exitCode,
+              0);
     const QJsonObject after = dump();
     EXPECT_EQ(control(after, 1003)[QStringLiteral("current")].toInt(), 0);
     EXPECT_TRUE(control(after, 1004)[QStringLiteral("visible")].toBool());
@@ -240,8 +244,10 @@ TEST_F(RemoteE2E, OnlyTheExitButtonEndsItAndClosesThePlayer) {
     const QJsonObject box = dump()[QStringLiteral("modal")].toObject();
     EXPECT_EQ(box[QStringLiteral("kind")].toString(), QStringLiteral("messagebox"));
     EXPECT_EQ(box[QStringLiteral("caption")].toString(), kRemote);
-    EXPECT_EQ(box[QStringLiteral("text")].toString(), QStringLiteral("Brontavia를 종료 하시겠습니까?"));
-    EXPECT_EQ(box[QStringLiteral("buttons")].toArray(), (QJsonArray{QStringLiteral("yes"), QStringLiteral("no")}));
+    EXPECT_EQ(box[QStringLiteral("text")].toString(),
+              QStringLiteral("Brontavia를 종료 하시겠습니까?"));
+    EXPECT_EQ(box[QStringLiteral("buttons")].toArray(),
+              (QJsonArray{QStringLiteral("yes"), QStringLiteral("no")}));
     EXPECT_EQ(ctl({QStringLiteral("answer"), kRemote, QStringLiteral("no")}).exitCode, 0);
     ASSERT_TRUE(waitUntil([&] { return dump()[QStringLiteral("modal")].isNull(); }));
     EXPECT_EQ(remote->state(), QProcess::Running);

@@ -1,0 +1,172 @@
+// The tab sheet: tab geometry, which page shows, and the parent rule for pages.
+#include "skin/tabsheet.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+class TabSheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.resize(400, 300);
+        sheet = new CTabSheet(&window, 1003);
+        sheet->setGeometry(30, 20, 338, 250);
+    }
+
+    QWidget* addPage(const QString& label) {
+        auto* page = new QWidget(&window);
+        EXPECT_TRUE(sheet->AddPage(page, label));
+        return page;
+    }
+
+    // Which pages are on screen, by index.
+    QList<int> shown(const QList<QWidget*>& pages) const {
+        QList<int> out;
+        for (int i = 0; i < pages.size(); ++i) {
+            if (pages[i]->isVisible())
+                out.append(i);
+        }
+        return out;
+    }
+
+    QWidget window;
+    CTabSheet* sheet = nullptr;
+};
+
+TEST_F(TabSheetTest, ElevenTabsShareTheWidthAndPagesFillTheDisplayArea) {
+    QList<QWidget*> pages;
+    for (int i = 0; i < 11; ++i)
+        pages.append(addPage(QStringLiteral("분류 %1").arg(i)));
+    EXPECT_EQ(sheet->tabWidth(), 30); // (338 - 8) / 11
+    EXPECT_EQ(sheet->tabRect(10).width(), 30);
+    EXPECT_EQ(sheet->tabRect(10).left(), sheet->tabRect(0).left() + 300);
+
+    const QRect area = sheet->displayRect().translated(sheet->pos());
+    for (QWidget* page : pages)
+        EXPECT_EQ(page->geometry(), area);
+
+    window.show();
+    sheet->setGeometry(10, 10, 228, 200); // resized and moved: the pages follow
+    EXPECT_EQ(sheet->tabWidth(), 20);
+    EXPECT_EQ(pages[4]->geometry(), sheet->displayRect().translated(10, 10));
+}
+
+TEST_F(TabSheetTest, PagesMustHangUnderTheRightParent) {
+    auto* childOfSheet = new QWidget(sheet);
+    EXPECT_FALSE(sheet->AddPage(childOfSheet, QStringLiteral("x")));
+    EXPECT_FALSE(sheet->AddPage(nullptr, QStringLiteral("x")));
+    EXPECT_EQ(sheet->count(), 0);
+    addPage(QStringLiteral("sibling"));
+    EXPECT_EQ(sheet->count(), 1);
+
+    sheet->setSiblingPages(false);
+    EXPECT_TRUE(sheet->AddPage(childOfSheet, QStringLiteral("child")));
+    EXPECT_FALSE(sheet->AddPage(new QWidget(&window), QStringLiteral("sibling")));
+    EXPECT_EQ(sheet->count(), 2);
+    EXPECT_EQ(childOfSheet->geometry(), sheet->displayRect());
+}
+
+TEST_F(TabSheetTest, SelectionShowsOnlyTheCurrentPageAndFocusesIt) {
+    const QList<QWidget*> pages{addPage("a"), addPage("b"), addPage("c")};
+    for (QWidget* page : pages)
+        page->setFocusPolicy(Qt::StrongFocus);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSignalSpy changes(sheet, &CTabSheet::currentChanged);
+
+    EXPECT_EQ(sheet->GetCurSel(), 0);
+    EXPECT_EQ(shown(pages), QList<int>{0});
+
+    EXPECT_EQ(sheet->SetCurSel(2), 0);
+    EXPECT_EQ(shown(pages), QList<int>{2});
+    EXPECT_EQ(QApplication::focusWidget(), pages[2]);
+
+    EXPECT_EQ(sheet->SetCurSel(2), 2); // again: still shown
+    EXPECT_EQ(shown(pages), QList<int>{2});
+    EXPECT_EQ(sheet->SetCurSel(7), -1); // no such tab: nothing changes
+    EXPECT_EQ(sheet->SetCurSel(-1), -1);
+    EXPECT_EQ(shown(pages), QList<int>{2});
+    EXPECT_EQ(changes.count(), 1);
+
+    QTest::mouseClick(sheet, Qt::LeftButton, {}, sheet->tabRect(1).center());
+    EXPECT_EQ(sheet->GetCurSel(), 1);
+    EXPECT_EQ(shown(pages), QList<int>{1});
+    EXPECT_EQ(QApplication::focusWidget(), pages[1]);
+    EXPECT_EQ(changes.count(), 2);
+}
+
+TEST_F(TabSheetTest, RemovedPageLeavesAnEmptyTabAndTheOthersTheirOwn) {
+    const QList<QWidget*> pages{addPage("a"), addPage("b"), addPage("c")};
+    window.show();
+    EXPECT_TRUE(sheet->RemovePage(pages[1]));
+    EXPECT_FALSE(sheet->RemovePage(pages[1]));
+    EXPECT_EQ(sheet->count(), 3);
+    EXPECT_EQ(sheet->GetPage(1), nullptr);
+
+    sheet->SetCurSel(1);
+    EXPECT_TRUE(shown({pages[0], pages[2]}).isEmpty());
+    sheet->SetCurSel(2);
+    EXPECT_EQ(sheet->GetPage(2), pages[2]);
+    EXPECT_TRUE(pages[2]->isVisible());
+}
+
+TEST_F(TabSheetTest, InsertedPageStaysWithItsTab) {
+    QWidget* a = addPage("a");
+    QWidget* b = addPage("b");
+    auto* c = new QWidget(&window);
+    window.show();
+    sheet->SetCurSel(1);
+    ASSERT_TRUE(sheet->InsertPage(0, c, "c"));
+    EXPECT_EQ(sheet->GetPage(0), c);
+    EXPECT_EQ(sheet->GetPage(2), b);
+    EXPECT_EQ(sheet->GetCurSel(), 2) << "the selected tab stays selected";
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_FALSE(c->isVisible());
+    EXPECT_FALSE(a->isVisible());
+}
+
+TEST_F(TabSheetTest, AutomationReadsTabsAndSelectsLikeAClick) {
+    const QList<QWidget*> pages{addPage(QStringLiteral("뉴스")),
+                                addPage(QStringLiteral("지역 방송"))};
+    window.show();
+    QJsonObject out;
+    sheet->describeControl(out);
+    EXPECT_EQ(out["tabs"].toArray(),
+              QJsonArray({QStringLiteral("뉴스"), QStringLiteral("지역 방송")}));
+    EXPECT_EQ(out["current"].toInt(), 0);
+
+    EXPECT_TRUE(sheet->automationSelect(1));
+    EXPECT_FALSE(sheet->automationSelect(2));
+    EXPECT_EQ(sheet->GetCurSel(), 1);
+    EXPECT_EQ(shown(pages), QList<int>{1});
+}
+
+TEST_F(TabSheetTest, LabelsAreEmbossedBlueWhenSelectedAndBlackOtherwise) {
+    QFont big = sheet->font();
+    big.setPixelSize(22);
+    big.setBold(true);
+    sheet->setFont(big);
+    addPage("HH");
+    addPage("HH");
+    const QImage image = sheet->grab().toImage();
+
+    auto colours = [&](int index) {
+        QSet<QRgb> seen;
+        const QRect box = sheet->tabRect(index);
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                seen.insert(image.pixel(x, y) & 0xFFFFFF);
+        return seen;
+    };
+    const QSet<QRgb> selected = colours(0);
+    const QSet<QRgb> normal = colours(1);
+    EXPECT_TRUE(selected.contains(0x0000FF));
+    EXPECT_TRUE(selected.contains(0xFFFFFF));
+    EXPECT_FALSE(normal.contains(0x0000FF));
+    EXPECT_TRUE(normal.contains(0x000000));
+    EXPECT_TRUE(normal.contains(0xFFFFFF));
+}
