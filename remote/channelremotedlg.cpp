@@ -6,6 +6,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "remote/catalogue.h"
 #include "remote/remoteids.h"
 #include "remote/suiteconfig.h"
 #include "skin/skinbutton.h"
@@ -21,35 +22,6 @@
 #include <QTreeWidget>
 
 using namespace remote;
-
-namespace {
-
-QTreeWidget* makeList(QWidget* parent, int id) {
-    auto* list = new QTreeWidget(parent); // owned by the dialog
-    platform::setControlId(list, id);
-    platform::setControlClass(list, QStringLiteral("CListCtrl"));
-    list->setRootIsDecorated(false);
-    list->setHeaderHidden(true);
-    list->setColumnCount(2);
-    list->setHeaderLabels({QStringLiteral("채널명"), QString()});
-    list->setColumnWidth(0, 230);
-    list->setColumnHidden(1, true);
-    list->setFrameShape(QFrame::Box);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, QColor(90, 90, 86));
-    pal.setColor(QPalette::Window, QColor(90, 90, 86));
-    pal.setColor(QPalette::Text, Qt::white);
-    list->setPalette(pal);
-    list->setStyleSheet(QStringLiteral(
-        "QTreeWidget { background: rgb(90,90,86); color: white; border: 1px solid rgb(40,40,38); }"
-        "QTreeWidget::item:selected { background: rgb(214,150,52); color: black; }"));
-    return list;
-}
-
-} // namespace
 
 CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -72,9 +44,9 @@ void CChannelRemoteDlg::createControls() {
     tab_ = new CTabSheet(this);
     platform::setControlId(tab_, kTabControl);
     for (const PageSpec& p : kPages)
-        lists_.insert(p.listId, makeList(this, p.listId));
+        lists_.insert(p.listId, catalogue::createListControl(this, p.listId));
     for (int id : kHiddenLists) {
-        QTreeWidget* l = makeList(this, id);
+        QTreeWidget* l = catalogue::createListControl(this, id);
         l->hide();
         l->setEnabled(false);
         lists_.insert(id, l);
@@ -108,8 +80,15 @@ bool CChannelRemoteDlg::OnInitDialog() {
         tab_->AddPage(lists_[kPages[i].listId], QString::fromUtf8(kPages[i].title), i);
     tab_->SetCurSel(kStartPage);
 
-    // The station lists are filled from their files by the catalogue (not yet part of this
-    // build); the pages exist and stay empty until then.
+    // Category lists in the order they are read, then the favourites.
+    for (const char* file : {"news_eco.txt", "etc.txt", "women_shop.txt", "sport_music.txt",
+                             "region_sat.txt", "english_edu.txt", "foreign.txt", "kradio.txt",
+                             "wradio.txt", "user.txt"}) {
+        for (const PageSpec& p : kPages)
+            if (p.file && qstrcmp(p.file, file) == 0)
+                catalogue::loadListFile(lists_[p.listId],
+                                        platform::paths::dataFolder() + QLatin1String(file));
+    }
 
     LoadBackground(kBackgroundBitmap);
     const int width = backgroundWidth() > 0 ? backgroundWidth() : 300;

@@ -1,0 +1,285 @@
+// Checks the pictures skingen drew against what the programs need from them: the sizes their
+// layouts assume, 24-bit BMP files, resource lists that match the files, every skin file the chat
+// client insists on, and button pictures whose states can be told apart.
+//
+// Reads the generated folder named by BRONTAVIA_ART_DIR (the build's art/ folder) and is
+// skipped when that is not set.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QSet>
+#include <QtEndian>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+QString artDir() {
+    return QString::fromLocal8Bit(qgetenv("BRONTAVIA_ART_DIR"));
+}
+
+QString path(const QString& relative) {
+    return QDir(artDir()).filePath(relative);
+}
+
+// Sizes compare as "w x h" text so that failures read well.
+std::string dims(QSize s) {
+    return std::to_string(s.width()) + " x " + std::to_string(s.height());
+}
+
+QSize sizeOf(const QString& relative) {
+    return QImageReader(path(relative)).size();
+}
+
+struct BmpHeader {
+    bool valid = false;
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    quint32 compression = 0;
+};
+
+BmpHeader readBmpHeader(const QString& file) {
+    QFile f(file);
+    BmpHeader h;
+    if (!f.open(QIODevice::ReadOnly))
+        return h;
+    const QByteArray bytes = f.read(54);
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
+        return h;
+    const auto* d = reinterpret_cast<const uchar*>(bytes.constData());
+    h.valid = true;
+    h.width = qFromLittleEndian<qint32>(d + 18);
+    h.height = qFromLittleEndian<qint32>(d + 22);
+    h.bitsPerPixel = qFromLittleEndian<quint16>(d + 28);
+    h.compression = qFromLittleEndian<quint32>(d + 30);
+    return h;
+}
+
+// Share of pixels whose colour differs by more than a faint shade.
+double changedShare(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull())
+        return 0;
+    int changed = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                    std::abs(qBlue(p) - qBlue(q)) >
+                40)
+                ++changed;
+        }
+    }
+    return double(changed) / (a.width() * a.height());
+}
+
+struct Entry {
+    QString file;
+    QSize size;
+};
+
+QList<Entry> manifest() {
+    QList<Entry> entries;
+    QFile f(path("manifest.txt"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return entries;
+    while (!f.atEnd()) {
+        const QStringList parts = QString::fromUtf8(f.readLine()).trimmed().split(' ');
+        if (parts.size() == 3)
+            entries.append({parts[0], QSize(parts[1].toInt(), parts[2].toInt())});
+    }
+    return entries;
+}
+
+TEST(Artwork, EveryListedPictureExistsInItsFormatAndSize) {
+    if (artDir().isEmpty())
+        GTEST_SKIP() << "BRONTAVIA_ART_DIR is not set";
+    const QList<Entry> entries = manifest();
+    ASSERT_GT(entries.size(), 150);
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.file.toStdString());
+        ASSERT_TRUE(QFileInfo::exists(path(e.file)));
+        QImageReader reader(path(e.file));
+        EXPECT_EQ(dims(reader.size()), dims(e.size));
+        const QString suffix = QFileInfo(e.file).suffix();
+        if (suffix == "bmp") {
+            // The skins are loaded as plain device-independent bitmaps of 24 bits.
+            const BmpHeader h = readBmpHeader(path(e.file));
+            ASSERT_TRUE(h.valid);
+            EXPECT_EQ(h.bitsPerPixel, 24);
+            EXPECT_EQ(h.compression, 0u);
+            EXPECT_EQ(dims(QSize(h.width, h.height)), dims(e.size));
+        } else if (suffix == "jpg") {
+            EXPECT_EQ(reader.format(), "jpeg");
+        } else {
+            EXPECT_EQ(suffix, "png");
+            EXPECT_EQ(reader.format(), "png");
+        }
+    }
+}
+
+TEST(Artwork, ResourceListsNameEachPictureOnceUnderRes) {
+    if (artDir().isEmpty())
+        GTEST_SKIP() << "BRONTAVIA_ART_DIR is not set";
+    const QList<Entry> entries = manifest();
+    const QRegularExpression fileTag(R"re(<file alias="([^"]+)">([^<]+)</file>)re");
+    for (const QString kind : {"remote", "player", "chat", "filesender"}) {
+        SCOPED_TRACE(kind.toStdString());
+        QFile qrc(path(kind + ".qrc"));
+        ASSERT_TRUE(qrc.open(QIODevice::ReadOnly));
+        const QString xml = QString::fromUtf8(qrc.readAll());
+        EXPECT_TRUE(xml.contains(R"(<qresource prefix="/res">)"));
+        QSet<QString> aliases;
+        for (auto it = fileTag.globalMatch(xml); it.hasNext();) {
+            const auto m = it.next();
+            EXPECT_FALSE(aliases.contains(m.captured(1))) << m.captured(1).toStdString();
+            aliases.insert(m.captured(1));
+            EXPECT_EQ(m.captured(2), kind + "/" + m.captured(1));
+            EXPECT_TRUE(QFileInfo::exists(path(m.captured(2)))) << m.captured(2).toStdString();
+        }
+        EXPECT_TRUE(aliases.contains("icon128.png"));
+        for (const Entry& e : entries) {
+            if (e.file.startsWith(kind + "/")) {
+                EXPECT_TRUE(aliases.contains(e.file.section('/', 1))) << e.file.toStdString();
+            }
+        }
+    }
+}
+
+TEST(Artwork, PicturesHaveTheSizesTheLayoutsAssume) {
+    if (artDir().isEmpty())
+        GTEST_SKIP() << "BRONTAVIA_ART_DIR is not set";
+    const std::pair<const char*, QSize> expected[] = {
+        // Remote: window, settings, favourites and About backgrounds; buttons as placed.
+        {"remote/132.bmp", {300, 360}},
+        {"remote/160.bmp", {241, 360}},
+        {"remote/178.bmp", {300, 130}},
+        {"remote/165.bmp", {400, 243}},
+        {"remote/130.bmp", {67, 30}},
+        {"remote/135.bmp", {67, 31}},
+        {"remote/139.bmp", {67, 29}},
+        {"remote/168.bmp", {67, 18}},
+        {"remote/145.bmp", {67, 20}},
+        {"remote/149.bmp", {67, 22}},
+        {"remote/151.bmp", {19, 16}},
+        {"remote/155.bmp", {15, 16}},
+        {"remote/157.bmp", {21, 22}},
+        {"remote/158.bmp", {21, 22}},
+        {"remote/161.bmp", {128, 31}},
+        {"remote/163.bmp", {63, 29}},
+        {"remote/179.bmp", {62, 30}},
+        {"remote/181.bmp", {63, 30}},
+        // Player: both main-window sizes and the docked windows.
+        {"player/182.bmp", {344, 360}},
+        {"player/181.bmp", {680, 607}},
+        {"player/202.bmp", {344, 25}},
+        {"player/203.bmp", {382, 157}},
+        {"player/212.bmp", {344, 197}},
+        {"player/173.bmp", {18, 18}},
+        {"player/160.bmp", {19, 18}},
+        {"player/154.bmp", {31, 32}},
+        {"player/162.bmp", {31, 32}},
+        {"player/166.bmp", {15, 10}},
+        {"player/152.bmp", {52, 23}},
+        {"player/204.bmp", {34, 19}},
+        {"player/216.bmp", {63, 31}},
+        {"player/218.bmp", {65, 31}},
+        {"player/222.bmp", {21, 18}},
+        {"player/icon170.png", {15, 17}},
+        // Chat client.
+        {"data/skin/Main.jpg", {382, 360}},
+        {"data/skin/Error.jpg", {241, 203}},
+        {"data/skin/Colour.jpg", {212, 116}},
+        {"data/skin/Whisper.jpg", {382, 221}},
+        {"data/skin/Title.bmp", {88, 15}},
+        {"data/skin/Info.bmp", {42, 45}},
+        {"data/skin/OK.bmp", {60, 26}},
+        {"data/skin/oks.bmp", {70, 29}},
+        {"data/skin/Server.bmp", {139, 29}},
+        {"data/skin/exit.bmp", {21, 19}},
+        {"data/skin/UserSelect.bmp", {146, 13}},
+        {"data/skin/About.bmp", {155, 17}},
+        {"data/skin/CancelcOn.bmp", {64, 32}},
+        {"chat/140.bmp", {32, 32}},
+        // File sender: three frames side by side.
+        {"data/skin3/Cancel.bmp", {3 * 78, 31}},
+        {"data/skin3/exit2.bmp", {3 * 19, 18}}};
+    for (const auto& [file, size] : expected)
+        EXPECT_EQ(dims(sizeOf(file)), dims(size)) << file;
+
+    // The transfer window must hold its controls: close at (332,4) 19 x 18, cancel at
+    // (274,158) 78 x 31.
+    const QSize send = sizeOf("data/skin3/Send.jpg");
+    EXPECT_GE(send.width(), 352);
+    EXPECT_GE(send.height(), 189);
+}
+
+TEST(Artwork, ChatFindsEverySkinFileItChecksAtStart) {
+    if (artDir().isEmpty())
+        GTEST_SKIP() << "BRONTAVIA_ART_DIR is not set";
+    // The chat looks skin files up without regard to case, so two names differing only in case
+    // would be one file, and each name below must match exactly one.
+    const QStringList present = QDir(path("data/skin")).entryList(QDir::Files);
+    QSet<QString> lowered;
+    for (const QString& name : present)
+        EXPECT_FALSE(lowered.contains(name.toLower())) << name.toStdString();
+    for (const QString& name : present)
+        lowered.insert(name.toLower());
+    const char* required[] = {
+        "Main.jpg", "Create.jpg", "Server.bmp", "exit.bmp", "exiton.bmp", "Create.bmp",
+        "Createon.bmp", "Join.bmp", "Joinon.bmp", "message.bmp", "out.bmp", "outon.bmp", "ID.jpg",
+        "Cancel.bmp", "CancelOn.bmp", "OK.bmp", "OKon.bmp", "Server.jpg", "Error.jpg", "Close.bmp",
+        "Closeon.bmp", "ServerOn.bmp", "New.bmp", "Newon.bmp", "Colour.jpg", "Whisper.bmp",
+        "WhisperOn.bmp", "Whisper.jpg", "LinkSend.bmp", "Receiver.bmp", "About.bmp", "oks.bmp",
+        "okson.bmp", "cancels.bmp", "cancelson.bmp", "Info.bmp", "Title.bmp",
+        // Used by buttons and dialogs although not checked at start.
+        "colour.bmp", "colouron.bmp", "Link.bmp", "Linkon.bmp", "File.bmp", "Fileon.bmp", "HP.bmp",
+        "HPon.bmp", "UserSelect.bmp", "URLSend.bmp", "Cancelc.bmp", "CancelcOn.bmp"};
+    for (const char* name : required)
+        EXPECT_TRUE(lowered.contains(QString::fromLatin1(name).toLower())) << name;
+}
+
+TEST(Artwork, ButtonStatesDifferVisibly) {
+    if (artDir().isEmpty())
+        GTEST_SKIP() << "BRONTAVIA_ART_DIR is not set";
+    const std::pair<const char*, const char*> pairs[] = {
+        {"remote/130.bmp", "remote/131.bmp"},
+        {"remote/155.bmp", "remote/156.bmp"},
+        {"remote/158.bmp", "remote/157.bmp"},
+        {"remote/168.bmp", "remote/169.bmp"},
+        {"player/166.bmp", "player/167.bmp"},
+        {"player/179.bmp", "player/180.bmp"},
+        {"player/173.bmp", "player/174.bmp"},
+        {"data/skin/OK.bmp", "data/skin/OKon.bmp"},
+        {"data/skin/exit.bmp", "data/skin/exiton.bmp"},
+        {"data/skin/HP.bmp", "data/skin/HPon.bmp"},
+        {"data/skin/CancelcOn.bmp", "data/skin/Cancelc.bmp"}};
+    for (const auto& [normal, highlight] : pairs) {
+        const QImage a(path(normal));
+        const QImage b(path(highlight));
+        ASSERT_EQ(a.size(), b.size()) << normal;
+        EXPECT_GT(changedShare(a, b), 0.10) << normal << " vs " << highlight;
+    }
+    // Mute and sound-on faces share a place and must not look alike.
+    EXPECT_GT(changedShare(QImage(path("player/179.bmp")), QImage(path("player/162.bmp"))), 0.03);
+
+    for (const char* file : {"data/skin3/Cancel.bmp", "data/skin3/exit2.bmp"}) {
+        const QImage strip(path(file));
+        const int w = strip.width() / 3;
+        const QImage normal = strip.copy(0, 0, w, strip.height());
+        const QImage pressed = strip.copy(w, 0, w, strip.height());
+        const QImage hover = strip.copy(2 * w, 0, w, strip.height());
+        EXPECT_GT(changedShare(normal, pressed), 0.10) << file;
+        EXPECT_GT(changedShare(normal, hover), 0.10) << file;
+        EXPECT_GT(changedShare(pressed, hover), 0.10) << file;
+    }
+}
+
+} // namespace
