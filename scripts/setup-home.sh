@@ -22,6 +22,14 @@ for f in "$here"/demo/*.txt; do
     name=$(basename "$f")
     [ -e "$data/$name" ] || to_suite_text < "$f" > "$data/$name"
 done
+# The demo station plays a short test pattern with a tone, made here so nothing comes from the
+# network.
+if [ ! -e "$home/demo.mp4" ] && command -v ffmpeg >/dev/null; then
+    ffmpeg -loglevel error -f lavfi -i "testsrc2=size=480x360:rate=25" \
+        -f lavfi -i "sine=frequency=440:sample_rate=44100" -t 120 \
+        -c:v libx264 -pix_fmt yuv420p -preset veryfast -c:a aac -shortest \
+        "$home/demo.mp4.part.mp4" && mv "$home/demo.mp4.part.mp4" "$home/demo.mp4"
+fi
 for dir in skin skin3; do
     if [ -d "$art/data/$dir" ]; then
         mkdir -p "$data/$dir"
