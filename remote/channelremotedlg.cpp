@@ -7,8 +7,13 @@
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "remote/catalogue.h"
+#include "remote/catalogueupdate.h"
+#include "remote/favorites.h"
 #include "remote/remoteids.h"
+#include "remote/settingsdlg.h"
+#include "remote/stationplayer.h"
 #include "remote/suiteconfig.h"
+#include "remote/ztfile.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 #include "skin/tabsheet.h"
@@ -52,6 +57,40 @@ void CChannelRemoteDlg::createControls() {
         lists_.insert(id, l);
     }
 
+    player_ = new CStationPlayer(this);
+    zt_ = new CZtChannelFiles(this, tab_, lists_[1031]);
+    updater_ = new CCatalogueUpdater(this, tab_, [this](int page) -> QTreeWidget* {
+        return page >= 0 && page < int(std::size(kPages)) ? lists_.value(kPages[page].listId)
+                                                          : nullptr;
+    });
+
+    // Double-click on a page list plays the row.
+    for (const PageSpec& p : kPages) {
+        QTreeWidget* list = lists_[p.listId];
+        connect(list, &QTreeWidget::itemDoubleClicked, this, [this, list](QTreeWidgetItem* item) {
+            player_->activateRow(list, list->indexOfTopLevelItem(item));
+        });
+    }
+    for (int preset : {IDC_KBS1, IDC_KBS2, IDC_MBC, IDC_PSB})
+        connect(buttons_[preset], &QAbstractButton::clicked, this,
+                [this, preset] { player_->playPreset(preset); });
+    connect(buttons_[IDC_SETTINGS], &QAbstractButton::clicked, this,
+            &CChannelRemoteDlg::onSettings);
+    connect(buttons_[IDC_ZT_SAVE], &QAbstractButton::clicked, zt_, &CZtChannelFiles::save);
+    connect(buttons_[IDC_ZT_OPEN], &QAbstractButton::clicked, zt_, &CZtChannelFiles::open);
+    connect(buttons_[IDC_REFRESH], &QAbstractButton::clicked, updater_, &CCatalogueUpdater::update);
+    connect(buttons_[IDC_FAV_ADD], &QAbstractButton::clicked, this, [this] {
+        if (favorites_)
+            favorites_->onAdd();
+    });
+    connect(buttons_[IDC_FAV_EDIT], &QAbstractButton::clicked, this, [this] {
+        if (favorites_)
+            favorites_->onEdit();
+    });
+    connect(buttons_[IDC_FAV_DELETE], &QAbstractButton::clicked, this, [this] {
+        if (favorites_)
+            favorites_->onDelete();
+    });
     connect(buttons_[IDC_HIDE], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onHide);
     connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onExit);
     connect(buttons_[IDC_ONOFF], &QAbstractButton::clicked, this,
@@ -81,14 +120,17 @@ bool CChannelRemoteDlg::OnInitDialog() {
     tab_->SetCurSel(kStartPage);
 
     // Category lists in the order they are read, then the favourites.
-    for (const char* file : {"news_eco.txt", "etc.txt", "women_shop.txt", "sport_music.txt",
-                             "region_sat.txt", "english_edu.txt", "foreign.txt", "kradio.txt",
-                             "wradio.txt", "user.txt"}) {
+    for (const char* file :
+         {"news_eco.txt", "etc.txt", "women_shop.txt", "sport_music.txt", "region_sat.txt",
+          "english_edu.txt", "foreign.txt", "kradio.txt", "wradio.txt", "user.txt"}) {
         for (const PageSpec& p : kPages)
             if (p.file && qstrcmp(p.file, file) == 0)
                 catalogue::loadListFile(lists_[p.listId],
                                         platform::paths::dataFolder() + QLatin1String(file));
     }
+
+    // The channel file opened last comes back on its page; a missing or bad file leaves it empty.
+    zt_->openAtStart();
 
     LoadBackground(kBackgroundBitmap);
     const int width = backgroundWidth() > 0 ? backgroundWidth() : 300;
@@ -121,6 +163,9 @@ bool CChannelRemoteDlg::OnInitDialog() {
 
     for (const ToolTipSpec& t : kToolTips)
         buttons_[t.id]->setToolTip(QString::fromUtf8(t.text));
+
+    // The favourites dialog, created hidden and reused; no favourite is selected yet.
+    favorites_ = new CFavorites(this, tab_, lists_[1030]);
 
     return !secondInstance_;
 }
@@ -199,6 +244,11 @@ void CChannelRemoteDlg::onToggleAttached() {
     platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_UNDOCK_REMOTE);
     dockBesidePlayer();
     onoff->setToolTip(QString::fromUtf8(kTipDetached));
+}
+
+void CChannelRemoteDlg::onSettings() {
+    CSettingsDlg dlg(this);
+    dlg.exec();
 }
 
 void CChannelRemoteDlg::onLogo() {

@@ -4,11 +4,14 @@
 #include "platform/windowdirectory.h"
 #include "skin/skindialog.h"
 
-#include <QByteArray>
 #include <QMap>
 
+class CCatalogueUpdater;
+class CFavorites;
 class CSkinButton;
+class CStationPlayer;
 class CTabSheet;
+class CZtChannelFiles;
 class QTreeWidget;
 
 class CChannelRemoteDlg : public CSkinDialog, public platform::MessageHandler {
@@ -29,6 +32,8 @@ public:
     QTreeWidget* list(int id) const { return lists_.value(id); }
     CTabSheet* tabSheet() const { return tab_; }
     int remoteAttachedState() const { return attached_; }
+    CStationPlayer* stationPlayer() const { return player_; }
+    CFavorites* favorites() const { return favorites_; }
 
     // Ends the program (the dialog's end).
     void done(int result) override;
@@ -50,6 +55,7 @@ private:
     void onLogo();
     void onTimer(int id);
     void startMiniBrowser();
+    void onSettings();
 
     QMap<int, CSkinButton*> buttons_;
     QMap<int, QTreeWidget*> lists_;
@@ -58,7 +64,9 @@ private:
     bool secondInstance_ = false;
     int attached_ = 0; // 0 attached to the player, 1 detached
 
-    // Channel being played (name + "^") and its target; filled when a station is played.
-    QByteArray currentPrefix_;
-    QByteArray currentTarget_;
+    // Owned by this window (Qt children).
+    CStationPlayer* player_ = nullptr;
+    CFavorites* favorites_ = nullptr;
+    CZtChannelFiles* zt_ = nullptr;
+    CCatalogueUpdater* updater_ = nullptr;
 };

@@ -6,6 +6,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // The embedded web view shares its GL contexts with the application's.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::setupApplication(app);

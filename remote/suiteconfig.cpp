@@ -3,6 +3,9 @@
 #include "platform/lines.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+#include <climits>
+
 QString SuiteConfig::path() {
     return platform::paths::dataFolder() + QStringLiteral("config.txt");
 }
@@ -15,6 +18,22 @@ SuiteConfig SuiteConfig::read(const QString& file) {
             c.lines_[i] = lines->at(i);
     }
     return c;
+}
+
+int SuiteConfig::number(int index) const {
+    const QByteArray text = line(index);
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<qint64>(value * 10 + (text[i] - '0'), qint64(INT_MAX) + 1);
+    if (negative)
+        value = -value;
+    return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
 }
 
 void SuiteConfig::setLine(int index, const QByteArray& value) {

@@ -16,6 +16,9 @@ public:
     QByteArray line(int index) const {
         return index >= 0 && index < lines_.size() ? lines_[index] : QByteArray();
     }
+    // The line's leading decimal value as the C library reads it: optional white space and
+    // sign, then digits; a line without digits gives 0. Out-of-range values saturate.
+    int number(int index) const;
     void setLine(int index, const QByteArray& value);
     bool alwaysOnTop() const { return line(AlwaysOnTop) == "1"; }
     int linesRead() const { return read_; }

@@ -37,7 +37,15 @@ protected:
     }
     void answer(const QString& what, const QString& title = kRemote) {
         ASSERT_EQ(ctl({QStringLiteral("answer"), title, what}).exitCode, 0);
-        ASSERT_TRUE(waitForNoModal(title));
+    }
+    // The message box that follows an answered file dialog.
+    QJsonObject waitForBox() {
+        QJsonObject modal;
+        waitUntil([&] {
+            modal = dump()[QStringLiteral("modal")].toObject();
+            return modal[QStringLiteral("kind")].toString() == QStringLiteral("messagebox");
+        });
+        return modal;
     }
 };
 
@@ -74,8 +82,8 @@ TEST_F(RemoteCatalogueE2E, PagePlusAddressIsScrapedForItsStream) {
     ASSERT_TRUE(http.listening());
     http.serve(QStringLiteral("/radio.html"),
                {200,
-                "<html><body><script>document.write('<a href=\"mms://live.example.net/' + "
-                "'gayo\">listen</a>');</script></body></html>",
+                "<html><body><script>document.write('<a href=\"' + 'mm' + 's://live.example.net/"
+                "gayo\">listen</a>');</script></body></html>",
                 "text/html", -1});
     writeData(QStringLiteral("kradio.txt"),
               cp("가요 FM^+") + http.url(QStringLiteral("/radio.html")).toLatin1());
@@ -155,9 +163,10 @@ TEST_F(RemoteCatalogueE2E, ChannelFileSavedAndOpenedRoundTripsKoreanNames) {
     pressAndWait(QStringLiteral("1033"));
     ASSERT_EQ(waitForModal()[QStringLiteral("kind")].toString(), QStringLiteral("file"));
     answer(file);
-    EXPECT_EQ(waitForModal()[QStringLiteral("text")].toString(),
+    EXPECT_EQ(waitForBox()[QStringLiteral("text")].toString(),
               file + QStringLiteral("으로 채널저장 완료!"));
     answer(QStringLiteral("ok"));
+    ASSERT_TRUE(waitForNoModal());
     QByteArray scrambled = favourites;
     for (char& c : scrambled)
         if (c != '\r' && c != '\n')
@@ -192,8 +201,9 @@ TEST_F(RemoteCatalogueE2E, UpdateReplacesTheListOnlyAfterACompleteBody) {
 
     auto update = [&]() {
         pressAndWait(QStringLiteral("1027"));
-        const QString text = waitForModal()[QStringLiteral("text")].toString();
+        const QString text = waitForBox()[QStringLiteral("text")].toString();
         answer(QStringLiteral("ok"));
+        waitForNoModal();
         return text;
     };
     const QString failed = QStringLiteral("채널 업데이트 서버에 접속할 수 없습니다!\n현재 인터넷이 "

@@ -1,0 +1,131 @@
+#include "remote/ztfile.h"
+
+#include "platform/dialogs.h"
+#include "platform/lines.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "remote/catalogue.h"
+#include "remote/remoteids.h"
+#include "skin/tabsheet.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace ztfile {
+
+QByteArray scramble(QByteArrayView bytes) {
+    QByteArray out(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = char(bytes[i] ^ kKey);
+    return out;
+}
+
+QByteArray build(const QList<QByteArray>& lines) {
+    QList<QByteArray> scrambled;
+    scrambled.reserve(lines.size());
+    for (const QByteArray& line : lines)
+        scrambled << scramble(line);
+    return platform::lines::join(scrambled);
+}
+
+QList<QByteArray> parse(QByteArrayView data) {
+    QList<QByteArray> lines;
+    if (data.isEmpty())
+        return lines;
+    QByteArray line;
+    bool caret = false; // the line so far holds a '^'
+    bool trail = false; // the next unscrambled byte is the second half of a CP949 character
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        if (!trail && caret && data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n') {
+            lines << line;
+            line.clear();
+            caret = false;
+            ++i;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(data[i] ^ kKey);
+        line += char(byte);
+        caret = caret || byte == '^';
+        trail = !trail && byte >= 0x81 && byte <= 0xFE;
+    }
+    lines << line;
+    return lines;
+}
+
+} // namespace ztfile
+
+namespace {
+
+constexpr int kZtPage = 10;
+const QString kSection = QStringLiteral("ZT3.0");
+const QString kLastFileKey = QStringLiteral("LASTZTFILE");
+
+// The whole file, or what could be read of it before an error.
+QByteArray readAllYouCan(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void inform(QWidget* owner, const QString& text, platform::Icon icon) {
+    platform::dialogs::messageBox(owner, text, remote::kRemoteTitle, platform::Buttons::Ok, icon);
+}
+
+} // namespace
+
+CZtChannelFiles::CZtChannelFiles(QWidget* mainWindow, CTabSheet* tab, QTreeWidget* list1031)
+    : QObject(mainWindow), mainWindow_(mainWindow), tab_(tab), list_(list1031) {}
+
+void CZtChannelFiles::save() {
+    const QByteArray favourites =
+        readAllYouCan(platform::paths::dataFolder() + QStringLiteral("user.txt"));
+    if (favourites.isEmpty()) {
+        inform(mainWindow_,
+               QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 추가해 "
+                              "주세요."),
+               platform::Icon::Information);
+        return;
+    }
+    const QByteArray content = ztfile::build(platform::lines::split(favourites));
+
+    const QString path = platform::dialogs::saveFileName(
+        mainWindow_, QStringLiteral("저장할 ZT채널명을 입력해 주세요!"), QString(), QString(),
+        QStringLiteral("ZT(Brontavia) 채널파일(*.zt)|*.zt||"), QStringLiteral("zt"));
+    if (path.isEmpty())
+        return;
+    // An unwritable place keeps whatever file was there and claims nothing.
+    if (!platform::lines::writeFileAtomic(path, content))
+        return;
+    inform(mainWindow_, path + QStringLiteral("으로 채널저장 완료!"), platform::Icon::None);
+}
+
+void CZtChannelFiles::open() {
+    const QString path = platform::dialogs::openFileName(
+        mainWindow_, QStringLiteral("ZT채널을 선택해 주세요!"), QString(),
+        QStringLiteral("Brontavia 채널파일(*.zt)|*.zt;||"));
+    if (path.isEmpty())
+        return;
+    if (!show(path)) {
+        inform(mainWindow_, QStringLiteral("잘못된 ZT채널입니다."), platform::Icon::Information);
+        return;
+    }
+    tab_->SetCurSel(kZtPage);
+    platform::Profile(QStringLiteral("ZT25"))
+        .writeString(kSection, kLastFileKey, QFileInfo(path).absoluteFilePath());
+}
+
+void CZtChannelFiles::openAtStart() {
+    const QString path =
+        platform::Profile(QStringLiteral("ZT25")).getString(kSection, kLastFileKey);
+    if (!path.isEmpty())
+        show(path);
+}
+
+bool CZtChannelFiles::show(const QString& path) {
+    const QByteArray data = readAllYouCan(path);
+    if (data.isEmpty())
+        return false;
+    catalogue::fillFromLines(list_, ztfile::parse(data));
+    return true;
+}

@@ -1,0 +1,422 @@
+// Playing a station: address kinds, the hand-over to the player, the safety rules for
+// addresses from the catalogue, and page scraping and the pop-up in a real web engine.
+#include "platform/codec.h"
+#include "platform/lines.h"
+#include "platform/paths.h"
+#include "platform/windowdirectory.h"
+#include "remote/browser.h"
+#include "remote/catalogue.h"
+#include "remote/playing.h"
+#include "remote/stationplayer.h"
+#include "tests/support/processes.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+
+using namespace playing;
+using platform::cp949::fromUnicode;
+using testsupport::waitUntil;
+
+namespace {
+
+QByteArray handOverContent() {
+    return platform::lines::readFile(platform::paths::handOverFile()).value_or("<missing>");
+}
+
+void setHandOver(const QByteArray& content) {
+    ASSERT_TRUE(platform::lines::writeFileAtomic(platform::paths::handOverFile(), content));
+}
+
+QByteArray popupPageOnDisk() {
+    return platform::lines::readFile(platform::paths::moduleDirectory() + QStringLiteral("a.htm"))
+        .value_or("<missing>");
+}
+
+QWidget* referWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == QStringLiteral("Refer"))
+            return w;
+    return nullptr;
+}
+
+QByteArray expectedPopupPage(const QByteArray& homepage) {
+    return "<html>\r\n<script language='JavaScript'>\r\n<!--\r\nwindow.open('" + homepage +
+           "','Refer',config='height=400,width=500,directories=no,location=no,menubar=no,"
+           "status=no,titlebar=no,toolbar=no,scrollbars=yes,resizable=yes')\r\n//-->\r\n"
+           "</script>\r\n</html>\r\n";
+}
+
+// The player as a title in the directory, recording every message it gets.
+struct PlayerStandIn {
+    QList<QList<qint64>> messages; // msg, wParam, lParam
+    platform::windows::StandIn window{
+        QStringLiteral("Lumaset"), [this](std::uint32_t m, std::uint64_t w, std::int64_t l) {
+            messages << QList<qint64>{qint64(m), qint64(w), qint64(l)};
+            return std::int64_t(1);
+        }};
+};
+
+// A player with a real (hidden) window, to see that the remote shows it.
+class PlayerWindow : public QWidget, public platform::MessageHandler {
+public:
+    PlayerWindow() { setWindowTitle(QStringLiteral("Lumaset")); }
+    std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
+                                              std::int64_t lParam) override {
+        messages << QList<qint64>{qint64(msg), qint64(wParam), qint64(lParam)};
+        return 1;
+    }
+    QList<QList<qint64>> messages;
+};
+
+// Catches what would go to the desktop's URL handler.
+class DesktopCatcher : public QObject {
+    Q_OBJECT
+public:
+    DesktopCatcher() {
+        for (const QString& scheme : schemes())
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~DesktopCatcher() override {
+        for (const QString& scheme : schemes())
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened << url; }
+
+private:
+    static QStringList schemes() {
+        return {QStringLiteral("http"),   QStringLiteral("https"), QStringLiteral("ftp"),
+                QStringLiteral("mailto"), QStringLiteral("file"),  QStringLiteral("javascript"),
+                QStringLiteral("smb")};
+    }
+};
+
+// Enough HTTP/1.0 for a web engine on loopback: canned pages by path, a count of requests.
+class PageServer {
+public:
+    PageServer() {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) { // child of the server
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket] { answer(socket); });
+            }
+        });
+    }
+    QString url(const char* path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
+    }
+    QHash<QByteArray, QByteArray> pages;
+    QHash<QByteArray, int> hits;
+
+private:
+    void answer(QTcpSocket* socket) {
+        QByteArray& request = pending_[socket];
+        request += socket->readAll();
+        if (!request.contains("\r\n\r\n"))
+            return;
+        const QByteArray path = request.split(' ').value(1);
+        pending_.remove(socket);
+        ++hits[path];
+        const bool known = pages.contains(path);
+        const QByteArray body = known ? pages.value(path) : QByteArray("not here");
+        socket->write((known ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n") +
+                      QByteArray("Content-Type: text/html; charset=utf-8\r\nContent-Length: ") +
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+    QTcpServer server_;
+    QHash<QTcpSocket*, QByteArray> pending_;
+};
+
+TEST(RemotePlayingLogic, AddressKindsAndTargetSplits) {
+    EXPECT_EQ(classify("  +http://radio.example.net/on-air \t"),
+              (Address{Kind::Page, "http://radio.example.net/on-air"}));
+    EXPECT_EQ(classify(" -http://tv.example.net/"),
+              (Address{Kind::Shell, "http://tv.example.net/"}));
+    EXPECT_EQ(classify("  mms://tv.example.net/live  "),
+              (Address{Kind::Stream, "mms://tv.example.net/live"}));
+    EXPECT_EQ(classify(""), (Address{Kind::Stream, ""}));
+
+    EXPECT_EQ(splitTarget(""), (TargetSplit{"", ""}));
+    EXPECT_EQ(splitTarget("mms://a/b"), (TargetSplit{"mms://a/b", ""}));
+    // An empty stream address in front of a homepage: the whole target is played.
+    EXPECT_EQ(splitTarget("^http://home.example.net/"),
+              (TargetSplit{"^http://home.example.net/", ""}));
+    // Three fields: the homepage keeps the rest, its '^' included.
+    EXPECT_EQ(splitTarget("mms://a/b^http://home.example.net/^x"),
+              (TargetSplit{"mms://a/b", "http://home.example.net/^x"}));
+}
+
+TEST(RemotePlayingLogic, StreamAddressIsTheFirstLowerCaseMmsUpToAQuote) {
+    EXPECT_EQ(findStreamAddress("<a href=\"MMS://loud.example.net/x\">"), std::nullopt);
+    EXPECT_EQ(findStreamAddress("<p>mms://no-quote.example.net/x</p>"), std::nullopt);
+    EXPECT_EQ(
+        findStreamAddress("<a href=\"MMS://a/x\"><a href=\"mms://b/y\"><a href=\"mms://c/z\">"),
+        QByteArray("mms://b/y"));
+    EXPECT_EQ(findStreamAddress("<a href='mms://single/quoted'>\"later"),
+              QByteArray("mms://single/quoted'>"));
+
+    // The search runs on CP949 bytes: Korean text in front and inside the address comes
+    // through as the player reads it.
+    const QString page = QStringLiteral("<html><body>국내 라디오 방송 안내 "
+                                        "<a href=\"mms://radio.example.net/라디오\">듣기</a>");
+    EXPECT_EQ(scrapeStreamAddress(page), fromUnicode(u"mms://radio.example.net/라디오"));
+}
+
+TEST(RemotePlayingLogic, PopupPageIsTheSevenLinesAndCarriesNoScript) {
+    EXPECT_EQ(popupPage("http://www.kbs.example.net/"),
+              expectedPopupPage("http://www.kbs.example.net/"));
+    EXPECT_EQ(popupPage(" https://home.example.net/a?b=1 "),
+              expectedPopupPage("https://home.example.net/a?b=1"));
+    EXPECT_EQ(popupPage("javascript:alert(1)"), std::nullopt);
+    EXPECT_EQ(popupPage("ftp://files.example.net/"), std::nullopt);
+
+    for (const QByteArray& hostile :
+         {QByteArray("http://x.example.net/');alert(1);('"),
+          QByteArray("http://x.example.net/\\');alert(1)//"),
+          QByteArray("http://x.example.net/</script><script>alert(1)</script>"),
+          QByteArray("http://x.example.net/\"><script>alert(1)</script>"),
+          QByteArray("http://x.example.net/\n-->alert(1)")}) {
+        const auto page = popupPage(hostile);
+        ASSERT_TRUE(page) << hostile.constData();
+        const qsizetype from = page->indexOf("window.open('") + 13;
+        const QByteArray inside = page->mid(from, page->indexOf("','Refer'") - from);
+        for (const char bad : {'\'', '<', '>', '"', '\n', '\r'})
+            EXPECT_FALSE(inside.contains(bad)) << hostile.constData();
+        EXPECT_FALSE(inside.endsWith('\\')) << hostile.constData();
+        EXPECT_EQ(page->count("\r\n"), 7) << hostile.constData();
+    }
+}
+
+TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
+    EXPECT_TRUE(pageUrl("http://radio.example.net/p"));
+    EXPECT_TRUE(pageUrl("HTTPS://radio.example.net/p"));
+    for (const char* refused :
+         {"ftp://radio.example.net/p", "file:///etc/passwd", "javascript:alert(1)",
+          "http:///no-host", "radio.example.net/p", "data:text/html,<script>alert(1)</script>"})
+        EXPECT_FALSE(pageUrl(refused)) << refused;
+
+    EXPECT_EQ(desktopTarget("http://tv.example.net/a b"),
+              std::optional<QString>(QStringLiteral("http://tv.example.net/a%20b")));
+    EXPECT_TRUE(desktopTarget("ftp://files.example.net/list"));
+    EXPECT_TRUE(desktopTarget("mailto:someone@example.net"));
+    for (const char* refused : {"javascript:alert(1)", "smb://host/share", "mailto:", "/bin/sh",
+                                "/nonexistent/file.txt", "/tmp"})
+        EXPECT_FALSE(desktopTarget(refused)) << refused;
+
+    QTemporaryDir dir;
+    auto make = [&](const char* name, const QByteArray& content, bool executable) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(platform::lines::writeFileAtomic(path, content));
+        QFile::setPermissions(path, executable
+                                        ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner);
+        return path;
+    };
+    const QString doc = make("channels.txt", "KBS1^mms://kbs/x", false);
+    EXPECT_EQ(desktopTarget(fromUnicode(doc)), std::optional<QString>(doc));
+    EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
+              std::optional<QString>(doc));
+    EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
+    EXPECT_FALSE(desktopTarget(fromUnicode(
+        make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));
+    EXPECT_FALSE(desktopTarget(fromUnicode(make("setup.sh", "#!/bin/sh\necho hi\n", false))));
+}
+
+TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
+    QWidget window;
+    auto* player = new CStationPlayer(&window); // child
+    QTreeWidget* list = catalogue::createListControl(&window, 1004);
+    catalogue::setRows(list, {{fromUnicode(u"뉴스"), "  mms://news.example.net/live  "},
+                              {"", "mms://nameless.example.net/x"},
+                              {"Empty", ""},
+                              {"Home", "^http://home.example.net/"}});
+    QSignalSpy handed(player, &CStationPlayer::handedOver);
+    PlayerStandIn lumaset;
+
+    player->activateRow(list, 0);
+    const QByteArray news = fromUnicode(u"뉴스^mms://news.example.net/live");
+    EXPECT_EQ(handOverContent(), news);
+    ASSERT_EQ(handed.count(), 1);
+    EXPECT_EQ(handed.at(0).at(0).toByteArray(), news);
+    EXPECT_EQ(player->currentPrefix(), fromUnicode(u"뉴스^"));
+    EXPECT_EQ(player->currentTarget(), QByteArray("  mms://news.example.net/live  "));
+    ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 1; }));
+    EXPECT_EQ(lumaset.messages.at(0), (QList<qint64>{1026, 0, 1}));
+
+    // No name, or no such row: nothing is written, nobody is told.
+    player->activateRow(list, 1);
+    player->activateRow(list, 7);
+    EXPECT_EQ(handed.count(), 1);
+    EXPECT_EQ(handOverContent(), news);
+
+    player->activateRow(list, 2);
+    EXPECT_EQ(handOverContent(), QByteArray("Empty^"));
+    player->activateRow(list, 3);
+    EXPECT_EQ(handOverContent(), QByteArray("Home^^http://home.example.net/"));
+    EXPECT_EQ(handed.count(), 3);
+    ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 3; }));
+    EXPECT_EQ(lumaset.messages.at(2), (QList<qint64>{1026, 0, 1}));
+    // Plain streams never need the web engine.
+    EXPECT_FALSE(player->hasBrowser());
+}
+
+TEST(RemotePlaying, PlayerWindowIsShownPresetsPlayAndAMissingPlayerIsStarted) {
+    QWidget window;
+    CStationPlayer player(&window);
+    {
+        PlayerWindow lumaset; // hidden, as after the player's own close button
+        player.play("mms://tv.example.net/a");
+        EXPECT_TRUE(lumaset.isVisible());
+        ASSERT_TRUE(waitUntil([&] { return !lumaset.messages.isEmpty(); }));
+        EXPECT_EQ(lumaset.messages.at(0), (QList<qint64>{1026, 0, 1}));
+
+        lumaset.hide();
+        player.playPreset(1020); // not a preset button
+        player.playPreset(1002);
+        EXPECT_EQ(handOverContent(), QByteArray("KBS2^mms://kbs-stream.example.net/H_2TV"));
+        EXPECT_EQ(player.currentPrefix(), QByteArray("KBS2^"));
+        EXPECT_TRUE(lumaset.isVisible());
+        EXPECT_EQ(popupPageOnDisk(), expectedPopupPage("http://www.kbs.example.net/"));
+        ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 2; }));
+        EXPECT_EQ(lumaset.messages.at(1), (QList<qint64>{1026, 0, 1}));
+    }
+
+    // No player: "Lumaset" is started from PATH with the data folder as working directory.
+    QTemporaryDir bin;
+    const QString marker = bin.filePath(QStringLiteral("started"));
+    const QString script = bin.filePath(QStringLiteral("Lumaset"));
+    ASSERT_TRUE(platform::lines::writeFileAtomic(script, "#!/bin/sh\npwd > '" +
+                                                             QFile::encodeName(marker) + "'\n"));
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    QSignalSpy handed(&player, &CStationPlayer::handedOver);
+    player.play("mms://tv.example.net/b");
+    qputenv("PATH", path);
+    EXPECT_EQ(handed.count(), 1);
+    EXPECT_EQ(handOverContent(), QByteArray("KBS2^mms://tv.example.net/b")); // the prefix stays
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(marker).size() > 0; }));
+    QFile started(marker);
+    ASSERT_TRUE(started.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QDir(QString::fromLocal8Bit(started.readAll().trimmed())).canonicalPath(),
+              QDir(platform::paths::dataFolder()).canonicalPath());
+}
+
+TEST(RemotePlaying, UnsafePageAndShellAddressesOnlyEmptyTheHandOver) {
+    QWidget window;
+    CStationPlayer player(&window);
+    QSignalSpy handed(&player, &CStationPlayer::handedOver);
+    DesktopCatcher desktop;
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("tool"));
+    ASSERT_TRUE(platform::lines::writeFileAtomic(program, "#!/bin/sh\n"));
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    for (const QByteArray& refused :
+         {QByteArray("-javascript:alert(1)"), QByteArray("-smb://host/share"),
+          "-" + QFile::encodeName(program), QByteArray("+file:///etc/passwd"),
+          QByteArray(" +javascript:alert(1)"), QByteArray("+ftp://radio.example.net/")}) {
+        setHandOver("Old^mms://old.example.net/");
+        player.play(refused);
+        EXPECT_EQ(handOverContent(), QByteArray()) << refused.constData();
+    }
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_FALSE(player.hasBrowser());
+    EXPECT_EQ(handed.count(), 0);
+
+    player.play(" -http://tv.example.net/guide ");
+    player.play("-mailto:tv@example.net");
+    EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl(QStringLiteral("http://tv.example.net/guide")),
+                                           QUrl(QStringLiteral("mailto:tv@example.net"))}));
+    EXPECT_EQ(handed.count(), 0);
+}
+
+TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopup) {
+    PageServer server;
+    // The address exists only once the script has run: the source spells it apart.
+    server.pages["/radio"] =
+        QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>국내 라디오 안내"
+                       "<script>document.write('<a href=\"mm' + 's://radio.example.net/"
+                       "라디오\">듣기</a>')</script></body></html>")
+            .toUtf8();
+    server.pages["/home"] = "<html><body>home</body></html>";
+    QWidget window;
+    CStationPlayer player(&window);
+    QTreeWidget* list = catalogue::createListControl(&window, 1014);
+    const QByteArray target =
+        "+" + server.url("/radio").toLatin1() + "^" + server.url("/home").toLatin1();
+    catalogue::setRows(list, {{fromUnicode(u"라디오"), target}});
+    QSignalSpy handed(&player, &CStationPlayer::handedOver);
+    PlayerStandIn lumaset;
+    setHandOver("Old^mms://old.example.net/");
+
+    player.activateRow(list, 0);
+    EXPECT_EQ(handOverContent(), QByteArray()); // the old station is gone at once
+    EXPECT_EQ(popupPageOnDisk(), expectedPopupPage(server.url("/home").toLatin1()));
+
+    ASSERT_TRUE(waitUntil([&] { return handed.count() == 1; }, 30000));
+    const QByteArray expected = fromUnicode(u"라디오^mms://radio.example.net/라디오");
+    EXPECT_EQ(handed.at(0).at(0).toByteArray(), expected);
+    EXPECT_EQ(handOverContent(), expected);
+    ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 1; }));
+    EXPECT_EQ(lumaset.messages.at(0), (QList<qint64>{1026, 0, 1}));
+
+    ASSERT_TRUE(waitUntil([&] { return referWindow() && server.hits.value("/home") == 1; }, 30000));
+    QWidget* popup = referWindow();
+    EXPECT_EQ(popup->size(), QSize(500, 400));
+    EXPECT_TRUE(popup->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(popup->isVisible());
+    popup->close();
+}
+
+TEST(RemotePlayingWeb, CapitalSchemeAndStalePagesHandNothingOver) {
+    PageServer server;
+    server.pages["/loud"] = "<html><body><a href=\"MMS://loud.example.net/x\">x</a></body></html>";
+    server.pages["/radio"] =
+        "<html><body><a href=\"mms://radio.example.net/x\">x</a></body></html>";
+    QWidget window;
+    CStationPlayer player(&window);
+    QSignalSpy handed(&player, &CStationPlayer::handedOver);
+    // Script calls are answered in order: once ours is answered, the player's scrape is done.
+    auto settle = [&] {
+        bool answered = false;
+        player.browser()->fetchOuterHtml([&](const QString&) { answered = true; });
+        return waitUntil([&] { return answered; }, 30000);
+    };
+
+    player.play("+" + server.url("/loud").toLatin1());
+    QSignalSpy completed(player.browser(), &CWebBrowser::pageComplete);
+    ASSERT_TRUE(waitUntil([&] { return completed.count() == 1; }, 30000));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(handed.count(), 0);
+
+    player.play("+" + server.url("/radio").toLatin1());
+    ASSERT_TRUE(waitUntil([&] { return handed.count() == 1; }, 30000));
+    EXPECT_EQ(handed.at(0).at(0).toByteArray(), QByteArray("mms://radio.example.net/x"));
+
+    // A page still loading when another station is chosen must not replace that station.
+    player.play("+" + server.url("/radio").toLatin1());
+    player.play("mms://chosen.example.net/live");
+    ASSERT_TRUE(waitUntil([&] { return completed.count() == 3; }, 30000));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(handed.count(), 2);
+    EXPECT_EQ(handOverContent(), QByteArray("mms://chosen.example.net/live"));
+}
+
+} // namespace
+
+#include "remote_playing_test.moc"
