@@ -133,6 +133,28 @@ QString openFileName(QWidget* owner, const QString& caption, const QString& dire
                          QString());
 }
 
+QStringList openFileNames(QWidget* owner, const QString& caption, const QString& directory,
+                          const QString& filter) {
+    record(Shown{QStringLiteral("open"), caption, QString(), Buttons::OkCancel});
+    if (auto a = takeAnswer()) {
+        if (!std::holds_alternative<QString>(*a))
+            return {};
+        return std::get<QString>(*a).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QFileDialog dlg(owner, caption, directory);
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = toNameFilters(filter);
+    if (!filters.isEmpty())
+        dlg.setNameFilters(filters);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    const QVariant automated = dlg.property("brontaviaAnswer");
+    if (automated.isValid())
+        return automated.toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return dlg.selectedFiles();
+}
+
 QString saveFileName(QWidget* owner, const QString& caption, const QString& directory,
                      const QString& proposedName, const QString& filter,
                      const QString& defaultSuffix) {

@@ -19,6 +19,10 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, Butt
 // cancelled.
 QString openFileName(QWidget* owner, const QString& caption, const QString& directory,
                      const QString& filter);
+// Several existing files at once; an empty list when cancelled. A queued or automated answer
+// names the files one per line.
+QStringList openFileNames(QWidget* owner, const QString& caption, const QString& directory,
+                          const QString& filter);
 QString saveFileName(QWidget* owner, const QString& caption, const QString& directory,
                      const QString& proposedName, const QString& filter,
                      const QString& defaultSuffix);

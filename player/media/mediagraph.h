@@ -4,6 +4,7 @@
 // hundredths of a decibel, the video window, the picture filter).
 #include <QByteArray>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -58,7 +59,7 @@ public:
     std::optional<long> volume() const;
 
     // The video window: a widget the picture is drawn into (software rendering), placed as a
-    // child of `owner` (nullptr: no owner, hidden).
+    // child of `owner` (nullptr: no owner, hidden). Exists from the first build on.
     QWidget* videoWindow() const;
     void setVideoOwner(QWidget* owner);
     void setVideoVisible(bool visible);
@@ -71,7 +72,8 @@ public:
 
     // The picture filter's call contract. With save = 1 (only with EFFECT_LEVEL) the current
     // frame, with the effect applied, is written as a 24-bit BMP at `path` before this returns.
-    // Does nothing without the filter.
+    // `path` holds file-system bytes (QFile::encodeName) or CP949 text. Does nothing without
+    // the filter. The effect state outlives rebuilds: a new graph shows the last colour mode.
     void setEffect(int effect, double start, double length, int save, const QByteArray& path,
                    int level, int colourMode, int reserved);
 

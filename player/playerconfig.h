@@ -1,0 +1,35 @@
+#pragma once
+// What the player reads from the suite's config.txt, which the channel remote writes. A
+// missing or short file reads as empty lines.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace player {
+
+class PlayerConfig {
+public:
+    static QString defaultPath(); // data folder + "config.txt"
+
+    // nullopt when the file cannot be read.
+    static std::optional<PlayerConfig> read(const QString& path = defaultPath());
+
+    QByteArray line(int index) const {
+        return index >= 0 && index < lines_.size() ? lines_[index] : QByteArray();
+    }
+
+    // Line 0, trimmed, as a local path.
+    QString captureFolder() const;
+    // Line 1: 0 centre, 1 tile, 2 stretch; anything else (or nothing) is centre.
+    int wallpaperStyle() const;
+    // Line 2 exactly "0".
+    bool autoScreenAtStart() const { return line(2) == "0"; }
+    // Line 3 exactly "1".
+    bool chatTopmost() const { return line(3) == "1"; }
+
+private:
+    QList<QByteArray> lines_;
+};
+
+} // namespace player

@@ -1,0 +1,107 @@
+#pragma once
+// Titles, messages, control ids, timers and texts of the player.
+#include <QString>
+#include <cstdint>
+
+namespace player {
+
+inline const QString kPlayerTitle = QStringLiteral("Lumaset");
+inline const QString kRemoteTitle = QStringLiteral("Brontavia3.0");
+inline const QString kChatTitle = QStringLiteral("Brontavia's Chat");
+inline const QString kChatProgram = QStringLiteral("ZTChat05.exe");
+inline const QString kMessageCaption = QStringLiteral("Brontavia3.0");
+inline const QString kChatCloseMessage = QStringLiteral("WM_MOVILARK_CLOSE");
+inline const QString kProfileName = QStringLiteral("Lumaset");
+
+inline constexpr std::uint32_t WM_PLAYER_COMMAND = 0x0400 + 2; // 1026
+enum PlayCommand : std::int64_t {
+    PLAYCMD_HANDOVER = 1,
+    PLAYCMD_UNDOCK_REMOTE = 2,
+    PLAYCMD_DOCK_REMOTE = 3,
+    PLAYCMD_AUTOSCREEN_ON = 4,
+    PLAYCMD_AUTOSCREEN_OFF = 5,
+    PLAYCMD_WALLPAPER_CENTER = 6,
+    PLAYCMD_WALLPAPER_TILE = 7,
+    PLAYCMD_WALLPAPER_STRETCH = 8,
+};
+
+// Timers of the main window.
+enum PlayerTimer {
+    TIMER_AUTOSCREEN = 1,
+    TIMER_CONNECT = 2,
+    TIMER_RELAYOUT = 3,
+    TIMER_AUTOSCREEN_DELAY = 4,
+    TIMER_DOCK_ENABLE = 8,
+};
+// The position bar's own timer.
+inline constexpr int TIMER_SEEK = 1;
+
+// Controls of the main window.
+enum PlayerControl {
+    IDC_GREY = 1000,
+    IDC_INVERT = 1001,
+    IDC_OPEN_FILES = 1002,
+    IDC_COLOUR = 1003,
+    IDC_OPEN_ADDRESS = 1004,
+    IDC_REMOTE = 1006,
+    IDC_CAPTURE = 1008,
+    IDC_CHAT = 1009,
+    IDC_VIDEO = 1011,
+    IDC_CLOSE_SCREEN = 1022,
+    IDC_MUTE = 1023,
+    IDC_VOLUME_THUMB = 1024,
+    IDC_BRIGHTNESS_THUMB = 1025,
+    IDC_VOLUME_TRACK = 1026,
+    IDC_BRIGHTNESS_TRACK = 1027,
+    IDC_WALLPAPER = 1028,
+    IDC_VOLUME_MIDDLE = 1030,
+    IDC_BRIGHTNESS_MIDDLE = 1031,
+    IDC_STATUS = 1032,
+    IDC_TITLE = 1033,
+    IDC_MINIMIZE = 1034,
+    IDC_HALF = 1037,
+    IDC_NORMAL = 1038,
+    IDC_DOUBLE = 1039,
+    IDC_FULL_SCREEN = 1040,
+    IDC_SCREEN_MODE = 1050,
+};
+
+// Controls of the docked windows (their ids repeat between windows).
+enum DockedControl {
+    IDC_BAR_OPEN = 1028,
+    IDC_BAR_CANCEL = 1046,
+    IDC_BAR_ADDRESS = 1045,
+    IDC_SEEK_PLAY = 1028,
+    IDC_SEEK_PAUSE = 1029,
+    IDC_SEEK_START = 1048,
+    IDC_SEEK_TRACK = 1042,
+    IDC_SEEK_THUMB = 1041,
+    IDC_SEEK_REPEAT = 1044,
+    IDC_LIST = 1043,
+    IDC_LIST_CLOSE = 1028,
+};
+
+// Bitmap resources.
+inline constexpr int kIcon = 128;
+inline constexpr int kBackgroundSmall = 182;
+inline constexpr int kBackgroundDouble = 181;
+inline constexpr int kMuteOnNormal = 162; // muted look
+inline constexpr int kMuteOnHighlight = 163;
+inline constexpr int kMuteOffNormal = 179; // sound-on look
+inline constexpr int kMuteOffHighlight = 180;
+inline constexpr int kVolumeThumbIcon = 170;
+inline constexpr int kSeekThumbIcon = 215;
+
+// Docked window sizes.
+inline constexpr int kAddressBarWidth = 382;
+inline constexpr int kAddressBarHeight = 157;
+inline constexpr int kSeekBarWidth = 344;
+inline constexpr int kSeekBarHeight = 25;
+inline constexpr int kPlayListWidth = 344;
+inline constexpr int kPlayListHeight = 197;
+inline constexpr int kChatWidth = 382;
+inline constexpr int kChatHeight = 360;
+inline constexpr int kRemoteWidth = 300;
+inline constexpr int kRemoteHeight = 360;
+
+} // namespace player

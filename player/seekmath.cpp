@@ -1,0 +1,42 @@
+#include "player/seekmath.h"
+
+#include <algorithm>
+
+namespace player::seek {
+
+int percent(std::int64_t position, std::int64_t stop) {
+    if (stop <= 0)
+        return 0;
+    return int(position * 100 / stop);
+}
+
+std::optional<QPoint> thumbFor(int p, const QRect& track) {
+    if (p <= 0 || p >= 98)
+        return std::nullopt;
+    return QPoint(track.x() + track.width() * p / 100 + 2, track.y());
+}
+
+bool inDragBand(const QPoint& pointer, const QRect& track, int thumbWidth) {
+    return track.x() < pointer.x() && pointer.x() < track.x() + track.width() - thumbWidth &&
+           track.y() < pointer.y() && pointer.y() < track.y() + track.height();
+}
+
+int dragValue(int thumbLeft, const QRect& track) {
+    if (track.width() <= 0)
+        return 0;
+    const int p = (thumbLeft - track.x()) * 100 / track.width();
+    int v = p + 7 >= 90 ? p + 7 : p - 1;
+    if (v > 98)
+        ++v;
+    return v;
+}
+
+std::int64_t dragTarget(int value, std::int64_t stop) {
+    if (stop <= 0)
+        return 0;
+    // Seeking past the end would leave the engine guessing; the end itself is what the next
+    // tick reads as the end of the medium.
+    return std::clamp<std::int64_t>(std::int64_t(value + 3) * stop / 100, 0, stop);
+}
+
+} // namespace player::seek

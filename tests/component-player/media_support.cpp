@@ -1,0 +1,97 @@
+#include "media_support.h"
+
+#include "tests/support/processes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+namespace mediatest {
+
+namespace {
+
+QTemporaryDir& mediaDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString make(const QString& name, const QStringList& video, int seconds) {
+    const QString path = mediaDir().filePath(name);
+    if (QFileInfo::exists(path))
+        return path;
+    QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                     QStringLiteral("-f"), QStringLiteral("lavfi")};
+    args << video;
+    args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+         << QStringLiteral("sine=frequency=440") << QStringLiteral("-t") << QString::number(seconds)
+         << QStringLiteral("-c:v") << QStringLiteral("mpeg4") << QStringLiteral("-c:a")
+         << QStringLiteral("mp2") << path;
+    const testsupport::RunResult r = testsupport::run(QStringLiteral("ffmpeg"), args, 60000);
+    return r.finished && r.exitCode == 0 && QFileInfo::exists(path) ? path : QString();
+}
+
+} // namespace
+
+QString patternFile() {
+    return make(QStringLiteral("pattern.avi"),
+                {QStringLiteral("-i"), QStringLiteral("testsrc=size=320x240:rate=25")}, 3);
+}
+
+QString flatColourFile() {
+    return make(QStringLiteral("flat.avi"),
+                {QStringLiteral("-i"), QStringLiteral("color=c=0x3060C0:size=320x240:rate=25")},
+                30);
+}
+
+QString scratchFolder() {
+    const QString path = mediaDir().filePath(QStringLiteral("scratch"));
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (had_)
+        qputenv(name_, old_);
+    else
+        qunsetenv(name_);
+}
+
+void MediaTest::SetUp() {
+    qputenv("BRONTAVIA_AUDIO", "null");
+    ASSERT_TRUE(mediaDir().isValid());
+    ASSERT_FALSE(patternFile().isEmpty()) << "ffmpeg could not make the test media";
+}
+
+::testing::AssertionResult MediaTest::openAndPlay(media::MediaGraph& graph, const QString& file) {
+    QSignalSpy rendered(&graph, &media::MediaGraph::rendered);
+    QSignalSpy failed(&graph, &media::MediaGraph::renderFailed);
+    if (!graph.render(file))
+        return ::testing::AssertionFailure() << "render refused " << file.toStdString();
+    if (!testsupport::waitUntil([&] { return !rendered.isEmpty() || !failed.isEmpty(); }) ||
+        !failed.isEmpty())
+        return ::testing::AssertionFailure() << "not rendered: " << file.toStdString();
+    if (!graph.run())
+        return ::testing::AssertionFailure() << "run failed";
+    if (!testsupport::waitUntil([&] { return graph.currentPosition() > 0; }))
+        return ::testing::AssertionFailure() << "the position never rose";
+    return waitForFrames(graph, 3);
+}
+
+::testing::AssertionResult MediaTest::waitForFrames(media::MediaGraph& graph, int count) {
+    QSignalSpy frames(&graph, &media::MediaGraph::frameShown);
+    if (!testsupport::waitUntil([&] { return frames.count() >= count; }))
+        return ::testing::AssertionFailure() << "only " << frames.count() << " pictures drawn";
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace mediatest

@@ -1,0 +1,152 @@
+// The player's arithmetic without a window: levels, steps, thumbs, seeking, the watcher.
+#include "player/layout.h"
+#include "player/seekmath.h"
+#include "player/sliders.h"
+
+#include <gtest/gtest.h>
+
+using namespace player;
+using sliders::Slider;
+
+namespace {
+
+TEST(PlayerLevels, VolumeAndBrightnessLevelsAtTheirLandmarks) {
+    EXPECT_EQ(sliders::volumeLevel(97), 0);
+    EXPECT_EQ(sliders::volumeLevel(50), -1410);
+    EXPECT_EQ(sliders::volumeLevel(85), -360);
+
+    EXPECT_EQ(sliders::brightnessLevel(0), -115);
+    EXPECT_EQ(sliders::brightnessLevel(49), -17);
+    EXPECT_EQ(sliders::brightnessLevel(50), 0);
+    EXPECT_EQ(sliders::brightnessLevel(51), 12);
+    EXPECT_EQ(sliders::brightnessLevel(100), 110);
+}
+
+TEST(PlayerLevels, VolumeStepsClampAtTheirEnds) {
+    // Down from 30: three steps reach 15, after that the level stays one step below.
+    int v = 30;
+    std::vector<int> sent;
+    for (int i = 0; i < 5; ++i) {
+        const sliders::Step s = sliders::volumeDown(v);
+        sent.push_back(s.level);
+        v = s.percent;
+    }
+    EXPECT_EQ(sent, (std::vector<int>{-2160, -2310, -2460, -2610, -2610}));
+    EXPECT_EQ(v, 15);
+
+    // Up from 95: the level sent is above 0 (the engine refuses it) and v is held at 99.
+    const sliders::Step up = sliders::volumeUp(95);
+    EXPECT_EQ(up.level, 90);
+    EXPECT_EQ(up.percent, 99);
+    EXPECT_EQ(sliders::volumeUp(99).percent, 99);
+    EXPECT_EQ(sliders::volumeUp(90).percent, 95);
+}
+
+TEST(PlayerThumbs, LayoutThumbsFollowThreeBandsAndShiftInDoubleSize) {
+    EXPECT_EQ(sliders::layoutThumb(Slider::Volume, 50, NormalSize), QPoint(44 + 112, 303));
+    EXPECT_EQ(sliders::layoutThumb(Slider::Volume, 85, NormalSize), QPoint(74 + 105, 303));
+    EXPECT_EQ(sliders::layoutThumb(Slider::Volume, 99, NormalSize), QPoint(87 + 98, 303));
+    EXPECT_EQ(sliders::layoutThumb(Slider::Volume, 99, DoubleSize), QPoint(87 + 105, 547));
+    EXPECT_EQ(sliders::layoutThumb(Slider::Brightness, 0, HalfSize), QPoint(223, 303));
+    EXPECT_EQ(sliders::layoutThumb(Slider::Brightness, 100, DoubleSize), QPoint(88 + 217, 547));
+
+    // 90 belongs to the middle band: the thumb does not jump right between 89 and 91.
+    EXPECT_EQ(sliders::layoutThumb(Slider::Volume, 90, NormalSize), QPoint(79 + 105, 303));
+    EXPECT_EQ(sliders::layoutThumb(Slider::Brightness, 90, DoubleSize), QPoint(79 + 224, 547));
+}
+
+TEST(PlayerThumbs, MiddleReapplyAndStepThumbs) {
+    const QRect volumeNormal = controlRect(NormalSize, 1026);
+    const QRect volumeDouble = controlRect(DoubleSize, 1026);
+    EXPECT_EQ(sliders::middleThumb(volumeNormal, NormalSize), QPoint(114 + 44 - 4, 303));
+    EXPECT_EQ(sliders::middleThumb(volumeDouble, DoubleSize), QPoint(120 + 44 - 4, 547));
+
+    EXPECT_EQ(sliders::reapplyThumb(Slider::Volume, 85, NormalSize), QPoint(74 + 109, 303));
+    EXPECT_EQ(sliders::reapplyThumb(Slider::Brightness, 50, DoubleSize), QPoint(44 + 228, 547));
+
+    // Keys and wheel: track left + width * v / 100 - thumb width.
+    EXPECT_EQ(sliders::stepThumb(volumeNormal, 55, true), QPoint(114 + 48 - 15, 303));
+    EXPECT_EQ(sliders::stepThumb(volumeDouble, 55, false), QPoint(120 + 48 - 15, 547));
+}
+
+TEST(PlayerThumbs, DragBandAndPercentStayWithinTheTrack) {
+    const QRect track(114, 302, 88, 17);
+    EXPECT_FALSE(sliders::inDragBand(track, {114, 310})); // the left edge itself is out
+    EXPECT_TRUE(sliders::inDragBand(track, {115, 310}));
+    EXPECT_TRUE(sliders::inDragBand(track, {186, 310}));
+    EXPECT_FALSE(sliders::inDragBand(track, {187, 310})); // right - thumb width
+    EXPECT_FALSE(sliders::inDragBand(track, {150, 302}));
+    EXPECT_FALSE(sliders::inDragBand(track, {150, 319}));
+
+    EXPECT_EQ(sliders::dragPercent(track, 114 + 73), 100);
+    EXPECT_EQ(sliders::dragPercent(track, 114 + 36), 49);
+    // A thumb left of its track (a layout position at 0 %) never gives a negative percentage.
+    EXPECT_EQ(sliders::dragPercent(track, 112), 0);
+    EXPECT_EQ(sliders::dragThumb(track, {150, 310}, NormalSize), QPoint(150, 303));
+    EXPECT_EQ(sliders::dragThumb(track, {150, 310}, DoubleSize), QPoint(150, 302));
+}
+
+TEST(PlayerSeek, PercentThumbAndEnd) {
+    const std::int64_t tenMinutes = 600LL * 10'000'000;
+    EXPECT_EQ(seek::percent(tenMinutes / 2, tenMinutes), 50);
+    EXPECT_EQ(seek::percent(tenMinutes, tenMinutes), 100);
+    EXPECT_EQ(seek::percent(123, 0), 0); // a live stream never divides by zero
+    EXPECT_TRUE(seek::isEnd(100));
+    EXPECT_FALSE(seek::isEnd(99));
+
+    EXPECT_EQ(seek::thumbFor(1), QPoint(105 + 1 + 2, 7));
+    EXPECT_EQ(seek::thumbFor(50), QPoint(105 + 90 + 2, 7));
+    EXPECT_FALSE(seek::thumbFor(0));
+    EXPECT_FALSE(seek::thumbFor(98));
+}
+
+TEST(PlayerSeek, DragValuesAndTargets) {
+    const std::int64_t stop = 1'000'000;
+    // p = 50: v = 49, seeking to 52 %.
+    const int v50 = seek::dragValue(105 + 90);
+    EXPECT_EQ(v50, 49);
+    EXPECT_EQ(seek::dragTarget(v50, stop), 520'000);
+    // p = 90: v = 97, seeking to the end itself.
+    const int v90 = seek::dragValue(105 + 162);
+    EXPECT_EQ(v90, 97);
+    EXPECT_EQ(seek::dragTarget(v90, stop), stop);
+    // p = 92: v = 99 + 1; the target stays at the end instead of past it.
+    EXPECT_EQ(seek::dragValue(105 + 166), 100);
+    EXPECT_EQ(seek::dragTarget(100, stop), stop);
+    // Below 83 the value is p - 1.
+    EXPECT_EQ(seek::dragValue(105 + 18), 9);
+
+    EXPECT_EQ(seek::afterRelease(29), 0);
+    EXPECT_EQ(seek::afterRelease(30), 30);
+
+    EXPECT_TRUE(seek::inDragBand({106, 10}));
+    EXPECT_FALSE(seek::inDragBand({105, 10}));
+    EXPECT_FALSE(seek::inDragBand({272, 10})); // 105 + 180 - 13
+}
+
+TEST(PlayerLayout, WatcherWidensForNeighboursAndCountsEdgesInside) {
+    const QRect main(500, 300, 344, 360);
+    const QRect plain = watchedRect(main, {});
+    EXPECT_TRUE(insideWatched(plain, {500, 300}));
+    EXPECT_TRUE(insideWatched(plain, {844, 660}));
+    EXPECT_FALSE(insideWatched(plain, {499, 400}));
+
+    Neighbours all;
+    all.chat = all.remoteVisible = all.seekBarVisible = all.playListVisible = true;
+    const QRect wide = watchedRect(main, all);
+    EXPECT_TRUE(insideWatched(wide, {500 - 382, 400}));
+    EXPECT_FALSE(insideWatched(wide, {500 - 383, 400}));
+    EXPECT_TRUE(insideWatched(wide, {844 + 300, 400}));
+    EXPECT_FALSE(insideWatched(wide, {844 + 301, 400}));
+    EXPECT_TRUE(insideWatched(wide, {600, 300 - 27}));
+    EXPECT_FALSE(insideWatched(wide, {600, 300 - 28}));
+    EXPECT_TRUE(insideWatched(wide, {600, 660 + 197}));
+    EXPECT_FALSE(insideWatched(wide, {600, 660 + 198}));
+
+    const QRect video(512, 323, 320, 240);
+    EXPECT_FALSE(strictlyInside(video, {512, 400}));
+    EXPECT_TRUE(strictlyInside(video, {513, 400}));
+    EXPECT_FALSE(strictlyInside(video, {832, 400}));
+}
+
+} // namespace

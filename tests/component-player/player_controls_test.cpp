@@ -1,0 +1,430 @@
+// The player's controls in-process: display modes and screen mode, volume and sliders, docking,
+// the address bar, dropped files and the play list.
+#include "media_support.h"
+
+#include "platform/codec.h"
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "platform/windowdirectory.h"
+#include "player/addressbar.h"
+#include "player/media/mediagraph.h"
+#include "player/playerdlg.h"
+#include "player/playlistdlg.h"
+#include "player/seekbar.h"
+#include "skin/skinbutton.h"
+#include "tests/support/processes.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTreeWidget>
+#include <QWheelEvent>
+#include <memory>
+
+using testsupport::waitUntil;
+
+namespace {
+
+constexpr int kTimerRelayout = 3;
+constexpr int kTimerConnect = 2;
+
+class PlayerControls : public mediatest::MediaTest {
+protected:
+    void SetUp() override {
+        MediaTest::SetUp();
+        platform::dialogs::clearAnswers();
+        platform::dialogs::clearShown();
+        QDir().mkpath(platform::paths::dataFolder());
+        QFile::remove(platform::paths::dataFolder() + "config.txt");
+        QFile::remove(platform::paths::dataFolder() + "link.txt");
+    }
+    void TearDown() override { platform::dialogs::clearAnswers(); }
+
+    static std::unique_ptr<CPlayerDlg> openPlayer() {
+        auto dlg = std::make_unique<CPlayerDlg>();
+        EXPECT_TRUE(dlg->OnInitDialog());
+        EXPECT_TRUE(settled(*dlg));
+        return dlg;
+    }
+    static bool settled(CPlayerDlg& dlg) {
+        return waitUntil([&] { return !dlg.isTimerActive(kTimerRelayout); });
+    }
+    static bool waitPlaying(CPlayerDlg& dlg) {
+        return waitUntil([&] { return dlg.isPlaying() && !dlg.isTimerActive(kTimerConnect); });
+    }
+    static void mouseMove(QWidget* w, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton,
+                      buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+    static void wheel(QWidget* w, int delta) {
+        const QPointF at(150, 150);
+        QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(w, &e);
+    }
+};
+
+TEST_F(PlayerControls, DisplayModesRelayoutAtTheSameCorner) {
+    auto dlg = openPlayer();
+    dlg->move(100, 50);
+    QTest::mouseClick(dlg->button(1039), Qt::LeftButton);
+    EXPECT_EQ(dlg->size(), QSize(0, 0)); // invisible until the relayout timer
+    ASSERT_TRUE(settled(*dlg));
+    EXPECT_EQ(dlg->geometry(), QRect(100, 50, 680, 607));
+    EXPECT_EQ(dlg->displayMode(), 2);
+    EXPECT_EQ(dlg->videoArea()->geometry(), QRect(20, 25, 640, 480));
+    EXPECT_EQ(dlg->button(1022)->geometry(), QRect(647, 7, 19, 18));
+    EXPECT_EQ(dlg->backgroundWidth(), 680);
+
+    QTest::keyClick(dlg.get(), Qt::Key_1);
+    ASSERT_TRUE(settled(*dlg));
+    EXPECT_EQ(dlg->geometry(), QRect(100, 50, 344, 360));
+    EXPECT_EQ(dlg->videoArea()->geometry(), QRect(78, 72, 192, 144));
+    EXPECT_EQ(dlg->volumeTrack()->geometry(), QRect(113, 302, 88, 17));
+    EXPECT_EQ(dlg->backgroundWidth(), 344);
+}
+
+TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
+    QWidget remote;
+    remote.setWindowTitle("Brontavia3.0");
+    remote.show();
+    auto dlg = openPlayer();
+    QTest::keyClick(dlg.get(), Qt::Key_1);
+    ASSERT_TRUE(settled(*dlg));
+    dlg->move(200, 100);
+    dlg->playList()->show();
+
+    QTest::keyClick(dlg.get(), Qt::Key_5);
+    EXPECT_TRUE(dlg->screenMode());
+    EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
+    EXPECT_EQ(dlg->videoArea()->pos(), QPoint(0, 0));
+    EXPECT_FALSE(dlg->playList()->isVisible());
+    EXPECT_FALSE(remote.isVisible());
+    // A second request while in screen mode changes nothing (the remote still comes back).
+    dlg->screenModeOn();
+    EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
+
+    QTest::keyClick(dlg.get(), Qt::Key_5);
+    EXPECT_FALSE(dlg->screenMode());
+    EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
+    EXPECT_EQ(dlg->videoArea()->pos(), QPoint(78, 72));
+    EXPECT_TRUE(dlg->playList()->isVisible());
+    EXPECT_EQ(dlg->playList()->geometry(), QRect(200, 460, 344, 197));
+    EXPECT_TRUE(remote.isVisible());
+
+    // Normal size hides the top row; a right click leaves screen mode too.
+    QTest::keyClick(dlg.get(), Qt::Key_2);
+    ASSERT_TRUE(settled(*dlg));
+    QTest::mouseClick(dlg->button(1050), Qt::LeftButton);
+    EXPECT_TRUE(dlg->screenMode());
+    EXPECT_FALSE(dlg->button(1022)->isVisible());
+    QTest::mouseClick(dlg.get(), Qt::RightButton, {}, QPoint(50, 50));
+    EXPECT_FALSE(dlg->screenMode());
+    EXPECT_TRUE(dlg->button(1022)->isVisible());
+    EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
+}
+
+TEST_F(PlayerControls, FullScreenIsRefusedWhileNothingPlays) {
+    auto dlg = openPlayer();
+    dlg->move(120, 80);
+    QTest::keyClick(dlg.get(), Qt::Key_4);
+    EXPECT_TRUE(dlg->fullScreenFlag());
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(dlg->graph().isFullScreen());
+    // Keys 4 and 5 wait for the click that clears the flag; 8 and the digits do not.
+    QTest::keyClick(dlg.get(), Qt::Key_5);
+    EXPECT_FALSE(dlg->screenMode());
+    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, QPoint(40, 280));
+    EXPECT_FALSE(dlg->fullScreenFlag());
+    EXPECT_EQ(dlg->pos(), QPoint(120, 80));
+}
+
+TEST_F(PlayerControls, FullScreenWhilePlayingAndEscapeBringsEverythingBack) {
+    auto dlg = openPlayer();
+    dlg->showAddressBar();
+    dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
+    QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
+    ASSERT_TRUE(waitPlaying(*dlg));
+    QTest::keyClick(dlg.get(), Qt::Key_4);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_FALSE(dlg->addressBar()->isVisible());
+    EXPECT_FALSE(dlg->seekBar()->isVisible());
+    EXPECT_TRUE(dlg->graph().isFullScreen());
+
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dlg->graph().isFullScreen());
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->addressBar()->isVisible());
+    EXPECT_TRUE(dlg->seekBar()->isVisible());
+    EXPECT_FALSE(dlg->fullScreenFlag());
+}
+
+TEST_F(PlayerControls, VolumeKeysAndWheelStepAndClamp) {
+    auto dlg = openPlayer();
+    media::MediaGraph& g = dlg->graph();
+    const QRect track = dlg->volumeTrack()->geometry();
+    for (int i = 0; i < 9; ++i)
+        QTest::keyClick(dlg.get(), Qt::Key_Equal);
+    EXPECT_EQ(dlg->volumePercent(), 95);
+    EXPECT_EQ(g.volume(), 95 * 30 - 2910);
+    QTest::keyClick(dlg.get(), Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(dlg->volumePercent(), 99);
+    EXPECT_EQ(g.volume(), 95 * 30 - 2910); // +90 was refused: the sound stays
+    EXPECT_EQ(dlg->volumeThumb()->pos(),
+              QPoint(track.x() + track.width() * 99 / 100 - 15, track.y() + 1));
+
+    wheel(dlg.get(), -120);
+    EXPECT_EQ(dlg->volumePercent(), 94);
+    EXPECT_EQ(g.volume(), 94 * 30 - 2910);
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(dlg.get(), Qt::Key_Minus);
+    EXPECT_EQ(dlg->volumePercent(), 15);
+    EXPECT_EQ(g.volume(), 10 * 30 - 2910);
+    wheel(dlg.get(), 120);
+    EXPECT_EQ(dlg->volumePercent(), 20);
+
+    QTest::mouseClick(dlg->button(1030), Qt::LeftButton);
+    EXPECT_EQ(dlg->volumePercent(), 50);
+    EXPECT_EQ(g.volume(), -1500);
+
+    // Mute needs something playing.
+    QTest::keyClick(dlg.get(), Qt::Key_8);
+    EXPECT_EQ(dlg->button(1023)->text(), "Mute Off");
+    EXPECT_TRUE(dlg->soundOn());
+}
+
+TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
+    auto dlg = openPlayer();
+    const QPoint window = dlg->pos();
+    const QRect bright = dlg->brightnessTrack()->geometry();
+    const QRect volume = dlg->volumeTrack()->geometry();
+    const int y = bright.y() + 8;
+
+    // Over the track with no button: the thumb stays, and a press does not drag the window.
+    mouseMove(dlg.get(), {bright.x() + 40, y}, Qt::NoButton);
+    const QPoint thumbBefore = dlg->brightnessThumb()->pos();
+    mouseMove(dlg.get(), {bright.x() + 46, y}, Qt::LeftButton);
+    EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 46, bright.y() + 1));
+    EXPECT_EQ(dlg->brightnessPercent(), (thumbBefore.x() - bright.x()) * 100 / 73);
+    mouseMove(dlg.get(), {bright.x() + 60, y}, Qt::LeftButton);
+    EXPECT_EQ(dlg->brightnessPercent(), 46 * 100 / 73);
+    EXPECT_EQ(dlg->pos(), window);
+
+    mouseMove(dlg.get(), {volume.x() + 10, y}, Qt::LeftButton);
+    mouseMove(dlg.get(), {volume.x() + 30, y}, Qt::LeftButton);
+    EXPECT_EQ(dlg->volumePercent(), 10 * 100 / 73);
+    EXPECT_EQ(dlg->graph().volume(), (10 * 100 / 73) * 30 - 2910);
+
+    // Outside the band nothing follows.
+    mouseMove(dlg.get(), {volume.x() + 30, volume.y() - 20}, Qt::LeftButton);
+    EXPECT_EQ(dlg->volumeThumb()->x(), volume.x() + 30);
+
+    QTest::mouseClick(dlg->button(1031), Qt::LeftButton);
+    EXPECT_EQ(dlg->brightnessPercent(), 50);
+    EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 40, bright.y() + 1));
+}
+
+TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
+    QWidget remote, chat;
+    remote.setWindowTitle("Brontavia3.0");
+    chat.setWindowTitle("Brontavia's Chat");
+    remote.setGeometry(0, 0, 300, 360);
+    chat.setGeometry(0, 0, 100, 100);
+    remote.show();
+    chat.show();
+    QFile config(platform::paths::dataFolder() + "config.txt");
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("\r\n0\r\n1\r\n1");
+    config.close();
+
+    const QRect remoteAtStart = remote.frameGeometry();
+    auto dlg = std::make_unique<CPlayerDlg>();
+    ASSERT_TRUE(dlg->OnInitDialog());
+    dlg->move(10, 10);
+    EXPECT_EQ(remote.frameGeometry(), remoteAtStart); // docking starts a little after start-up
+    ASSERT_TRUE(waitUntil([&] { return dlg->dockingEnabled(); }));
+    ASSERT_TRUE(settled(*dlg));
+
+    dlg->move(400, 120);
+    EXPECT_EQ(remote.frameGeometry(), QRect(744, 120, 300, 360));
+    EXPECT_EQ(chat.frameGeometry(), QRect(18, 120, 382, 360));
+    EXPECT_EQ(dlg->playList()->geometry(), QRect(400, 480, 344, 197));
+
+    platform::windows::send("Lumaset", 1026, 0, 2);
+    dlg->move(450, 120);
+    EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(744, 120));
+    EXPECT_EQ(chat.frameGeometry().topLeft(), QPoint(68, 120));
+    platform::windows::send("Lumaset", 1026, 0, 3);
+    dlg->move(400, 100);
+    EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(744, 100));
+
+    QTest::mouseClick(dlg->button(1039), Qt::LeftButton);
+    ASSERT_TRUE(settled(*dlg));
+    dlg->move(300, 100);
+    EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(980, 100));
+
+    // The chat button places an existing chat window and applies the topmost line.
+    chat.move(0, 0);
+    QTest::mouseClick(dlg->button(1009), Qt::LeftButton);
+    EXPECT_EQ(chat.frameGeometry(), QRect(-82, 100, 382, 360));
+    EXPECT_TRUE(chat.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    remote.hide();
+    QTest::keyClick(dlg.get(), Qt::Key_R);
+    EXPECT_TRUE(remote.isVisible());
+}
+
+TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
+    auto dlg = openPlayer();
+    dlg->move(100, 200);
+    QTest::mouseClick(dlg->button(1004), Qt::LeftButton);
+    CAddressBar* bar = dlg->addressBar();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->geometry(), QRect(100, (200 + 360) / 2 + 100, 382, 157));
+
+    platform::dialogs::queueAnswer(platform::IDOK);
+    bar->addressBox()->setEditText(QString());
+    QTest::mouseClick(bar->openButton(), Qt::LeftButton);
+    ASSERT_EQ(platform::dialogs::shown().size(), 1);
+    EXPECT_EQ(platform::dialogs::shown()[0].text, "주소를 입력하세요.");
+
+    for (int i = 1; i <= 11; ++i) {
+        bar->addressBox()->setEditText(QStringLiteral("nosuch://방송 %1 ").arg(i));
+        QTest::keyClick(bar, Qt::Key_Return);
+    }
+    EXPECT_EQ(dlg->currentTitle(), "nosuch://방송 11 ");
+    EXPECT_EQ(dlg->currentAddress(), "nosuch://방송11");
+    EXPECT_FALSE(dlg->playingFromList());
+    bar->addressBox()->setEditText("nosuch://방송5");
+    QTest::keyClick(bar, Qt::Key_Return); // already known: not added again
+
+    QFile link(platform::paths::dataFolder() + "link.txt");
+    ASSERT_TRUE(link.open(QIODevice::ReadOnly));
+    QByteArray expected;
+    for (int i = 2; i <= 11; ++i)
+        expected += platform::cp949::fromUnicode(QStringLiteral("nosuch://방송%1").arg(i)) + "\r\n";
+    EXPECT_EQ(link.readAll(), expected);
+    EXPECT_EQ(bar->addressBox()->count(), 10);
+
+    // Cancel hides it; showing it again reads the file afresh.
+    QTest::mouseClick(bar->cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
+    link.close();
+    ASSERT_TRUE(link.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    link.write("mms://only\r\n");
+    link.close();
+    dlg->showAddressBar();
+    EXPECT_EQ(bar->addressBox()->count(), 1);
+    EXPECT_EQ(bar->addressBox()->itemText(0), "mms://only");
+}
+
+TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
+    const QString pattern = mediatest::patternFile();
+    const QString flat = mediatest::flatColourFile();
+    auto dlg = openPlayer();
+    dlg->dropFiles({QStringLiteral("/tmp/readme.txt")});
+    EXPECT_TRUE(dlg->fileList().isEmpty());
+    EXPECT_FALSE(dlg->playList()->isVisible());
+
+    dlg->dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
+    EXPECT_EQ(dlg->fileList(), (QStringList{pattern, flat}));
+    CPlayListDlg* list = dlg->playList();
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->rowText(0, 0), "pattern");
+    EXPECT_EQ(list->rowText(0, 1), "avi");
+    EXPECT_EQ(dlg->currentTitle(), "pattern.avi");
+    EXPECT_TRUE(dlg->playingFromList());
+    ASSERT_TRUE(waitPlaying(*dlg));
+
+    // Cancelling the file dialog keeps the rows and shows the list.
+    list->hide();
+    platform::dialogs::queueAnswer(QString());
+    QTest::mouseClick(dlg->button(1002), Qt::LeftButton);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->rowCount(), 2);
+
+    // Sorting reorders the rows; a double-click plays the row's own file.
+    Q_EMIT list->list()->header()->sectionClicked(0);
+    EXPECT_EQ(list->rowText(0, 0), "flat");
+    EXPECT_EQ(list->rowText(1, 0), "pattern");
+    ASSERT_EQ(platform::windows::activate("Lumaset", "CPlayListDlg:1043", 0), 0);
+    ASSERT_TRUE(waitUntil([&] { return dlg->currentAddress() == flat; }));
+    EXPECT_EQ(dlg->currentTitle(), "flat");
+    ASSERT_TRUE(waitPlaying(*dlg));
+
+    QTest::keyClick(list->list(), Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
+    auto dlg = openPlayer();
+    dlg->showAddressBar();
+    dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
+    QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
+    ASSERT_TRUE(waitPlaying(*dlg));
+    CSeekBar* bar = dlg->seekBar();
+    ASSERT_TRUE(bar->isVisible());
+    const std::int64_t stop = dlg->stopPosition();
+    const int y = 15;
+
+    // The value comes from where the thumb stood before each move.
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
+    mouseMove(bar, {195, y}, Qt::LeftButton);
+    EXPECT_TRUE(bar->isDragging());
+    EXPECT_FALSE(bar->isSeekTimerActive());
+    mouseMove(bar, {196, y}, Qt::LeftButton);
+    EXPECT_EQ(bar->dragValue(), 49);
+    EXPECT_EQ(bar->thumb()->pos(), QPoint(196, 7));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(196, y));
+    EXPECT_FALSE(bar->isDragging());
+    EXPECT_TRUE(bar->isSeekTimerActive());
+    EXPECT_TRUE(waitUntil([&] {
+        const std::int64_t p = dlg->graph().currentPosition();
+        return p >= stop * 52 / 100 && p < stop * 60 / 100;
+    }));
+
+    // Released outside the bar: the timer stays off until a release over it.
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
+    mouseMove(bar, {120, y}, Qt::LeftButton);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(120, 200));
+    EXPECT_FALSE(bar->isSeekTimerActive());
+
+    QTest::mouseClick(bar->button(1048), Qt::LeftButton);
+    EXPECT_EQ(bar->thumb()->pos(), QPoint(105, 7));
+    EXPECT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() < stop / 10; }));
+    testsupport::spin(300);
+    EXPECT_LT(dlg->graph().currentPosition(), stop / 10); // stopped, not running on
+    QTest::mouseClick(bar->button(1028), Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() > stop / 10; }, 8000));
+}
+
+TEST_F(PlayerControls, PointerWatcherEntersAndLeavesScreenMode) {
+    auto dlg = openPlayer();
+    dlg->move(300, 200);
+    QCursor::setPos(5, 5);
+    if (QCursor::pos() != QPoint(5, 5))
+        GTEST_SKIP() << "this platform cannot place the pointer";
+    platform::windows::send("Lumaset", 1026, 0, 4);
+    dlg->OnTimer(1);
+    EXPECT_TRUE(dlg->screenMode());
+    QCursor::setPos(dlg->geometry().center());
+    dlg->OnTimer(1);
+    EXPECT_FALSE(dlg->screenMode());
+    EXPECT_EQ(dlg->pos(), QPoint(300, 200));
+    // On the edge of the widened rectangle the pointer still counts as near.
+    QCursor::setPos(300 + 344, 200 + 360);
+    dlg->OnTimer(1);
+    EXPECT_FALSE(dlg->screenMode());
+}
+
+} // namespace

@@ -1,0 +1,412 @@
+// The player's main window in-process with a real engine: start-up, commands, playing with
+// its countdown, the position bar, capture, hiding and ending.
+#include "media_support.h"
+
+#include "platform/codec.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform/windowdirectory.h"
+#include "player/addressbar.h"
+#include "player/media/mediagraph.h"
+#include "player/playerdlg.h"
+#include "player/playlistdlg.h"
+#include "player/seekbar.h"
+#include "skin/skinbutton.h"
+#include "tests/support/processes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <memory>
+
+using testsupport::waitUntil;
+
+namespace {
+
+constexpr int kTimerConnect = 2;
+constexpr int kTimerRelayout = 3;
+constexpr int kTimerAutoScreenDelay = 4;
+
+class PlayerWindow : public mediatest::MediaTest {
+protected:
+    void SetUp() override {
+        MediaTest::SetUp();
+        platform::dialogs::clearAnswers();
+        platform::dialogs::clearShown();
+        QDir().mkpath(platform::paths::dataFolder());
+        QFile::remove(configPath());
+        QFile::remove(platform::paths::handOverFile());
+    }
+    void TearDown() override { platform::dialogs::clearAnswers(); }
+
+    static QString configPath() { return platform::paths::dataFolder() + "config.txt"; }
+
+    static void writeFile(const QString& path, const QByteArray& data) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(data);
+    }
+
+    static void handOver(const QString& line) {
+        writeFile(platform::paths::handOverFile(), platform::cp949::fromUnicode(line) + "\r\n");
+    }
+
+    static std::unique_ptr<CPlayerDlg> openPlayer() {
+        auto dlg = std::make_unique<CPlayerDlg>();
+        EXPECT_TRUE(dlg->OnInitDialog());
+        EXPECT_TRUE(waitUntil([&] { return !dlg->isTimerActive(kTimerRelayout); }));
+        return dlg;
+    }
+
+    static bool waitPlaying(CPlayerDlg& dlg) {
+        return waitUntil([&] {
+            return dlg.isPlaying() && !dlg.statusText()->isVisible() &&
+                   !dlg.isTimerActive(kTimerConnect);
+        });
+    }
+
+    static QStringList messages() {
+        QStringList out;
+        for (const auto& s : platform::dialogs::shown())
+            if (s.kind == "messagebox")
+                out << s.text;
+        return out;
+    }
+};
+
+TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
+    QFile::remove(platform::paths::profileFile("Lumaset"));
+    auto dlg = openPlayer();
+    {
+        platform::Profile p("Lumaset");
+        EXPECT_EQ(p.getString("ZT", "ZT_First"), "Used");
+        EXPECT_EQ(p.getString("Brontavia", "TopMost"), "1");
+        EXPECT_EQ(p.getString("Brontavia", "SaveFolder"), "C:");
+        EXPECT_EQ(p.getString("Brontavia", "WallpaperKind"), "2");
+        EXPECT_EQ(p.getString("Brontavia", "AutoScreen"), "0");
+    }
+    EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(dlg->windowTitle(), "Lumaset");
+    EXPECT_EQ(dlg->size(), QSize(344, 360));
+    const QRect screen = dlg->screen()->geometry();
+    EXPECT_EQ(dlg->pos(), QPoint((screen.width() - 344) / 2, (screen.height() - 360) / 2));
+    EXPECT_FALSE(dlg->statusText()->isVisible());
+    EXPECT_EQ(dlg->volumePercent(), 50);
+    EXPECT_EQ(dlg->graph().volume(), -1500);
+    EXPECT_FALSE(dlg->autoScreen());
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+
+    // Every skinned control has its pictures, its place and its tip.
+    for (int id : {1037, 1038, 1039, 1040, 1050, 1006, 1034, 1022, 1000, 1001, 1003, 1002, 1004,
+                   1008, 1028, 1023, 1030, 1031, 1009}) {
+        CSkinButton* b = dlg->button(id);
+        ASSERT_TRUE(b) << id;
+        EXPECT_TRUE(b->hasNormal() && b->hasHighlight()) << id;
+        EXPECT_TRUE(b->isVisible()) << id;
+    }
+    EXPECT_EQ(dlg->button(1022)->geometry(), QRect(319, 5, 19, 18));
+    EXPECT_EQ(dlg->button(1023)->toolTip(), "소리 끔(8)");
+    EXPECT_EQ(dlg->button(1023)->text(), "Mute Off");
+    EXPECT_EQ(dlg->videoArea()->geometry(), QRect(12, 23, 320, 240));
+
+    // The docked windows are owned windows of their own classes, reachable by class and id.
+    const auto dump = platform::windows::dump("Lumaset");
+    ASSERT_TRUE(dump);
+    QStringList owned;
+    for (const QJsonValue& o : QJsonDocument::fromJson(dump->toUtf8())["owned"].toArray())
+        owned << o["class"].toString();
+    owned.sort();
+    EXPECT_EQ(owned, (QStringList{"CAddressBar", "CPlayListDlg", "CSeekBar"}));
+    EXPECT_EQ(platform::windows::setText("Lumaset", "CAddressBar:1045", "mms://x"), 0);
+    EXPECT_TRUE(
+        waitUntil([&] { return dlg->addressBar()->addressBox()->currentText() == "mms://x"; }));
+}
+
+TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
+    {
+        platform::Profile p("Lumaset");
+        p.writeString("ZT", "ZT_First", "Used");
+        p.writeString("Brontavia", "TopMost", "0");
+        p.writeString("Brontavia", "SaveFolder", "E:\\");
+    }
+    writeFile(configPath(), "/tmp\r\n0\r\n0\r\n0");
+    {
+        auto dlg = openPlayer();
+        EXPECT_FALSE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_TRUE(dlg->autoScreen());
+        EXPECT_TRUE(dlg->isTimerActive(kTimerAutoScreenDelay));
+        EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "SaveFolder"), "E:");
+    }
+    platform::Profile("Lumaset").writeString("Brontavia", "SaveFolder", "D:\\video");
+    writeFile(configPath(), "/tmp\r\n0\r\n1\r\n0");
+    {
+        auto dlg = openPlayer();
+        EXPECT_FALSE(dlg->autoScreen());
+        EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "SaveFolder"), "D:\\video");
+    }
+    writeFile(configPath(), "/tmp\r\n0");
+    auto dlg = openPlayer();
+    EXPECT_FALSE(dlg->autoScreen());
+    EXPECT_FALSE(dlg->isTimerActive(kTimerAutoScreenDelay));
+}
+
+TEST_F(PlayerWindow, CommandsSwitchDockingAndTheWatcherAndAnswerOne) {
+    auto dlg = openPlayer();
+    namespace w = platform::windows;
+    EXPECT_EQ(w::send("Lumaset", 1026, 0, 2), 1);
+    EXPECT_FALSE(dlg->dockRemote());
+    EXPECT_EQ(w::send("Lumaset", 1026, 0, 3), 1);
+    EXPECT_TRUE(dlg->dockRemote());
+    ASSERT_TRUE(w::post("Lumaset", 1026, 0, 4));
+    ASSERT_TRUE(waitUntil([&] { return dlg->autoScreen(); }));
+    EXPECT_TRUE(dlg->isTimerActive(kTimerAutoScreenDelay));
+    // Switched off before the delay ran out: the watcher never starts.
+    ASSERT_TRUE(w::post("Lumaset", 1026, 0, 5));
+    ASSERT_TRUE(waitUntil([&] { return !dlg->autoScreen(); }));
+    dlg->OnTimer(kTimerAutoScreenDelay);
+    EXPECT_FALSE(dlg->isTimerActive(1));
+    for (int n : {6, 7, 8, 99})
+        EXPECT_EQ(w::send("Lumaset", 1026, 0, n), 1);
+    EXPECT_EQ(dlg->displayMode(), 1);
+    EXPECT_TRUE(dlg->currentAddress().isEmpty());
+}
+
+TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
+    const QString file = mediatest::patternFile();
+    auto dlg = openPlayer();
+    dlg->move(300, 200);
+    handOver(QStringLiteral("테스트 방송^  ") + file + "  ");
+    ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
+    ASSERT_TRUE(waitPlaying(*dlg));
+    EXPECT_EQ(dlg->currentTitle(), "테스트 방송");
+    EXPECT_EQ(dlg->currentAddress(), file);
+    EXPECT_EQ(dlg->titleText()->text(), "테스트 방송");
+    EXPECT_FALSE(dlg->playingFromList());
+    EXPECT_TRUE(dlg->videoArea()->isVisible());
+
+    // A medium with a length: the position bar above the window, louder sound.
+    EXPECT_TRUE(dlg->seekBar()->isVisible());
+    EXPECT_EQ(dlg->seekBar()->geometry(), QRect(300, 175, 344, 25));
+    EXPECT_TRUE(dlg->seekBar()->isSeekTimerActive());
+    EXPECT_EQ(dlg->volumePercent(), 85);
+    EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
+
+    // Mute works while playing and gives the sound back.
+    QTest::keyClick(dlg.get(), Qt::Key_8);
+    EXPECT_EQ(dlg->button(1023)->text(), "Mute On");
+    EXPECT_EQ(dlg->button(1023)->toolTip(), "소리 켬(8)");
+    EXPECT_EQ(dlg->graph().volume(), -10000);
+    QTest::keyClick(dlg.get(), Qt::Key_8);
+    EXPECT_EQ(dlg->button(1023)->text(), "Mute Off");
+    EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
+
+    // An empty first line, or no file, leaves the playback alone.
+    writeFile(platform::paths::handOverFile(), "\r\nsecond^line");
+    dlg->handleMessage(1026, 0, 1);
+    QFile::remove(platform::paths::handOverFile());
+    dlg->handleMessage(1026, 0, 1);
+    EXPECT_EQ(dlg->currentAddress(), file);
+    EXPECT_TRUE(dlg->isPlaying());
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
+TEST_F(PlayerWindow, ACountdownThatNeverEndsShowsTheTimeOut) {
+    // A server that accepts and never answers: the address never opens.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = silent.nextPendingConnection())
+            held << s;
+    });
+    auto dlg = openPlayer();
+    handOver(QStringLiteral("멈춤^http://127.0.0.1:%1/live").arg(silent.serverPort()));
+    dlg->handleMessage(1026, 0, 1);
+    ASSERT_TRUE(dlg->statusText()->isVisible());
+    ASSERT_TRUE(dlg->isTimerActive(kTimerConnect));
+    EXPECT_FALSE(dlg->videoArea()->isVisible());
+
+    const int before = dlg->connectionCount();
+    dlg->OnTimer(kTimerConnect);
+    EXPECT_EQ(dlg->statusText()->text(),
+              QStringLiteral("\n\n\n\n멈춤\n\n접속중 : %1").arg(50 - before));
+    dlg->OnTimer(kTimerConnect);
+    EXPECT_EQ(dlg->statusText()->text(),
+              QStringLiteral("\n\n\n\n멈춤\n\n접속중 : %1").arg(49 - before));
+    int ticks = 2;
+    while (dlg->isTimerActive(kTimerConnect) && ticks < 100) {
+        dlg->OnTimer(kTimerConnect);
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 51 - before); // the 51st tick since the request ends it
+    EXPECT_FALSE(dlg->isTimerActive(kTimerConnect));
+    EXPECT_EQ(dlg->connectionCount(), 0);
+    EXPECT_EQ(dlg->statusText()->text(),
+              QStringLiteral("접속 제한시간 초과\n\n멈춤방송국 서버중지,채널변경 또는 현재 "
+                             "네트워크가 정상 가동중인지 확인해 보시기 바랍니다."));
+    qDeleteAll(held);
+}
+
+TEST_F(PlayerWindow, AddressesThatCannotBeOpenedAreReportedWithoutACountdown) {
+    auto dlg = openPlayer();
+    const QString failed =
+        QStringLiteral("현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
+    handOver(QStringLiteral("없는 방송^nosuch://host/x"));
+    dlg->handleMessage(1026, 0, 1);
+    EXPECT_EQ(dlg->statusText()->text(), failed.arg("없는 방송"));
+    EXPECT_FALSE(dlg->isTimerActive(kTimerConnect));
+
+    handOver(QStringLiteral("없는 파일^/nonexistent/none.avi"));
+    dlg->handleMessage(1026, 0, 1);
+    EXPECT_TRUE(waitUntil([&] { return dlg->statusText()->text() == failed.arg("없는 파일"); }));
+    EXPECT_FALSE(dlg->isTimerActive(kTimerConnect));
+    EXPECT_TRUE(dlg->statusText()->isVisible());
+}
+
+TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
+    const QString pattern = mediatest::patternFile();
+    const QString flat = mediatest::flatColourFile();
+    ASSERT_FALSE(flat.isEmpty());
+    auto dlg = openPlayer();
+    platform::dialogs::queueAnswer(pattern + "\n" + flat);
+    QTest::mouseClick(dlg->button(1002), Qt::LeftButton);
+    CPlayListDlg* list = dlg->playList();
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->geometry(), QRect(dlg->x(), dlg->y() + 360, 344, 197));
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(dlg->currentTitle(), "pattern.avi");
+    ASSERT_TRUE(waitPlaying(*dlg));
+    EXPECT_TRUE(dlg->playingFromList());
+
+    auto playToEnd = [&] {
+        media::MediaGraph& g = dlg->graph();
+        g.setCurrentPosition(dlg->stopPosition());
+        return waitUntil([&] { return g.currentPosition() >= dlg->stopPosition(); });
+    };
+    ASSERT_TRUE(playToEnd());
+    dlg->seekBar()->OnTimer(1);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(dlg->currentTitle(), "flat");
+    EXPECT_EQ(dlg->currentAddress(), flat);
+    ASSERT_TRUE(waitPlaying(*dlg));
+
+    // Ticked: the same row plays again from its start.
+    dlg->seekBar()->repeatBox()->setChecked(true);
+    ASSERT_TRUE(playToEnd());
+    dlg->seekBar()->OnTimer(1);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(dlg->currentAddress(), flat);
+    ASSERT_TRUE(waitPlaying(*dlg));
+    EXPECT_LT(dlg->graph().currentPosition(), dlg->stopPosition() / 2);
+
+    // Past the last row the list starts over.
+    dlg->seekBar()->repeatBox()->setChecked(false);
+    ASSERT_TRUE(playToEnd());
+    dlg->seekBar()->OnTimer(1);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(dlg->currentAddress(), pattern);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
+TEST_F(PlayerWindow, AMediumOpenedByAddressStopsAtItsEnd) {
+    const QString pattern = mediatest::patternFile();
+    auto dlg = openPlayer();
+    dlg->showAddressBar();
+    dlg->addressBar()->addressBox()->setEditText(pattern);
+    QTest::mouseClick(dlg->addressBar()->openButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitPlaying(*dlg));
+    EXPECT_TRUE(dlg->addressBar()->isVisible());
+    dlg->graph().setCurrentPosition(dlg->stopPosition());
+    ASSERT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() >= dlg->stopPosition(); }));
+    dlg->seekBar()->OnTimer(1);
+    EXPECT_EQ(dlg->currentAddress(), pattern);
+    EXPECT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() == 0; }));
+    testsupport::spin(200);
+    EXPECT_FALSE(dlg->isPlaying());
+}
+
+TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
+    const QString folder = mediatest::scratchFolder();
+    writeFile(configPath(), "  " + QFile::encodeName(folder) + " \r\n2");
+    mediatest::ScopedEnv noDesktop("XDG_CURRENT_DESKTOP", QByteArray());
+    auto dlg = openPlayer();
+
+    // Nothing plays yet: both buttons say so.
+    platform::dialogs::queueAnswer(platform::IDOK);
+    platform::dialogs::queueAnswer(platform::IDOK);
+    QTest::mouseClick(dlg->button(1008), Qt::LeftButton);
+    QTest::mouseClick(dlg->button(1028), Qt::LeftButton);
+    EXPECT_EQ(messages(), (QStringList{"화면 갈무리는 동영상 재생시에만 가능합니다.",
+                                       "바탕화면으로 갈무리는 TV방송중에만 가능합니다."}));
+
+    handOver("flat^" + mediatest::flatColourFile());
+    dlg->handleMessage(1026, 0, 1);
+    ASSERT_TRUE(waitPlaying(*dlg));
+    QTest::mouseClick(dlg->button(1000), Qt::LeftButton);
+    EXPECT_EQ(dlg->colourMode(), 1);
+    ASSERT_TRUE(waitForFrames(dlg->graph(), 8));
+    QTest::mouseClick(dlg->button(1008), Qt::LeftButton);
+    const QStringList bitmaps = QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files);
+    ASSERT_EQ(bitmaps.size(), 1);
+    const QImage shot(QDir(folder).filePath(bitmaps[0]));
+    ASSERT_EQ(shot.size(), QSize(320, 240));
+    for (const QPoint p : {QPoint(5, 5), QPoint(160, 120), QPoint(310, 230)}) {
+        const QColor c = shot.pixelColor(p);
+        EXPECT_LE(std::abs(c.red() - c.green()), 2) << c.name().toStdString();
+        EXPECT_LE(std::abs(c.green() - c.blue()), 2) << c.name().toStdString();
+    }
+
+    QTest::mouseClick(dlg->button(1028), Qt::LeftButton);
+    EXPECT_EQ(QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files), bitmaps);
+    EXPECT_EQ(messages().size(), 2);
+}
+
+TEST_F(PlayerWindow, CloseButtonHidesAndTellsTheChatCloseMessageEndsIt) {
+    QList<quint32> chatMessages;
+    platform::windows::StandIn chat("Brontavia's Chat",
+                                    [&](std::uint32_t m, std::uint64_t, std::int64_t) {
+                                        chatMessages << m;
+                                        return std::int64_t(0);
+                                    });
+    QWidget remote;
+    remote.setWindowTitle("Brontavia3.0");
+    auto dlg = openPlayer();
+    handOver("p^" + mediatest::patternFile());
+    dlg->handleMessage(1026, 0, 1);
+    ASSERT_TRUE(waitPlaying(*dlg));
+    ASSERT_TRUE(dlg->seekBar()->isVisible());
+
+    QTest::mouseClick(dlg->button(1022), Qt::LeftButton);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_FALSE(dlg->seekBar()->isVisible());
+    EXPECT_FALSE(dlg->seekBar()->isSeekTimerActive());
+    EXPECT_FALSE(dlg->graph().isBuilt());
+    EXPECT_TRUE(remote.isVisible());
+    EXPECT_TRUE(chatMessages.contains(platform::registerWindowMessage("WM_MOVILARK_CLOSE")));
+
+    // Still there for commands: the hand-over plays again.
+    ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
+    EXPECT_TRUE(waitUntil([&] { return dlg->isPlaying(); }));
+
+    QSignalSpy ended(dlg.get(), &QDialog::finished);
+    EXPECT_EQ(platform::windows::send("Lumaset", platform::WM_CLOSE), 0);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(dlg->graph().isBuilt());
+    EXPECT_TRUE(waitUntil([&] { return chatMessages.contains(platform::WM_CLOSE); }));
+}
+
+} // namespace
