@@ -10,7 +10,13 @@ namespace platform::dialogs {
 namespace {
 
 struct Script {
-    std::deque<Answer> answers;
+    // Kept as plain fields: copying the variant out trips GCC's uninitialised-use analysis.
+    struct Queued {
+        bool isPath = false;
+        int button = 0;
+        QString path;
+    };
+    std::deque<Queued> answers;
     QList<Shown> shown;
 };
 
@@ -26,11 +32,11 @@ void record(const Shown& s) {
         list.removeFirst();
 }
 
-std::optional<Answer> takeAnswer() {
+std::optional<Script::Queued> takeAnswer() {
     Script& s = script();
     if (s.answers.empty())
         return std::nullopt;
-    Answer a = s.answers.front();
+    Script::Queued a = s.answers.front();
     s.answers.pop_front();
     return a;
 }
@@ -86,7 +92,7 @@ QString runFileDialog(QWidget* owner, const QString& kind, const QString& captio
                       const QString& suffix) {
     record(Shown{kind, caption, proposed, Buttons::OkCancel});
     if (auto a = takeAnswer())
-        return std::holds_alternative<QString>(*a) ? std::get<QString>(*a) : QString();
+        return a->isPath ? a->path : QString();
     QFileDialog dlg(owner, caption, directory);
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     if (kind == QLatin1String("folder")) {
@@ -120,7 +126,7 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, Butt
                Icon icon) {
     record(Shown{QStringLiteral("messagebox"), caption, text, buttons});
     if (auto a = takeAnswer())
-        return std::holds_alternative<int>(*a) ? std::get<int>(*a) : IDCANCEL;
+        return a->isPath ? IDCANCEL : a->button;
     QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), owner);
     box.setWindowModality(Qt::ApplicationModal);
     const int r = box.exec();
@@ -137,9 +143,9 @@ QStringList openFileNames(QWidget* owner, const QString& caption, const QString&
                           const QString& filter) {
     record(Shown{QStringLiteral("open"), caption, QString(), Buttons::OkCancel});
     if (auto a = takeAnswer()) {
-        if (!std::holds_alternative<QString>(*a))
+        if (!a->isPath)
             return {};
-        return std::get<QString>(*a).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return a->path.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     QFileDialog dlg(owner, caption, directory);
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -189,7 +195,14 @@ QStringList toNameFilters(const QString& filter) {
 }
 
 void queueAnswer(const Answer& answer) {
-    script().answers.push_back(answer);
+    Script::Queued q;
+    if (const auto* path = std::get_if<QString>(&answer)) {
+        q.isPath = true;
+        q.path = *path;
+    } else {
+        q.button = std::get<int>(answer);
+    }
+    script().answers.push_back(q);
 }
 void clearAnswers() {
     script().answers.clear();
