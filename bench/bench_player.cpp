@@ -3,6 +3,13 @@
 // the same file in the same run. Prints medians and ratios.
 //
 //   bench_player [--runs N] [media file]   (without a file, ffmpeg makes a 10 s test pattern)
+//
+// With --startup (inside a D-Bus session, e.g. dbus-run-session): time from starting the
+// Lumaset program to its first shown window, against a bare Qt window started the same way.
+//
+//   dbus-run-session -- bench_player --startup [--runs N] [path of Lumaset]
+#include "platform/application.h"
+#include "platform/windowdirectory.h"
 #include "player/media/mediagraph.h"
 
 #include <QApplication>
@@ -11,7 +18,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
+#include <QWidget>
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
@@ -154,11 +163,77 @@ void report(const char* name, const std::vector<double>& ms, double reference) {
 
 } // namespace
 
+// Start `program` and wait until a window titled `title` is shown; kill it afterwards.
+std::optional<double> shownAfterStartMs(const QString& program, const QStringList& args,
+                                        const QString& title, const QString& home) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BRONTAVIA_HOME"), home);
+    p.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    p.start(program, args);
+    std::optional<double> ms;
+    while (clock.elapsed() < kTimeoutMs && p.state() != QProcess::NotRunning) {
+        if (platform::windows::isVisible(title).value_or(false)) {
+            ms = clock.nsecsElapsed() / 1e6;
+            break;
+        }
+        QThread::usleep(500);
+    }
+    p.kill();
+    p.waitForFinished(5000);
+    while (platform::windows::exists(title) && clock.elapsed() < 2 * kTimeoutMs)
+        QThread::msleep(5);
+    return ms;
+}
+
+int startupBench(const QStringList& args) {
+    int runs = 7;
+    QString lumaset = QCoreApplication::applicationDirPath() + QStringLiteral("/Lumaset");
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] != QLatin1String("--startup"))
+            lumaset = args[i];
+    }
+    if (!platform::windows::busAvailable()) {
+        std::fprintf(stderr, "no session bus: run inside dbus-run-session\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    const QString self = QCoreApplication::applicationFilePath();
+    std::vector<double> player, bare;
+    for (int i = 0; i < runs; ++i) {
+        if (auto ms = shownAfterStartMs(lumaset, {}, QStringLiteral("Lumaset"), home.path()))
+            player.push_back(*ms);
+        if (auto ms = shownAfterStartMs(self, {QStringLiteral("--bare-window")},
+                                        QStringLiteral("BareWindow"), home.path()))
+            bare.push_back(*ms);
+    }
+    std::printf("Start to first shown window, %d runs\n", runs);
+    report("bare Qt window", bare, 0);
+    report("Lumaset vs bare Qt window", player, median(bare));
+    return player.empty() ? 1 : 0;
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("BRONTAVIA_AUDIO", "null"); // the references play no sound either
     QApplication app(argc, argv);
+    platform::setupApplication(app);
+    const QStringList all = app.arguments().mid(1);
+    if (all.contains(QLatin1String("--bare-window"))) {
+        // The reference: a plain window, in the directory like the programs' windows.
+        QWidget w;
+        w.setWindowTitle(QStringLiteral("BareWindow"));
+        w.resize(344, 360);
+        w.show();
+        return QApplication::exec();
+    }
+    if (all.contains(QLatin1String("--startup")))
+        return startupBench(all);
 
     int runs = 7;
     QString file;
