@@ -2,9 +2,12 @@
 #include "platform/automation.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
+#include "platform/namedmutex.h"
 #include "platform/windowdirectory.h"
 #include "tests/support/processes.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -290,6 +293,25 @@ TEST(Dialogs, SuiteFiltersBecomeQtFilters) {
     EXPECT_EQ(dialogs::toNameFilters(QStringLiteral("Media|*.avi;*.mpg||")),
               (QStringList{QStringLiteral("Media (*.avi *.mpg)")}));
     EXPECT_TRUE(dialogs::toNameFilters(QString()).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(NamedMutex, OnlyOneHolderUntilItLetsGo) {
+    const QString name = QStringLiteral("파일보내기");
+    {
+        platform::NamedMutex first(name);
+        EXPECT_TRUE(first.acquired());
+        platform::NamedMutex second(name);
+        EXPECT_FALSE(second.acquired());
+        // Another process sees the name taken.
+        EXPECT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(
+            platform::NamedMutex::busName(name)));
+    }
+    platform::NamedMutex again(name);
+    EXPECT_TRUE(again.acquired());
 }
 
 } // namespace
