@@ -94,7 +94,8 @@ CFavorites::CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeWidget* list103
     // A click on a row reports it; a click below the last row clears the selection.
     connect(list_, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& index) { onListClicked(index.row()); });
-    list_->viewport()->installEventFilter(this);
+    viewport_ = list_->viewport();
+    viewport_->installEventFilter(this);
 }
 
 CFavorites::~CFavorites() {
@@ -102,7 +103,9 @@ CFavorites::~CFavorites() {
 }
 
 bool CFavorites::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    // Compared by pointer only: the filter also sees the events of the list's own destruction,
+    // when the list can no longer be asked for its viewport.
+    if (event->type() == QEvent::MouseButtonRelease && watched == viewport_) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             !list_->indexAt(mouse->position().toPoint()).isValid())

@@ -77,6 +77,7 @@ private:
     QWidget* main_;
     CTabSheet* tab_;
     QTreeWidget* list_;
+    QPointer<QObject> viewport_; // the list's viewport, watched for clicks below the rows
     QPointer<CFavoriteDlg> dialog_;
     int selection_ = -1;
 };
