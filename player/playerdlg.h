@@ -9,12 +9,17 @@
 #include <QRect>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class CAddressBar;
 class CPlayListDlg;
 class CSeekBar;
 class CSkinButton;
 class QLabel;
+
+namespace player {
+class PlayerConfig;
+}
 
 namespace media {
 class MediaGraph;
@@ -129,6 +134,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The capture steps both capture buttons share; `saved` runs once the frame is on disk.
+    void
+    captureFrame(const QString& notPlayingText, int waitMs,
+                 const std::function<void(const QString&, const player::PlayerConfig&)>& saved);
     struct Remembered {
         bool addressBar = false;
         bool seekBar = false;

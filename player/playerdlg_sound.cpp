@@ -181,15 +181,16 @@ void CPlayerDlg::setColourMode(int mode) {
 
 // --- capture ---------------------------------------------------------------------------------
 
-void CPlayerDlg::captureToFile() {
-    // Every display here is deep enough; there is no colour-depth check to make.
+void CPlayerDlg::captureFrame(
+    const QString& notPlayingText, int waitMs,
+    const std::function<void(const QString&, const player::PlayerConfig&)>& saved) {
     const auto config = PlayerConfig::read();
     if (!config)
         return;
     const int level = sliders::brightnessLevel(brightness_);
     if (graph_->isBuilt()) {
         if (!isPlaying()) {
-            showFailure(QStringLiteral("화면 갈무리는 동영상 재생시에만 가능합니다."));
+            showFailure(notPlayingText);
             return;
         }
         const QString file =
@@ -198,33 +199,24 @@ void CPlayerDlg::captureToFile() {
             return;
         graph_->setEffect(media::EFFECT_LEVEL, kEffectStart, kEffectLength, 1,
                           QFile::encodeName(file), level, colourMode_, 0);
-        platform::clock::sleepMs(500);
+        platform::clock::sleepMs(waitMs);
+        if (saved)
+            saved(file, *config);
     }
     if (brightness_ != sliders::kStartPercent)
         sendBrightness(level);
 }
 
+void CPlayerDlg::captureToFile() {
+    // Every display here is deep enough; there is no colour-depth check to make.
+    captureFrame(QStringLiteral("화면 갈무리는 동영상 재생시에만 가능합니다."), 500, {});
+}
+
 void CPlayerDlg::captureToWallpaper() {
-    const auto config = PlayerConfig::read();
-    if (!config)
-        return;
-    const int level = sliders::brightnessLevel(brightness_);
-    if (graph_->isBuilt()) {
-        if (!isPlaying()) {
-            showFailure(QStringLiteral("바탕화면으로 갈무리는 TV방송중에만 가능합니다."));
-            return;
-        }
-        const QString file =
-            media::nextCaptureFileName(config->captureFolder(), QDateTime::currentDateTime());
-        if (!hasFilter())
-            return;
-        graph_->setEffect(media::EFFECT_LEVEL, kEffectStart, kEffectLength, 1,
-                          QFile::encodeName(file), level, colourMode_, 0);
-        platform::clock::sleepMs(750);
-        media::setDesktopWallpaper(file, config->wallpaperStyle());
-        platform::clock::sleepMs(750);
-        QFile::remove(file);
-    }
-    if (brightness_ != sliders::kStartPercent)
-        sendBrightness(level);
+    captureFrame(QStringLiteral("바탕화면으로 갈무리는 TV방송중에만 가능합니다."), 750,
+                 [](const QString& file, const player::PlayerConfig& config) {
+                     media::setDesktopWallpaper(file, config.wallpaperStyle());
+                     platform::clock::sleepMs(750);
+                     QFile::remove(file); // the desktop keeps its own copy
+                 });
 }

@@ -126,6 +126,19 @@ void CFavorites::inform(QWidget* owner, const QString& text) {
     platform::dialogs::messageBox(owner, text, remote::kRemoteTitle, platform::Buttons::Ok);
 }
 
+bool CFavorites::haveSelection(const QString& askText) {
+    // A selection made on another page does not count.
+    if (tab_->GetCurSel() != kPage)
+        selection_ = -1;
+    tab_->SetCurSel(kPage);
+    if (selection_ >= 0)
+        return true;
+    reload();
+    platform::clock::sleepMs(50);
+    inform(main_, askText);
+    return false;
+}
+
 void CFavorites::onAdd() {
     dialog_->setAddMode();
     dialog_->present();
@@ -133,31 +146,16 @@ void CFavorites::onAdd() {
 }
 
 void CFavorites::onEdit() {
-    // A selection made on another page does not count.
-    if (tab_->GetCurSel() != kPage)
-        selection_ = -1;
-    tab_->SetCurSel(kPage);
-    if (selection_ < 0) {
-        reload();
-        platform::clock::sleepMs(50);
-        inform(main_, QStringLiteral("수정할 즐겨찾기채널을 선택해 주세요!"));
+    if (!haveSelection(QStringLiteral("수정할 즐겨찾기채널을 선택해 주세요!")))
         return;
-    }
     dialog_->setEditMode(toUnicode(catalogue::rowName(list_, selection_)),
                          toUnicode(catalogue::rowTarget(list_, selection_)));
     dialog_->present();
 }
 
 void CFavorites::onDelete() {
-    if (tab_->GetCurSel() != kPage)
-        selection_ = -1;
-    tab_->SetCurSel(kPage);
-    if (selection_ < 0) {
-        reload();
-        platform::clock::sleepMs(50);
-        inform(main_, QStringLiteral("삭제할 즐겨찾기채널을 선택해 주세요!"));
+    if (!haveSelection(QStringLiteral("삭제할 즐겨찾기채널을 선택해 주세요!")))
         return;
-    }
     const QString question = QStringLiteral("선택하신 ") +
                              toUnicode(catalogue::rowName(list_, selection_)) +
                              QStringLiteral(" 채널을 삭제하시겠습니까?");

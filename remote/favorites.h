@@ -73,6 +73,9 @@ protected:
 
 private:
     void inform(QWidget* owner, const QString& text);
+    // Edit and delete: switches to the favourites page; false (after asking the user to pick
+    // one) when no favourite of that page is selected.
+    bool haveSelection(const QString& askText);
 
     QWidget* main_;
     CTabSheet* tab_;
