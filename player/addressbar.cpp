@@ -2,6 +2,7 @@
 
 #include "platform/automation.h"
 #include "platform/codec.h"
+#include "player/dockedkeys.h"
 #include "player/playerids.h"
 #include "skin/skinbutton.h"
 
@@ -67,16 +68,6 @@ void CAddressBar::requestOpen() {
 }
 
 void CAddressBar::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        requestOpen();
-        return;
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
+    if (!player::handleDockedWindowKey(event, [this] { requestOpen(); }))
         CSkinDialog::keyPressEvent(event);
-    }
 }

@@ -1,6 +1,7 @@
 #include "player/playlistdlg.h"
 
 #include "platform/automation.h"
+#include "player/dockedkeys.h"
 #include "player/mediafiles.h"
 #include "player/playerids.h"
 #include "skin/skinbutton.h"
@@ -117,16 +118,6 @@ void CPlayListDlg::closeList() {
 }
 
 void CPlayListDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        closeList();
-        return;
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
+    if (!player::handleDockedWindowKey(event, [this] { closeList(); }))
         CSkinDialog::keyPressEvent(event);
-    }
 }

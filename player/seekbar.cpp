@@ -1,6 +1,7 @@
 #include "player/seekbar.h"
 
 #include "platform/automation.h"
+#include "player/dockedkeys.h"
 #include "player/media/mediagraph.h"
 #include "player/playerdlg.h"
 #include "player/playerids.h"
@@ -152,16 +153,6 @@ void CSeekBar::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CSeekBar::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        hide();
-        return;
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
+    if (!player::handleDockedWindowKey(event, [this] { hide(); }))
         CSkinDialog::keyPressEvent(event);
-    }
 }
