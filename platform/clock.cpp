@@ -30,14 +30,17 @@ std::atomic<double>& scale() {
 
 } // namespace
 
-void sleepMs(int ms) {
+int scaledMs(int ms) {
     if (ms <= 0)
-        return;
+        return 0;
     const double scaled = std::round(static_cast<double>(ms) * scale().load());
-    if (scaled <= 0.0)
-        return;
     constexpr double longest = static_cast<double>(std::numeric_limits<int>::max());
-    QThread::msleep(static_cast<unsigned long>(std::min(scaled, longest)));
+    return scaled <= 0.0 ? 0 : static_cast<int>(std::min(scaled, longest));
+}
+
+void sleepMs(int ms) {
+    if (const int scaled = scaledMs(ms); scaled > 0)
+        QThread::msleep(static_cast<unsigned long>(scaled));
 }
 
 void setSleepScale(double factor) {
