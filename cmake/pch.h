@@ -7,8 +7,6 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QPainter>
-#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -17,6 +15,10 @@
 #include <memory>
 #include <optional>
 #include <vector>
+#if __has_include(<QPainter>) // targets without the gui module (platform_core, the chat server)
+#include <QPainter>
+#include <QPixmap>
+#endif
 #if __has_include(<QWidget>) // targets without the widget module (the artwork generator)
 #include <QDialog>
 #include <QWidget>

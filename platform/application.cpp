@@ -1,8 +1,10 @@
 #include "platform/application.h"
 
+#include "platform/log.h"
 #include "platform/windowdirectory.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFont>
 #include <QFontDatabase>
 
@@ -23,6 +25,23 @@ void setupApplication(QApplication& app) {
     font.setPixelSize(12);
     app.setFont(font);
     windows::install();
+    endWithSessionBus(app);
+}
+
+void endWithSessionBus(QCoreApplication& app) {
+    if (!QDBusConnection::sessionBus().isConnected())
+        return;
+    // The bus library notices the closed socket by itself; a cheap look once a second is
+    // enough to end with the session like every desktop program.
+    auto* watch = new QTimer(&app);
+    QObject::connect(watch, &QTimer::timeout, &app, [&app, watch] {
+        if (QDBusConnection::sessionBus().isConnected())
+            return;
+        watch->stop();
+        qCWarning(log::bus) << "the session bus has gone: ending";
+        app.exit(0);
+    });
+    watch->start(1000);
 }
 
 } // namespace platform

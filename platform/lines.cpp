@@ -1,5 +1,7 @@
 #include "platform/lines.h"
 
+#include "platform/log.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -30,11 +32,18 @@ QByteArray join(const QList<QByteArray>& lines) {
 
 std::optional<QByteArray> readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (file.exists())
+            qCWarning(log::files) << "cannot open" << path << ":" << file.errorString();
+        else
+            qCDebug(log::files) << "no file" << path;
         return std::nullopt;
+    }
     QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(log::files) << "cannot read" << path << ":" << file.errorString();
         return std::nullopt;
+    }
     return data;
 }
 
@@ -47,13 +56,20 @@ std::optional<QList<QByteArray>> readLines(const QString& path) {
 
 bool writeFileAtomic(const QString& path, const QByteArray& data) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(log::files) << "cannot write" << path << ":" << file.errorString();
         return false;
+    }
     if (file.write(data) != data.size()) {
+        qCWarning(log::files) << "cannot write" << path << ":" << file.errorString();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        qCWarning(log::files) << "cannot replace" << path << ":" << file.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool writeLinesAtomic(const QString& path, const QList<QByteArray>& lines) {

@@ -34,14 +34,6 @@ QString moduleDirectory() {
     return dataFolder();
 }
 
-QString handOverFile() {
-    return home() + QStringLiteral("/mms.txt");
-}
-
-QString linkHandOverFile() {
-    return home() + QStringLiteral("/mms2.txt");
-}
-
 QString profileFile(const QString& program) {
     return home() + QLatin1Char('/') + program + QStringLiteral(".INI");
 }

@@ -13,10 +13,6 @@ QString dataFolder();
 // Where the programs' own files sit (a.htm, Transfer%d.dat, skin/, skin3/): H/data/ as well.
 QString moduleDirectory();
 
-// H/mms.txt and H/mms2.txt: the hand-over files.
-QString handOverFile();
-QString linkHandOverFile();
-
 // H/<program>.INI
 QString profileFile(const QString& program);
 

@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include "platform/log.h"
 #include "platform/paths.h"
 
 #include <QSettings>
@@ -51,14 +52,20 @@ int Profile::getInt(const QString& section, const QString& key, int fallback) co
 
 bool Profile::writeString(const QString& section, const QString& key, const QString& value) {
     settings_->setValue(keyPath(section, key), value);
-    settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    return synced();
 }
 
 bool Profile::writeInt(const QString& section, const QString& key, int value) {
     settings_->setValue(keyPath(section, key), value);
+    return synced();
+}
+
+bool Profile::synced() {
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    if (settings_->status() == QSettings::NoError)
+        return true;
+    qCWarning(log::files) << "cannot write the profile" << settings_->fileName();
+    return false;
 }
 
 QString Profile::fileName() const {

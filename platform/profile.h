@@ -22,6 +22,7 @@ public:
     QString fileName() const;
 
 private:
+    bool synced(); // writes the file; false (and logged) on failure
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/shell.h"
 
+#include "platform/log.h"
 #include "platform/paths.h"
 
 #include <QCoreApplication>
@@ -58,8 +59,10 @@ QString findProgram(const QString& name) {
 bool startProgram(const QString& name, const QStringList& arguments,
                   const QString& workingDirectory, Show show) {
     const QString program = findProgram(name);
-    if (program.isEmpty())
+    if (program.isEmpty()) {
+        qCWarning(log::bus) << "no program" << name << "beside this one or on the PATH";
         return false;
+    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(kShowVariable, showName(show));
 
@@ -68,7 +71,11 @@ bool startProgram(const QString& name, const QStringList& arguments,
     process.setArguments(arguments);
     process.setWorkingDirectory(workingDirectory);
     process.setProcessEnvironment(environment);
-    return process.startDetached();
+    if (!process.startDetached()) {
+        qCWarning(log::bus) << "cannot start" << program << ":" << process.errorString();
+        return false;
+    }
+    return true;
 }
 
 Show requestedShow() {

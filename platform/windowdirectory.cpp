@@ -1,6 +1,7 @@
 #include "platform/windowdirectory.h"
 
 #include "platform/automation_internal.h"
+#include "platform/log.h"
 #include "platform/messages.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
@@ -198,9 +200,15 @@ namespace {
 
 class Registry : public QObject {
 public:
-    explicit Registry(QObject* parent) : QObject(parent) { busOk_ = bus().isConnected(); }
+    explicit Registry(QObject* parent) : QObject(parent) {
+        busOk_ = bus().isConnected();
+        if (!busOk_)
+            qCWarning(log::bus) << "no session bus: other programs cannot find this one";
+    }
 
     bool busOk_ = false;
+    // Waiters told of every title that gets a window in this process, while they live.
+    QList<std::pair<QPointer<QObject>, std::function<void(const QString&)>>> titleAdded;
     QList<QDBusPendingCall> pendingPosts;   // posts whose delivery is not confirmed yet
     QHash<QString, TitleObject*> titles;    // owned (children)
     QHash<const QObject*, QString> titleOf; // widget or stand-in -> title it is registered under
@@ -218,14 +226,22 @@ public:
             t = new TitleObject(title, this);
             titles.insert(title, t);
             if (busOk_) {
-                bus().registerObject(objectPath(title), t, QDBusConnection::ExportAllSlots);
-                bus().interface()->registerService(kPrefix + titleKey(title),
-                                                   QDBusConnectionInterface::QueueService,
-                                                   QDBusConnectionInterface::DontAllowReplacement);
+                if (!bus().registerObject(objectPath(title), t, QDBusConnection::ExportAllSlots))
+                    qCWarning(log::bus) << "cannot serve the window" << title << "on the bus";
+                const auto reply = bus().interface()->registerService(
+                    kPrefix + titleKey(title), QDBusConnectionInterface::QueueService,
+                    QDBusConnectionInterface::DontAllowReplacement);
+                if (!reply.isValid())
+                    qCWarning(log::bus) << "cannot claim the bus name of" << title << ":"
+                                        << reply.error().message();
             }
         }
         t->targets.append(target);
         titleOf.insert(owner, title);
+        titleAdded.removeIf([](const auto& w) { return w.first.isNull(); });
+        for (const auto& [waiter, notify] : std::as_const(titleAdded))
+            if (waiter)
+                notify(title);
     }
 
     void remove(const QObject* owner) {
@@ -330,8 +346,10 @@ std::optional<T> remoteValue(const QString& title, const QString& method,
     if (!remoteExists(title))
         return std::nullopt;
     QDBusMessage reply = callServing(title, method, args);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        qCWarning(log::bus) << method << "on" << title << "failed:" << reply.errorMessage();
         return std::nullopt;
+    }
     return qdbus_cast<T>(reply.arguments().constFirst());
 }
 
@@ -387,6 +405,44 @@ bool exists(const QString& title) {
     return remoteExists(title);
 }
 
+void whenExists(const QString& title, int timeoutMs, QObject* context,
+                std::function<void(bool)> done) {
+    Registry* r = registry();
+    if (!r || !context || title.isEmpty()) {
+        if (done)
+            done(false);
+        return;
+    }
+    // One waiter per call, owned by the context: it goes with the context or once answered.
+    auto* waiter = new QObject(context);
+    auto finish = [waiter, done = std::move(done)](bool found) mutable {
+        if (!waiter->property("answered").toBool()) {
+            waiter->setProperty("answered", true);
+            waiter->deleteLater();
+            if (done)
+                done(found);
+        }
+    };
+    auto shared = std::make_shared<decltype(finish)>(std::move(finish));
+    QPointer<QObject> alive(waiter);
+    if (r->busOk_) {
+        auto* watcher = new QDBusServiceWatcher(kPrefix + titleKey(title), bus(),
+                                                QDBusServiceWatcher::WatchForRegistration, waiter);
+        QObject::connect(watcher, &QDBusServiceWatcher::serviceRegistered, waiter,
+                         [shared] { (*shared)(true); });
+    }
+    r->titleAdded.append({alive, [alive, title, shared](const QString& added) {
+                              if (alive && added == title)
+                                  QMetaObject::invokeMethod(
+                                      alive, [shared] { (*shared)(true); }, Qt::QueuedConnection);
+                          }});
+    QTimer::singleShot(std::max(0, timeoutMs), waiter, [shared] { (*shared)(false); });
+    // Checked after the watcher is in place, so a window that appears in between is not missed.
+    if (exists(title))
+        QMetaObject::invokeMethod(
+            waiter, [shared] { (*shared)(true); }, Qt::QueuedConnection);
+}
+
 bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam) {
     Registry* r = registry();
     if (!r || title.isEmpty())
@@ -406,7 +462,16 @@ bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam, std::in
     r->pendingPosts.erase(std::remove_if(r->pendingPosts.begin(), r->pendingPosts.end(),
                                          [](const QDBusPendingCall& c) { return c.isFinished(); }),
                           r->pendingPosts.end());
-    r->pendingPosts << bus().asyncCall(m, kCallTimeoutMs);
+    QDBusPendingCall call = bus().asyncCall(m, kCallTimeoutMs);
+    auto* watcher = new QDBusPendingCallWatcher(call, r); // deletes itself when finished
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, r,
+                     [title, msg](QDBusPendingCallWatcher* w) {
+                         if (w->isError())
+                             qCWarning(log::bus) << "message" << msg << "posted to" << title
+                                                 << "was lost:" << w->error().message();
+                         w->deleteLater();
+                     });
+    r->pendingPosts << call;
     return true;
 }
 
@@ -446,8 +511,11 @@ std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::u
                     {QVariant::fromValue(uint(msg)), QVariant::fromValue(qulonglong(wParam)),
                      QVariant::fromValue(qlonglong(lParam))},
                     timeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        qCWarning(log::bus) << "message" << msg << "to" << title
+                            << "was not answered:" << reply.errorMessage();
         return std::nullopt;
+    }
     return reply.arguments().constFirst().toLongLong();
 }
 

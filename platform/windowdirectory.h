@@ -63,6 +63,12 @@ private:
 };
 
 bool exists(const QString& title);
+
+// Calls done(true) as soon as a window with the title exists (at once when it already does),
+// or done(false) after timeoutMs. Never blocks: the bus tells when the title's name gets an
+// owner. Nothing is called once `context` is gone.
+void whenExists(const QString& title, int timeoutMs, QObject* context,
+                std::function<void(bool)> done);
 bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam = 0,
           std::int64_t lParam = 0);
 // Waits for the handler's result while still serving calls made to this process; nullopt when

@@ -3,11 +3,12 @@
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
+#include "protocol/files.h"
 
 namespace player {
 
 QString PlayerConfig::defaultPath() {
-    return platform::paths::dataFolder() + QStringLiteral("config.txt");
+    return protocol::suiteConfigFile();
 }
 
 std::optional<PlayerConfig> PlayerConfig::read(const QString& path) {

@@ -1,5 +1,6 @@
 // The main window: construction, start-up, the command interface, playing and ending.
 #include "player/playerdlg.h"
+#include "protocol/files.h"
 
 #include "platform/automation.h"
 #include "platform/codec.h"
@@ -30,7 +31,7 @@ using namespace player;
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
     int id;
     const char* label; // the template's label; automation reads it, it is not drawn
     int normal;
@@ -38,7 +39,7 @@ struct ButtonSpec {
     const char* tip; // nullptr: no tool tip
 };
 
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonDef kButtons[] = {
     {IDC_HALF, "1/2X", 173, 174, "1/2배 화면(1)"},
     {IDC_NORMAL, "1X", 171, 172, "1배 화면(2)"},
     {IDC_DOUBLE, "2X", 175, 176, "2배 화면(3)"},
@@ -95,7 +96,7 @@ CPlayerDlg::~CPlayerDlg() {
 }
 
 void CPlayerDlg::createControls() {
-    for (const ButtonSpec& b : kButtons) {
+    for (const ButtonDef& b : kButtons) {
         auto* button = new CSkinButton(QString::fromUtf8(b.label), this, b.id);
         button->setFocusPolicy(Qt::NoFocus); // keys always reach the window
         buttons_.insert(b.id, button);
@@ -169,7 +170,7 @@ void CPlayerDlg::createControls() {
 }
 
 void CPlayerDlg::loadSkin() {
-    for (const ButtonSpec& b : kButtons) {
+    for (const ButtonDef& b : kButtons) {
         buttons_[b.id]->LoadNormal(b.normal);
         buttons_[b.id]->LoadHighlight(b.highlight);
     }
@@ -228,7 +229,7 @@ bool CPlayerDlg::OnInitDialog() {
 
     setWindowTitle(kPlayerTitle);
 
-    for (const ButtonSpec& b : kButtons)
+    for (const ButtonDef& b : kButtons)
         if (b.tip)
             buttons_[b.id]->setToolTip(QString::fromUtf8(b.tip));
 
@@ -351,7 +352,7 @@ bool CPlayerDlg::isPlaying() const {
 }
 
 void CPlayerDlg::playHandOver() {
-    const auto line = readFirstLine(platform::paths::handOverFile());
+    const auto line = readFirstLine(protocol::handOverFile());
     if (!line || line->isEmpty())
         return; // the current playback goes on
     const HandOver h = splitHandOverLine(*line);

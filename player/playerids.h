@@ -1,29 +1,24 @@
 #pragma once
-// Titles, messages, control ids, timers and texts of the player.
+// Control ids, timers, pictures and sizes of the player; what it shares with the other programs
+// comes from protocol/.
+#include "protocol/messages.h"
+#include "protocol/titles.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace player {
 
-inline const QString kPlayerTitle = QStringLiteral("Lumaset");
-inline const QString kRemoteTitle = QStringLiteral("Brontavia3.0");
-inline const QString kChatTitle = QStringLiteral("Brontavia's Chat");
-inline const QString kChatProgram = QStringLiteral("ZTChat05.exe");
-inline const QString kMessageCaption = QStringLiteral("Brontavia3.0");
-inline const QString kChatCloseMessage = QStringLiteral("WM_MOVILARK_CLOSE");
+using protocol::kChatCloseMessage;
+using protocol::kChatProgram;
+using protocol::kChatTitle;
+using protocol::kPlayerTitle;
+using protocol::kRemoteTitle;
+using protocol::PlayCommand;
+using protocol::WM_PLAYER_COMMAND;
+using enum protocol::PlayCommand;
+inline const QString kMessageCaption = protocol::kSuiteCaption;
 inline const QString kProfileName = QStringLiteral("Lumaset");
-
-inline constexpr std::uint32_t WM_PLAYER_COMMAND = 0x0400 + 2; // 1026
-enum PlayCommand : std::int64_t {
-    PLAYCMD_HANDOVER = 1,
-    PLAYCMD_UNDOCK_REMOTE = 2,
-    PLAYCMD_DOCK_REMOTE = 3,
-    PLAYCMD_AUTOSCREEN_ON = 4,
-    PLAYCMD_AUTOSCREEN_OFF = 5,
-    PLAYCMD_WALLPAPER_CENTER = 6,
-    PLAYCMD_WALLPAPER_TILE = 7,
-    PLAYCMD_WALLPAPER_STRETCH = 8,
-};
 
 // Timers of the main window.
 enum PlayerTimer {

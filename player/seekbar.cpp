@@ -21,7 +21,7 @@ CSeekBar::CSeekBar(CPlayerDlg* player) : CSkinDialog(player), player_(player) {
     LoadBackground(202);
     resize(kSeekBarWidth, kSeekBarHeight);
 
-    struct Spec {
+    struct ButtonDef {
         CSkinButton** button;
         int id;
         const char* label;
@@ -29,12 +29,12 @@ CSeekBar::CSeekBar(CPlayerDlg* player) : CSkinDialog(player), player_(player) {
         QRect place;
         const char* tip;
     };
-    const Spec specs[] = {
+    const ButtonDef buttons[] = {
         {&play_, IDC_SEEK_PLAY, "재생", 204, 205, {6, 5, 34, 19}, "재생"},
         {&pause_, IDC_SEEK_PAUSE, "일시정지", 206, 207, {39, 5, 29, 19}, "일시정지"},
         {&start_, IDC_SEEK_START, "S", 208, 209, {68, 5, 35, 18}, "맨앞으로 이동"},
     };
-    for (const Spec& s : specs) {
+    for (const ButtonDef& s : buttons) {
         auto* b = new CSkinButton(QString::fromUtf8(s.label), this, s.id);
         b->LoadNormal(s.normal);
         b->LoadHighlight(s.highlight);

@@ -1,6 +1,5 @@
 #include "remote/catalogueupdate.h"
 
-#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
@@ -98,7 +97,6 @@ void CCatalogueUpdater::update() {
                             "사용가능한지 확인해 보시기 바랍니다.");
     platform::dialogs::messageBox(mainWindow_, text, remote::kRemoteTitle, platform::Buttons::Ok,
                                   platform::Icon::Information);
-    platform::clock::sleepMs(200);
     if (QTreeWidget* list = listForPage_(page))
         catalogue::loadListFile(list, path);
 }

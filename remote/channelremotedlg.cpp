@@ -1,7 +1,6 @@
 #include "remote/channelremotedlg.h"
 
 #include "platform/automation.h"
-#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -38,7 +37,7 @@ CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
 CChannelRemoteDlg::~CChannelRemoteDlg() = default;
 
 void CChannelRemoteDlg::createControls() {
-    for (const ButtonSpec& b : kButtons) {
+    for (const ButtonDef& b : kButtons) {
         auto* btn = new CSkinButton(QString::fromUtf8(b.label), this, b.id);
         buttons_.insert(b.id, btn);
         if (b.normal == 0) {
@@ -48,7 +47,7 @@ void CChannelRemoteDlg::createControls() {
     }
     tab_ = new CTabSheet(this);
     platform::setControlId(tab_, kTabControl);
-    for (const PageSpec& p : kPages)
+    for (const PageDef& p : kPages)
         lists_.insert(p.listId, catalogue::createListControl(this, p.listId));
     for (int id : kHiddenLists) {
         QTreeWidget* l = catalogue::createListControl(this, id);
@@ -65,7 +64,7 @@ void CChannelRemoteDlg::createControls() {
     });
 
     // Double-click on a page list plays the row.
-    for (const PageSpec& p : kPages) {
+    for (const PageDef& p : kPages) {
         QTreeWidget* list = lists_[p.listId];
         connect(list, &QTreeWidget::itemDoubleClicked, this, [this, list](QTreeWidgetItem* item) {
             player_->activateRow(list, list->indexOfTopLevelItem(item));
@@ -105,7 +104,7 @@ bool CChannelRemoteDlg::OnInitDialog() {
     secondInstance_ = platform::windows::exists(kRemoteTitle);
     setWindowTitle(kRemoteTitle);
 
-    for (const ButtonSpec& b : kButtons) {
+    for (const ButtonDef& b : kButtons) {
         if (b.normal == 0)
             continue;
         CSkinButton* btn = buttons_[b.id];
@@ -123,7 +122,7 @@ bool CChannelRemoteDlg::OnInitDialog() {
     for (const char* file :
          {"news_eco.txt", "etc.txt", "women_shop.txt", "sport_music.txt", "region_sat.txt",
           "english_edu.txt", "foreign.txt", "kradio.txt", "wradio.txt", "user.txt"}) {
-        for (const PageSpec& p : kPages)
+        for (const PageDef& p : kPages)
             if (p.file && qstrcmp(p.file, file) == 0)
                 catalogue::loadListFile(lists_[p.listId],
                                         platform::paths::dataFolder() + QLatin1String(file));
@@ -143,9 +142,9 @@ bool CChannelRemoteDlg::OnInitDialog() {
     setGeometry(screen.width() / 2 + 192, screen.height() / 2 - 179, width, height);
     setFixedSize(width, height);
 
+    // Nothing below waits for the player: it finds the remote by its title when it is up.
     if (!secondInstance_)
-        platform::shell::startProgram(kPlayerProgram, {}, platform::paths::dataFolder());
-    platform::clock::sleepMs(400);
+        player_->startPlayer();
 
     const SuiteConfig config = SuiteConfig::read();
     if (config.alwaysOnTop())
@@ -161,7 +160,7 @@ bool CChannelRemoteDlg::OnInitDialog() {
     attached_ = 0;
     timers_.start(kTimerMiniBrowser, 4000);
 
-    for (const ToolTipSpec& t : kToolTips)
+    for (const ToolTipDef& t : kToolTips)
         buttons_[t.id]->setToolTip(QString::fromUtf8(t.text));
 
     // The favourites dialog, created hidden and reused; no favourite is selected yet.
@@ -199,9 +198,7 @@ void CChannelRemoteDlg::done(int result) {
 }
 
 void CChannelRemoteDlg::onHide() {
-    const bool player = platform::windows::exists(kPlayerTitle);
-    platform::clock::sleepMs(100);
-    if (!player)
+    if (!platform::windows::exists(kPlayerTitle))
         return;
     if (platform::windows::isVisible(kPlayerTitle).value_or(false))
         hide();
@@ -215,9 +212,7 @@ void CChannelRemoteDlg::onExit() {
         platform::Buttons::YesNo, platform::Icon::Question);
     if (answer != platform::IDYES)
         return;
-    const bool player = platform::windows::exists(kPlayerTitle);
-    platform::clock::sleepMs(100);
-    if (player)
+    if (platform::windows::exists(kPlayerTitle))
         platform::windows::post(kPlayerTitle, platform::WM_CLOSE, 0, 0);
     done(QDialog::Accepted);
 }

@@ -1,6 +1,5 @@
 #include "remote/favorites.h"
 
-#include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "platform/lines.h"
@@ -134,7 +133,6 @@ bool CFavorites::haveSelection(const QString& askText) {
     if (selection_ >= 0)
         return true;
     reload();
-    platform::clock::sleepMs(50);
     inform(main_, askText);
     return false;
 }
@@ -165,9 +163,7 @@ void CFavorites::onDelete() {
         return;
 
     const bool removed = favorites::removeRow(favorites::path(), selection_);
-    platform::clock::sleepMs(200);
     reload();
-    platform::clock::sleepMs(100);
     selection_ = -1;
     // Only a delete that reached the file is reported as done.
     if (removed)
@@ -190,7 +186,6 @@ void CFavorites::add() {
     // user.txt is created at installation; a missing one makes adding fail without a word.
     if (!favorites::appendChannel(favorites::path(), line))
         return;
-    platform::clock::sleepMs(200);
     reload();
     dialog_->clearEdits(); // stays open for the next channel
 }
@@ -202,9 +197,7 @@ void CFavorites::saveEdit() {
             fromUnicode(dialog_->name()), favorites::cleanAddress(fromUnicode(dialog_->address())));
         saved = favorites::replaceRow(favorites::path(), selection_, line);
     }
-    platform::clock::sleepMs(200);
     reload();
-    platform::clock::sleepMs(100);
     selection_ = -1;
     if (saved)
         inform(dialog_, QStringLiteral("채널 수정 완료!"));

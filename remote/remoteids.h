@@ -1,20 +1,23 @@
 #pragma once
-// Titles, messages and controls the remote shares with the other programs.
+// The remote's controls, pictures and pages; what it shares with the other programs comes from
+// protocol/.
+#include "protocol/messages.h"
+#include "protocol/titles.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace remote {
 
-inline const QString kRemoteTitle = QStringLiteral("Brontavia3.0");
-inline const QString kPlayerTitle = QStringLiteral("Lumaset");
-inline const QString kChatTitle = QStringLiteral("Brontavia's Chat");
-inline const QString kPlayerProgram = QStringLiteral("Lumaset.exe");
-inline const QString kMiniBrowserProgram = QStringLiteral("Peekpane.exe");
-
-inline constexpr std::uint32_t WM_PLAYER_COMMAND = 0x0400 + 2; // 1026
-inline constexpr std::int64_t PLAYCMD_HANDOVER = 1;
-inline constexpr std::int64_t PLAYCMD_UNDOCK_REMOTE = 2;
-inline constexpr std::int64_t PLAYCMD_DOCK_REMOTE = 3;
+using protocol::kChatTitle;
+using protocol::kMiniBrowserProgram;
+using protocol::kPlayerProgram;
+using protocol::kPlayerTitle;
+using protocol::kRemoteTitle;
+using protocol::PLAYCMD_DOCK_REMOTE;
+using protocol::PLAYCMD_HANDOVER;
+using protocol::PLAYCMD_UNDOCK_REMOTE;
+using protocol::WM_PLAYER_COMMAND;
 
 inline constexpr int kBackgroundBitmap = 132;
 inline constexpr int kIcon = 128;
@@ -48,7 +51,7 @@ enum ButtonId {
     IDC_ZT_OPEN = 1034,
 };
 
-struct ButtonSpec {
+struct ButtonDef {
     int id;
     const char* label; // the template's label; automation reads it, it is not drawn
     int normal;        // bitmap resource ids; 0 for the hidden buttons
@@ -57,7 +60,7 @@ struct ButtonSpec {
 };
 
 // Visible buttons first, then the hidden ones (created invisible and disabled).
-inline constexpr ButtonSpec kButtons[] = {
+inline constexpr ButtonDef kButtons[] = {
     {IDC_KBS1, "kbs", 130, 131, 1, 28, 67, 30},
     {IDC_KBS2, "kbs2", 133, 134, 1, 58, 67, 30},
     {IDC_MBC, "MBC", 135, 136, 1, 88, 67, 31},
@@ -79,12 +82,12 @@ inline constexpr ButtonSpec kButtons[] = {
     {IDC_TBJ, "TBJ", 0, 0, 0, 0, 0, 0},
 };
 
-struct ToolTipSpec {
+struct ToolTipDef {
     int id;
     const char* text;
 };
 
-inline constexpr ToolTipSpec kToolTips[] = {
+inline constexpr ToolTipDef kToolTips[] = {
     {IDC_HIDE, "채널리모콘 닫기"},
     {IDC_EXIT, "Brontavia 종료"},
     {IDC_ONOFF, "채널리모콘 분리"},
@@ -99,13 +102,13 @@ inline constexpr ToolTipSpec kToolTips[] = {
 inline const char* const kTipAttached = "채널리모콘 분리";
 inline const char* const kTipDetached = "채널리모콘 결합";
 
-struct PageSpec {
+struct PageDef {
     const char* title;
     int listId;
     const char* file; // in the data folder; nullptr for the channel-file page
 };
 
-inline constexpr PageSpec kPages[] = {
+inline constexpr PageDef kPages[] = {
     {"뉴스/경제", 1004, "news_eco.txt"},
     {"여성/쇼핑", 1013, "women_shop.txt"},
     {"기타", 1006, "etc.txt"},

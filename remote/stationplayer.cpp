@@ -1,7 +1,9 @@
 #include "remote/stationplayer.h"
+#include "protocol/files.h"
 
 #include "platform/clock.h"
 #include "platform/lines.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/windowdirectory.h"
@@ -11,6 +13,7 @@
 #include "remote/remoteids.h"
 
 #include <QUrl>
+#include <utility>
 
 CStationPlayer::CStationPlayer(QWidget* window) : QObject(window), window_(window) {}
 
@@ -57,8 +60,10 @@ void CStationPlayer::play(const QByteArray& address) {
         return;
     }
     // The player must not pick up the previous station while the new one is being looked up.
-    if (!platform::lines::writeFileAtomic(platform::paths::handOverFile(), QByteArray()))
+    if (!platform::lines::writeFileAtomic(protocol::handOverFile(), QByteArray())) {
+        qCWarning(platform::log::files) << "cannot clear the hand-over file";
         return;
+    }
     if (a.kind == playing::Kind::Page) {
         if (const auto url = playing::pageUrl(a.text)) {
             pageGeneration_ = generation_;
@@ -74,10 +79,13 @@ void CStationPlayer::openHomepage(const QByteArray& address) {
     if (!page)
         return;
     const QString path = platform::paths::moduleDirectory() + playing::kPopupPageName;
-    if (!platform::lines::writeFileAtomic(path, *page))
+    if (!platform::lines::writeFileAtomic(path, *page)) {
+        qCWarning(platform::log::files) << "cannot write the pop-up page" << path;
         return;
-    platform::clock::sleepMs(100);
-    popupBrowser()->navigate(QUrl::fromLocalFile(path));
+    }
+    // The pop-up follows a moment after the station, as it always has; the window stays live.
+    platform::clock::later(this, 100,
+                           [this, path] { popupBrowser()->navigate(QUrl::fromLocalFile(path)); });
 }
 
 void CStationPlayer::onPageComplete(bool ok) {
@@ -96,10 +104,11 @@ void CStationPlayer::onPageComplete(bool ok) {
 
 void CStationPlayer::handOver(const QByteArray& address) {
     const QByteArray content = prefix_ + address;
-    // Atomic, so the player never reads half an address.
-    if (!platform::lines::writeFileAtomic(platform::paths::handOverFile(), content))
+    // Atomic, so the player never reads half an address and can be told at once.
+    if (!platform::lines::writeFileAtomic(protocol::handOverFile(), content)) {
+        qCWarning(platform::log::files) << "cannot write the hand-over file";
         return;
-    platform::clock::sleepMs(200);
+    }
     tellPlayer();
     emit handedOver(content);
 }
@@ -111,8 +120,32 @@ void CStationPlayer::tellPlayer() {
         platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_HANDOVER);
         return;
     }
-    platform::shell::startProgram(kPlayerProgram, {}, platform::paths::dataFolder());
-    platform::clock::sleepMs(2500);
-    if (platform::windows::exists(kPlayerTitle))
-        platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_HANDOVER);
+    // Told as soon as its window is there; it then plays what the hand-over file holds last.
+    handOverPending_ = true;
+    startPlayer();
+}
+
+void CStationPlayer::startPlayer() {
+    using namespace remote;
+    // One player on its way is enough; a second start would open a second player.
+    if (waitingForPlayer_)
+        return;
+    if (!platform::shell::startProgram(kPlayerProgram, {}, platform::paths::dataFolder())) {
+        qCWarning(platform::log::bus) << "the player could not be started";
+        handOverPending_ = false;
+        return;
+    }
+    waitingForPlayer_ = true;
+    platform::windows::whenExists(kPlayerTitle, kPlayerStartTimeoutMs, this, [this](bool up) {
+        waitingForPlayer_ = false;
+        const bool pending = std::exchange(handOverPending_, false);
+        if (!up) {
+            qCWarning(platform::log::bus)
+                << "the player did not show its window within" << kPlayerStartTimeoutMs << "ms"
+                << (pending ? "; the station is dropped" : "");
+            return;
+        }
+        if (pending)
+            platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_HANDOVER);
+    });
 }

@@ -12,6 +12,9 @@ class QWidget;
 class CStationPlayer : public QObject {
     Q_OBJECT
 public:
+    // How long a freshly started player may take to show its window.
+    static constexpr int kPlayerStartTimeoutMs = 20000;
+
     // `window` (the remote's main window) owns this object and hosts the hidden browser.
     explicit CStationPlayer(QWidget* window);
 
@@ -35,6 +38,11 @@ public:
     CWebBrowser* browser();
     CWebBrowser* popupBrowser();
     bool hasBrowser() const { return browser_ != nullptr || popupBrowser_ != nullptr; }
+    // Starts the player unless one is already on its way; its window is awaited without
+    // blocking, and a hand-over asked for meanwhile is passed on the moment it is there.
+    void startPlayer();
+    // A started player's window is awaited.
+    bool waitingForPlayer() const { return waitingForPlayer_; }
 
 signals:
     // The hand-over file holds `content` and the player (if there is one) has been told.
@@ -54,4 +62,7 @@ private:
     // dropped instead of replacing what the user chose since.
     quint64 generation_ = 0;
     quint64 pageGeneration_ = 0; // the request the page browser is loading for
+    // A player started for a hand-over has not shown its window yet.
+    bool waitingForPlayer_ = false;
+    bool handOverPending_ = false; // tell the awaited player to play the hand-over file
 };

@@ -1,13 +1,13 @@
 #include "remote/suiteconfig.h"
 
 #include "platform/lines.h"
-#include "platform/paths.h"
+#include "protocol/files.h"
 
 #include <algorithm>
 #include <climits>
 
 QString SuiteConfig::path() {
-    return platform::paths::dataFolder() + QStringLiteral("config.txt");
+    return protocol::suiteConfigFile();
 }
 
 SuiteConfig SuiteConfig::read(const QString& file) {

@@ -96,7 +96,7 @@ TEST(MediaCapture, WallpaperWithoutAKnownDesktopFailsSilently) {
     const QString bmp = mediatest::scratchFolder() + QStringLiteral("/w.bmp");
     ASSERT_TRUE(writeFile(bmp, "BM"));
     {
-        ScopedEnv none("XDG_CURRENT_DESKTOP", QByteArray());
+        ScopedEnv none("XDG_CURRENT_DESKTOP", std::nullopt);
         EXPECT_FALSE(media::setDesktopWallpaper(bmp, 0));
     }
     {

@@ -51,21 +51,6 @@ QString scratchFolder() {
     return path;
 }
 
-ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
-    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    if (value.isNull())
-        qunsetenv(name);
-    else
-        qputenv(name, value);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (had_)
-        qputenv(name_, old_);
-    else
-        qunsetenv(name_);
-}
-
 void MediaTest::SetUp() {
     qputenv("BRONTAVIA_AUDIO", "null");
     ASSERT_TRUE(mediaDir().isValid());

@@ -2,6 +2,7 @@
 // Media for the engine's tests, made with ffmpeg at test time (nothing binary is committed),
 // and the waits the tests share.
 #include "player/media/mediagraph.h"
+#include "tests/support/scopedenv.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -19,19 +20,7 @@ inline constexpr QRgb kFlatColour = 0x3060C0;
 // A folder of the test's own, emptied for each test.
 QString scratchFolder();
 
-// Sets or removes an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
+using testsupport::ScopedEnv;
 
 // The engine tests run without sound hardware and wait for conditions, never for time.
 class MediaTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 // The player's main window in-process with a real engine: start-up, commands, playing with
 // its countdown, the position bar, capture, hiding and ending.
 #include "media_support.h"
+#include "protocol/files.h"
 
 #include "platform/codec.h"
 #include "platform/dialogs.h"
@@ -47,7 +48,7 @@ protected:
         platform::dialogs::clearShown();
         QDir().mkpath(platform::paths::dataFolder());
         QFile::remove(configPath());
-        QFile::remove(platform::paths::handOverFile());
+        QFile::remove(protocol::handOverFile());
     }
     void TearDown() override { platform::dialogs::clearAnswers(); }
 
@@ -60,7 +61,7 @@ protected:
     }
 
     static void handOver(const QString& line) {
-        writeFile(platform::paths::handOverFile(), platform::cp949::fromUnicode(line) + "\r\n");
+        writeFile(protocol::handOverFile(), platform::cp949::fromUnicode(line) + "\r\n");
     }
 
     static std::unique_ptr<CPlayerDlg> openPlayer() {
@@ -214,9 +215,9 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
 
     // An empty first line, or no file, leaves the playback alone.
-    writeFile(platform::paths::handOverFile(), "\r\nsecond^line");
+    writeFile(protocol::handOverFile(), "\r\nsecond^line");
     dlg->handleMessage(1026, 0, 1);
-    QFile::remove(platform::paths::handOverFile());
+    QFile::remove(protocol::handOverFile());
     dlg->handleMessage(1026, 0, 1);
     EXPECT_EQ(dlg->currentAddress(), file);
     EXPECT_TRUE(dlg->isPlaying());

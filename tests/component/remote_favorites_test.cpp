@@ -51,7 +51,7 @@ struct Remote {
         main.setGeometry(120, 80, 300, 360);
         tab->setGeometry(68, 31, 219, 295);
         int page = 0;
-        for (const remote::PageSpec& p : remote::kPages) {
+        for (const remote::PageDef& p : remote::kPages) {
             QTreeWidget* l = catalogue::createListControl(&main, p.listId);
             tab->AddPage(l, QString::fromUtf8(p.title), page++);
             if (p.listId == 1030)

@@ -4,11 +4,13 @@
 #include "platform/lines.h"
 #include "platform/paths.h"
 #include "platform/windowdirectory.h"
+#include "protocol/files.h"
 #include "remote/browser.h"
 #include "remote/catalogue.h"
 #include "remote/playing.h"
 #include "remote/stationplayer.h"
 #include "tests/support/processes.h"
+#include "tests/support/standins.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -28,12 +30,14 @@ using testsupport::waitUntil;
 
 namespace {
 
+using testsupport::PlayerStandIn;
+
 QByteArray handOverContent() {
-    return platform::lines::readFile(platform::paths::handOverFile()).value_or("<missing>");
+    return platform::lines::readFile(protocol::handOverFile()).value_or("<missing>");
 }
 
 void setHandOver(const QByteArray& content) {
-    ASSERT_TRUE(platform::lines::writeFileAtomic(platform::paths::handOverFile(), content));
+    ASSERT_TRUE(platform::lines::writeFileAtomic(protocol::handOverFile(), content));
 }
 
 QByteArray popupPageOnDisk() {
@@ -55,26 +59,16 @@ QByteArray expectedPopupPage(const QByteArray& homepage) {
            "</script>\r\n</html>\r\n";
 }
 
-// The player as a title in the directory, recording every message it gets.
-struct PlayerStandIn {
-    QList<QList<qint64>> messages; // msg, wParam, lParam
-    platform::windows::StandIn window{
-        QStringLiteral("Lumaset"), [this](std::uint32_t m, std::uint64_t w, std::int64_t l) {
-            messages << QList<qint64>{qint64(m), qint64(w), qint64(l)};
-            return std::int64_t(1);
-        }};
-};
-
 // A player with a real (hidden) window, to see that the remote shows it.
 class PlayerWindow : public QWidget, public platform::MessageHandler {
 public:
     PlayerWindow() { setWindowTitle(QStringLiteral("Lumaset")); }
     std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
                                               std::int64_t lParam) override {
-        messages << QList<qint64>{qint64(msg), qint64(wParam), qint64(lParam)};
+        messages << testsupport::Message{msg, wParam, lParam};
         return 1;
     }
-    QList<QList<qint64>> messages;
+    QList<testsupport::Message> messages;
 };
 
 // Catches what would go to the desktop's URL handler.
@@ -141,101 +135,6 @@ private:
     QHash<QTcpSocket*, QByteArray> pending_;
 };
 
-TEST(RemotePlayingLogic, AddressKindsAndTargetSplits) {
-    EXPECT_EQ(classify("  +http://radio.example.net/on-air \t"),
-              (Address{Kind::Page, "http://radio.example.net/on-air"}));
-    EXPECT_EQ(classify(" -http://tv.example.net/"),
-              (Address{Kind::Shell, "http://tv.example.net/"}));
-    EXPECT_EQ(classify("  mms://tv.example.net/live  "),
-              (Address{Kind::Stream, "mms://tv.example.net/live"}));
-    EXPECT_EQ(classify(""), (Address{Kind::Stream, ""}));
-
-    EXPECT_EQ(splitTarget(""), (TargetSplit{"", ""}));
-    EXPECT_EQ(splitTarget("mms://a/b"), (TargetSplit{"mms://a/b", ""}));
-    // An empty stream address in front of a homepage: the whole target is played.
-    EXPECT_EQ(splitTarget("^http://home.example.net/"),
-              (TargetSplit{"^http://home.example.net/", ""}));
-    // Three fields: the homepage keeps the rest, its '^' included.
-    EXPECT_EQ(splitTarget("mms://a/b^http://home.example.net/^x"),
-              (TargetSplit{"mms://a/b", "http://home.example.net/^x"}));
-}
-
-TEST(RemotePlayingLogic, StreamAddressIsTheFirstLowerCaseMmsUpToAQuote) {
-    EXPECT_EQ(findStreamAddress("<a href=\"MMS://loud.example.net/x\">"), std::nullopt);
-    EXPECT_EQ(findStreamAddress("<p>mms://no-quote.example.net/x</p>"), std::nullopt);
-    EXPECT_EQ(
-        findStreamAddress("<a href=\"MMS://a/x\"><a href=\"mms://b/y\"><a href=\"mms://c/z\">"),
-        QByteArray("mms://b/y"));
-    EXPECT_EQ(findStreamAddress("<a href='mms://single/quoted'>\"later"),
-              QByteArray("mms://single/quoted'>"));
-
-    // The search runs on CP949 bytes: Korean text in front and inside the address comes
-    // through as the player reads it.
-    const QString page = QStringLiteral("<html><body>국내 라디오 방송 안내 "
-                                        "<a href=\"mms://radio.example.net/라디오\">듣기</a>");
-    EXPECT_EQ(scrapeStreamAddress(page), fromUnicode(u"mms://radio.example.net/라디오"));
-}
-
-TEST(RemotePlayingLogic, PopupPageIsTheSevenLinesAndCarriesNoScript) {
-    EXPECT_EQ(popupPage("http://www.kbs.example.net/"),
-              expectedPopupPage("http://www.kbs.example.net/"));
-    EXPECT_EQ(popupPage(" https://home.example.net/a?b=1 "),
-              expectedPopupPage("https://home.example.net/a?b=1"));
-    EXPECT_EQ(popupPage("javascript:alert(1)"), std::nullopt);
-    EXPECT_EQ(popupPage("ftp://files.example.net/"), std::nullopt);
-
-    for (const QByteArray& hostile :
-         {QByteArray("http://x.example.net/');alert(1);('"),
-          QByteArray("http://x.example.net/\\');alert(1)//"),
-          QByteArray("http://x.example.net/</script><script>alert(1)</script>"),
-          QByteArray("http://x.example.net/\"><script>alert(1)</script>"),
-          QByteArray("http://x.example.net/\n-->alert(1)")}) {
-        const auto page = popupPage(hostile);
-        ASSERT_TRUE(page) << hostile.constData();
-        const qsizetype from = page->indexOf("window.open('") + 13;
-        const QByteArray inside = page->mid(from, page->indexOf("','Refer'") - from);
-        for (const char bad : {'\'', '<', '>', '"', '\n', '\r'})
-            EXPECT_FALSE(inside.contains(bad)) << hostile.constData();
-        EXPECT_FALSE(inside.endsWith('\\')) << hostile.constData();
-        EXPECT_EQ(page->count("\r\n"), 7) << hostile.constData();
-    }
-}
-
-TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
-    EXPECT_TRUE(pageUrl("http://radio.example.net/p"));
-    EXPECT_TRUE(pageUrl("HTTPS://radio.example.net/p"));
-    for (const char* refused :
-         {"ftp://radio.example.net/p", "file:///etc/passwd", "javascript:alert(1)",
-          "http:///no-host", "radio.example.net/p", "data:text/html,<script>alert(1)</script>"})
-        EXPECT_FALSE(pageUrl(refused)) << refused;
-
-    EXPECT_EQ(desktopTarget("http://tv.example.net/a b"),
-              std::optional<QString>(QStringLiteral("http://tv.example.net/a%20b")));
-    EXPECT_TRUE(desktopTarget("ftp://files.example.net/list"));
-    EXPECT_TRUE(desktopTarget("mailto:someone@example.net"));
-    for (const char* refused : {"javascript:alert(1)", "smb://host/share", "mailto:", "/bin/sh",
-                                "/nonexistent/file.txt", "/tmp"})
-        EXPECT_FALSE(desktopTarget(refused)) << refused;
-
-    QTemporaryDir dir;
-    auto make = [&](const char* name, const QByteArray& content, bool executable) {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(platform::lines::writeFileAtomic(path, content));
-        QFile::setPermissions(path, executable
-                                        ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                        : QFile::ReadOwner | QFile::WriteOwner);
-        return path;
-    };
-    const QString doc = make("channels.txt", "KBS1^mms://kbs/x", false);
-    EXPECT_EQ(desktopTarget(fromUnicode(doc)), std::optional<QString>(doc));
-    EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
-              std::optional<QString>(doc));
-    EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
-    EXPECT_FALSE(desktopTarget(fromUnicode(
-        make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));
-    EXPECT_FALSE(desktopTarget(fromUnicode(make("setup.sh", "#!/bin/sh\necho hi\n", false))));
-}
-
 TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     QWidget window;
     auto* player = new CStationPlayer(&window); // child
@@ -255,7 +154,7 @@ TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     EXPECT_EQ(player->currentPrefix(), fromUnicode(u"뉴스^"));
     EXPECT_EQ(player->currentTarget(), QByteArray("  mms://news.example.net/live  "));
     ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 1; }));
-    EXPECT_EQ(lumaset.messages.at(0), (QList<qint64>{1026, 0, 1}));
+    EXPECT_EQ(lumaset.messages.at(0), (testsupport::Message{1026, 0, 1}));
 
     // No name, or no such row: nothing is written, nobody is told.
     player->activateRow(list, 1);
@@ -269,7 +168,7 @@ TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     EXPECT_EQ(handOverContent(), QByteArray("Home^^http://home.example.net/"));
     EXPECT_EQ(handed.count(), 3);
     ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 3; }));
-    EXPECT_EQ(lumaset.messages.at(2), (QList<qint64>{1026, 0, 1}));
+    EXPECT_EQ(lumaset.messages.at(2), (testsupport::Message{1026, 0, 1}));
     // Plain streams never need the web engine.
     EXPECT_FALSE(player->hasBrowser());
 }
@@ -282,7 +181,7 @@ TEST(RemotePlaying, PlayerWindowIsShownPresetsPlayAndAMissingPlayerIsStarted) {
         player.play("mms://tv.example.net/a");
         EXPECT_TRUE(lumaset.isVisible());
         ASSERT_TRUE(waitUntil([&] { return !lumaset.messages.isEmpty(); }));
-        EXPECT_EQ(lumaset.messages.at(0), (QList<qint64>{1026, 0, 1}));
+        EXPECT_EQ(lumaset.messages.at(0), (testsupport::Message{1026, 0, 1}));
 
         lumaset.hide();
         player.playPreset(1020); // not a preset button
@@ -292,7 +191,7 @@ TEST(RemotePlaying, PlayerWindowIsShownPresetsPlayAndAMissingPlayerIsStarted) {
         EXPECT_TRUE(lumaset.isVisible());
         EXPECT_EQ(popupPageOnDisk(), expectedPopupPage("http://www.kbs.example.net/"));
         ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 2; }));
-        EXPECT_EQ(lumaset.messages.at(1), (QList<qint64>{1026, 0, 1}));
+        EXPECT_EQ(lumaset.messages.at(1), (testsupport::Message{1026, 0, 1}));
     }
 
     // No player: "Lumaset" is started from PATH with the data folder as working directory.
@@ -373,7 +272,7 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
     EXPECT_EQ(handed.at(0).at(0).toByteArray(), expected);
     EXPECT_EQ(handOverContent(), expected);
     ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 1; }));
-    EXPECT_EQ(lumaset.messages.at(0), (QList<qint64>{1026, 0, 1}));
+    EXPECT_EQ(lumaset.messages.at(0), (testsupport::Message{1026, 0, 1}));
 
     ASSERT_TRUE(waitUntil([&] { return referWindow() && server.hits.value("/home") == 1; }, 30000));
     QWidget* popup = referWindow();

@@ -6,6 +6,7 @@
 #include "remote/settingsdlg.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
+#include "tests/support/standins.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -20,6 +21,8 @@ using testsupport::spin;
 using testsupport::waitUntil;
 
 namespace {
+
+using testsupport::PlayerStandIn;
 
 QString configPath() {
     return platform::paths::dataFolder() + QStringLiteral("config.txt");
@@ -39,21 +42,6 @@ QByteArray readConfig() {
 
 // "동영상" in CP949.
 const QByteArray kVideoCp949("\xb5\xbf\xbf\xb5\xbb\xf3");
-
-struct PlayerStandIn {
-    QList<qint64> commands; // lParam of every message 1026
-    platform::windows::StandIn window{QStringLiteral("Lumaset"),
-                                      [this](std::uint32_t m, std::uint64_t, std::int64_t l) {
-                                          if (m == 1026)
-                                              commands << l;
-                                          return std::int64_t(1);
-                                      }};
-    // Everything posted so far has arrived, and nothing more is on its way.
-    void settle() {
-        platform::windows::flushPosts();
-        spin(50);
-    }
-};
 
 void save(CSettingsDlg& dlg) {
     QTest::mouseClick(dlg.okButton(), Qt::LeftButton);
@@ -117,9 +105,9 @@ TEST(RemoteSettings, SavingPostsTheChosenCommandsAndMinusOneForNoChoice) {
         save(dlg);
         player.settle();
         EXPECT_EQ(readConfig(), QByteArray("C:\r\n-1\r\n0\r\n0"));
-        EXPECT_EQ(player.commands, (QList<qint64>{4})); // no wallpaper command
+        EXPECT_EQ(player.commands(), (QList<qint64>{4})); // no wallpaper command
     }
-    player.commands.clear();
+    player.messages.clear();
     {
         CSettingsDlg dlg;
         dlg.show();
@@ -128,16 +116,16 @@ TEST(RemoteSettings, SavingPostsTheChosenCommandsAndMinusOneForNoChoice) {
         save(dlg);
         player.settle();
         EXPECT_EQ(readConfig(), QByteArray("C:\r\n2\r\n1\r\n0"));
-        EXPECT_EQ(player.commands, (QList<qint64>{8, 5}));
+        EXPECT_EQ(player.commands(), (QList<qint64>{8, 5}));
     }
-    player.commands.clear();
+    player.messages.clear();
     writeConfig("C:\r\n1\r\n7\r\n0");
     {
         CSettingsDlg dlg;
         save(dlg);
         player.settle();
         EXPECT_EQ(readConfig(), QByteArray("C:\r\n1\r\n-1\r\n0"));
-        EXPECT_EQ(player.commands, (QList<qint64>{7}));
+        EXPECT_EQ(player.commands(), (QList<qint64>{7}));
     }
 }
 
@@ -212,7 +200,7 @@ TEST(RemoteSettings, EnterAndEscapeCloseWithoutSavingOrApplying) {
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
         player.settle();
         EXPECT_EQ(readConfig(), file);
-        EXPECT_TRUE(player.commands.isEmpty());
+        EXPECT_TRUE(player.commands().isEmpty());
         EXPECT_FALSE(chat.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 }

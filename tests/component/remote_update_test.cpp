@@ -65,7 +65,7 @@ QByteArray channelBody(int size) {
 class RemoteUpdate : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const remote::PageSpec& p : remote::kPages) {
+        for (const remote::PageDef& p : remote::kPages) {
             QTreeWidget* l = catalogue::createListControl(&host, p.listId);
             lists << l;
             tab.AddPage(l, QString::fromUtf8(p.title));

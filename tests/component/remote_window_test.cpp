@@ -8,6 +8,7 @@
 #include "remote/suiteconfig.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
+#include "tests/support/standins.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,17 +20,7 @@ using testsupport::waitUntil;
 
 namespace {
 
-struct PlayerStandIn {
-    QList<qint64> commands; // lParam of every message 1026
-    QList<quint32> messages;
-    platform::windows::StandIn window{QStringLiteral("Lumaset"),
-                                      [this](std::uint32_t m, std::uint64_t, std::int64_t l) {
-                                          messages << m;
-                                          if (m == 1026)
-                                              commands << l;
-                                          return std::int64_t(1);
-                                      }};
-};
+using testsupport::PlayerStandIn;
 
 TEST(RemoteWindow, AttachToggleTalksToThePlayerAndSitsAtItsRightEdge) {
     QWidget player; // the player's visible window, at a known place
@@ -65,8 +56,8 @@ TEST(RemoteWindow, AttachTogglePostsTheDockCommandsAndHandlesAMissingPlayer) {
         const QPoint before = dlg.pos();
         QTest::mouseClick(onoff, Qt::LeftButton);
         QTest::mouseClick(onoff, Qt::LeftButton);
-        ASSERT_TRUE(waitUntil([&] { return player.commands.size() == 2; }));
-        EXPECT_EQ(player.commands, (QList<qint64>{2, 3}));
+        ASSERT_TRUE(waitUntil([&] { return player.commands().size() == 2; }));
+        EXPECT_EQ(player.commands(), (QList<qint64>{2, 3}));
         EXPECT_EQ(dlg.pos(), before);
     }
     // No player: detached without a word, the tip stays; the next press says attached again.
@@ -102,7 +93,7 @@ TEST(RemoteWindow, KeysAndCloseRequestsLeaveItOpenExitAsksFirst) {
     platform::dialogs::queueAnswer(platform::IDYES);
     QTest::mouseClick(dlg.button(1026), Qt::LeftButton);
     EXPECT_EQ(ended.count(), 1);
-    EXPECT_TRUE(waitUntil([&] { return player.messages.contains(platform::WM_CLOSE); }));
+    EXPECT_TRUE(waitUntil([&] { return player.received(platform::WM_CLOSE); }));
 }
 
 TEST(RemoteWindow, SecondInstanceIsRefusedAndLogoClearsTheMiniBrowserDate) {

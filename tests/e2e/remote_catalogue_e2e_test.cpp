@@ -4,25 +4,18 @@
 #include "platform/windowdirectory.h"
 #include "tests/e2e/remotefixture.h"
 #include "tests/support/httpserver.h"
+#include "tests/support/standins.h"
 
 #include <QSettings>
 #include <QWidget>
 
 namespace {
 
+using testsupport::PlayerStandIn;
+
 QByteArray cp(const char* utf8) {
     return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
 }
-
-struct PlayerStandIn {
-    QList<qint64> commands;
-    platform::windows::StandIn window{QStringLiteral("Lumaset"),
-                                      [this](std::uint32_t m, std::uint64_t, std::int64_t l) {
-                                          if (m == 1026)
-                                              commands << l;
-                                          return std::int64_t(1);
-                                      }};
-};
 
 class RemoteCatalogueE2E : public RemoteE2E {
 protected:
@@ -63,8 +56,8 @@ TEST_F(RemoteCatalogueE2E, DoubleClickHandsTheStationToThePlayer) {
         ctl({QStringLiteral("activate"), kRemote, QStringLiteral("1007"), QStringLiteral("0")})
             .exitCode,
         0);
-    ASSERT_TRUE(waitUntil([&] { return player.commands.size() == 1; }));
-    EXPECT_EQ(player.commands, QList<qint64>{1});
+    ASSERT_TRUE(waitUntil([&] { return player.commands().size() == 1; }));
+    EXPECT_EQ(player.commands(), QList<qint64>{1});
     EXPECT_EQ(readFile(home() + QStringLiteral("/mms.txt")),
               cp("부산 지역 방송^mms://region.example.net/busan"));
 
@@ -73,7 +66,7 @@ TEST_F(RemoteCatalogueE2E, DoubleClickHandsTheStationToThePlayer) {
         ctl({QStringLiteral("activate"), kRemote, QStringLiteral("1007"), QStringLiteral("1")})
             .exitCode,
         0);
-    ASSERT_TRUE(waitUntil([&] { return player.commands.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return player.commands().size() == 2; }));
     EXPECT_EQ(readFile(home() + QStringLiteral("/mms.txt")), cp("제주^mms://j.example.net/x"));
 }
 
@@ -94,7 +87,7 @@ TEST_F(RemoteCatalogueE2E, PagePlusAddressIsScrapedForItsStream) {
         ctl({QStringLiteral("activate"), kRemote, QStringLiteral("1014"), QStringLiteral("0")})
             .exitCode,
         0);
-    ASSERT_TRUE(waitUntil([&] { return !player.commands.isEmpty(); }, 60000));
+    ASSERT_TRUE(waitUntil([&] { return !player.commands().isEmpty(); }, 60000));
     EXPECT_EQ(readFile(home() + QStringLiteral("/mms.txt")),
               cp("가요 FM^mms://live.example.net/gayo"));
     EXPECT_EQ(http.hits(QStringLiteral("/radio.html")), 1);
@@ -117,8 +110,8 @@ TEST_F(RemoteCatalogueE2E, SettingsAreSavedAndPushedToThePlayer) {
     ASSERT_EQ(ctl({QStringLiteral("press"), kRemote, QStringLiteral("1008")}).exitCode, 0);
     ASSERT_TRUE(waitForNoModal());
     EXPECT_EQ(readData(QStringLiteral("config.txt")), QByteArray("/tmp/cap\r\n1\r\n0\r\n1"));
-    ASSERT_TRUE(waitUntil([&] { return player.commands.size() == 2; }));
-    EXPECT_EQ(player.commands, (QList<qint64>{7, 4}));
+    ASSERT_TRUE(waitUntil([&] { return player.commands().size() == 2; }));
+    EXPECT_EQ(player.commands(), (QList<qint64>{7, 4}));
     EXPECT_TRUE(dump()[QStringLiteral("topmost")].toBool());
     EXPECT_TRUE(chat.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }

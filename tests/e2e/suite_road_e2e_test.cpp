@@ -75,4 +75,51 @@ TEST_F(SuiteRoadE2E, DoubleClickedDemoStationPlaysAndTheRemoteFollowsThePlayer) 
     EXPECT_EQ(ctl({QStringLiteral("gone"), player, QStringLiteral("15")}).exitCode, 0);
 }
 
+TEST_F(SuiteRoadE2E, APlayerSlowToComeUpStillPlaysTheStationWhileTheRemoteStaysLive) {
+    // The player takes seconds to show its window, as on a slow disk or a first start.
+    const QString real = bin_.filePath(QStringLiteral("Lumaset.real"));
+    ASSERT_TRUE(QFile::rename(bin_.filePath(QStringLiteral("Lumaset")), real));
+    {
+        QFile f(bin_.filePath(QStringLiteral("Lumaset")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\nsleep 6\nexec '%1' \"$@\"\n").arg(real).toUtf8());
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+    }
+    const QString video = home() + QStringLiteral("/demo.avi");
+    ASSERT_TRUE(makeVideo(video));
+    writeConfig("/tmp\r\n2\r\n1\r\n0");
+    writeData(QStringLiteral("region_sat.txt"),
+              platform::cp949::fromUnicode(QStringLiteral("느린 시작^") + video));
+    startRemote();
+    ASSERT_TRUE(waitForRemote());
+
+    // Asked for a station before any player window exists; the remote keeps answering.
+    ASSERT_EQ(
+        ctl({QStringLiteral("activate"), kRemote, QStringLiteral("1007"), QStringLiteral("0")})
+            .exitCode,
+        0);
+    const QString player = QStringLiteral("Lumaset");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ctl({QStringLiteral("select"), kRemote, QStringLiteral("1003"),
+                       QString::number(4 + i % 2)})
+                      .exitCode,
+                  0);
+        EXPECT_TRUE(dump()[QStringLiteral("visible")].toBool());
+    }
+    EXPECT_NE(ctl({QStringLiteral("wait"), player, QStringLiteral("0")}).exitCode, 0)
+        << "the stand-in should still be starting";
+
+    // Once the window is there the station plays, without another double-click.
+    ASSERT_EQ(ctl({QStringLiteral("wait"), player, QStringLiteral("20")}).exitCode, 0);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const QJsonObject d = dump(player);
+            return control(d, 1011)[QStringLiteral("visible")].toBool() &&
+                   control(d, 1033)[QStringLiteral("text")].toString() ==
+                       QStringLiteral("느린 시작");
+        },
+        30000));
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform_testing.h"
+#include "protocol/files.h"
 #include "tests/support/privatebus.h"
 
 #include <QDir>
@@ -40,9 +41,11 @@ TEST(Paths, HomeFromEnvironment) {
         EXPECT_EQ(paths::home(), "/opt/bv");
         EXPECT_EQ(paths::dataFolder(), "/opt/bv/data/");
         EXPECT_EQ(paths::moduleDirectory(), "/opt/bv/data/");
-        EXPECT_EQ(paths::handOverFile(), "/opt/bv/mms.txt");
-        EXPECT_EQ(paths::linkHandOverFile(), "/opt/bv/mms2.txt");
+        EXPECT_EQ(protocol::handOverFile(), "/opt/bv/mms.txt");
+        EXPECT_EQ(protocol::linkHandOverFile(), "/opt/bv/mms2.txt");
         EXPECT_EQ(paths::profileFile("ZT25"), "/opt/bv/ZT25.INI");
+        EXPECT_EQ(protocol::transferRequestFile(17), "/opt/bv/data/Transfer17.dat");
+        EXPECT_EQ(protocol::suiteConfigFile(), "/opt/bv/data/config.txt");
     }
     {
         ScopedEnv home("BRONTAVIA_HOME", QByteArray(""));

@@ -1,0 +1,119 @@
+// Playing a station without a window: address kinds, target splits, page scraping, the pop-up
+// page, and which addresses may leave the program.
+#include "platform/codec.h"
+#include "platform/lines.h"
+#include "remote/playing.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace playing;
+using platform::cp949::fromUnicode;
+
+namespace {
+
+QByteArray expectedPopupPage(const QByteArray& homepage) {
+    return "<html>\r\n<script language='JavaScript'>\r\n<!--\r\nwindow.open('" + homepage +
+           "','Refer',config='height=400,width=500,directories=no,location=no,menubar=no,"
+           "status=no,titlebar=no,toolbar=no,scrollbars=yes,resizable=yes')\r\n//-->\r\n"
+           "</script>\r\n</html>\r\n";
+}
+
+TEST(RemotePlayingLogic, AddressKindsAndTargetSplits) {
+    EXPECT_EQ(classify("  +http://radio.example.net/on-air \t"),
+              (Address{Kind::Page, "http://radio.example.net/on-air"}));
+    EXPECT_EQ(classify(" -http://tv.example.net/"),
+              (Address{Kind::Shell, "http://tv.example.net/"}));
+    EXPECT_EQ(classify("  mms://tv.example.net/live  "),
+              (Address{Kind::Stream, "mms://tv.example.net/live"}));
+    EXPECT_EQ(classify(""), (Address{Kind::Stream, ""}));
+
+    EXPECT_EQ(splitTarget(""), (TargetSplit{"", ""}));
+    EXPECT_EQ(splitTarget("mms://a/b"), (TargetSplit{"mms://a/b", ""}));
+    // An empty stream address in front of a homepage: the whole target is played.
+    EXPECT_EQ(splitTarget("^http://home.example.net/"),
+              (TargetSplit{"^http://home.example.net/", ""}));
+    // Three fields: the homepage keeps the rest, its '^' included.
+    EXPECT_EQ(splitTarget("mms://a/b^http://home.example.net/^x"),
+              (TargetSplit{"mms://a/b", "http://home.example.net/^x"}));
+}
+
+TEST(RemotePlayingLogic, StreamAddressIsTheFirstLowerCaseMmsUpToAQuote) {
+    EXPECT_EQ(findStreamAddress("<a href=\"MMS://loud.example.net/x\">"), std::nullopt);
+    EXPECT_EQ(findStreamAddress("<p>mms://no-quote.example.net/x</p>"), std::nullopt);
+    EXPECT_EQ(
+        findStreamAddress("<a href=\"MMS://a/x\"><a href=\"mms://b/y\"><a href=\"mms://c/z\">"),
+        QByteArray("mms://b/y"));
+    EXPECT_EQ(findStreamAddress("<a href='mms://single/quoted'>\"later"),
+              QByteArray("mms://single/quoted'>"));
+
+    // The search runs on CP949 bytes: Korean text in front and inside the address comes
+    // through as the player reads it.
+    const QString page = QStringLiteral("<html><body>국내 라디오 방송 안내 "
+                                        "<a href=\"mms://radio.example.net/라디오\">듣기</a>");
+    EXPECT_EQ(scrapeStreamAddress(page), fromUnicode(u"mms://radio.example.net/라디오"));
+}
+
+TEST(RemotePlayingLogic, PopupPageIsTheSevenLinesAndCarriesNoScript) {
+    EXPECT_EQ(popupPage("http://www.kbs.example.net/"),
+              expectedPopupPage("http://www.kbs.example.net/"));
+    EXPECT_EQ(popupPage(" https://home.example.net/a?b=1 "),
+              expectedPopupPage("https://home.example.net/a?b=1"));
+    EXPECT_EQ(popupPage("javascript:alert(1)"), std::nullopt);
+    EXPECT_EQ(popupPage("ftp://files.example.net/"), std::nullopt);
+
+    for (const QByteArray& hostile :
+         {QByteArray("http://x.example.net/');alert(1);('"),
+          QByteArray("http://x.example.net/\\');alert(1)//"),
+          QByteArray("http://x.example.net/</script><script>alert(1)</script>"),
+          QByteArray("http://x.example.net/\"><script>alert(1)</script>"),
+          QByteArray("http://x.example.net/\n-->alert(1)")}) {
+        const auto page = popupPage(hostile);
+        ASSERT_TRUE(page) << hostile.constData();
+        const qsizetype from = page->indexOf("window.open('") + 13;
+        const QByteArray inside = page->mid(from, page->indexOf("','Refer'") - from);
+        for (const char bad : {'\'', '<', '>', '"', '\n', '\r'})
+            EXPECT_FALSE(inside.contains(bad)) << hostile.constData();
+        EXPECT_FALSE(inside.endsWith('\\')) << hostile.constData();
+        EXPECT_EQ(page->count("\r\n"), 7) << hostile.constData();
+    }
+}
+
+TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
+    EXPECT_TRUE(pageUrl("http://radio.example.net/p"));
+    EXPECT_TRUE(pageUrl("HTTPS://radio.example.net/p"));
+    for (const char* refused :
+         {"ftp://radio.example.net/p", "file:///etc/passwd", "javascript:alert(1)",
+          "http:///no-host", "radio.example.net/p", "data:text/html,<script>alert(1)</script>"})
+        EXPECT_FALSE(pageUrl(refused)) << refused;
+
+    EXPECT_EQ(desktopTarget("http://tv.example.net/a b"),
+              std::optional<QString>(QStringLiteral("http://tv.example.net/a%20b")));
+    EXPECT_TRUE(desktopTarget("ftp://files.example.net/list"));
+    EXPECT_TRUE(desktopTarget("mailto:someone@example.net"));
+    for (const char* refused : {"javascript:alert(1)", "smb://host/share", "mailto:", "/bin/sh",
+                                "/nonexistent/file.txt", "/tmp"})
+        EXPECT_FALSE(desktopTarget(refused)) << refused;
+
+    QTemporaryDir dir;
+    auto make = [&](const char* name, const QByteArray& content, bool executable) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(platform::lines::writeFileAtomic(path, content));
+        QFile::setPermissions(path, executable
+                                        ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner);
+        return path;
+    };
+    const QString doc = make("channels.txt", "KBS1^mms://kbs/x", false);
+    EXPECT_EQ(desktopTarget(fromUnicode(doc)), std::optional<QString>(doc));
+    EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
+              std::optional<QString>(doc));
+    EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
+    EXPECT_FALSE(desktopTarget(fromUnicode(
+        make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));
+    EXPECT_FALSE(desktopTarget(fromUnicode(make("setup.sh", "#!/bin/sh\necho hi\n", false))));
+}
+
+} // namespace
