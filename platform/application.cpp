@@ -7,6 +7,8 @@
 #include <QDBusConnection>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace platform {
 
@@ -24,6 +26,14 @@ void setupApplication(QApplication& app) {
     QFont font(QStringLiteral("굴림"));
     font.setPixelSize(12);
     app.setFont(font);
+    // Qt's own texts (message box buttons, file and folder dialogs) in Korean like the rest of
+    // the suite, whatever the desktop's language.
+    auto* translator = new QTranslator(&app);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (translator->load(QStringLiteral("qtbase_ko"), folder))
+        QCoreApplication::installTranslator(translator);
+    else
+        qCWarning(log::files) << "no Korean translation of Qt's dialogs in" << folder;
     windows::install();
     endWithSessionBus(app);
 }

@@ -12,6 +12,14 @@ const std::array<QLatin1StringView, 11> kEndings{
     QLatin1StringView("wmv"), QLatin1StringView("mp3"), QLatin1StringView("mid"),
     QLatin1StringView("wav"), QLatin1StringView("wma")};
 
+// What people play today, beside the endings above; matched as the whole extension.
+const std::array<QLatin1StringView, 14> kTodaysEndings{
+    QLatin1StringView("mp4"),  QLatin1StringView("m4v"), QLatin1StringView("mkv"),
+    QLatin1StringView("webm"), QLatin1StringView("mov"), QLatin1StringView("ogv"),
+    QLatin1StringView("ogg"),  QLatin1StringView("oga"), QLatin1StringView("flac"),
+    QLatin1StringView("opus"), QLatin1StringView("m4a"), QLatin1StringView("aac"),
+    QLatin1StringView("ts"),   QLatin1StringView("m3u8")};
+
 qsizetype lastSeparator(const QString& path) {
     return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
 }
@@ -24,10 +32,21 @@ QString openFilter() {
         "*.avi;*.mpg;*.mpeg;*.dat;*.asf;*.asx;*.wmv;*.mp3;*.mid;*.wav;*.wma|"
         "동영상파일(*.avi;*.mpg;*.mpeg;*.dat;*.asf;*.asx;*.wmv)|"
         "*.avi;*.mpg;*.mpeg;*.dat;*.asf;*.asx;*.wmv|"
-        "음악파일(*.mp3;*.mid;*.wav;*.wma)|*.mp3;*.mid;*.wav;*.wma||");
+        "음악파일(*.mp3;*.mid;*.wav;*.wma)|*.mp3;*.mid;*.wav;*.wma|"
+        "요즘 파일(*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.ogv;*.ogg;*.oga;*.flac;*.opus;*.m4a;*.aac;"
+        "*.ts;*.m3u8)|"
+        "*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.ogv;*.ogg;*.oga;*.flac;*.opus;*.m4a;*.aac;*.ts;*.m3u8|"
+        "모든 파일 (*)|*||");
 }
 
 bool isAcceptedDrop(const QString& path) {
+    const QString name = fileName(path);
+    if (const qsizetype dot = name.lastIndexOf(QLatin1Char('.')); dot > 0) {
+        const QString extension = name.mid(dot + 1).toLower();
+        for (QLatin1StringView e : kTodaysEndings)
+            if (extension == e)
+                return true;
+    }
     const qsizetype n = path.size();
     if (n < 4)
         return false;

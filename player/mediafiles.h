@@ -9,7 +9,8 @@ namespace player::mediafiles {
 QString openFilter();
 
 // Accepted when the fourth- or fifth-last character is a dot and the last three characters,
-// in any letter case, are one of the known media endings ("peg" covers .mpeg).
+// in any letter case, are one of the known media endings ("peg" covers .mpeg), or when the
+// file's extension is one of today's formats (.mp4, .mkv, .webm, ...).
 bool isAcceptedDrop(const QString& path);
 
 // The accepted paths in drop order.

@@ -2,15 +2,16 @@
 
 #include "remote/playing.h"
 
+#include <QGuiApplication>
 #include <QKeySequence>
-#include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
-#include <QSizeGrip>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <algorithm>
 #include <unistd.h>
 
 // Every page of the browser, the hidden one and the pop-ups, opens its windows through here.
@@ -32,30 +33,44 @@ private:
 
 namespace {
 
-// A frameless window can still be resized from its corner grip and closed with Escape.
+// A normal framed window, so the user can always move and close it, whatever the page shows
+// (an error page included); Escape closes it too. Its title follows the page's.
 class CPopupWindow : public QWebEngineView {
 public:
-    explicit CPopupWindow(QWidget* parent)
-        : QWebEngineView(parent), grip_(new QSizeGrip(this)) { // the grip is a child
-        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    explicit CPopupWindow(QWidget* parent) : QWebEngineView(parent) {
+        setWindowFlags(Qt::Window);
         setAttribute(Qt::WA_DeleteOnClose);
+        setObjectName(playing::kPopupWindowTitle);
         setWindowTitle(playing::kPopupWindowTitle);
         resize(500, 400);
         auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this); // child
         connect(close, &QShortcut::activated, this, &QWidget::close);
+        connect(this, &QWebEngineView::titleChanged, this, [this](const QString& title) {
+            // Until the page names itself (or when its title is just its address) the window
+            // keeps the name the page asked for.
+            const bool named = !title.trimmed().isEmpty() && title != url().toString() &&
+                               !title.startsWith(QLatin1String("file:"));
+            setWindowTitle(named ? title : playing::kPopupWindowTitle);
+        });
     }
 
-protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QWebEngineView::resizeEvent(event);
-        const QSize grip = grip_->sizeHint();
-        grip_->setGeometry(width() - grip.width(), height() - grip.height(), grip.width(),
-                           grip.height());
-        grip_->raise();
+    // Beside the window that opened it, on the same screen: right of it where it fits, else
+    // left, and always wholly on the screen.
+    void placeBeside(const QWidget* opener) {
+        if (!opener)
+            return;
+        const QRect from = opener->frameGeometry();
+        const QScreen* screen =
+            opener->screen() ? opener->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        int x = from.right() + 1;
+        if (x + width() > area.right() + 1)
+            x = from.left() - width();
+        x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - width()));
+        const int y =
+            std::clamp(from.top(), area.top(), std::max(area.top(), area.bottom() + 1 - height()));
+        move(x, y);
     }
-
-private:
-    QSizeGrip* grip_;
 };
 
 } // namespace
@@ -107,6 +122,7 @@ QWebEngineView* CWebBrowser::openPopup() {
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     window->setPage(page);
     connect(page, &QWebEnginePage::windowCloseRequested, window, &QWidget::close);
+    window->placeBeside(host_ ? host_->window() : nullptr);
     window->show();
     emit popupOpened(window);
     return window;

@@ -3,13 +3,19 @@
 #include "platform/automation.h"
 #include "skin/skinpicture.h"
 
+#include <QCursor>
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QWindow>
+#include <utility>
 
 CSkinButton::CSkinButton(QWidget* parent, int controlId) : QAbstractButton(parent) {
     setMouseTracking(true);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
+            &CSkinButton::onFocusWindowChanged);
     if (controlId >= 0)
         platform::setControlId(this, controlId);
 }
@@ -65,6 +71,34 @@ void CSkinButton::updateHover(const QPoint& point) {
     repaint();
 }
 
+void CSkinButton::onFocusWindowChanged(QWindow* focus) {
+    if (!m_hover && !m_pressed)
+        return;
+    const QWidget* top = window();
+    if (focus && top && top->windowHandle() == focus)
+        return;
+    dropHighlight();
+}
+
+void CSkinButton::dropHighlight() {
+    // A dialog or another window has the user now: the highlight goes until the pointer is
+    // back over the button.
+    m_interrupted = m_interrupted || m_pressed;
+    m_captured = false;
+    if (m_hover) {
+        m_hover = false;
+        repaint();
+    }
+}
+
+bool CSkinButton::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_watchedWindow &&
+        (event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowDeactivate) &&
+        (m_hover || m_pressed))
+        dropHighlight();
+    return QAbstractButton::eventFilter(watched, event);
+}
+
 void CSkinButton::mouseMoveEvent(QMouseEvent* event) {
     if (!m_pressed)
         updateHover(event->position().toPoint());
@@ -72,6 +106,13 @@ void CSkinButton::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CSkinButton::enterEvent(QEnterEvent* event) {
+    // Our window is watched from the first hover on: a modal box blocking it ends the hover.
+    if (QWidget* top = window(); top != m_watchedWindow && top != this) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = top;
+        top->installEventFilter(this);
+    }
     if (!m_pressed)
         updateHover(event->position().toPoint());
     QAbstractButton::enterEvent(event);
@@ -103,7 +144,8 @@ void CSkinButton::mouseReleaseEvent(QMouseEvent* event) {
         return;
     m_pressed = false;
     m_captured = false;
-    updateHover(point);
+    // After a dialog the click opened, the pointer is wherever the user left it.
+    updateHover(std::exchange(m_interrupted, false) ? mapFromGlobal(QCursor::pos()) : point);
 }
 
 void CSkinButton::paintEvent(QPaintEvent*) {

@@ -3,6 +3,9 @@
 // is over it.
 #include <QAbstractButton>
 #include <QPixmap>
+#include <QPointer>
+
+class QWindow;
 
 // A QAbstractButton on purpose: it never becomes a dialog's default button, so Enter does not
 // click it. text() holds the label of the dialog template; it is not drawn (the picture is the
@@ -35,9 +38,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateHover(const QPoint& point);
+    // Another window (a modal box opened by our own click, say) took the pointer.
+    void onFocusWindowChanged(QWindow* focus);
+    void dropHighlight();
+    QPointer<QWidget> m_watchedWindow; // our top-level window, watched for being blocked
 
     // "Captured": the button follows the pointer until it leaves. Qt's mouse tracking plus its
     // leave notification give that without a global grab, and Qt's implicit grab during a
@@ -45,6 +53,7 @@ private:
     bool m_captured = false;
     bool m_hover = false;
     bool m_pressed = false;
+    bool m_interrupted = false; // the highlight was dropped for another window during a press
     bool m_normalLoaded = false;
     bool m_highlightLoaded = false;
     QPixmap m_normal;

@@ -15,6 +15,8 @@ CSkinDialog::CSkinDialog(QWidget* parent, Variant variant)
     : QDialog(parent), m_variant(variant), m_moduleDirectory(platform::paths::moduleDirectory()) {
     if (m_variant == Variant::Standard)
         m_brushColor = QColor(90, 90, 86);
+    // Tool tips show over an inactive skin window too, as on the platform the skins come from.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
 void CSkinDialog::setBackgroundColor(const QColor& color) {

@@ -1,10 +1,12 @@
 #include "skin/tabsheet.h"
 
+#include <QHelpEvent>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -168,6 +170,24 @@ void CTabSheet::describeControl(QJsonObject& out) const {
         tabs.append(tab.label);
     out.insert(QStringLiteral("tabs"), tabs);
     out.insert(QStringLiteral("current"), m_current);
+}
+
+QString CTabSheet::tabToolTip(int index) const {
+    return index >= 0 && index < m_tabs.size() ? m_tabs[index].label : QString();
+}
+
+bool CTabSheet::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int index = tabAt(help->pos());
+        const QString tip = tabToolTip(index);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this, tabRect(index));
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 bool CTabSheet::automationSelect(int row) {

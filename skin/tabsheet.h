@@ -54,10 +54,14 @@ public:
     void describeControl(QJsonObject& out) const override;
     bool automationSelect(int row) override;
 
+    // What a tab's tooltip shows: its whole label, which narrow tabs cut short.
+    QString tabToolTip(int index) const;
+
 signals:
     void currentChanged(int index);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

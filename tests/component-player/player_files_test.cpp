@@ -65,6 +65,25 @@ TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
     // The dot may stand fifth-last, so a four-letter extension ending in a known one passes.
     EXPECT_TRUE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.xwav")));
     EXPECT_FALSE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.abwav")));
+
+    // Today's files are taken by their whole extension, in any letter case.
+    for (const char* today : {"/m/film.mkv", "/m/clip.WEBM", "/m/a.b/show.mp4", "/m/radio.opus",
+                              "/m/rec.ts", "/m/live.m3u8"})
+        EXPECT_TRUE(mediafiles::isAcceptedDrop(QString::fromLatin1(today))) << today;
+    for (const char* not_media : {"/m/mkv", "/m/film.mkv.part", "/m/.webm", "/m/x.mp4x"})
+        EXPECT_FALSE(mediafiles::isAcceptedDrop(QString::fromLatin1(not_media))) << not_media;
+}
+
+TEST(PlayerFiles, OpenFilterKeepsItsOldEntriesFirstAndAddsTodaysFormatsAndAllFiles) {
+    const QStringList parts = mediafiles::openFilter().split(QLatin1Char('|'));
+    ASSERT_GE(parts.size(), 10);
+    EXPECT_TRUE(parts[0].startsWith(QStringLiteral("모든 지원파일(*.avi;")));
+    EXPECT_TRUE(parts[2].startsWith(QStringLiteral("동영상파일")));
+    EXPECT_TRUE(parts[4].startsWith(QStringLiteral("음악파일")));
+    EXPECT_TRUE(parts[7].contains(QStringLiteral("*.mkv")));
+    EXPECT_TRUE(parts[7].contains(QStringLiteral("*.webm")));
+    EXPECT_EQ(parts[8], QStringLiteral("모든 파일 (*)"));
+    EXPECT_EQ(parts[9], QStringLiteral("*"));
 }
 
 TEST(PlayerFiles, RowsSplitTheFileNameNotTheFolder) {

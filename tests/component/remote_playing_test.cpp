@@ -47,7 +47,7 @@ QByteArray popupPageOnDisk() {
 
 QWidget* referWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == QStringLiteral("Refer"))
+        if (w->objectName() == QStringLiteral("Refer"))
             return w;
     return nullptr;
 }
@@ -252,8 +252,9 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
                        "<script>document.write('<a href=\"mm' + 's://radio.example.net/"
                        "라디오\">듣기</a>')</script></body></html>")
             .toUtf8();
-    server.pages["/home"] = "<html><body>home</body></html>";
+    server.pages["/home"] = "<html><head><title>방송국 홈</title></head><body>home</body></html>";
     QWidget window;
+    window.setGeometry(20, 50, 200, 300);
     CStationPlayer player(&window);
     QTreeWidget* list = catalogue::createListControl(&window, 1014);
     const QByteArray target =
@@ -277,9 +278,16 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
     ASSERT_TRUE(waitUntil([&] { return referWindow() && server.hits.value("/home") == 1; }, 30000));
     QWidget* popup = referWindow();
     EXPECT_EQ(popup->size(), QSize(500, 400));
-    EXPECT_TRUE(popup->windowFlags() & Qt::FramelessWindowHint);
+    // A framed window beside its opener, named after the page, that the user can close.
+    EXPECT_FALSE(popup->windowFlags() & Qt::FramelessWindowHint);
+    // Right of the opener's frame (a pixel or two of frame either way), at its top.
+    EXPECT_LE(std::abs(popup->x() - (window.geometry().right() + 1)), 2) << popup->x();
+    EXPECT_LE(std::abs(popup->y() - 50), 2) << popup->y();
     EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return popup->windowTitle() == QStringLiteral("방송국 홈"); }));
+    QPointer<QWidget> gone(popup);
     popup->close();
+    EXPECT_TRUE(waitUntil([&] { return gone.isNull(); }));
 }
 
 TEST(RemotePlayingWeb, CapitalSchemeAndStalePagesHandNothingOver) {

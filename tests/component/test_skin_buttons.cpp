@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +104,30 @@ TEST_F(SkinButtonTest, PressFreezesTheHighlightUntilTheRelease) {
 
     QTest::mouseClick(button, Qt::LeftButton, {}, {5, 5});
     EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(button->isHover());
+}
+
+TEST_F(SkinButtonTest, ADialogOpenedByTheClickDropsTheHighlightUntilThePointerReturns) {
+    bool hoverWhileOpen = true;
+    QObject::connect(button, &QAbstractButton::clicked, [&] {
+        QDialog box(&host.window);
+        box.setWindowTitle(QStringLiteral("설정"));
+        QTimer::singleShot(0, &box, [&] {
+            hoverWhileOpen = button->isHover();
+            QCursor::setPos(box.mapToGlobal(QPoint(5, 5))); // the user works in the box
+            box.accept();
+        });
+        box.exec();
+    });
+    QTest::mouseMove(button, {20, 10});
+    ASSERT_TRUE(button->isHover());
+    QTest::mouseClick(button, Qt::LeftButton, {}, {20, 10});
+    EXPECT_FALSE(hoverWhileOpen);
+    EXPECT_FALSE(button->isHover()) << "the pointer is where the box was, not on the button";
+    EXPECT_EQ(face(*button), QColor(Qt::red));
+
+    // Back over the button, the highlight comes back.
+    QTest::mouseMove(button, {21, 11});
     EXPECT_TRUE(button->isHover());
 }
 

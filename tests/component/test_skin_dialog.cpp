@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -162,4 +164,15 @@ TEST(SkinDialog, DoModalOpensAtTheRememberedPosition) {
     main.move(-50, -20);
     dialog.RememberPosition();
     EXPECT_EQ(dialog.savedPosition(), QPoint(0, 0));
+}
+
+TEST(SkinDialog, QtsOwnButtonsSpeakKoreanAndTipsShowOverInactiveSkins) {
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("확인"));
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("아니요")))
+        << box.button(QMessageBox::No)->text().toStdString();
+
+    CSkinDialog skin(nullptr);
+    EXPECT_TRUE(skin.testAttribute(Qt::WA_AlwaysShowToolTips));
 }

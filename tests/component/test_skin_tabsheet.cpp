@@ -2,10 +2,12 @@
 #include "skin/tabsheet.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 class TabSheetTest : public ::testing::Test {
@@ -52,6 +54,14 @@ TEST_F(TabSheetTest, ElevenTabsShareTheWidthAndPagesFillTheDisplayArea) {
     sheet->setGeometry(10, 10, 228, 200); // resized and moved: the pages follow
     EXPECT_EQ(sheet->tabWidth(), 20);
     EXPECT_EQ(pages[4]->geometry(), sheet->displayRect().translated(10, 10));
+
+    // Tabs this narrow cut their labels short; hovering one shows its whole label.
+    const QPoint overFifth = sheet->tabRect(5).center();
+    QHelpEvent help(QEvent::ToolTip, overFifth, sheet->mapToGlobal(overFifth));
+    QApplication::sendEvent(sheet, &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("분류 5"));
+    EXPECT_EQ(sheet->tabToolTip(10), QStringLiteral("분류 10"));
+    QToolTip::hideText();
 }
 
 TEST_F(TabSheetTest, PagesMustHangUnderTheRightParent) {
