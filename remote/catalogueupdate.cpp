@@ -1,6 +1,7 @@
 #include "remote/catalogueupdate.h"
 
 #include "platform/dialogs.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "remote/catalogue.h"
@@ -104,8 +105,10 @@ void CCatalogueUpdater::update() {
 bool CCatalogueUpdater::download(const QString& url, const QString& path) {
     // The old list stays until a whole body is in; QSaveFile discards anything uncommitted.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(platform::log::files) << "cannot write" << path << ":" << file.errorString();
         return false;
+    }
 
     QNetworkRequest request{QUrl(url)};
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("ZT25"));
@@ -150,8 +153,14 @@ bool CCatalogueUpdater::download(const QString& url, const QString& path) {
     const bool whole =
         !refused && status == 200 && count.complete(reply->error() == QNetworkReply::NoError);
     if (!whole) {
+        qCWarning(platform::log::net) << "catalogue update from" << url << "failed: HTTP" << status
+                                      << reply->errorString() << (refused ? "(refused)" : "");
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        qCWarning(platform::log::files) << "cannot replace" << path << ":" << file.errorString();
+        return false;
+    }
+    return true;
 }

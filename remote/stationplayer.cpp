@@ -90,8 +90,12 @@ void CStationPlayer::openHomepage(const QByteArray& address) {
 
 void CStationPlayer::onPageComplete(bool ok) {
     browser_->stop();
-    if (!ok || pageGeneration_ != generation_)
+    if (pageGeneration_ != generation_)
+        return; // the user chose another station meanwhile
+    if (!ok) {
+        qCWarning(platform::log::net) << "the station's page did not load";
         return;
+    }
     const quint64 generation = generation_;
     browser_->fetchOuterHtml([this, generation](const QString& markup) {
         if (generation != generation_)
@@ -99,6 +103,8 @@ void CStationPlayer::onPageComplete(bool ok) {
         if (const auto address = playing::scrapeStreamAddress(markup);
             address && !address->isEmpty())
             handOver(*address);
+        else
+            qCWarning(platform::log::net) << "the station's page holds no stream address";
     });
 }
 
