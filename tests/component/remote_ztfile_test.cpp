@@ -9,6 +9,7 @@
 #include "remote/remoteids.h"
 #include "remote/ztfile.h"
 #include "skin/tabsheet.h"
+#include "tests/support/ztsamples.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,20 +19,8 @@
 
 namespace {
 
-QByteArray cp(const char* utf8) {
-    return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
-}
-
-// Favourites whose CP949 bytes scramble into line-break bytes: 성 ends in 0xBA, 시 and 스 start
-// with 0xBD (so 성시 holds 0xBA 0xBD across two characters), 봄 is the character 0xBA 0xBD.
-QList<QByteArray> awkwardFavourites() {
-    return {cp("성시경 라디오^mms://radio.example.net/sung"),
-            cp("봄날TV^mms://tv.example.net/spring"),
-            cp("스포츠 뉴스^mms://news.example.net/sports"),
-            cp("KBS 봄 특집^mms://kbs.example.net/h_1tv^http://kbs.example.net/"),
-            cp("꽃봄^http://flower.example.net/성시^http://flower.example.net/"),
-            cp("KBS1^mms://kbs.example.net/H_1TV")};
-}
+using testsupport::awkwardFavourites;
+constexpr auto cp = testsupport::cp949;
 
 } // namespace
 
