@@ -25,7 +25,6 @@ QFont messageFont() {
 
 CSkinMessageDlg::CSkinMessageDlg(QWidget* parent) : CSkinDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setWindowTitle(QStringLiteral("Brontavia's Chat"));
     platform::setControlClass(this, QStringLiteral("CSkinMessageDlg"));
     setDragEnabled(true);
     ok_ = ui::button(this, IDOK_BUTTON, QStringLiteral("확인"), "skin\\OK.bmp", "skin\\OKOn.bmp", 0,
