@@ -205,6 +205,10 @@ CSendToDlg::CSendToDlg(QWidget* parent) : CSkinDialog(parent) {
     list_->setGeometry(23, 110, 335, 65);
     list_->setStyleSheet(QStringLiteral(
         "QListWidget { background: rgb(90,90,86); color: white; border: none; }"));
+    // A double click on a receiver ticks or unticks it, as a click on its box does.
+    connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
     okCancel(this, "skin\\ok.bmp", "skin\\okon.bmp", "skin\\Cancel.bmp", "skin\\CancelOn.Bmp",
              QRect(204, 185, 60, 26), QRect(280, 185, 60, 26));
 }
