@@ -46,7 +46,9 @@ void CChatConnection::reset() {
     timers_.kill(kTimerKeepAlive);
 }
 
-void CChatConnection::closeSocket() { socket_.close(); }
+void CChatConnection::closeSocket() {
+    socket_.close();
+}
 
 void CChatConnection::queueLine(const QByteArray& line) {
     sendQueue_.push_back(line + "\r\n");
@@ -58,9 +60,13 @@ void CChatConnection::flushNow() {
     socket_.flush();
 }
 
-void CChatConnection::startKeepAlive() { timers_.start(kTimerKeepAlive, kKeepAlivePeriodMs); }
+void CChatConnection::startKeepAlive() {
+    timers_.start(kTimerKeepAlive, kKeepAlivePeriodMs);
+}
 
-void CChatConnection::stopKeepAlive() { timers_.kill(kTimerKeepAlive); }
+void CChatConnection::stopKeepAlive() {
+    timers_.kill(kTimerKeepAlive);
+}
 
 void CChatConnection::onSocketMessage(std::uint32_t message) {
     switch (message) {
@@ -100,8 +106,8 @@ void CChatConnection::send() {
         QByteArray& line = sendQueue_.front();
         const qint64 n = socket_.write(line);
         if (n < 0) {
-            qCWarning(platform::log::net) << "write to the chat server failed, code"
-                                          << socket_.errorCode();
+            qCWarning(platform::log::net)
+                << "write to the chat server failed, code" << socket_.errorCode();
             closed();
             return;
         }

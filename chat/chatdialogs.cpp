@@ -33,9 +33,9 @@ void okCancel(CSkinDialog* d, const char* ok, const char* okOn, const char* canc
     }
     if (!cancel)
         return;
-    CSkinButton* c = ui::button(d, IDCANCEL_BUTTON, QStringLiteral("취소"), cancel, cancelOn,
-                                cancelRect.x(), cancelRect.y(), cancelRect.width(),
-                                cancelRect.height());
+    CSkinButton* c =
+        ui::button(d, IDCANCEL_BUTTON, QStringLiteral("취소"), cancel, cancelOn, cancelRect.x(),
+                   cancelRect.y(), cancelRect.width(), cancelRect.height());
     QObject::connect(c, &QAbstractButton::clicked, d, &QDialog::reject);
 }
 
@@ -203,8 +203,8 @@ CSendToDlg::CSendToDlg(QWidget* parent) : CSkinDialog(parent) {
     list_ = new QListWidget(this);
     platform::setControlId(list_, 1012);
     list_->setGeometry(23, 110, 335, 65);
-    list_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: rgb(90,90,86); color: white; border: none; }"));
+    list_->setStyleSheet(
+        QStringLiteral("QListWidget { background: rgb(90,90,86); color: white; border: none; }"));
     // A double click on a receiver ticks or unticks it, as a click on its box does.
     connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
         item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);

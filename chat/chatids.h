@@ -64,15 +64,15 @@ inline constexpr char kNicknameFile[] = "Namae.dat";
 
 // Every one of these must be present before the chat connects.
 inline constexpr const char* kSkinFiles[] = {
-    "skin\\Main.jpg",      "skin\\Create.jpg",    "skin\\Server.bmp",   "skin\\exit.bmp",
-    "skin\\exiton.bmp",    "skin\\Create.bmp",    "skin\\Createon.bmp", "skin\\Join.bmp",
-    "skin\\Joinon.bmp",    "skin\\message.bmp",   "skin\\out.bmp",      "skin\\outon.bmp",
-    "skin\\ID.jpg",        "skin\\Cancel.bmp",    "skin\\CancelOn.bmp", "skin\\OK.bmp",
-    "skin\\OKon.bmp",      "skin\\Server.jpg",    "skin\\Error.jpg",    "skin\\Close.bmp",
-    "skin\\Closeon.bmp",   "skin\\ServerOn.bmp",  "skin\\New.bmp",      "skin\\Newon.bmp",
-    "skin\\Colour.jpg",    "skin\\Whisper.bmp",   "skin\\WhisperOn.bmp", "skin\\Whisper.jpg",
-    "skin\\LinkSend.bmp",  "skin\\Receiver.bmp",  "skin\\About.bmp",    "skin\\oks.bmp",
-    "skin\\okson.bmp",     "skin\\cancels.bmp",   "skin\\cancelson.bmp", "skin\\Info.bmp",
+    "skin\\Main.jpg",     "skin\\Create.jpg",   "skin\\Server.bmp",    "skin\\exit.bmp",
+    "skin\\exiton.bmp",   "skin\\Create.bmp",   "skin\\Createon.bmp",  "skin\\Join.bmp",
+    "skin\\Joinon.bmp",   "skin\\message.bmp",  "skin\\out.bmp",       "skin\\outon.bmp",
+    "skin\\ID.jpg",       "skin\\Cancel.bmp",   "skin\\CancelOn.bmp",  "skin\\OK.bmp",
+    "skin\\OKon.bmp",     "skin\\Server.jpg",   "skin\\Error.jpg",     "skin\\Close.bmp",
+    "skin\\Closeon.bmp",  "skin\\ServerOn.bmp", "skin\\New.bmp",       "skin\\Newon.bmp",
+    "skin\\Colour.jpg",   "skin\\Whisper.bmp",  "skin\\WhisperOn.bmp", "skin\\Whisper.jpg",
+    "skin\\LinkSend.bmp", "skin\\Receiver.bmp", "skin\\About.bmp",     "skin\\oks.bmp",
+    "skin\\okson.bmp",    "skin\\cancels.bmp",  "skin\\cancelson.bmp", "skin\\Info.bmp",
     "skin\\Title.bmp"};
 
 } // namespace chat

@@ -35,10 +35,16 @@ using namespace chat;
 
 namespace {
 
-QString u(const QByteArray& bytes) { return platform::cp949::toUnicode(bytes); }
-QByteArray b(const QString& text) { return platform::cp949::fromUnicode(text); }
+QString u(const QByteArray& bytes) {
+    return platform::cp949::toUnicode(bytes);
+}
+QByteArray b(const QString& text) {
+    return platform::cp949::fromUnicode(text);
+}
 
-QString nicknameFile() { return QDir::current().filePath(QString::fromLatin1(kNicknameFile)); }
+QString nicknameFile() {
+    return QDir::current().filePath(QString::fromLatin1(kNicknameFile));
+}
 
 struct ButtonDef {
     int id;
@@ -84,12 +90,14 @@ CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
     createControls();
 }
 
-CChatMainDlg::~CChatMainDlg() { qApp->removeEventFilter(this); }
+CChatMainDlg::~CChatMainDlg() {
+    qApp->removeEventFilter(this);
+}
 
 void CChatMainDlg::createControls() {
     for (const ButtonDef& d : kButtons) {
-        CSkinButton* btn = ui::button(this, d.id, QString::fromUtf8(d.label), nullptr, nullptr,
-                                      d.x, d.y, d.w, d.h);
+        CSkinButton* btn = ui::button(this, d.id, QString::fromUtf8(d.label), nullptr, nullptr, d.x,
+                                      d.y, d.w, d.h);
         buttons_.insert(d.id, btn);
     }
     buttons_[IDC_MESSAGE_LABEL]->setEnabled(false); // a label, no action
@@ -145,9 +153,8 @@ void CChatMainDlg::createControls() {
         }
         closeChat();
     });
-    connect(view_, &CChatView::sendSelection, this, [this](const QString& text) {
-        openSendTo(text);
-    });
+    connect(view_, &CChatView::sendSelection, this,
+            [this](const QString& text) { openSendTo(text); });
 }
 
 bool CChatMainDlg::OnInitDialog() {
@@ -289,8 +296,8 @@ void CChatMainDlg::resetClient() {
     showWaitCursor(false);
     view_->hide();
     rooms_->hide();
-    for (int id : {IDC_CREATE, IDC_SERVER, IDC_JOIN, IDC_COLOUR, IDC_RENAME, IDC_LINK,
-                   IDC_WHISPER, IDC_FILE, IDC_HOME})
+    for (int id : {IDC_CREATE, IDC_SERVER, IDC_JOIN, IDC_COLOUR, IDC_RENAME, IDC_LINK, IDC_WHISPER,
+                   IDC_FILE, IDC_HOME})
         buttons_[id]->hide();
     users_->hide();
     buttons_[IDC_MESSAGE_LABEL]->show();
@@ -454,19 +461,29 @@ void CChatMainDlg::setRoomMode(bool inRoom) {
         input_->setFocus();
 }
 
-void CChatMainDlg::enteredLobby() { setRoomMode(false); }
+void CChatMainDlg::enteredLobby() {
+    setRoomMode(false);
+}
 
-void CChatMainDlg::enteredRoom() { setRoomMode(true); }
+void CChatMainDlg::enteredRoom() {
+    setRoomMode(true);
+}
 
-void CChatMainDlg::roomsCleared() { rooms_->clear(); }
+void CChatMainDlg::roomsCleared() {
+    rooms_->clear();
+}
 
 void CChatMainDlg::roomInserted(qsizetype index, const RoomRow& row) {
     rooms_->insertRow(int(index), u(row.text), kWhite);
 }
 
-void CChatMainDlg::roomRemoved(qsizetype index) { delete rooms_->takeItem(int(index)); }
+void CChatMainDlg::roomRemoved(qsizetype index) {
+    delete rooms_->takeItem(int(index));
+}
 
-void CChatMainDlg::usersCleared() { users_->clear(); }
+void CChatMainDlg::usersCleared() {
+    users_->clear();
+}
 
 void CChatMainDlg::userAdded(const UserRow& row) {
     fillingUsers_ = true;
@@ -478,7 +495,9 @@ void CChatMainDlg::userAdded(const UserRow& row) {
     fillingUsers_ = false;
 }
 
-void CChatMainDlg::userRemoved(qsizetype index) { delete users_->takeItem(int(index)); }
+void CChatMainDlg::userRemoved(qsizetype index) {
+    delete users_->takeItem(int(index));
+}
 
 void CChatMainDlg::roomFull() {
     deferred([this] { message(QStringLiteral("이방은 꽉찬방입니다"), 1); });
@@ -571,10 +590,10 @@ void CChatMainDlg::linkOffered(const QByteArray& sender, const QByteArray& link)
 
 void CChatMainDlg::homeOffered(const QByteArray& sender, const QByteArray& address) {
     deferred([this, sender, address] {
-        const int answer = message(u(sender) + QStringLiteral("님이 보낸 홈페이지 주소\r\n") +
-                                       u(address) +
-                                       QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                                   4, true);
+        const int answer =
+            message(u(sender) + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + u(address) +
+                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                    4, true);
         if (answer != kAnswerOk || closing_)
             return;
         const QUrl url = webAddress(u(address));

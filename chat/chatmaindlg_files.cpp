@@ -25,8 +25,12 @@ using namespace chat;
 
 namespace {
 
-QString u(const QByteArray& bytes) { return platform::cp949::toUnicode(bytes); }
-QByteArray b(const QString& text) { return platform::cp949::fromUnicode(text); }
+QString u(const QByteArray& bytes) {
+    return platform::cp949::toUnicode(bytes);
+}
+QByteArray b(const QString& text) {
+    return platform::cp949::fromUnicode(text);
+}
 
 constexpr qint64 kServerListLimit = 1024 * 1024;
 
@@ -111,7 +115,8 @@ void CChatMainDlg::addressReceived(const QByteArray& address) {
 void CChatMainDlg::handOver() {
     const QString requestFile = protocol::transferRequestFile(transferN_);
     if (filePath_.isEmpty()) {
-        const QString chosen = platform::dialogs::openFileName(this, QString(), QString(), QString());
+        const QString chosen =
+            platform::dialogs::openFileName(this, QString(), QString(), QString());
         if (chosen.isEmpty() || closing_)
             return;
         filePath_ = chosen;

@@ -139,9 +139,8 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         t.take(); // what the server counts beside the number; not shown
         RoomRow row{leadingNumber(number), number + " : " + rebuild(t.all())};
         // Sorted by number; a row equal to others goes after them, as a stable sort keeps it.
-        const auto at = std::upper_bound(
-            rooms_.begin(), rooms_.end(), row.number,
-            [](int n, const RoomRow& r) { return n < r.number; });
+        const auto at = std::upper_bound(rooms_.begin(), rooms_.end(), row.number,
+                                         [](int n, const RoomRow& r) { return n < r.number; });
         const qsizetype index = at - rooms_.begin();
         rooms_.insert(index, row);
         if (listener_)
@@ -314,11 +313,17 @@ void ChatProtocol::leaveRoom() {
     queue_("ER 0");
 }
 
-void ChatProtocol::idleKeepAlive() { queue_("MR -1 !@#$"); }
+void ChatProtocol::idleKeepAlive() {
+    queue_("MR -1 !@#$");
+}
 
-void ChatProtocol::keepAlive() { queue_("TK"); }
+void ChatProtocol::keepAlive() {
+    queue_("TK");
+}
 
-void ChatProtocol::quit() { queue_("Q"); }
+void ChatProtocol::quit() {
+    queue_("Q");
+}
 
 void ChatProtocol::setUserChecked(qsizetype index, bool checked) {
     if (index >= 0 && index < users_.size())

@@ -67,7 +67,8 @@ QString writeErrorText(int code) {
         return QStringLiteral("The requested address is a broadcast address, but the appropriate "
                               "flag was not set.");
     case 10014:
-        return QStringLiteral("The lpBuf argument is not in a valid part of the user address space.");
+        return QStringLiteral(
+            "The lpBuf argument is not in a valid part of the user address space.");
     case 10022:
         return QStringLiteral("The socket has not been bound with Bind.");
     case 10035:
@@ -106,7 +107,9 @@ QString writeErrorText(int code) {
 
 CChatSocket::CChatSocket(QObject* parent) : QObject(parent) {}
 
-CChatSocket::~CChatSocket() { close(); }
+CChatSocket::~CChatSocket() {
+    close();
+}
 
 bool CChatSocket::create(Owner* owner) {
     if (!owner) {
@@ -180,15 +183,21 @@ void CChatSocket::notify(std::uint32_t message) {
         owner_->onSocketMessage(message);
 }
 
-bool CChatSocket::isOpen() const { return socket_ != nullptr; }
+bool CChatSocket::isOpen() const {
+    return socket_ != nullptr;
+}
 
 bool CChatSocket::isConnected() const {
     return socket_ && connected_ && socket_->state() == QAbstractSocket::ConnectedState;
 }
 
-qint64 CChatSocket::bytesAvailable() const { return socket_ ? socket_->bytesAvailable() : 0; }
+qint64 CChatSocket::bytesAvailable() const {
+    return socket_ ? socket_->bytesAvailable() : 0;
+}
 
-QByteArray CChatSocket::readAll() { return socket_ ? socket_->readAll() : QByteArray(); }
+QByteArray CChatSocket::readAll() {
+    return socket_ ? socket_->readAll() : QByteArray();
+}
 
 qint64 CChatSocket::write(QByteArrayView data) {
     if (!socket_)
@@ -201,7 +210,9 @@ qint64 CChatSocket::write(QByteArrayView data) {
     return n;
 }
 
-qint64 CChatSocket::bytesToWrite() const { return socket_ ? socket_->bytesToWrite() : 0; }
+qint64 CChatSocket::bytesToWrite() const {
+    return socket_ ? socket_->bytesToWrite() : 0;
+}
 
 void CChatSocket::flush() {
     if (socket_)

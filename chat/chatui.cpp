@@ -51,8 +51,10 @@ void placeOnScreen(QWidget* dialog, const QWidget* owner) {
         return;
     }
     const QRect area = screen->availableGeometry();
-    pos.setX(std::clamp(pos.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
-    pos.setY(std::clamp(pos.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    pos.setX(
+        std::clamp(pos.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    pos.setY(
+        std::clamp(pos.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
     dialog->move(pos);
 }
 

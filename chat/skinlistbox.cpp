@@ -66,7 +66,9 @@ int CSkinListBox::rowHeight() {
     return QApplication::style()->pixelMetric(QStyle::PM_IndicatorHeight) + 10;
 }
 
-void CSkinListBox::addRow(const QString& text, QRgb colour) { insertRow(count(), text, colour); }
+void CSkinListBox::addRow(const QString& text, QRgb colour) {
+    insertRow(count(), text, colour);
+}
 
 void CSkinListBox::insertRow(int index, const QString& text, QRgb colour) {
     auto* item = new QListWidgetItem(text);

@@ -106,6 +106,5 @@ void CSkinMessageDlg::paintEvent(QPaintEvent*) {
     p.setFont(messageFont());
     p.setPen(Qt::white);
     const QRect box(QPoint(10, 101), QPoint(width() - 10, height() - 20));
-    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
-               lines_.join(QLatin1Char('\n')));
+    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, lines_.join(QLatin1Char('\n')));
 }

@@ -181,7 +181,7 @@ void ChatHall::createRoom(int id, Client& c, QByteArrayView rest) {
     QByteArray title = rest.sliced(i).first(std::min(kMaxTitle, rest.size() - i)).toByteArray();
     if (title.endsWith('\\') && !title.endsWith("\\\\"))
         title.chop(1); // a cut that split an escape
-    if (capacity < kMinCapacity || capacity > kMaxCapacity) {
+    if (capacity < kMinCapacity || capacity > maxCapacity_) {
         sink_(id, ":-CR " + escape(cp949("2명에서 20명까지만 가능합니다.")));
         return;
     }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -18,11 +19,14 @@ public:
     using Closer = std::function<void(int client)>;
 
     static constexpr int kMinCapacity = 2;
-    static constexpr int kMaxCapacity = 20;
+    static constexpr int kMaxCapacity = 20; // what the chat client offers
     static constexpr qsizetype kMaxNickname = 24;
     static constexpr qsizetype kMaxTitle = 200;
 
     ChatHall(Sink sink, Closer closer);
+
+    // Rooms larger than the client offers, for load tests (brontavia-chatd --max-capacity).
+    void setMaxCapacity(int capacity) { maxCapacity_ = std::max(kMinCapacity, capacity); }
 
     void connected(int client);
     void received(int client, QByteArrayView line);
@@ -70,6 +74,7 @@ private:
     std::map<int, Room> rooms_;
     std::set<int> lobby_;
     int nextRoom_ = 1;
+    int maxCapacity_ = kMaxCapacity;
 };
 
 // CP949 bytes of a text written in the source.

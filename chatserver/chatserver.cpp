@@ -36,11 +36,12 @@ void ChatServer::onNewConnection() {
         connections_[id] = std::move(c);
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { onReadyRead(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { onGone(id); });
-        connect(socket, &QTcpSocket::errorOccurred, this, [this, id](QAbstractSocket::SocketError e) {
-            if (e != QAbstractSocket::RemoteHostClosedError)
-                qCDebug(platform::log::net) << "client" << id << "socket error" << e;
-            onGone(id);
-        });
+        connect(socket, &QTcpSocket::errorOccurred, this,
+                [this, id](QAbstractSocket::SocketError e) {
+                    if (e != QAbstractSocket::RemoteHostClosedError)
+                        qCDebug(platform::log::net) << "client" << id << "socket error" << e;
+                    onGone(id);
+                });
         hall_.connected(id);
     }
 }

@@ -24,6 +24,7 @@ public:
     QHostAddress address() const { return server_.serverAddress(); }
     QString errorString() const { return server_.errorString(); }
     const ChatHall& hall() const { return hall_; }
+    ChatHall& hall() { return hall_; }
     qsizetype connections() const { return qsizetype(connections_.size()); }
 
 private:

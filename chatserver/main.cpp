@@ -12,14 +12,18 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     QString listen = QStringLiteral("127.0.0.1:3000");
+    int maxCapacity = 0;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--listen") && i + 1 < args.size()) {
             listen = args[++i];
         } else if (args[i].startsWith(QLatin1String("--listen="))) {
             listen = args[i].mid(9);
+        } else if (args[i] == QLatin1String("--max-capacity") && i + 1 < args.size()) {
+            maxCapacity = args[++i].toInt(); // rooms beyond the client's 20, for load tests
         } else {
-            std::fprintf(stderr, "usage: brontavia-chatd [--listen ADDRESS:PORT]\n");
+            std::fprintf(stderr,
+                         "usage: brontavia-chatd [--listen ADDRESS:PORT] [--max-capacity N]\n");
             return 2;
         }
     }
@@ -30,6 +34,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     chatd::ChatServer server;
+    if (maxCapacity > 0)
+        server.hall().setMaxCapacity(maxCapacity);
     if (!server.listen(address, port)) {
         std::fprintf(stderr, "brontavia-chatd: cannot listen on %s: %s\n", qPrintable(listen),
                      qPrintable(server.errorString()));

@@ -201,7 +201,8 @@ TEST_F(ChatWindowTest, AsksForANicknameRefusesSpacesAndStoresIt) {
     });
     ASSERT_TRUE(startChat());
     ASSERT_TRUE(waitForState(CS_LOBBY));
-    EXPECT_EQ(messages, QStringList{QStringLiteral("잘못된 대화명입니다\n공백을 입력하면 안됩니다")});
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("잘못된 대화명입니다\n공백을 입력하면 안됩니다")});
     EXPECT_EQ(protocol().nickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
     EXPECT_EQ(storedNickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
 }
@@ -296,9 +297,8 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
     writeNickname("kim");
     CChatMainDlg* chat = startChat();
     ASSERT_TRUE(chat);
-    ASSERT_TRUE(waitUntil([&] {
-        return chat->roomList()->count() == 500 && chat->userList()->count() == 1000;
-    }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return chat->roomList()->count() == 500 && chat->userList()->count() == 1000; }));
     EXPECT_EQ(chat->roomList()->item(0)->text(), QStringLiteral("1 : room 1 "));
     EXPECT_EQ(chat->roomList()->item(499)->text(), QStringLiteral("500 : room 500 "));
     EXPECT_EQ(chat->userList()->item(999)->text(), QStringLiteral("user999"));

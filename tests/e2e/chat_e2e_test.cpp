@@ -18,12 +18,13 @@ class ChatRoomE2E : public ChatE2E {
 public:
     void createRoom(Client& c, const QString& title, const QString& capacity) {
         ASSERT_TRUE(ok(c, {kPress, kChat, QStringLiteral("1001")}));
-        ASSERT_EQ(waitForModal(c)[QStringLiteral("caption")].toString(), QStringLiteral("방 만들기"));
+        ASSERT_EQ(waitForModal(c)[QStringLiteral("caption")].toString(),
+                  QStringLiteral("방 만들기"));
         ASSERT_TRUE(ok(c, {kText, kChat, QStringLiteral("1008"), title}));
         ASSERT_TRUE(ok(c, {kText, kChat, QStringLiteral("1010"), capacity}));
         ASSERT_TRUE(ok(c, {kAnswer, kChat, QStringLiteral("ok")}));
-        ASSERT_TRUE(waitForRow(c, {QString(), title + QStringLiteral(" 에 오셨습니다."),
-                                   QStringLiteral("#ffffff")}));
+        ASSERT_TRUE(waitForRow(
+            c, {QString(), title + QStringLiteral(" 에 오셨습니다."), QStringLiteral("#ffffff")}));
     }
     // Joins the first listed room from the waiting room.
     void join(Client& c) {
@@ -50,14 +51,16 @@ TEST_F(ChatRoomE2E, TwoUsersTalkInColourWhisperAndSendALink) {
     EXPECT_EQ(rect[1].toInt(), 300);
 
     createRoom(kim, QStringLiteral("수다방"), QStringLiteral("10"));
-    ASSERT_TRUE(waitUntil([&] {
-        return rows(control(dump(lee), 1004)) ==
-               QList<QStringList>{{QStringLiteral("1 : 수다방 ")}};
-    }, 15000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return rows(control(dump(lee), 1004)) ==
+                   QList<QStringList>{{QStringLiteral("1 : 수다방 ")}};
+        },
+        15000));
     join(lee);
     ASSERT_TRUE(inRoom(lee));
-    ASSERT_TRUE(waitForRow(lee, {QString(), QStringLiteral("수다방  에 오셨습니다."),
-                                 QStringLiteral("#ffffff")}));
+    ASSERT_TRUE(waitForRow(
+        lee, {QString(), QStringLiteral("수다방  에 오셨습니다."), QStringLiteral("#ffffff")}));
     ASSERT_TRUE(waitUntil([&] { return rows(control(dump(kim), 1005)).size() == 2; }, 15000));
 
     // kim picks green and talks; both see the line in green.
@@ -80,14 +83,14 @@ TEST_F(ChatRoomE2E, TwoUsersTalkInColourWhisperAndSendALink) {
     ASSERT_TRUE(ok(lee, {kAnswer, kChat, QStringLiteral("ok")}));
     EXPECT_TRUE(waitForRow(kim, {QStringLiteral("lee의 귀속말 : "), QStringLiteral("비밀 이야기 "),
                                  QStringLiteral("#ffffff")}));
-    EXPECT_TRUE(waitForRow(lee, {QString(), QStringLiteral("메세지를 보냈습니다"),
-                                 QStringLiteral("#ffffff")}));
+    EXPECT_TRUE(waitForRow(
+        lee, {QString(), QStringLiteral("메세지를 보냈습니다"), QStringLiteral("#ffffff")}));
 
     // lee sends a link; kim takes it: the hand-over file and WM_USER+1 to the remote control.
     ASSERT_TRUE(ok(lee, {kPress, kChat, QStringLiteral("1024")}));
     waitForModal(lee);
-    ASSERT_TRUE(ok(lee, {kText, kChat, QStringLiteral("1034"),
-                         QStringLiteral("http://example.com/live")}));
+    ASSERT_TRUE(
+        ok(lee, {kText, kChat, QStringLiteral("1034"), QStringLiteral("http://example.com/live")}));
     ASSERT_TRUE(ok(lee, {QStringLiteral("activate"), kChat, QStringLiteral("1012"), "0"}));
     ASSERT_TRUE(ok(lee, {kAnswer, kChat, QStringLiteral("ok")}));
     const QJsonObject prompt = waitForModal(kim);
@@ -95,8 +98,8 @@ TEST_F(ChatRoomE2E, TwoUsersTalkInColourWhisperAndSendALink) {
     EXPECT_TRUE(prompt[QStringLiteral("text")].toString().startsWith(
         QStringLiteral("lee님이 보낸 링크\nhttp://example.com/live")));
     ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("ok")}));
-    ASSERT_TRUE(waitUntil([&] { return linkReceiver.received(protocol::WM_LINK_HANDOVER); },
-                          15000));
+    ASSERT_TRUE(
+        waitUntil([&] { return linkReceiver.received(protocol::WM_LINK_HANDOVER); }, 15000));
     QFile link(kim.home.path() + QStringLiteral("/mms2.txt"));
     ASSERT_TRUE(link.open(QIODevice::ReadOnly));
     EXPECT_EQ(link.readAll(), "http://example.com/live ");
@@ -114,9 +117,12 @@ TEST_F(ChatRoomE2E, AFullRoomIsRefusedUntilSomeoneLeaves) {
     createRoom(kim, QStringLiteral("둘만"), QStringLiteral("2"));
     join(lee);
     ASSERT_TRUE(inRoom(lee));
-    ASSERT_TRUE(waitUntil([&] {
-        return rows(control(dump(park), 1004)) == QList<QStringList>{{QStringLiteral("1 : 둘만 ")}};
-    }, 15000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return rows(control(dump(park), 1004)) ==
+                   QList<QStringList>{{QStringLiteral("1 : 둘만 ")}};
+        },
+        15000));
     join(park);
     const QJsonObject refused = waitForModal(park);
     EXPECT_EQ(refused[QStringLiteral("text")].toString(), QStringLiteral("이방은 꽉찬방입니다"));
@@ -125,8 +131,8 @@ TEST_F(ChatRoomE2E, AFullRoomIsRefusedUntilSomeoneLeaves) {
 
     // lee leaves: the room hears it, and park gets in.
     ASSERT_TRUE(ok(lee, {kPress, kChat, QStringLiteral("1001")}));
-    ASSERT_TRUE(waitUntil([&] { return control(dump(lee), 1004)[QStringLiteral("visible")].toBool(); },
-                          15000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return control(dump(lee), 1004)[QStringLiteral("visible")].toBool(); }, 15000));
     EXPECT_TRUE(waitUntil([&] { return rows(control(dump(kim), 1005)).size() == 1; }, 15000));
     join(park);
     EXPECT_TRUE(inRoom(park));
@@ -151,10 +157,12 @@ TEST_F(ChatRoomE2E, AFileIsHandedToTheFileSender) {
     ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("ok")}));
     // lee's client answers with its address; then kim is asked for the file.
     QJsonObject fileDialog;
-    ASSERT_TRUE(waitUntil([&] {
-        fileDialog = dump(kim)[QStringLiteral("modal")].toObject();
-        return fileDialog[QStringLiteral("kind")].toString() == QLatin1String("file");
-    }, 15000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            fileDialog = dump(kim)[QStringLiteral("modal")].toObject();
+            return fileDialog[QStringLiteral("kind")].toString() == QLatin1String("file");
+        },
+        15000));
     const QString path = kim.data() + QStringLiteral("보낼 파일.txt");
     write(path, "payload");
     ASSERT_TRUE(ok(kim, {kAnswer, kChat, path}));
@@ -180,7 +188,8 @@ TEST_F(ChatRoomE2E, AServerThatClosesTheConnectionEndsTheChat) {
     server_->terminate();
     ASSERT_TRUE(server_->waitForFinished(5000));
     const QJsonObject notice = waitForModal(kim);
-    EXPECT_EQ(notice[QStringLiteral("text")].toString(), QStringLiteral("서버쪽에서 연결을 끊었습니다"));
+    EXPECT_EQ(notice[QStringLiteral("text")].toString(),
+              QStringLiteral("서버쪽에서 연결을 끊었습니다"));
     ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("ok")}));
     EXPECT_TRUE(kim.process->waitForFinished(10000));
     EXPECT_EQ(kim.process->exitCode(), 0);

@@ -68,7 +68,8 @@ protected:
         write(c->home.path() + QStringLiteral("/ZTChat05.INI"),
               "[Chat]\nServer=127.0.0.1\nPort=" + QByteArray::number(port_) + "\n" + extraIni);
         write(c->data() + QStringLiteral("Namae.dat"), nickname.toUtf8());
-        QFile::copy(bin() + QStringLiteral("/ZTChat05"), c->bin.filePath(QStringLiteral("ZTChat05")));
+        QFile::copy(bin() + QStringLiteral("/ZTChat05"),
+                    c->bin.filePath(QStringLiteral("ZTChat05")));
         write(c->bin.filePath(QStringLiteral("Parcelo01")), "#!/bin/sh\nexit 0\n");
         QFile::setPermissions(c->bin.filePath(QStringLiteral("Parcelo01")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -103,11 +104,13 @@ protected:
     // Until the client stands in the waiting room (its user list shows itself).
     bool waitForLobby(Client& c) {
         return ctl(c, {QStringLiteral("wait"), kChat, QStringLiteral("15")}).exitCode == 0 &&
-               testsupport::waitUntil([&] {
-                   const QJsonObject d = dump(c);
-                   return control(d, 1004)[QStringLiteral("visible")].toBool() &&
-                          rows(control(d, 1005)).contains(QStringList{c.nickname});
-               }, 15000);
+               testsupport::waitUntil(
+                   [&] {
+                       const QJsonObject d = dump(c);
+                       return control(d, 1004)[QStringLiteral("visible")].toBool() &&
+                              rows(control(d, 1005)).contains(QStringList{c.nickname});
+                   },
+                   15000);
     }
 
     testsupport::RunResult ctl(Client& c, const QStringList& args) {
@@ -125,10 +128,12 @@ protected:
     }
     QJsonObject waitForModal(Client& c) {
         QJsonObject modal;
-        testsupport::waitUntil([&] {
-            modal = dump(c)[QStringLiteral("modal")].toObject();
-            return !modal.isEmpty();
-        }, 15000);
+        testsupport::waitUntil(
+            [&] {
+                modal = dump(c)[QStringLiteral("modal")].toObject();
+                return !modal.isEmpty();
+            },
+            15000);
         return modal;
     }
     static QJsonObject control(const QJsonObject& dump, int id) {
@@ -149,8 +154,8 @@ protected:
     }
     // Until the chat view of c shows the row.
     bool waitForRow(Client& c, const QStringList& row) {
-        return testsupport::waitUntil(
-            [&] { return rows(control(dump(c), 1003)).contains(row); }, 15000);
+        return testsupport::waitUntil([&] { return rows(control(dump(c), 1003)).contains(row); },
+                                      15000);
     }
 
     std::unique_ptr<QProcess> server_;

@@ -8,7 +8,9 @@ using namespace chat;
 
 namespace {
 
-QByteArray k(const char* utf8) { return platform::cp949::fromUnicode(QString::fromUtf8(utf8)); }
+QByteArray k(const char* utf8) {
+    return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
+}
 
 struct Shown {
     QByteArray name, text;
@@ -34,8 +36,12 @@ public:
     void homeOffered(const QByteArray& s, const QByteArray& a) override {
         calls << "home " + QString::fromLatin1(s + "|" + a);
     }
-    void addressRequested(const QByteArray& s) override { calls << "ipad " + QString::fromLatin1(s); }
-    void addressReceived(const QByteArray& a) override { calls << "ipre " + QString::fromLatin1(a); }
+    void addressRequested(const QByteArray& s) override {
+        calls << "ipad " + QString::fromLatin1(s);
+    }
+    void addressReceived(const QByteArray& a) override {
+        calls << "ipre " + QString::fromLatin1(a);
+    }
 };
 
 class ChatProtocolTest : public ::testing::Test {

@@ -10,7 +10,9 @@ using namespace chat;
 
 namespace {
 
-QList<QByteArray> tokensOf(const char* line) { return CLineTokens::fromLine(line).all(); }
+QList<QByteArray> tokensOf(const char* line) {
+    return CLineTokens::fromLine(line).all();
+}
 using L = QList<QByteArray>;
 
 TEST(ChatWire, TokenizesRepliesEventsAndEscapes) {

@@ -17,8 +17,8 @@ protected:
 
     void logOn(int id, const QByteArray& nick) {
         hall.connected(id);
-        for (const QByteArray& l : {"id=" + nick, QByteArray("name=Vexo"), QByteArray("Pin=   42"),
-                                    QByteArray()})
+        for (const QByteArray& l :
+             {"id=" + nick, QByteArray("name=Vexo"), QByteArray("Pin=   42"), QByteArray()})
             hall.received(id, l);
         got[id].clear();
     }
@@ -41,8 +41,8 @@ TEST_F(HallTest, LogOnDialogueAndNicknameInUse) {
     const QList<QByteArray> replies = take(1);
     ASSERT_EQ(replies.size(), 6);
     EXPECT_TRUE(replies[0].startsWith(":-"));
-    EXPECT_EQ(replies.mid(1), (QList<QByteArray>{":+ID ok.", ":-Name bad", ":+Name Ok.",
-                                                 ":-Pin bad", ":+Ok."}));
+    EXPECT_EQ(replies.mid(1),
+              (QList<QByteArray>{":+ID ok.", ":-Name bad", ":+Name Ok.", ":-Pin bad", ":+Ok."}));
     hall.received(1, "");
     EXPECT_EQ(hall.roomOf(1), 0);
 
@@ -65,8 +65,8 @@ TEST_F(HallTest, RoomsWithCapacityKeepEveryoneCurrent) {
     EXPECT_EQ(take(1), (QList<QByteArray>{"!U+ 0 - lee -", "!U+ 0 - park -"}));
     EXPECT_EQ(take(2), (QList<QByteArray>{"!U+ 0 - park -"}));
     hall.received(1, "LU 0");
-    EXPECT_EQ(take(1), (QList<QByteArray>{"!U?", "!U+ 0 - kim -", "!U+ 0 - lee -",
-                                          "!U+ 0 - park -"}));
+    EXPECT_EQ(take(1),
+              (QList<QByteArray>{"!U?", "!U+ 0 - kim -", "!U+ 0 - lee -", "!U+ 0 - park -"}));
 
     hall.received(1, "CR 25  big");
     EXPECT_TRUE(take(1).constFirst().startsWith(":-CR"));
