@@ -25,7 +25,7 @@ QByteArray rebuild(const QList<QByteArray>& words) {
 
 int timeSeededPin() {
     // A new generator seeded with the current second, as each PIN is made.
-    std::minstd_rand generator(std::uint_fast32_t(QDateTime::currentSecsSinceEpoch()));
+    std::minstd_rand generator{std::uint_fast32_t(QDateTime::currentSecsSinceEpoch())};
     return int(generator() % 99999);
 }
 

@@ -127,3 +127,20 @@ TEST(ChatWire, MeasuredLinesAreCutOnCharacterBoundaries) {
 }
 
 } // namespace
+
+#include "chat/startup.h"
+
+namespace {
+
+TEST(ChatStartup, WindowPositionFromTheCommandLine) {
+    using chat::parsePosition;
+    using P = chat::WindowPosition;
+    EXPECT_EQ(parsePosition(QStringLiteral("120$300")), (P{120, 300}));
+    EXPECT_EQ(parsePosition(QStringLiteral("120")), (P{120, 120}));
+    EXPECT_EQ(parsePosition(QString()), (P{400, 400}));
+    EXPECT_EQ(parsePosition(QStringLiteral("0$0")), (P{400, 400}));
+    EXPECT_EQ(parsePosition(QStringLiteral("$300")), (P{400, 400}));
+    EXPECT_EQ(parsePosition(QStringLiteral("-42$204")), (P{-42, 204}));
+}
+
+} // namespace
