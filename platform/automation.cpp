@@ -238,6 +238,9 @@ QJsonValue describeModal(QWidget* m) {
         o[QStringLiteral("controls")] = controls;
     }
     o[QStringLiteral("buttons")] = buttons;
+    // A program's own message box (a skinned dialog) says what it is and what it shows.
+    if (auto* a = dynamic_cast<Automatable*>(m))
+        a->describeControl(o);
     return o;
 }
 

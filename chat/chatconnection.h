@@ -1,0 +1,65 @@
+#pragma once
+// The connection to the chat server: the socket, the receive framing, the send queue and the
+// protocol. Every complete line is dispatched as soon as it has arrived, in order; queued lines
+// are written as soon as the socket takes them.
+#include "chat/chatprotocol.h"
+#include "chat/chatsocket.h"
+#include "chat/wire.h"
+#include "platform/timers.h"
+
+#include <QObject>
+#include <deque>
+
+namespace chat {
+
+inline constexpr int kTimerKeepAlive = 3; // "TK" while logged on
+inline constexpr int kKeepAlivePeriodMs = 1200000;
+
+class CChatConnection : public QObject, public CChatSocket::Owner {
+    Q_OBJECT
+public:
+    explicit CChatConnection(ChatProtocol::Listener* listener, QObject* parent = nullptr);
+    ~CChatConnection() override;
+
+    // Starts a log-on to host:port. False when the connect call failed at once (the close
+    // notification has then been handled).
+    bool open(const QString& host, quint16 port, const QByteArray& nickname,
+              const QByteArray& fixedName);
+    // Back to the start: socket closed without notice, queues emptied, timers stopped.
+    void reset();
+    void closeSocket();
+
+    void queueLine(const QByteArray& line);
+    // Pushes what is queued towards the server now (used before the window ends).
+    void flushNow();
+
+    void startKeepAlive();
+    void stopKeepAlive();
+
+    ChatProtocol& protocol() { return protocol_; }
+    const ChatProtocol& protocol() const { return protocol_; }
+    CChatSocket& socket() { return socket_; }
+    qsizetype queuedLines() const { return qsizetype(sendQueue_.size()); }
+
+    void onSocketMessage(std::uint32_t message) override;
+
+signals:
+    void connectionEstablished();
+    // The connection ended; `text` is what the user is to be shown (may be empty).
+    void connectionClosed(const QString& text);
+
+private:
+    void receive();
+    void send();
+    void closed();
+
+    ChatProtocol protocol_;
+    CChatSocket socket_;
+    LineFramer framer_;
+    std::deque<QByteArray> sendQueue_; // each line with its CR LF; the front may be partly written
+    platform::WindowTimers timers_;
+    quint64 generation_ = 0; // bumps on every reset, so a dispatch loop notices one
+    bool dispatching_ = false;
+};
+
+} // namespace chat

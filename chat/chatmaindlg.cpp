@@ -1,0 +1,641 @@
+#include "chat/chatmaindlg.h"
+
+#include "chat/chatconnection.h"
+#include "chat/chatdialogs.h"
+#include "chat/chatids.h"
+#include "chat/chatui.h"
+#include "chat/chatview.h"
+#include "chat/skinlistbox.h"
+#include "chat/skinmessagedlg.h"
+#include "platform/automation.h"
+#include "platform/clock.h"
+#include "platform/codec.h"
+#include "platform/lines.h"
+#include "platform/log.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/shell.h"
+#include "protocol/files.h"
+#include "skin/skinbutton.h"
+#include "skin/skinpicture.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QUrl>
+
+using namespace chat;
+
+namespace {
+
+QString u(const QByteArray& bytes) {
+    return platform::cp949::toUnicode(bytes);
+}
+QByteArray b(const QString& text) {
+    return platform::cp949::fromUnicode(text);
+}
+
+QString nicknameFile() {
+    return QDir::current().filePath(QString::fromLatin1(kNicknameFile));
+}
+
+struct ButtonDef {
+    int id;
+    const char* label;
+    const char* normal;
+    const char* highlight;
+    int x, y, w, h;
+};
+
+const ButtonDef kButtons[] = {
+    {IDC_CREATE, "방만들기(C)", "skin\\Create.bmp", "skin\\Createon.bmp", 315, 195, 70, 29},
+    {IDC_JOIN, "입장", "skin\\join.bmp", "skin\\joinon.bmp", 252, 195, 70, 29},
+    {IDC_SERVER, "서버선택", "skin\\Server.bmp", "skin\\ServerOn.bmp", 247, 228, 139, 29},
+    {IDC_RENAME, "새 대화명", "skin\\New.bmp", "skin\\newon.bmp", 187, 195, 70, 29},
+    {IDC_COLOUR, "글자색", "skin\\colour.bmp", "skin\\colouron.bmp", 254, 195, 70, 29},
+    {IDC_LINK, "링크", "skin\\Link.bmp", "skin\\Linkon.bmp", 130, 195, 64, 29},
+    {IDC_WHISPER, "귓속말", "skin\\Whisper.bmp", "skin\\whisperon.bmp", 190, 195, 64, 29},
+    {IDC_FILE, "파일", "skin\\File.bmp", "skin\\Fileon.bmp", 67, 195, 64, 29},
+    {IDC_HOME, "홈페이지", "skin\\HP.bmp", "skin\\HPon.bmp", 5, 195, 64, 29},
+    {IDC_EXIT, "닫기", "skin\\exit.bmp", "skin\\exiton.bmp", 354, 3, 21, 19},
+    {IDC_MESSAGE_LABEL, "", "skin\\message.bmp", nullptr, 7, 223, 60, 36},
+};
+
+// Link and homepage addresses open only as web addresses, never as anything the desktop
+// would run.
+QUrl webAddress(const QString& text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return {};
+    return url;
+}
+
+} // namespace
+
+CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
+    : CSkinDialog(parent), startX_(x), startY_(y), timers_(this) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    platform::setControlClass(this, QStringLiteral("CChatMainDlg"));
+    setDragEnabled(true);
+    connect(&timers_, &platform::WindowTimers::fired, this, &CChatMainDlg::onTimer);
+    createControls();
+}
+
+CChatMainDlg::~CChatMainDlg() {
+    qApp->removeEventFilter(this);
+}
+
+void CChatMainDlg::createControls() {
+    for (const ButtonDef& d : kButtons) {
+        CSkinButton* btn = ui::button(this, d.id, QString::fromUtf8(d.label), nullptr, nullptr, d.x,
+                                      d.y, d.w, d.h);
+        buttons_.insert(d.id, btn);
+    }
+    buttons_[IDC_MESSAGE_LABEL]->setEnabled(false); // a label, no action
+
+    rooms_ = new CSkinListBox(this, IDC_ROOMS);
+    rooms_->setGeometry(7, 38, 366, 150);
+    view_ = new CChatView(this, IDC_VIEW);
+    view_->setGeometry(7, 38, 366, 150);
+    input_ = new QLineEdit(this);
+    platform::setControlId(input_, IDC_INPUT);
+    input_->setMaxLength(kInputLimit);
+    input_->setGeometry(67, 237, 306, 20);
+    ui::styleEdit(input_);
+    input_->installEventFilter(this);
+    users_ = new QListWidget(this);
+    platform::setControlId(users_, IDC_USERS);
+    users_->setGeometry(7, 264, 366, 84);
+    users_->setFrameShape(QFrame::NoFrame);
+    users_->setStyleSheet(QStringLiteral(
+        "QListWidget { background: rgb(90,90,86); color: white; }"
+        "QListWidget::item:selected { background: rgb(120,120,114); color: white; }"));
+    connect(users_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (!fillingUsers_ && connection_)
+            connection_->protocol().setUserChecked(users_->row(item),
+                                                   item->checkState() == Qt::Checked);
+    });
+
+    auto notice = [this](const QString& text, int lines) { message(text, lines); };
+    nicknameDlg_ = new CNicknameDlg(this, notice);
+    createRoomDlg_ = new CCreateRoomDlg(this, notice);
+    selectDlg_ = new CSelectDlg(this);
+    messageDlg_ = new CSkinMessageDlg(this);
+    sendToDlg_ = new CSendToDlg(this);
+    colourDlg_ = new CColourDlg(this);
+
+    connect(buttons_[IDC_CREATE], &QAbstractButton::clicked, this, &CChatMainDlg::onCreateOrLeave);
+    connect(buttons_[IDC_JOIN], &QAbstractButton::clicked, this, &CChatMainDlg::onJoin);
+    connect(rooms_, &QListWidget::itemDoubleClicked, this, &CChatMainDlg::onJoin);
+    connect(buttons_[IDC_SERVER], &QAbstractButton::clicked, this, &CChatMainDlg::onServer);
+    connect(buttons_[IDC_RENAME], &QAbstractButton::clicked, this, &CChatMainDlg::onRename);
+    connect(buttons_[IDC_COLOUR], &QAbstractButton::clicked, this, &CChatMainDlg::onColour);
+    connect(buttons_[IDC_LINK], &QAbstractButton::clicked, this,
+            [this] { openSendTo(QStringLiteral("~~~~Link")); });
+    connect(buttons_[IDC_HOME], &QAbstractButton::clicked, this,
+            [this] { openSendTo(QStringLiteral("~~~~Home")); });
+    connect(buttons_[IDC_WHISPER], &QAbstractButton::clicked, this,
+            [this] { openSendTo(QString()); });
+    connect(buttons_[IDC_FILE], &QAbstractButton::clicked, this, &CChatMainDlg::onFile);
+    connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, [this] {
+        if (connection_) {
+            connection_->protocol().quit();
+            connection_->flushNow();
+        }
+        closeChat();
+    });
+    connect(view_, &CChatView::sendSelection, this,
+            [this](const QString& text) { openSendTo(text); });
+}
+
+bool CChatMainDlg::OnInitDialog() {
+    setWindowIcon(QIcon(skin::resourceIconPath(128)));
+    settings_ = ChatSettings::read();
+    serverHost_ = settings_.server;
+    serverPort_ = settings_.port;
+
+    // Every skin file, relative to the working directory, before anything connects.
+    for (const char* f : kSkinFiles) {
+        if (!QFileInfo::exists(platform::paths::resolve(QString::fromLatin1(f)))) {
+            qCWarning(platform::log::chat) << "skin file missing:" << f;
+            message(QStringLiteral("스킨 파일이 없습니다"), 1);
+            return false;
+        }
+    }
+
+    setWindowTitle(kChatTitle);
+    LoadBackground(moduleDirectory() + QStringLiteral("Skin\\Main.jpg"));
+    const int width = backgroundWidth() > 0 ? backgroundWidth() : 382;
+    const int height = backgroundHeight() > 0 ? backgroundHeight() : 360;
+    setGeometry(startX_, startY_, width, height);
+    setFixedSize(width, height);
+
+    for (const ButtonDef& d : kButtons) {
+        CSkinButton* btn = buttons_[d.id];
+        btn->LoadNormal(ui::skinPath(d.normal));
+        if (d.highlight)
+            btn->LoadHighlight(ui::skinPath(d.highlight));
+    }
+
+    connection_ = new CChatConnection(this, this);
+    connect(connection_, &CChatConnection::connectionEstablished, this,
+            [this] { timers_.kill(TIMER_TIMEOUT); });
+    connect(connection_, &CChatConnection::connectionClosed, this,
+            &CChatMainDlg::onConnectionClosed);
+
+    qApp->installEventFilter(this);
+    resetClient();
+
+    if (!platform::shell::startProgram(kTransferProgram, {}, QString(),
+                                       platform::shell::Show::Minimized)) {
+        qCWarning(platform::log::chat) << "the file sender could not be started; the chat ends";
+        return false;
+    }
+    return true;
+}
+
+// --- messages from other programs ----------------------------------------------------------
+
+std::optional<std::int64_t> CChatMainDlg::handleMessage(std::uint32_t msg, std::uint64_t,
+                                                        std::int64_t) {
+    if (msg == platform::WM_CLOSE || msg == platform::registerWindowMessage(kChatCloseMessage)) {
+        deferred([this] { closeChat(); });
+        return 0;
+    }
+    return std::nullopt;
+}
+
+void CChatMainDlg::closeChat() {
+    if (closing_)
+        return;
+    closing_ = true;
+    showWaitCursor(false);
+    for (CSkinDialog* d : std::initializer_list<CSkinDialog*>{
+             createRoomDlg_, nicknameDlg_, selectDlg_, messageDlg_, sendToDlg_, colourDlg_})
+        if (d && d->isModalRunning())
+            d->done(QDialog::Accepted);
+    // Message boxes opened while the member one was busy.
+    for (CSkinMessageDlg* extra : findChildren<CSkinMessageDlg*>())
+        if (extra->isModalRunning())
+            extra->done(QDialog::Accepted);
+    done(0);
+}
+
+void CChatMainDlg::done(int result) {
+    closing_ = true;
+    timers_.kill(TIMER_IDLE);
+    if (transferHostFound_ && platform::windows::exists(kTransferHostTitle))
+        platform::windows::post(kTransferHostTitle, platform::WM_CLOSE);
+    if (connection_)
+        connection_->closeSocket();
+    CSkinDialog::done(result);
+    hide();
+    emit finished_();
+}
+
+void CChatMainDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    deferred([this] { closeChat(); });
+}
+
+void CChatMainDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        CSkinDialog::keyPressEvent(event);
+    }
+}
+
+bool CChatMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::MouseButtonPress) && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        const bool left = type == QEvent::KeyPress ||
+                          static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        if (left && w->window() == this && timers_.isActive(TIMER_IDLE))
+            timers_.start(TIMER_IDLE, kIdlePeriodMs);
+    }
+    if (watched == input_ && type == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (connection_ && connection_->protocol().loggedOnFlag() &&
+                connection_->protocol().inRoom()) {
+                const QString text = input_->text();
+                if (!text.isEmpty()) {
+                    connection_->protocol().sendRoomMessage(b(text));
+                    input_->clear();
+                }
+            }
+            return true;
+        }
+    }
+    return CSkinDialog::eventFilter(watched, event);
+}
+
+// --- log-on --------------------------------------------------------------------------------
+
+void CChatMainDlg::resetClient() {
+    if (connection_)
+        connection_->reset();
+    setAcceptDrops(false);
+    timers_.kill(TIMER_IDLE);
+    timers_.kill(TIMER_TIMEOUT);
+    showWaitCursor(false);
+    view_->hide();
+    rooms_->hide();
+    for (int id : {IDC_CREATE, IDC_SERVER, IDC_JOIN, IDC_COLOUR, IDC_RENAME, IDC_LINK, IDC_WHISPER,
+                   IDC_FILE, IDC_HOME})
+        buttons_[id]->hide();
+    users_->hide();
+    buttons_[IDC_MESSAGE_LABEL]->show();
+    input_->clear();
+    input_->hide();
+    input_->setEnabled(false);
+
+    nickname_.clear();
+    if (const auto lines = platform::lines::readLines(nicknameFile()); lines && !lines->isEmpty())
+        nickname_ = lines->constFirst();
+    timers_.start(TIMER_LOGON, platform::clock::scaledMs(kLogOnDelayMs));
+}
+
+void CChatMainDlg::logOnStart() {
+    timers_.kill(TIMER_LOGON);
+    if (nickname_.isEmpty()) {
+        nicknameDlg_->prepare(QString());
+        if (runModal(nicknameDlg_) != QDialog::Accepted) {
+            if (!closing_)
+                closeChat();
+            return;
+        }
+        if (closing_)
+            return;
+        nickname_ = b(nicknameDlg_->nickname());
+    }
+    showWaitCursor(true);
+    if (!connection_->open(serverHost_, quint16(serverPort_), withoutLineBreaks(nickname_),
+                           kFixedName))
+        return; // the close notice ends the chat
+    timers_.start(TIMER_TIMEOUT, platform::clock::scaledMs(kConnectTimeoutMs));
+    findTransferHost();
+}
+
+void CChatMainDlg::findTransferHost() {
+    if (transferHostFound_ || transferHostWaiting_)
+        return;
+    transferHostWaiting_ = true;
+    platform::windows::whenExists(kTransferHostTitle, kTransferHostWaitMs, this, [this](bool ok) {
+        transferHostWaiting_ = false;
+        if (!ok) {
+            qCWarning(platform::log::chat)
+                << "the file sender's window did not appear; files cannot be sent";
+            return;
+        }
+        transferHostFound_ = true;
+        platform::clock::later(this, 20, [] {
+            platform::windows::show(kTransferHostTitle, platform::ShowCommand::Hide);
+        });
+    });
+}
+
+void CChatMainDlg::onTimer(int id) {
+    switch (id) {
+    case TIMER_LOGON:
+        logOnStart();
+        break;
+    case TIMER_TIMEOUT:
+        timers_.kill(TIMER_TIMEOUT);
+        showWaitCursor(false);
+        if (connection_)
+            connection_->reset(); // the unanswered attempt ends here, without a notice
+        message(QStringLiteral("시간초과되었습니다.\r\n다시 시도해주십시오"), 2);
+        if (!closing_)
+            resetClient();
+        break;
+    case TIMER_IDLE:
+        if (connection_)
+            connection_->protocol().idleKeepAlive();
+        break;
+    case TIMER_OLD_PEER: {
+        timers_.kill(TIMER_OLD_PEER);
+        const QString who = u(receiverNick_);
+        receiverNick_.clear();
+        message(who + QStringLiteral("님이\r\n옛버전을 사용중이므로\r\n파일을 보낼수 없습니다"), 3);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CChatMainDlg::onConnectionClosed(const QString& text) {
+    timers_.kill(TIMER_IDLE);
+    showWaitCursor(false);
+    deferred([this, text] {
+        if (!text.isEmpty())
+            message(text, 2);
+        nickname_.clear();
+        closeChat();
+    });
+}
+
+void CChatMainDlg::loggedOn() {
+    // The nickname that worked is kept for the next start, whole or not at all.
+    if (!nickname_.isEmpty() && !platform::lines::writeFileAtomic(nicknameFile(), nickname_)) {
+        qCWarning(platform::log::files) << "cannot write the nickname file" << nicknameFile();
+        nickname_.clear();
+    }
+    showWaitCursor(false);
+    timers_.start(TIMER_IDLE, kIdlePeriodMs);
+}
+
+void CChatMainDlg::nicknameRefused() {
+    showWaitCursor(false);
+    nickname_.clear();
+    if (QFile::exists(nicknameFile()) && !QFile::remove(nicknameFile()))
+        qCWarning(platform::log::files) << "cannot delete the nickname file";
+    connection_->reset(); // nothing more is read from this connection
+    deferred([this] {
+        message(QStringLiteral("같은 이름이 있거나 잘못된 이름입니다."), 1);
+        if (!closing_)
+            resetClient();
+    });
+}
+
+void CChatMainDlg::showWaitCursor(bool on) {
+    if (on == waitCursor_)
+        return;
+    waitCursor_ = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+// --- waiting room and rooms ----------------------------------------------------------------
+
+void CChatMainDlg::setRoomMode(bool inRoom) {
+    users_->clear();
+    if (connection_)
+        connection_->startKeepAlive();
+    setAcceptDrops(inRoom);
+    CSkinButton* create = buttons_[IDC_CREATE];
+    create->setText(inRoom ? QStringLiteral("나가기(X)") : QStringLiteral("방만들기(C)"));
+    create->LoadNormal(ui::skinPath(inRoom ? "skin\\Out.bmp" : "skin\\Create.bmp"));
+    create->LoadHighlight(ui::skinPath(inRoom ? "skin\\outon.bmp" : "skin\\Createon.bmp"));
+    create->show();
+    create->setEnabled(true);
+    rooms_->clear();
+    rooms_->setEnabled(!inRoom);
+    rooms_->setVisible(!inRoom);
+    view_->clearLines();
+    view_->setVisible(inRoom);
+    view_->setEnabled(inRoom);
+    buttons_[IDC_JOIN]->setVisible(!inRoom);
+    buttons_[IDC_JOIN]->setEnabled(!inRoom);
+    buttons_[IDC_SERVER]->setVisible(!inRoom);
+    buttons_[IDC_RENAME]->setVisible(!inRoom);
+    for (int id : {IDC_COLOUR, IDC_LINK, IDC_WHISPER, IDC_FILE, IDC_HOME})
+        buttons_[id]->setVisible(inRoom);
+    CSkinButton* label = buttons_[IDC_MESSAGE_LABEL];
+    if (inRoom)
+        label->LoadNormal(ui::skinPath("skin\\message.bmp"));
+    label->setVisible(inRoom);
+    users_->show();
+    input_->clear();
+    input_->setVisible(inRoom);
+    input_->setEnabled(inRoom);
+    if (inRoom)
+        input_->setFocus();
+}
+
+void CChatMainDlg::enteredLobby() {
+    setRoomMode(false);
+}
+
+void CChatMainDlg::enteredRoom() {
+    setRoomMode(true);
+}
+
+void CChatMainDlg::roomsCleared() {
+    rooms_->clear();
+}
+
+void CChatMainDlg::roomInserted(qsizetype index, const RoomRow& row) {
+    rooms_->insertRow(int(index), u(row.text), kWhite);
+}
+
+void CChatMainDlg::roomRemoved(qsizetype index) {
+    delete rooms_->takeItem(int(index));
+}
+
+void CChatMainDlg::usersCleared() {
+    users_->clear();
+}
+
+void CChatMainDlg::userAdded(const UserRow& row) {
+    fillingUsers_ = true;
+    auto* item = new QListWidgetItem(u(row.name), users_);
+    if (connection_ && connection_->protocol().state() == CS_ROOM) {
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(row.checked ? Qt::Checked : Qt::Unchecked);
+    }
+    fillingUsers_ = false;
+}
+
+void CChatMainDlg::userRemoved(qsizetype index) {
+    delete users_->takeItem(int(index));
+}
+
+void CChatMainDlg::roomFull() {
+    deferred([this] { message(QStringLiteral("이방은 꽉찬방입니다"), 1); });
+}
+
+void CChatMainDlg::onCreateOrLeave() {
+    if (!connection_ || !connection_->protocol().loggedOnFlag())
+        return;
+    ChatProtocol& p = connection_->protocol();
+    if (p.inRoom()) {
+        users_->hide();
+        p.leaveRoom();
+        return;
+    }
+    createRoomDlg_->prepare(u(p.nickname()) + QStringLiteral("의 방"));
+    if (runModal(createRoomDlg_) != QDialog::Accepted || closing_)
+        return;
+    p.createRoom(createRoomDlg_->capacity(), b(createRoomDlg_->title()));
+}
+
+void CChatMainDlg::onJoin() {
+    const int row = rooms_->currentRow();
+    if (!connection_ || row < 0 || row >= connection_->protocol().rooms().size() ||
+        !rooms_->currentItem() || !rooms_->currentItem()->isSelected())
+        return;
+    connection_->protocol().joinRoom(connection_->protocol().rooms()[row].text);
+}
+
+void CChatMainDlg::onRename() {
+    if (!QFile::remove(nicknameFile()))
+        return;
+    message(QStringLiteral("새 이름은 다음 로그온시 적용됩니다."), 1);
+}
+
+// --- chat view and sending -----------------------------------------------------------------
+
+void CChatMainDlg::showLine(const QByteArray& name, const QByteArray& text, QRgb colour) {
+    view_->showLine(u(name), u(text), colour);
+}
+
+void CChatMainDlg::onColour() {
+    if (runModal(colourDlg_) == QDialog::Accepted && !closing_ && connection_)
+        connection_->protocol().setColour(colourDlg_->colour());
+}
+
+QByteArray CChatMainDlg::ownNickname() const {
+    return connection_ ? connection_->protocol().nickname() : nickname_;
+}
+
+QStringList CChatMainDlg::otherUsers() const {
+    QStringList out;
+    const QString own = u(ownNickname());
+    for (int i = 0; i < users_->count(); ++i)
+        if (users_->item(i)->text() != own)
+            out << users_->item(i)->text();
+    return out;
+}
+
+void CChatMainDlg::openSendTo(const QString& initial) {
+    if (!connection_ || !connection_->protocol().inRoom())
+        return;
+    sendToDlg_->prepare(initial, otherUsers());
+    if (runModal(sendToDlg_) != QDialog::Accepted || closing_)
+        return;
+    for (const QString& receiver : sendToDlg_->chosenReceivers())
+        connection_->protocol().sendChat(b(sendToDlg_->textToSend()), b(receiver));
+}
+
+void CChatMainDlg::linkOffered(const QByteArray& sender, const QByteArray& link) {
+    deferred([this, sender, link] {
+        const int answer = message(u(sender) + QStringLiteral("님이 보낸 링크\r\n") + u(link) +
+                                       QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                                   4, true);
+        if (answer != kAnswerOk || closing_)
+            return;
+        if (webAddress(u(link)).isEmpty()) {
+            qCWarning(platform::log::chat) << "a received link is not a web address; refused";
+            return;
+        }
+        if (!platform::lines::writeFileAtomic(protocol::linkHandOverFile(), link)) {
+            qCWarning(platform::log::files) << "cannot write the link hand-over file";
+            return;
+        }
+        platform::clock::later(this, 200, [] {
+            if (platform::windows::exists(kLinkReceiverTitle))
+                platform::windows::post(kLinkReceiverTitle, WM_LINK_HANDOVER, 0, 0);
+        });
+    });
+}
+
+void CChatMainDlg::homeOffered(const QByteArray& sender, const QByteArray& address) {
+    deferred([this, sender, address] {
+        const int answer =
+            message(u(sender) + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + u(address) +
+                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                    4, true);
+        if (answer != kAnswerOk || closing_)
+            return;
+        const QUrl url = webAddress(u(address));
+        if (url.isEmpty()) {
+            qCWarning(platform::log::chat) << "a received homepage is not a web address; refused";
+            return;
+        }
+        if (!platform::shell::openDocument(url.toString()))
+            qCWarning(platform::log::chat) << "the desktop could not open the homepage";
+    });
+}
+
+// --- helpers -------------------------------------------------------------------------------
+
+int CChatMainDlg::message(const QString& text, int lines, bool ask) {
+    if (closing_)
+        return kAnswerOk;
+    // One box at a time per dialog object: a second message gets a box of its own.
+    std::unique_ptr<CSkinMessageDlg> extra;
+    CSkinMessageDlg* box = messageDlg_;
+    if (box->isModalRunning()) {
+        extra = std::make_unique<CSkinMessageDlg>(this);
+        box = extra.get();
+    }
+    const int answer = box->Show(text, lines, ask);
+    return closing_ ? kAnswerOk : answer;
+}
+
+int CChatMainDlg::runModal(CSkinDialog* dialog) {
+    if (closing_ || dialog->isModalRunning())
+        return QDialog::Rejected;
+    ui::placeOnScreen(dialog, this);
+    return dialog->DoModal();
+}
+
+void CChatMainDlg::deferred(std::function<void()> step) {
+    QPointer<CChatMainDlg> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, step = std::move(step)] {
+            if (self && !self->closing_)
+                step();
+        },
+        Qt::QueuedConnection);
+}

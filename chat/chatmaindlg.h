@@ -1,0 +1,164 @@
+#pragma once
+// The chat client's main window: the waiting room and the room views, the log-on, the member
+// dialogs and the file-send hand-over. The protocol itself lives in CChatConnection.
+#include "chat/chatprotocol.h"
+#include "chat/chatsettings.h"
+#include "platform/timers.h"
+#include "platform/windowdirectory.h"
+#include "skin/skindialog.h"
+
+#include <QMap>
+#include <QPointer>
+#include <functional>
+
+class CChatView;
+class CColourDlg;
+class CCreateRoomDlg;
+class CNicknameDlg;
+class CSelectDlg;
+class CSendToDlg;
+class CSkinButton;
+class CSkinListBox;
+class CSkinMessageDlg;
+class QLineEdit;
+class QListWidget;
+class QNetworkAccessManager;
+
+namespace chat {
+class CChatConnection;
+}
+
+class CChatMainDlg : public CSkinDialog,
+                     public platform::MessageHandler,
+                     public chat::ChatProtocol::Listener {
+    Q_OBJECT
+public:
+    CChatMainDlg(int x, int y, QWidget* parent = nullptr);
+    ~CChatMainDlg() override;
+
+    // The start sequence. False when the program is to end at once (a skin file missing, the
+    // file sender cannot be started).
+    bool OnInitDialog();
+
+    std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
+                                              std::int64_t lParam) override;
+
+    // The skinned message box (modal); 6 after OK, 7 after Cancel.
+    int message(const QString& text, int lines, bool ask = false);
+
+    // Ends open member dialogs as with OK, then the window.
+    void closeChat();
+    // Back to the start state; the log-on follows after 500 ms.
+    void resetClient();
+
+    chat::CChatConnection* connection() const { return connection_; }
+    CSkinButton* button(int id) const { return buttons_.value(id); }
+    CSkinListBox* roomList() const { return rooms_; }
+    CChatView* chatView() const { return view_; }
+    QLineEdit* input() const { return input_; }
+    QListWidget* userList() const { return users_; }
+    CNicknameDlg* nicknameDialog() const { return nicknameDlg_; }
+    CCreateRoomDlg* createRoomDialog() const { return createRoomDlg_; }
+    CSelectDlg* selectDialog() const { return selectDlg_; }
+    CSendToDlg* sendToDialog() const { return sendToDlg_; }
+    CColourDlg* colourDialog() const { return colourDlg_; }
+    bool isClosing() const { return closing_; }
+    QString serverHost() const { return serverHost_; }
+    int serverPort() const { return serverPort_; }
+    qint64 transferNumber() const { return transferN_; }
+    bool timerActive(int id) const { return timers_.isActive(id); }
+
+    // ChatProtocol::Listener
+    void showLine(const QByteArray& name, const QByteArray& text, QRgb colour) override;
+    void loggedOn() override;
+    void nicknameRefused() override;
+    void enteredLobby() override;
+    void enteredRoom() override;
+    void roomsCleared() override;
+    void roomInserted(qsizetype index, const chat::RoomRow& row) override;
+    void roomRemoved(qsizetype index) override;
+    void usersCleared() override;
+    void userAdded(const chat::UserRow& row) override;
+    void userRemoved(qsizetype index) override;
+    void roomFull() override;
+    void linkOffered(const QByteArray& sender, const QByteArray& link) override;
+    void homeOffered(const QByteArray& sender, const QByteArray& address) override;
+    void addressRequested(const QByteArray& sender) override;
+    void addressReceived(const QByteArray& address) override;
+
+    void done(int result) override;
+    void accept() override {}
+    void reject() override {}
+
+signals:
+    void finished_();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createControls();
+    void onTimer(int id);
+    void logOnStart();
+    void onConnectionClosed(const QString& text);
+    void findTransferHost();
+    void showWaitCursor(bool on);
+
+    void onCreateOrLeave();
+    void onJoin();
+    void onServer();
+    void onServerList(const QByteArray& body, bool ok);
+    void onRename();
+    void onColour();
+    void openSendTo(const QString& initial);
+    void onFile();
+    void chooseReceiver();
+    void handOver();
+    void answerAddress(const QByteArray& sender);
+
+    int runModal(CSkinDialog* dialog);
+    void deferred(std::function<void()> step);
+    QStringList otherUsers() const;
+    QByteArray ownNickname() const;
+    void setRoomMode(bool inRoom);
+
+    chat::ChatSettings settings_;
+    QString serverHost_;
+    int serverPort_ = 3000;
+    QByteArray nickname_;
+    int startX_;
+    int startY_;
+
+    chat::CChatConnection* connection_ = nullptr;
+    platform::WindowTimers timers_;
+    QMap<int, CSkinButton*> buttons_;
+    CSkinListBox* rooms_ = nullptr;
+    CChatView* view_ = nullptr;
+    QLineEdit* input_ = nullptr;
+    QListWidget* users_ = nullptr;
+
+    CNicknameDlg* nicknameDlg_ = nullptr;
+    CCreateRoomDlg* createRoomDlg_ = nullptr;
+    CSelectDlg* selectDlg_ = nullptr;
+    CSkinMessageDlg* messageDlg_ = nullptr;
+    CSendToDlg* sendToDlg_ = nullptr;
+    CColourDlg* colourDlg_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
+
+    // The file send under way.
+    QByteArray receiverNick_;
+    QByteArray receiverAddress_;
+    QString filePath_;
+    qint64 transferN_ = 0;
+    bool transferHostFound_ = false;
+    bool transferHostWaiting_ = false;
+
+    bool closing_ = false;
+    bool waitCursor_ = false;
+    bool fillingUsers_ = false;
+    bool fetchingServers_ = false;
+};

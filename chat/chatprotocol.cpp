@@ -1,0 +1,338 @@
+#include "chat/chatprotocol.h"
+
+#include "platform/codec.h"
+#include "platform/log.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <random>
+
+namespace chat {
+
+QByteArray cp(const char* utf8) {
+    return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
+}
+
+namespace {
+
+// Each word followed by one space.
+QByteArray rebuild(const QList<QByteArray>& words) {
+    QByteArray out;
+    for (const QByteArray& w : words)
+        out += w + ' ';
+    return out;
+}
+
+int timeSeededPin() {
+    // A new generator seeded with the current second, as each PIN is made.
+    std::minstd_rand generator{std::uint_fast32_t(QDateTime::currentSecsSinceEpoch())};
+    return int(generator() % 99999);
+}
+
+} // namespace
+
+ChatProtocol::ChatProtocol(std::function<void(const QByteArray&)> queueLine, Listener* listener)
+    : queue_(std::move(queueLine)), listener_(listener), pinSource_(timeSeededPin) {}
+
+void ChatProtocol::start(const QByteArray& nickname, const QByteArray& fixedName) {
+    reset();
+    nickname_ = nickname;
+    fixedName_ = fixedName;
+    state_ = CS_CONNECTING;
+}
+
+void ChatProtocol::reset() {
+    loggedOn_ = false;
+    inRoom_ = false;
+    displayOn_ = false;
+    state_ = CS_CONNECTING;
+    pin_.clear();
+    roomTitle_.clear();
+    lastRoomMessage_.clear();
+    rooms_.clear();
+    users_.clear();
+}
+
+void ChatProtocol::dispatch(QByteArrayView line) {
+    if (line.isEmpty())
+        return;
+    dispatch(CLineTokens::fromLine(line));
+}
+
+void ChatProtocol::dispatch(CLineTokens tokens) {
+    const QByteArray head = tokens.take();
+    if (head == ":")
+        onReply(tokens);
+    else if (head == "!")
+        onEvent(tokens);
+    // Anything else is not a line of the protocol and is dropped.
+}
+
+void ChatProtocol::onReply(CLineTokens& t) {
+    const QByteArray status = t.take();
+    switch (state_) {
+    case CS_GREETING:
+        if (status == "+" || status == "-") {
+            queue_("id=" + nickname_);
+            state_ = CS_ID_SENT;
+        }
+        return;
+    case CS_ID_SENT:
+        if (status == "+" && t.take() == "ID" && t.take() == "ok.") {
+            queue_("name=" + fixedName_);
+            state_ = CS_NAME_SENT;
+        } else {
+            nickname_.clear();
+            if (listener_)
+                listener_->nicknameRefused();
+        }
+        return;
+    case CS_NAME_SENT:
+        if (status == "+" && t.take() == "Name" && t.take() == "Ok.") {
+            sendPin();
+            state_ = CS_PIN_SENT;
+        } else {
+            queue_("name=" + fixedName_ + "22");
+        }
+        return;
+    case CS_PIN_SENT:
+        if (status != "+") {
+            sendPin();
+        } else if (t.take() == "Ok.") {
+            queue_(QByteArray());
+            if (listener_)
+                listener_->loggedOn();
+            enterLobby();
+        }
+        return;
+    case CS_LOBBY:
+    case CS_ROOM:
+        if (status == "-") {
+            const QByteArray joined = t.all().join();
+            if (joined.indexOf(cp("꽉찼습니다")) > 0 && listener_)
+                listener_->roomFull();
+        }
+        return;
+    case CS_CONNECTING:
+        return;
+    }
+}
+
+void ChatProtocol::sendPin() {
+    pin_ = formatPin(pinSource_());
+    queue_("Pin=" + pin_);
+}
+
+void ChatProtocol::onEvent(CLineTokens& t) {
+    const QByteArray code = t.take();
+    if (code == "SM") {
+        QByteArray text = rebuild(t.all());
+        if (text.contains(cp("귀속말")))
+            text = cp("메세지를 보냈습니다");
+        show({}, text, kWhite);
+    } else if (code == "R?") {
+        rooms_.clear();
+        if (listener_)
+            listener_->roomsCleared();
+    } else if (code == "R+") {
+        const QByteArray number = t.take();
+        t.take(); // what the server counts beside the number; not shown
+        RoomRow row{leadingNumber(number), number + " : " + rebuild(t.all())};
+        // Sorted by number; a row equal to others goes after them, as a stable sort keeps it.
+        const auto at = std::upper_bound(rooms_.begin(), rooms_.end(), row.number,
+                                         [](int n, const RoomRow& r) { return n < r.number; });
+        const qsizetype index = at - rooms_.begin();
+        rooms_.insert(index, row);
+        if (listener_)
+            listener_->roomInserted(index, row);
+    } else if (code == "R-") {
+        const int number = leadingNumber(t.take());
+        for (qsizetype i = rooms_.size() - 1; i >= 0; --i) {
+            if (rooms_[i].number == number) {
+                rooms_.removeAt(i);
+                if (listener_)
+                    listener_->roomRemoved(i);
+            }
+        }
+    } else if (code == "RC") {
+        displayOn_ = true;
+        if (leadingNumber(t.take()) <= 0) {
+            enterLobby();
+            show({}, cp("대기실에 오셨습니다."), kWhite);
+        } else {
+            enterRoom();
+            show({}, roomTitle_ + cp(" 에 오셨습니다."), kWhite);
+        }
+    } else if (code == "MR") {
+        const QByteArray sender = t.take();
+        if (isMuted(sender))
+            return;
+        QByteArray first = t.take();
+        QRgb colour = kWhite;
+        if (first.startsWith("~~")) {
+            colour = colourFromWord(first);
+            first.clear();
+        } else {
+            first += ' ';
+        }
+        const QByteArray text = first + rebuild(t.all());
+        if (text.contains("!@#$"))
+            return; // the idle keep-alive
+        show(sender.isEmpty() ? sender : sender + " : ", text, colour);
+    } else if (code == "MI") {
+        const QByteArray sender = t.take();
+        if (isMuted(sender))
+            return;
+        const QByteArray first = t.take();
+        if (first.size() == 6 && first.startsWith("~~")) {
+            const QByteArray word = first.mid(1);
+            if (word.contains("Link")) {
+                if (listener_)
+                    listener_->linkOffered(sender, rebuild(t.all()));
+                return;
+            }
+            if (word.contains("IPAD")) {
+                if (listener_)
+                    listener_->addressRequested(sender);
+                return;
+            }
+            if (word.contains("IPRE")) {
+                if (listener_)
+                    listener_->addressReceived(t.take());
+                return;
+            }
+            if (word.contains("Home")) {
+                if (listener_)
+                    listener_->homeOffered(sender, rebuild(t.all()));
+                return;
+            }
+        }
+        QList<QByteArray> words{first};
+        words << t.all();
+        show(sender + cp("의 귀속말 : "), rebuild(words), kWhite);
+    } else if (code == "U?") {
+        displayOn_ = true;
+        users_.clear();
+        if (listener_)
+            listener_->usersCleared();
+    } else if (code == "U+") {
+        const int room = leadingNumber(t.take());
+        t.take();
+        const QByteArray name = t.take();
+        if (room > 0 && state_ == CS_LOBBY)
+            return; // users inside rooms are not listed in the waiting room
+        users_.append(UserRow{name, true});
+        if (listener_)
+            listener_->userAdded(users_.constLast());
+    } else if (code == "U-") {
+        t.take();
+        t.take();
+        const QByteArray name = t.take();
+        // An empty name would match the first user whoever it is.
+        if (name.isEmpty()) {
+            qCWarning(platform::log::chat) << "user-left event without a nickname ignored";
+            return;
+        }
+        for (qsizetype i = 0; i < users_.size(); ++i) {
+            if (users_[i].name.size() >= name.size() &&
+                qstrnicmp(users_[i].name.constData(), name.constData(), name.size()) == 0) {
+                users_.removeAt(i);
+                if (listener_)
+                    listener_->userRemoved(i);
+                break;
+            }
+        }
+    }
+}
+
+void ChatProtocol::show(const QByteArray& name, const QByteArray& text, QRgb colour) {
+    if (displayOn_ && listener_)
+        listener_->showLine(name, text, colour);
+}
+
+void ChatProtocol::enterLobby() {
+    loggedOn_ = true;
+    inRoom_ = false;
+    rooms_.clear();
+    users_.clear();
+    if (listener_)
+        listener_->enteredLobby();
+    queue_("LR");
+    queue_("LU 0");
+    state_ = CS_LOBBY;
+}
+
+void ChatProtocol::enterRoom() {
+    lastRoomMessage_.clear();
+    loggedOn_ = true;
+    inRoom_ = true;
+    users_.clear();
+    if (listener_)
+        listener_->enteredRoom();
+    queue_("LU -1");
+    state_ = CS_ROOM;
+}
+
+bool ChatProtocol::sendRoomMessage(const QByteArray& typed) {
+    const QByteArray text = withoutLineBreaks(typed);
+    if (text.isEmpty() || text == lastRoomMessage_)
+        return false;
+    lastRoomMessage_ = text;
+    queue_("MR -1 " + colourWord(colour_) + escape(text));
+    return true;
+}
+
+bool ChatProtocol::sendChat(const QByteArray& typed, const QByteArray& receiver) {
+    const QByteArray text = withoutLineBreaks(typed);
+    if (text.isEmpty())
+        return false;
+    queue_("MI " + withoutLineBreaks(receiver) + ' ' +
+           (text.contains("~~IPRE") ? text : escape(text)));
+    return true;
+}
+
+void ChatProtocol::createRoom(int capacity, const QByteArray& title) {
+    displayOn_ = false;
+    roomTitle_ = withoutLineBreaks(title);
+    // The room line carries a second CR LF of its own, so two line ends go out.
+    queue_("CR " + QByteArray::number(capacity) + "  " + escape(roomTitle_) + "\r\n");
+}
+
+bool ChatProtocol::joinRoom(const QByteArray& rowText) {
+    const qsizetype space = rowText.indexOf(' ');
+    if (rowText.isEmpty())
+        return false;
+    roomTitle_ = space < 0 ? QByteArray() : rowText.mid(space + 3);
+    displayOn_ = false;
+    queue_("ER " + QByteArray::number(leadingNumber(rowText)) + ' ');
+    return true;
+}
+
+void ChatProtocol::leaveRoom() {
+    displayOn_ = false;
+    queue_("ER 0");
+}
+
+void ChatProtocol::idleKeepAlive() {
+    queue_("MR -1 !@#$");
+}
+
+void ChatProtocol::keepAlive() {
+    queue_("TK");
+}
+
+void ChatProtocol::quit() {
+    queue_("Q");
+}
+
+void ChatProtocol::setUserChecked(qsizetype index, bool checked) {
+    if (index >= 0 && index < users_.size())
+        users_[index].checked = checked;
+}
+
+bool ChatProtocol::isMuted(const QByteArray& sender) const {
+    return std::any_of(users_.begin(), users_.end(),
+                       [&](const UserRow& u) { return !u.checked && u.name == sender; });
+}
+
+} // namespace chat

@@ -1,0 +1,18 @@
+#pragma once
+// The skinned message box's measured lines: a line longer than 54 bytes is cut to 52 bytes and
+// "..." without splitting a double-byte character.
+#include <QByteArray>
+#include <QList>
+
+namespace chat {
+
+inline constexpr qsizetype kMeasureLimit = 54;
+inline constexpr qsizetype kMeasureCut = 52;
+
+// The first `measured` lines (CR LF separated) are cut as above; the rest stay as they are.
+QList<QByteArray> measureLines(const QByteArray& text, int measured);
+
+// A cut of at most `limit` bytes that ends on a character boundary of CP949 text.
+qsizetype characterBoundary(QByteArrayView text, qsizetype limit);
+
+} // namespace chat

@@ -1,0 +1,59 @@
+#include "chat/wire.h"
+
+#include <QtGlobal>
+
+namespace chat {
+
+CLineTokens CLineTokens::fromLine(QByteArrayView line) {
+    QList<QByteArray> tokens;
+    if (line.startsWith(':')) {
+        tokens << QByteArray(":") << (line.size() > 1 ? QByteArray(1, line[1]) : QByteArray());
+        tokens << tokenize(line.size() > 2 ? line.sliced(2) : QByteArrayView());
+    } else if (line.startsWith('!')) {
+        tokens << QByteArray("!");
+        tokens << tokenize(line.sliced(1));
+    }
+    return CLineTokens(std::move(tokens));
+}
+
+QByteArray CLineTokens::take() {
+    if (next_ >= tokens_.size())
+        return {};
+    return tokens_[next_++];
+}
+
+QByteArray withoutLineBreaks(QByteArrayView text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+QByteArray colourWord(QRgb colour) {
+    return "~~" + QByteArray::number(qRed(colour) | 0x100, 16).mid(1) +
+           QByteArray::number(qGreen(colour) | 0x100, 16).mid(1) +
+           QByteArray::number(qBlue(colour) | 0x100, 16).mid(1) + "\\ ";
+}
+
+QRgb colourFromWord(QByteArrayView word) {
+    auto digit = [&](qsizetype i) -> int {
+        if (i >= word.size())
+            return 0;
+        const char c = word[i];
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return 0;
+    };
+    auto pair = [&](qsizetype i) { return digit(i) * 16 + digit(i + 1); };
+    return qRgb(pair(2), pair(4), pair(6));
+}
+
+QByteArray formatPin(int number) {
+    return QByteArray::number(number).rightJustified(5, ' ');
+}
+
+} // namespace chat

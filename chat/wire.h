@@ -1,0 +1,50 @@
+#pragma once
+// The chat client's side of the line format: the token list of a received line, colour words,
+// the log-on PIN. The shared parts (framing, tokenizing, escaping) are in protocol/chatwire.h.
+#include "protocol/chatwire.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QRgb>
+
+namespace chat {
+
+using protocol::chatwire::escape;
+using protocol::chatwire::leadingNumber;
+using protocol::chatwire::LineFramer;
+using protocol::chatwire::tokenize;
+
+// The tokens of one received line, handed out front first; an empty list hands out "".
+class CLineTokens {
+public:
+    CLineTokens() = default;
+    explicit CLineTokens(QList<QByteArray> tokens) : tokens_(std::move(tokens)) {}
+
+    // ":+ID ok." -> ":", "+", "ID", "ok."; "!MR a b" -> "!", "MR", "a", "b"; any other line
+    // gives no tokens.
+    static CLineTokens fromLine(QByteArrayView line);
+
+    QByteArray take();
+    bool isEmpty() const { return next_ >= tokens_.size(); }
+    qsizetype remaining() const { return tokens_.size() - next_; }
+    QList<QByteArray> all() const { return tokens_.mid(next_); }
+
+private:
+    QList<QByteArray> tokens_;
+    qsizetype next_ = 0;
+};
+
+// Typed text never carries a line break onto the wire: CR and LF are removed.
+QByteArray withoutLineBreaks(QByteArrayView text);
+
+// "~~rrggbb\ " (lower-case hex) for a room message.
+QByteArray colourWord(QRgb colour);
+// The colour in characters 3 to 8 of a received first word; a character that is not 0-9 or
+// a-f, or a missing one, counts as 0.
+QRgb colourFromWord(QByteArrayView word);
+
+// "%5d": the PIN number right-aligned in five characters.
+QByteArray formatPin(int number);
+
+} // namespace chat

@@ -1,0 +1,83 @@
+#pragma once
+// The reference chat server's rules without sockets: the log-on dialogue, the waiting room,
+// rooms with a capacity, room messages and whispers. Clients are numbers; what a client is to
+// receive goes out through the sink, one line at a time without its CR LF.
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace chatd {
+
+class ChatHall {
+public:
+    using Sink = std::function<void(int client, const QByteArray& line)>;
+    using Closer = std::function<void(int client)>;
+
+    static constexpr int kMinCapacity = 2;
+    static constexpr int kMaxCapacity = 20; // what the chat client offers
+    static constexpr qsizetype kMaxNickname = 24;
+    static constexpr qsizetype kMaxTitle = 200;
+
+    ChatHall(Sink sink, Closer closer);
+
+    // Rooms larger than the client offers, for load tests (brontavia-chatd --max-capacity).
+    void setMaxCapacity(int capacity) { maxCapacity_ = std::max(kMinCapacity, capacity); }
+
+    void connected(int client);
+    void received(int client, QByteArrayView line);
+    void disconnected(int client);
+
+    qsizetype clientCount() const { return qsizetype(clients_.size()); }
+    qsizetype roomCount() const { return qsizetype(rooms_.size()); }
+    qsizetype lobbyCount() const { return qsizetype(lobby_.size()); }
+    // The room a logged-on client is in (0: the waiting room, -1: not logged on).
+    int roomOf(int client) const;
+
+private:
+    enum class Stage { Id, Name, Pin, Finishing, In };
+    struct Client {
+        Stage stage = Stage::Id;
+        QByteArray nickname;
+        int room = 0;
+    };
+    struct Room {
+        int capacity = 0;
+        QByteArray title; // as the creator sent it, escaped
+        std::set<int> members;
+    };
+
+    void logOn(int id, Client& c, QByteArrayView line);
+    void command(int id, Client& c, QByteArrayView line);
+    void createRoom(int id, Client& c, QByteArrayView rest);
+    void enterRoom(int id, Client& c, int number);
+    void leave(int id, Client& c);
+    void enter(int id, Client& c, int number, bool tell = true);
+    void listRooms(int id);
+    void listUsers(int id, const Client& c);
+    void roomMessage(int id, const Client& c, QByteArrayView text);
+    void whisper(int id, const Client& c, QByteArrayView rest);
+    void announceRoom(int number); // the room's row, current, to the waiting room
+    void toLobby(const QByteArray& line, int except = -1);
+    void toRoom(int number, const QByteArray& line, int except = -1);
+    QByteArray roomRow(int number, const Room& r) const;
+    bool validNickname(QByteArrayView nick) const;
+
+    Sink sink_;
+    Closer closer_;
+    std::unordered_map<int, Client> clients_;
+    QHash<QByteArray, int> byNickname_;
+    std::map<int, Room> rooms_;
+    std::set<int> lobby_;
+    int nextRoom_ = 1;
+    int maxCapacity_ = kMaxCapacity;
+};
+
+// CP949 bytes of a text written in the source.
+QByteArray cp949(const char* utf8);
+
+} // namespace chatd

@@ -1,0 +1,334 @@
+// The chat window in-process: log-on, rooms, talking in colour, the nickname dialog, refusals,
+// a server that hangs up, a missing skin file and a flooded waiting room.
+#include "chat/chatconnection.h"
+#include "chat/chatdialogs.h"
+#include "chat/chatids.h"
+#include "chat/chatmaindlg.h"
+#include "chat/chatview.h"
+#include "chat/skinlistbox.h"
+#include "chat/skinmessagedlg.h"
+#include "chatserver/chatserver.h"
+#include "platform/codec.h"
+#include "skin/skinbutton.h"
+#include "tests/support/httpserver.h"
+#include "tests/support/processes.h"
+#include "tests/support/scopedenv.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace chat;
+using testsupport::waitUntil;
+
+namespace {
+
+// Acts on the next modal dialog of type T once it runs (the act may close it).
+template <typename T> void onNextModal(std::function<void(T*)> act) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(d);
+        }
+    });
+    timer->start();
+}
+
+// Records the text of the next skinned message box and answers it.
+void answerNextMessage(QStringList* texts, bool ok = true) {
+    onNextModal<CSkinMessageDlg>([texts, ok](CSkinMessageDlg* d) {
+        *texts << d->shownLines().join(QLatin1Char('\n'));
+        ok ? d->accept() : d->reject();
+    });
+}
+
+void pressReturn(QWidget* w) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(w, &press);
+}
+
+QList<QStringList> rowsOf(const CChatView* v) {
+    QList<QStringList> out;
+    for (const CChatView::Line& l : v->lines())
+        out << QStringList{l.name, l.text, QColor::fromRgb(l.colour).name()};
+    return out;
+}
+
+class ChatWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = qEnvironmentVariable("BRONTAVIA_HOME");
+        data_ = home_ + QStringLiteral("/data/");
+        const QString skinFrom = QStringLiteral(BRONTAVIA_ART_DIR) + QStringLiteral("/data/skin");
+        QDir().mkpath(data_ + QStringLiteral("skin"));
+        for (QDirIterator it(skinFrom, QDir::Files); it.hasNext();) {
+            const QString f = it.next();
+            QFile::copy(f, data_ + QStringLiteral("skin/") + QFileInfo(f).fileName());
+        }
+        QDir::setCurrent(data_);
+        QFile::remove(data_ + QStringLiteral("Namae.dat"));
+        // The file sender the chat starts: a stand-in that ends at once.
+        ASSERT_TRUE(bin_.isValid());
+        QFile sender(bin_.filePath(QStringLiteral("Parcelo01")));
+        ASSERT_TRUE(sender.open(QIODevice::WriteOnly));
+        sender.write("#!/bin/sh\nexit 0\n");
+        sender.close();
+        sender.setPermissions(sender.permissions() | QFile::ExeOwner);
+        path_ = std::make_unique<testsupport::ScopedEnv>(
+            "PATH", (bin_.path() + QStringLiteral(":/usr/bin:/bin")).toUtf8());
+        ASSERT_TRUE(server_.listen(QHostAddress::LocalHost, 0));
+        usePort(server_.port());
+    }
+
+    void usePort(quint16 port) {
+        QFile ini(home_ + QStringLiteral("/ZTChat05.INI"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write("[Chat]\nServer=127.0.0.1\nPort=" + QByteArray::number(port) +
+                  "\nServerList=" + serverListBase_ + "\n");
+    }
+
+    void writeNickname(const QByteArray& nick) {
+        QFile f(data_ + QStringLiteral("Namae.dat"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(nick);
+    }
+    QByteArray storedNickname() const {
+        QFile f(data_ + QStringLiteral("Namae.dat"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+
+    CChatMainDlg* startChat(int x = 120, int y = 300) {
+        chat_ = std::make_unique<CChatMainDlg>(x, y);
+        if (!chat_->OnInitDialog())
+            return nullptr;
+        chat_->show();
+        return chat_.get();
+    }
+    ChatProtocol& protocol() { return chat_->connection()->protocol(); }
+    bool waitForState(ChatState s) {
+        return waitUntil([&] { return chat_->connection() && protocol().state() == s; });
+    }
+
+    QString home_, data_;
+    QByteArray serverListBase_ = "http://127.0.0.1:1/";
+    QTemporaryDir bin_;
+    std::unique_ptr<testsupport::ScopedEnv> path_;
+    chatd::ChatServer server_;
+    std::unique_ptr<CChatMainDlg> chat_;
+};
+
+TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    EXPECT_EQ(chat->frameGeometry().topLeft(), QPoint(120, 300));
+    EXPECT_EQ(chat->windowTitle(), QStringLiteral("Brontavia's Chat"));
+    ASSERT_TRUE(waitForState(CS_LOBBY));
+    EXPECT_FALSE(chat->nicknameDialog()->isVisible());
+    EXPECT_TRUE(chat->roomList()->isVisible());
+    EXPECT_FALSE(chat->chatView()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return chat->userList()->count() == 1; }));
+
+    // A new room of 10 named after the user.
+    onNextModal<CCreateRoomDlg>([](CCreateRoomDlg* d) {
+        EXPECT_EQ(d->titleEdit()->text(), QStringLiteral("kim의 방"));
+        EXPECT_EQ(d->capacityBox()->currentText(), QStringLiteral("10"));
+        d->accept();
+    });
+    chat->button(IDC_CREATE)->click();
+    ASSERT_TRUE(waitForState(CS_ROOM));
+    EXPECT_TRUE(chat->chatView()->isVisible());
+    EXPECT_FALSE(chat->roomList()->isVisible());
+    EXPECT_EQ(chat->button(IDC_CREATE)->text(), QStringLiteral("나가기(X)"));
+    EXPECT_TRUE(chat->button(IDC_WHISPER)->isVisible());
+    EXPECT_FALSE(chat->button(IDC_JOIN)->isVisible());
+
+    // Enter sends; the line comes back from the server (own lines are never shown directly).
+    chat->input()->setText(QStringLiteral("hello <b>world</b>"));
+    pressReturn(chat->input());
+    EXPECT_TRUE(chat->input()->text().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return chat->chatView()->lines().size() == 2; }));
+    onNextModal<CColourDlg>([](CColourDlg* d) {
+        for (CSkinButton* b : d->findChildren<CSkinButton*>())
+            if (b->text() == QLatin1String("#00ff00"))
+                b->click();
+    });
+    chat->button(IDC_COLOUR)->click();
+    EXPECT_EQ(protocol().colour(), qRgb(0, 255, 0));
+    chat->input()->setText(QStringLiteral("초록"));
+    pressReturn(chat->input());
+    ASSERT_TRUE(waitUntil([&] { return chat->chatView()->lines().size() == 3; }));
+    const QList<QStringList> rows = rowsOf(chat->chatView());
+    EXPECT_EQ(rows[0], (QStringList{"", "kim의 방 에 오셨습니다.", "#ffffff"}));
+    EXPECT_EQ(rows[1], (QStringList{"kim : ", "hello <b>world</b> ", "#ffffff"}));
+    EXPECT_EQ(rows[2], (QStringList{"kim : ", "초록 ", "#00ff00"}));
+    // Received text is plain text: no markup was interpreted.
+    EXPECT_TRUE(chat->chatView()->toPlainText().contains(QStringLiteral("<b>world</b>")));
+
+    // Escape does not close the window; leaving goes back to the waiting room.
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(chat, &esc);
+    EXPECT_TRUE(chat->isVisible());
+    chat->button(IDC_CREATE)->click();
+    ASSERT_TRUE(waitForState(CS_LOBBY));
+    EXPECT_TRUE(chat->roomList()->isVisible());
+    EXPECT_EQ(server_.hall().roomCount(), 0);
+}
+
+TEST_F(ChatWindowTest, AsksForANicknameRefusesSpacesAndStoresIt) {
+    QStringList messages;
+    onNextModal<CNicknameDlg>([&messages](CNicknameDlg* d) {
+        answerNextMessage(&messages);
+        d->edit()->setText(QStringLiteral("a b"));
+        d->accept(); // refused locally: the box comes, the dialog stays
+        EXPECT_TRUE(d->isModalRunning());
+        d->edit()->setText(QStringLiteral("  이순신 "));
+        d->accept();
+    });
+    ASSERT_TRUE(startChat());
+    ASSERT_TRUE(waitForState(CS_LOBBY));
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("잘못된 대화명입니다\n공백을 입력하면 안됩니다")});
+    EXPECT_EQ(protocol().nickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
+    EXPECT_EQ(storedNickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
+}
+
+TEST_F(ChatWindowTest, ANicknameInUseIsForgottenAndAskedAgain) {
+    // Someone else is logged on as kim.
+    QTcpSocket other;
+    other.connectToHost(QHostAddress::LocalHost, server_.port());
+    ASSERT_TRUE(other.waitForConnected(3000));
+    other.write("id=kim\r\nname=Vexo\r\nPin=   42\r\n\r\n");
+    ASSERT_TRUE(waitUntil([&] { return server_.hall().lobbyCount() == 1; }));
+
+    writeNickname("kim");
+    QStringList messages;
+    answerNextMessage(&messages);
+    ASSERT_TRUE(startChat());
+    ASSERT_TRUE(waitUntil([&] { return messages.size() == 1; }));
+    EXPECT_EQ(messages[0], QStringLiteral("같은 이름이 있거나 잘못된 이름입니다."));
+    EXPECT_FALSE(QFile::exists(data_ + QStringLiteral("Namae.dat")));
+    onNextModal<CNicknameDlg>([](CNicknameDlg* d) {
+        EXPECT_TRUE(d->edit()->text().isEmpty());
+        d->edit()->setText(QStringLiteral("lee"));
+        d->accept();
+    });
+    ASSERT_TRUE(waitForState(CS_LOBBY));
+    EXPECT_EQ(protocol().nickname(), "lee");
+    EXPECT_EQ(storedNickname(), "lee");
+}
+
+TEST_F(ChatWindowTest, AServerThatHangsUpIsReportedAndEndsTheChat) {
+    QTcpServer hangUp;
+    ASSERT_TRUE(hangUp.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&hangUp, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = hangUp.nextPendingConnection();
+        s->write(":+WC\r\n");
+        QTimer::singleShot(100, s, [s] { s->close(); });
+    });
+    usePort(hangUp.serverPort());
+    writeNickname("kim");
+    QStringList messages;
+    answerNextMessage(&messages);
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    QSignalSpy ended(chat, &CChatMainDlg::finished_);
+    ASSERT_TRUE(waitUntil([&] { return ended.count() == 1; }));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("서버쪽에서 연결을 끊었습니다")});
+    EXPECT_EQ(storedNickname(), "kim"); // the nickname file stays
+}
+
+TEST_F(ChatWindowTest, AMissingSkinFileEndsTheChatBeforeItConnects) {
+    const QString title = data_ + QStringLiteral("skin/Title.bmp");
+    ASSERT_TRUE(QFile::rename(title, title + QStringLiteral(".away")));
+    writeNickname("kim");
+    QStringList messages;
+    answerNextMessage(&messages);
+    EXPECT_EQ(startChat(), nullptr);
+    QFile::rename(title + QStringLiteral(".away"), title);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("스킨 파일이 없습니다")});
+    testsupport::spin(100);
+    EXPECT_EQ(server_.connections(), 0);
+}
+
+TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
+    // A server that answers the log-on and then sends its waiting room in awkward pieces.
+    QTcpServer flood;
+    ASSERT_TRUE(flood.listen(QHostAddress::LocalHost, 0));
+    QByteArray rooms;
+    for (int n = 500; n >= 1; --n)
+        rooms += "!R+ " + QByteArray::number(n) + " 1/10 room\\ " + QByteArray::number(n) + "\r\n";
+    QByteArray users;
+    for (int n = 0; n < 1000; ++n)
+        users += "!U+ 0 - user" + QByteArray::number(n) + " -\r\n";
+    const QByteArray all = "!R?\r\n" + rooms + QByteArray(70000, 'x') + "\r\n!U?\r\n" + users;
+    QObject::connect(&flood, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = flood.nextPendingConnection();
+        s->write(":+WC\r\n");
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, all] {
+            const QByteArray got = s->readAll();
+            if (got.contains("id="))
+                s->write(":+ID ok.\r\n");
+            if (got.contains("name="))
+                s->write(":+Name Ok.\r\n");
+            if (got.contains("Pin=")) {
+                s->write(":+Ok.\r\n");
+                // Cut in the middle of lines (and of a CR LF) on purpose.
+                for (qsizetype at = 0; at < all.size(); at += 4097)
+                    s->write(all.mid(at, 4097));
+            }
+        });
+    });
+    usePort(flood.serverPort());
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    ASSERT_TRUE(waitUntil(
+        [&] { return chat->roomList()->count() == 500 && chat->userList()->count() == 1000; }));
+    EXPECT_EQ(chat->roomList()->item(0)->text(), QStringLiteral("1 : room 1 "));
+    EXPECT_EQ(chat->roomList()->item(499)->text(), QStringLiteral("500 : room 500 "));
+    EXPECT_EQ(chat->userList()->item(999)->text(), QStringLiteral("user999"));
+}
+
+TEST_F(ChatWindowTest, TheServerListSwitchesServers) {
+    testsupport::HttpServer http;
+    ASSERT_TRUE(http.listening());
+    chatd::ChatServer second;
+    ASSERT_TRUE(second.listen(QHostAddress::LocalHost, 0));
+    http.serve(QStringLiteral("/Server3.txt"),
+               {200,
+                "bad line\r\n" + platform::cp949::fromUnicode(QStringLiteral("둘째")) +
+                    "$127.0.0.1$" + QByteArray::number(second.port()) + "\r\n",
+                "text/plain"});
+    serverListBase_ = http.url(QStringLiteral("/")).toUtf8();
+    usePort(server_.port());
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    ASSERT_TRUE(waitForState(CS_LOBBY));
+    onNextModal<CSelectDlg>([](CSelectDlg* d) {
+        EXPECT_EQ(d->list()->count(), 1);
+        d->list()->setCurrentRow(0);
+        d->accept();
+    });
+    chat->button(IDC_SERVER)->click();
+    ASSERT_TRUE(waitUntil([&] { return second.hall().lobbyCount() == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return server_.hall().clientCount() == 0; }));
+    EXPECT_EQ(chat->serverPort(), second.port());
+}
+
+} // namespace

@@ -1,0 +1,6 @@
+// The chat's windows run in-process, with the programs' fixed waits shortened.
+#include "tests/support/guitestmain.h"
+
+int main(int argc, char** argv) {
+    return testsupport::runGuiTests(argc, argv, 0.05);
+}

@@ -1,0 +1,249 @@
+// The chat client's protocol driven with received lines, without a window or a socket.
+#include "chat/chatprotocol.h"
+#include "platform/codec.h"
+
+#include <gtest/gtest.h>
+
+using namespace chat;
+
+namespace {
+
+QByteArray k(const char* utf8) {
+    return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
+}
+
+struct Shown {
+    QByteArray name, text;
+    QRgb colour;
+    bool operator==(const Shown&) const = default;
+};
+
+class Recorder : public ChatProtocol::Listener {
+public:
+    QList<Shown> lines;
+    QStringList calls;
+    void showLine(const QByteArray& n, const QByteArray& t, QRgb c) override {
+        lines << Shown{n, t, c};
+    }
+    void loggedOn() override { calls << "loggedOn"; }
+    void nicknameRefused() override { calls << "refused"; }
+    void enteredLobby() override { calls << "lobby"; }
+    void enteredRoom() override { calls << "room"; }
+    void roomFull() override { calls << "full"; }
+    void linkOffered(const QByteArray& s, const QByteArray& l) override {
+        calls << "link " + QString::fromLatin1(s + "|" + l);
+    }
+    void homeOffered(const QByteArray& s, const QByteArray& a) override {
+        calls << "home " + QString::fromLatin1(s + "|" + a);
+    }
+    void addressRequested(const QByteArray& s) override {
+        calls << "ipad " + QString::fromLatin1(s);
+    }
+    void addressReceived(const QByteArray& a) override {
+        calls << "ipre " + QString::fromLatin1(a);
+    }
+};
+
+class ChatProtocolTest : public ::testing::Test {
+protected:
+    ChatProtocolTest() : p([this](const QByteArray& l) { sent << l; }, &rec) {
+        p.setPinSource([this] { return nextPin++; });
+    }
+    // Logs on as kim and arrives in the waiting room.
+    void logOn() {
+        p.start("kim", "Vexo");
+        p.connecting();
+        for (const char* l : {":+WC hello", ":+ID ok.", ":+Name Ok.", ":+Ok."})
+            p.dispatch(QByteArrayView(l));
+        sent.clear();
+        rec.calls.clear();
+    }
+    void enterRoom(const char* row = "12 : Friends ") {
+        p.joinRoom(row);
+        p.dispatch(QByteArrayView("!RC 12"));
+        p.dispatch(QByteArrayView("!U?"));
+        sent.clear();
+        rec.lines.clear();
+        rec.calls.clear();
+    }
+
+    Recorder rec;
+    QList<QByteArray> sent;
+    int nextPin = 42;
+    ChatProtocol p;
+};
+
+TEST_F(ChatProtocolTest, LogOnDialogueWithItsRefusals) {
+    p.start("kim", "Vexo");
+    EXPECT_EQ(p.state(), CS_CONNECTING);
+    p.dispatch(QByteArrayView(":+WC hello")); // replies are ignored while connecting
+    EXPECT_TRUE(sent.isEmpty());
+    p.connecting();
+    p.dispatch(QByteArrayView(":?what"));
+    EXPECT_EQ(p.state(), CS_GREETING);
+    p.dispatch(QByteArrayView(":-"));
+    EXPECT_EQ(sent, (QList<QByteArray>{"id=kim"}));
+    EXPECT_EQ(p.state(), CS_ID_SENT);
+
+    p.dispatch(QByteArrayView(":+ID ok."));
+    EXPECT_EQ(p.state(), CS_NAME_SENT);
+    // Words compare exactly: "ok." after ID, "Ok." after Name and the PIN.
+    p.dispatch(QByteArrayView(":+Name ok."));
+    p.dispatch(QByteArrayView(":-Name"));
+    EXPECT_EQ(sent.mid(1), (QList<QByteArray>{"name=Vexo", "name=Vexo22", "name=Vexo22"}));
+    p.dispatch(QByteArrayView(":+Name Ok."));
+    EXPECT_EQ(sent.last(), "Pin=   42");
+    EXPECT_EQ(p.state(), CS_PIN_SENT);
+    p.dispatch(QByteArrayView(":-Pin"));
+    EXPECT_EQ(sent.last(), "Pin=   43");
+    p.dispatch(QByteArrayView(":+Wrong"));
+    EXPECT_EQ(sent.last(), "Pin=   43");
+    EXPECT_EQ(p.state(), CS_PIN_SENT);
+
+    sent.clear();
+    p.dispatch(QByteArrayView(":+Ok."));
+    EXPECT_EQ(sent, (QList<QByteArray>{"", "LR", "LU 0"}));
+    EXPECT_EQ(rec.calls, (QStringList{"loggedOn", "lobby"}));
+    EXPECT_EQ(p.state(), CS_LOBBY);
+    EXPECT_TRUE(p.loggedOnFlag());
+    EXPECT_FALSE(p.inRoom());
+}
+
+TEST_F(ChatProtocolTest, RefusedNicknameIsForgotten) {
+    p.start("kim", "Vexo");
+    p.connecting();
+    p.dispatch(QByteArrayView(":+WC"));
+    p.dispatch(QByteArrayView(":+ID OK."));
+    EXPECT_EQ(rec.calls, QStringList{"refused"});
+    EXPECT_TRUE(p.nickname().isEmpty());
+}
+
+TEST_F(ChatProtocolTest, RoomListStaysSortedAndUserListFollowsTheRules) {
+    logOn();
+    for (const char* l : {"!R+ 10 1/4 ten", "!R+ 2 1/4 two words", "!R+ 7 1/4 seven"})
+        p.dispatch(QByteArrayView(l));
+    QList<QByteArray> rows;
+    for (const RoomRow& r : p.rooms())
+        rows << r.text;
+    EXPECT_EQ(rows, (QList<QByteArray>{"2 : two words ", "7 : seven ", "10 : ten "}));
+    p.dispatch(QByteArrayView("!R- 7"));
+    EXPECT_EQ(p.rooms().size(), 2);
+    p.dispatch(QByteArrayView("!R?"));
+    EXPECT_TRUE(p.rooms().isEmpty());
+
+    // In the waiting room, users inside rooms are not listed.
+    p.dispatch(QByteArrayView("!U+ 3 - inroom -"));
+    p.dispatch(QByteArrayView("!U+ 0 - kimchi -"));
+    p.dispatch(QByteArrayView("!U+ 0 - KIM -"));
+    ASSERT_EQ(p.users().size(), 2);
+    // "U-" takes the first user whose name starts with the nickname, ignoring case.
+    p.dispatch(QByteArrayView("!U- 0 - kim"));
+    ASSERT_EQ(p.users().size(), 1);
+    EXPECT_EQ(p.users()[0].name, "KIM");
+    p.dispatch(QByteArrayView("!U- 0 -")); // no nickname: nobody leaves
+    EXPECT_EQ(p.users().size(), 1);
+
+    enterRoom();
+    p.dispatch(QByteArrayView("!U+ 3 - inroom -"));
+    ASSERT_EQ(p.users().size(), 1);
+    EXPECT_TRUE(p.users()[0].checked);
+}
+
+TEST_F(ChatProtocolTest, JoiningAndLeavingFollowTheServersRoomChange) {
+    logOn();
+    p.dispatch(QByteArrayView("!U?"));
+    ASSERT_TRUE(p.joinRoom("12 : Friends "));
+    EXPECT_EQ(sent, QList<QByteArray>{"ER 12 "});
+    EXPECT_FALSE(p.displayOn());
+    EXPECT_EQ(p.state(), CS_LOBBY); // nothing changes before the server says so
+    p.dispatch(QByteArrayView("!RC 12"));
+    EXPECT_EQ(p.state(), CS_ROOM);
+    EXPECT_EQ(sent.last(), "LU -1");
+    ASSERT_EQ(rec.lines.size(), 1);
+    EXPECT_EQ(rec.lines[0], (Shown{"", "Friends " + k(" 에 오셨습니다."), kWhite}));
+
+    p.leaveRoom();
+    EXPECT_EQ(sent.last(), "ER 0");
+    p.dispatch(QByteArrayView("!MR lee late"));
+    EXPECT_EQ(rec.lines.size(), 1); // display is off until the server's answer
+    p.dispatch(QByteArrayView("!RC 0"));
+    EXPECT_EQ(p.state(), CS_LOBBY);
+    EXPECT_EQ(sent.mid(sent.size() - 2), (QList<QByteArray>{"LR", "LU 0"}));
+    EXPECT_EQ(rec.lines.last().text, k("대기실에 오셨습니다."));
+
+    // A refused join: only a "-" whose text has the word after its start tells the user.
+    rec.calls.clear();
+    p.dispatch(QByteArrayView(":-ER " + k("방이\\ 꽉찼습니다")));
+    p.dispatch(QByteArrayView(":-" + k("꽉찼습니다")));
+    p.dispatch(QByteArrayView(":+ER"));
+    EXPECT_EQ(rec.calls, QStringList{"full"});
+}
+
+TEST_F(ChatProtocolTest, RoomMessagesAndNotices) {
+    logOn();
+    enterRoom();
+    p.dispatch(QByteArrayView("!MR lee ~~00ff00 hi there"));
+    p.dispatch(QByteArrayView("!MR lee hello"));
+    p.dispatch(QByteArrayView("!MR lee ~~ff0000 !@#$"));
+    p.dispatch(QByteArrayView("!SM lee" + k("님에게\\ 귀속말을\\ 보냈습니다")));
+    p.dispatch(QByteArrayView("!SM welcome all"));
+    EXPECT_EQ(rec.lines, (QList<Shown>{{"lee : ", "hi there ", qRgb(0, 255, 0)},
+                                       {"lee : ", "hello ", kWhite},
+                                       {"", k("메세지를 보냈습니다"), kWhite},
+                                       {"", "welcome all ", kWhite}}));
+
+    // A muted (unchecked) user is not heard, in the room or in whispers.
+    p.dispatch(QByteArrayView("!U+ 12 - lee -"));
+    p.setUserChecked(0, false);
+    rec.lines.clear();
+    p.dispatch(QByteArrayView("!MR lee muted"));
+    p.dispatch(QByteArrayView("!MI lee muted"));
+    p.dispatch(QByteArrayView("!MI lee ~~Link http://x"));
+    p.dispatch(QByteArrayView("!MI lee ~~IPAD"));
+    EXPECT_TRUE(rec.lines.isEmpty());
+    EXPECT_TRUE(rec.calls.isEmpty());
+}
+
+TEST_F(ChatProtocolTest, WhispersAndControlWords) {
+    logOn();
+    enterRoom();
+    p.dispatch(QByteArrayView("!MI kim see you"));
+    p.dispatch(QByteArrayView("!MI kim ~~Abcd x"));
+    EXPECT_EQ(rec.lines, (QList<Shown>{{"kim" + k("의 귀속말 : "), "see you ", kWhite},
+                                       {"kim" + k("의 귀속말 : "), "~~Abcd x ", kWhite}}));
+    p.dispatch(QByteArrayView("!MI lee ~~Link http://a.example/x"));
+    p.dispatch(QByteArrayView("!MI lee ~~Home http://b.example"));
+    p.dispatch(QByteArrayView("!MI lee ~~IPAD"));
+    p.dispatch(QByteArrayView("!MI lee ~~IPRE 10.1.2.3"));
+    EXPECT_EQ(rec.calls, (QStringList{"link lee|http://a.example/x ", "home lee|http://b.example ",
+                                      "ipad lee", "ipre 10.1.2.3"}));
+    EXPECT_EQ(rec.lines.size(), 2);
+}
+
+TEST_F(ChatProtocolTest, LinesTheUserSends) {
+    logOn();
+    enterRoom();
+    p.setColour(qRgb(255, 0, 0));
+    EXPECT_TRUE(p.sendRoomMessage("x"));
+    EXPECT_FALSE(p.sendRoomMessage("x")); // the same line twice in a row goes once
+    EXPECT_FALSE(p.sendRoomMessage(""));
+    EXPECT_TRUE(p.sendRoomMessage("a b\r\nQ"));
+    EXPECT_TRUE(p.sendRoomMessage("x"));
+    EXPECT_EQ(sent, (QList<QByteArray>{"MR -1 ~~ff0000\\ x", "MR -1 ~~ff0000\\ a\\ bQ",
+                                       "MR -1 ~~ff0000\\ x"}));
+    sent.clear();
+    EXPECT_TRUE(p.sendChat("see you\n", "lee"));
+    EXPECT_TRUE(p.sendChat("~~IPRE\\ 1.2.3.4", "lee"));
+    EXPECT_FALSE(p.sendChat("", "lee"));
+    p.createRoom(10, "my room\r\nQ");
+    EXPECT_EQ(sent, (QList<QByteArray>{"MI lee see\\ you", "MI lee ~~IPRE\\ 1.2.3.4",
+                                       "CR 10  my\\ roomQ\r\n"}));
+    EXPECT_FALSE(p.displayOn());
+    sent.clear();
+    p.idleKeepAlive();
+    p.keepAlive();
+    p.quit();
+    EXPECT_EQ(sent, (QList<QByteArray>{"MR -1 !@#$", "TK", "Q"}));
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+// The reference chat server's rules, with clients as numbers and their lines recorded.
+#include "chatserver/chathall.h"
+
+#include <QMap>
+#include <gtest/gtest.h>
+
+using chatd::ChatHall;
+using chatd::cp949;
+
+namespace {
+
+class HallTest : public ::testing::Test {
+protected:
+    HallTest()
+        : hall([this](int id, const QByteArray& l) { got[id] << l; },
+               [this](int id) { closed << id; }) {}
+
+    void logOn(int id, const QByteArray& nick) {
+        hall.connected(id);
+        for (const QByteArray& l :
+             {"id=" + nick, QByteArray("name=Vexo"), QByteArray("Pin=   42"), QByteArray()})
+            hall.received(id, l);
+        got[id].clear();
+    }
+    QList<QByteArray> take(int id) { return std::exchange(got[id], {}); }
+
+    QMap<int, QList<QByteArray>> got;
+    QList<int> closed;
+    ChatHall hall;
+};
+
+TEST_F(HallTest, LogOnDialogueAndNicknameInUse) {
+    hall.connected(1);
+    EXPECT_TRUE(take(1).first().startsWith(":+WC"));
+    hall.received(1, "name=x"); // out of order
+    hall.received(1, "id=kim");
+    hall.received(1, "name=");
+    hall.received(1, "name=Vexo22");
+    hall.received(1, "Pin=4 2  ");
+    hall.received(1, "Pin=   42");
+    const QList<QByteArray> replies = take(1);
+    ASSERT_EQ(replies.size(), 6);
+    EXPECT_TRUE(replies[0].startsWith(":-"));
+    EXPECT_EQ(replies.mid(1),
+              (QList<QByteArray>{":+ID ok.", ":-Name bad", ":+Name Ok.", ":-Pin bad", ":+Ok."}));
+    hall.received(1, "");
+    EXPECT_EQ(hall.roomOf(1), 0);
+
+    hall.connected(2);
+    take(2);
+    for (const char* bad : {"id=kim", "id=", "id=a b", "id=x\\y"}) {
+        hall.received(2, QByteArrayView(bad));
+        EXPECT_TRUE(take(2).constFirst().startsWith(":-ID")) << bad;
+    }
+    // Once the first kim has gone, the name is free again.
+    hall.disconnected(1);
+    hall.received(2, "id=kim");
+    EXPECT_EQ(take(2), QList<QByteArray>{":+ID ok."});
+}
+
+TEST_F(HallTest, RoomsWithCapacityKeepEveryoneCurrent) {
+    logOn(1, "kim");
+    logOn(2, "lee");
+    logOn(3, "park");
+    EXPECT_EQ(take(1), (QList<QByteArray>{"!U+ 0 - lee -", "!U+ 0 - park -"}));
+    EXPECT_EQ(take(2), (QList<QByteArray>{"!U+ 0 - park -"}));
+    hall.received(1, "LU 0");
+    EXPECT_EQ(take(1),
+              (QList<QByteArray>{"!U?", "!U+ 0 - kim -", "!U+ 0 - lee -", "!U+ 0 - park -"}));
+
+    hall.received(1, "CR 25  big");
+    EXPECT_TRUE(take(1).constFirst().startsWith(":-CR"));
+    hall.received(1, "CR 2  my\\ room");
+    hall.received(1, "");
+    EXPECT_EQ(take(1), (QList<QByteArray>{":+CR", "!RC 1"}));
+    EXPECT_EQ(take(2), (QList<QByteArray>{"!U- 0 - kim", "!R- 1", "!R+ 1 1/2 my\\ room"}));
+    hall.received(2, "LR");
+    EXPECT_EQ(take(2), (QList<QByteArray>{"!R?", "!R+ 1 1/2 my\\ room"}));
+
+    hall.received(2, "ER 1 ");
+    EXPECT_EQ(take(2), (QList<QByteArray>{":+ER", "!RC 1"}));
+    QList<QByteArray> toKim = take(1);
+    ASSERT_GE(toKim.size(), 1);
+    EXPECT_EQ(toKim[0], "!U+ 1 - lee -");
+    hall.received(2, "LU -1");
+    EXPECT_EQ(take(2), (QList<QByteArray>{"!U?", "!U+ 1 - kim -", "!U+ 1 - lee -"}));
+    EXPECT_EQ(take(3).last(), "!R+ 1 2/2 my\\ room");
+
+    // Full: refused with the word the client looks for.
+    hall.received(3, "ER 1 ");
+    const QList<QByteArray> refused = take(3);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_TRUE(refused[0].startsWith(":-ER"));
+    EXPECT_GT(refused[0].indexOf(cp949("꽉찼습니다")), 0);
+    hall.received(3, "ER 99 ");
+    EXPECT_TRUE(take(3).constFirst().startsWith(":-ER"));
+
+    // Leaving: the room hears it, the waiting room gets the new count; the last one out
+    // removes the room.
+    hall.received(2, "ER 0");
+    EXPECT_EQ(take(1).constFirst(), "!U- 1 - lee");
+    EXPECT_EQ(take(2), (QList<QByteArray>{":+ER", "!RC 0"}));
+    EXPECT_EQ(take(3), (QList<QByteArray>{"!R- 1", "!R+ 1 1/2 my\\ room", "!U+ 0 - lee -"}));
+    hall.disconnected(1);
+    EXPECT_EQ(take(3), QList<QByteArray>{"!R- 1"});
+    EXPECT_EQ(hall.roomCount(), 0);
+}
+
+TEST_F(HallTest, MessagesWhispersAndQuit) {
+    logOn(1, "kim");
+    logOn(2, "lee");
+    hall.received(1, "CR 10  r");
+    hall.received(2, "ER 1 ");
+    take(1);
+    take(2);
+    hall.received(1, "MR -1 ~~ff0000\\ hi\\ there");
+    EXPECT_EQ(take(1), QList<QByteArray>{"!MR kim ~~ff0000\\ hi\\ there"}); // the sender too
+    EXPECT_EQ(take(2), QList<QByteArray>{"!MR kim ~~ff0000\\ hi\\ there"});
+
+    hall.received(1, "MI lee see\\ you");
+    EXPECT_EQ(take(2), QList<QByteArray>{"!MI kim see\\ you"});
+    const QList<QByteArray> notice = take(1);
+    ASSERT_EQ(notice.size(), 1);
+    EXPECT_TRUE(notice[0].startsWith("!SM "));
+    EXPECT_TRUE(notice[0].contains(cp949("귀속말")));
+    hall.received(1, "MI nobody x");
+    EXPECT_FALSE(take(1).constFirst().contains(cp949("귀속말")));
+
+    hall.received(1, "TK");
+    hall.received(1, "garbage \xff\xfe");
+    EXPECT_TRUE(take(1).isEmpty());
+    hall.received(2, "Q");
+    EXPECT_EQ(closed, QList<int>{2});
+}
+
+} // namespace
