@@ -5,9 +5,8 @@ set(CPACK_PACKAGE_NAME brontavia)
 set(CPACK_PACKAGE_VENDOR Brontavia)
 set(CPACK_PACKAGE_CONTACT "Brontavia developers <packages@brontavia.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Live TV and radio remote with its media player")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Brontavia is a Korean-language desktop suite: the ZT25 remote with a catalogue of live TV\n"
-    "and radio stations, and the Lumaset player for files and streams.")
+set(CPACK_PACKAGE_DESCRIPTION "Brontavia is a Korean-language desktop suite: the ZT25 remote \
+with a catalogue of live TV and radio stations, and the Lumaset player for files and streams.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
