@@ -33,13 +33,23 @@ bool isSuiteKind(const QString& location) {
     return location.startsWith(QLatin1Char('+')) || location.startsWith(QLatin1Char('-'));
 }
 
+// Cleaning a path can bare white space that ended a folder's name ("a /."), and trimming that
+// can leave a separator at the end: settled when neither changes it, as reading it back would.
+QString settled(QString path) {
+    for (QString next = QDir::cleanPath(path).trimmed(); next != path;
+         next = QDir::cleanPath(path).trimmed())
+        path = next;
+    return path;
+}
+
 QString resolve(const QString& location, const QString& folder) {
     if (hasScheme(location) || isSuiteKind(location))
         return location;
     const QString path = platform::paths::fromWindows(location);
-    if (QDir::isAbsolutePath(path))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+    // Only '/' starts an absolute path in a list (QDir would take ":" for a resource path).
+    if (path.startsWith(QLatin1Char('/')))
+        return settled(path);
+    return settled(QDir(folder).absolutePath() + QLatin1Char('/') + path);
 }
 
 // The title of "#EXTINF:<length> [key="value" ...],<title>": after the first comma outside
@@ -66,7 +76,8 @@ QString oneLine(QString text) {
 QString fallbackName(const QString& location) {
     if (hasScheme(location) || isSuiteKind(location))
         return location;
-    const QString name = QFileInfo(location).fileName();
+    // Trimmed as a title is, so that writing it as one reads back the same.
+    const QString name = QFileInfo(location).fileName().trimmed();
     return name.isEmpty() ? location : name;
 }
 

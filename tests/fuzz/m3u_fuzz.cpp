@@ -3,6 +3,7 @@
 #include "remote/m3u.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,8 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     // Read again from another folder: the same entries, so the folder played no part.
-    if (m3u::parse(m3u::build(entries), QStringLiteral("/elsewhere")) != entries)
+    const QList<m3u::Entry> again = m3u::parse(m3u::build(entries), QStringLiteral("/elsewhere"));
+    if (again != entries) {
+        for (const auto& list : {entries, again}) {
+            for (const m3u::Entry& e : list)
+                std::fprintf(stderr, "[%s] [%s]\n", e.name.toUtf8().toHex(' ').constData(),
+                             e.location.toUtf8().toHex(' ').constData());
+            std::fputs("--\n", stderr);
+        }
         std::abort();
+    }
     // Each channel line splits at its first '^' into the entry's name and nothing else.
     const QList<QByteArray> lines = m3u::toChannelLines(entries);
     if (lines.size() != entries.size())
