@@ -1,5 +1,6 @@
 // ZT25: the channel remote, the program the user starts.
 #include "platform/application.h"
+#include "platform/installation.h"
 #include "remote/channelremotedlg.h"
 #include "skin/tooltipstyle.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::setupApplication(app);
+    platform::installation::prepareAtStart(); // a first start makes the home
     skin::applyToolTipStyle(app);
 
     CChannelRemoteDlg dlg;

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "remote/catalogue.h"
+#include "remote/m3u.h"
 #include "remote/remoteids.h"
 #include "skin/tabsheet.h"
 
@@ -87,13 +88,18 @@ void CZtChannelFiles::save() {
                platform::Icon::Information);
         return;
     }
-    const QByteArray content = ztfile::build(platform::lines::split(favourites));
+    const QList<QByteArray> lines = platform::lines::split(favourites);
 
     const QString path = platform::dialogs::saveFileName(
         mainWindow_, QStringLiteral("저장할 ZT채널명을 입력해 주세요!"), QString(), QString(),
-        QStringLiteral("ZT(Brontavia) 채널파일(*.zt)|*.zt||"), QStringLiteral("zt"));
+        QStringLiteral(
+            "ZT(Brontavia) 채널파일(*.zt)|*.zt|M3U 재생목록(*.m3u;*.m3u8)|*.m3u;*.m3u8||"),
+        QStringLiteral("zt"));
     if (path.isEmpty())
         return;
+    // A name ending in .m3u or .m3u8 asks for a list other players read.
+    const QByteArray content =
+        m3u::isListName(path) ? m3u::build(m3u::fromChannelLines(lines)) : ztfile::build(lines);
     // An unwritable place keeps whatever file was there and claims nothing.
     if (!platform::lines::writeFileAtomic(path, content))
         return;
@@ -103,7 +109,7 @@ void CZtChannelFiles::save() {
 void CZtChannelFiles::open() {
     const QString path = platform::dialogs::openFileName(
         mainWindow_, QStringLiteral("ZT채널을 선택해 주세요!"), QString(),
-        QStringLiteral("Brontavia 채널파일(*.zt)|*.zt;||"));
+        QStringLiteral("Brontavia 채널파일(*.zt)|*.zt;|M3U 재생목록(*.m3u;*.m3u8)|*.m3u;*.m3u8||"));
     if (path.isEmpty())
         return;
     if (!show(path)) {
@@ -126,6 +132,14 @@ bool CZtChannelFiles::show(const QString& path) {
     const QByteArray data = readAllYouCan(path);
     if (data.isEmpty())
         return false;
+    if (m3u::isListName(path)) {
+        const QList<QByteArray> lines =
+            m3u::toChannelLines(m3u::parse(data, QFileInfo(path).absolutePath()));
+        if (lines.isEmpty())
+            return false;
+        catalogue::fillFromLines(list_, lines);
+        return true;
+    }
     catalogue::fillFromLines(list_, ztfile::parse(data));
     return true;
 }

@@ -170,3 +170,62 @@ TEST_F(RemoteZtFiles, OpenRejectsEmptyFilesAndKeepsThePageAndThePath) {
     EXPECT_TRUE(platform::dialogs::shown().isEmpty());
     EXPECT_EQ(names(), QStringList{QStringLiteral("OLD")});
 }
+
+TEST_F(RemoteZtFiles, FavouritesGoOutAsM3uAndListsFromElsewhereComeInOnTheChannelPage) {
+    CZtChannelFiles zt(&host, &tab, ztList());
+    ASSERT_TRUE(platform::lines::writeLinesAtomic(userTxt(), awkwardFavourites()));
+
+    // Export: a name ending in .m3u8 gives an extended M3U in UTF-8, homepages left out.
+    const QString exported = dir.filePath(QStringLiteral("내 채널.m3u8"));
+    platform::dialogs::queueAnswer(exported);
+    platform::dialogs::queueAnswer(platform::IDOK);
+    zt.save();
+    const QByteArray m3u = [&] {
+        QFile f(exported);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    EXPECT_TRUE(
+        m3u.startsWith("#EXTM3U\n#EXTINF:-1,성시경 라디오\nmms://radio.example.net/sung\n"));
+    EXPECT_TRUE(m3u.contains("#EXTINF:-1,KBS 봄 특집\nmms://kbs.example.net/h_1tv\n"));
+    EXPECT_EQ(platform::dialogs::shown().last().text,
+              exported + QStringLiteral("으로 채널저장 완료!"));
+    EXPECT_TRUE(lastFile().isEmpty());
+
+    // Import of the same file: the ZT page shows the same names, and the file is remembered.
+    platform::dialogs::clearShown();
+    platform::dialogs::queueAnswer(exported);
+    zt.open();
+    EXPECT_EQ(names(), (QStringList{"성시경 라디오", "봄날TV", "스포츠 뉴스", "KBS 봄 특집", "꽃봄",
+                                    "KBS1"}));
+    EXPECT_EQ(catalogue::rowTarget(ztList(), 3), QByteArray("mms://kbs.example.net/h_1tv"));
+    EXPECT_EQ(tab.GetCurSel(), 10);
+    EXPECT_EQ(lastFile(), exported);
+    EXPECT_EQ(platform::dialogs::shown().size(), 1);
+
+    // A list another program wrote, with a path relative to its own folder; shown again at the
+    // next start.
+    const QString foreign = dir.filePath(QStringLiteral("목록/radio.M3U"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("목록"))));
+    ASSERT_TRUE(platform::lines::writeFileAtomic(
+        foreign, "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,클래식 FM\r\nhttp://radio.example.net/"
+                 "classic\r\n음악/노래.mp3\r\n"));
+    platform::dialogs::queueAnswer(foreign);
+    zt.open();
+    QTreeWidget fresh;
+    CZtChannelFiles(&host, &tab, &fresh).openAtStart();
+    ASSERT_EQ(catalogue::rowCount(&fresh), 2);
+    EXPECT_EQ(catalogue::rowName(&fresh, 0), cp("클래식 FM"));
+    EXPECT_EQ(catalogue::rowTarget(&fresh, 1),
+              cp(dir.filePath(QStringLiteral("목록/음악/노래.mp3")).toUtf8().constData()));
+
+    // A list with nothing to play is refused like an empty channel file.
+    const QString hollow = dir.filePath(QStringLiteral("hollow.m3u"));
+    ASSERT_TRUE(platform::lines::writeFileAtomic(hollow, "#EXTM3U\n#EXTINF:-1,제목뿐\n"));
+    platform::dialogs::clearShown();
+    platform::dialogs::queueAnswer(hollow);
+    platform::dialogs::queueAnswer(platform::IDOK);
+    zt.open();
+    ASSERT_EQ(platform::dialogs::shown().size(), 2);
+    EXPECT_EQ(platform::dialogs::shown()[1].text, QStringLiteral("잘못된 ZT채널입니다."));
+    EXPECT_EQ(lastFile(), foreign);
+}

@@ -1,9 +1,12 @@
 // brontavia-ctl: the command-line face of the window directory and its automation.
+#include "platform/installation.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "platform/windowdirectory.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QPixmap>
@@ -17,6 +20,7 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kNoWindow = 1;
 constexpr int kUsage = 2;
+constexpr int kFailed = 1; // a command that could not do its work
 
 int usage() {
     std::fputs("usage: brontavia-ctl COMMAND ...\n"
@@ -36,6 +40,8 @@ int usage() {
                "  wait   TITLE [SECONDS]      wait until the window exists\n"
                "  gone   TITLE [SECONDS]      wait until the window no longer exists\n"
                "  screenshot FILE            save the whole screen as a PNG\n"
+               "  prepare-home [HOME [SHARE]] make or complete the home (default: BRONTAVIA_HOME)\n"
+               "                             from the default data (default: ../share/brontavia)\n"
                "IDs may be CLASS:ID to name a control of an owned window.\n",
                stderr);
     return kUsage;
@@ -87,6 +93,18 @@ int run(const QStringList& a) {
     const QString cmd = a.value(1);
     const QString title = a.value(2);
     using namespace platform;
+    if (cmd == QLatin1String("prepare-home") && a.size() <= 4) {
+        const QString home = a.size() > 2 ? QDir(a[2]).absolutePath() : paths::home();
+        const QString share =
+            a.size() > 3 ? QDir(a[3]).absolutePath() : installation::shareFolder();
+        if (share.isEmpty())
+            std::fputs("brontavia-ctl: no default data found; only config.txt and user.txt\n",
+                       stderr);
+        const installation::Result r = installation::prepareHome(home, share);
+        for (const QString& path : r.failed)
+            std::fprintf(stderr, "brontavia-ctl: could not make %s\n", qPrintable(path));
+        return r.ok() ? kDone : kFailed;
+    }
     if (cmd == QLatin1String("list") && a.size() == 2) {
         for (const WindowInfo& w : windows::list())
             out(QStringLiteral("%1\t%2\t%3\t%4 %5 %6 %7")

@@ -1,5 +1,6 @@
 #include "icons.h"
 
+#include "catalog.h"
 #include "kit.h"
 
 #include <QLinearGradient>
@@ -85,11 +86,13 @@ void fileSender(QPainter& p) {
 
 } // namespace
 
-QImage programIcon(ProgramIcon which) {
-    QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+QImage programIcon(ProgramIcon which, int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 64-unit grid; the painter scales it to any size.
+    p.scale(size / 64.0, size / 64.0);
     switch (which) {
     case ProgramIcon::Remote:
         remote(p);
@@ -133,6 +136,20 @@ QImage thumbIcon(QSize size) {
     }
     p.end();
     return img.convertToFormat(QImage::Format_ARGB32);
+}
+
+void drawDesktopIcons(Catalog& catalog) {
+    // The desktop ids name the .desktop files, the icons and the AppStream components alike.
+    const std::pair<const char*, ProgramIcon> programs[] = {
+        {"org.brontavia.zt25", ProgramIcon::Remote},
+        {"org.brontavia.lumaset", ProgramIcon::Player},
+    };
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("icons/hicolor/%1x%1/apps").arg(size);
+        for (const auto& [id, which] : programs)
+            catalog.add(folder, QLatin1String(id) + QStringLiteral(".png"),
+                        programIcon(which, size));
+    }
 }
 
 } // namespace skingen

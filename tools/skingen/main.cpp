@@ -3,8 +3,10 @@
 //   skingen <outdir>
 //
 // Writes <outdir>/{remote,player,chat,filesender}/ with a .qrc each, <outdir>/data/skin/ and
-// <outdir>/data/skin3/ for the installation, manifest.txt and contact_sheet.png.
+// <outdir>/data/skin3/ for the installation, <outdir>/icons/hicolor/ for the desktop,
+// manifest.txt and contact_sheet.png.
 #include "catalog.h"
+#include "icons.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -22,6 +24,7 @@ int main(int argc, char* argv[]) {
     skingen::drawPlayer(catalog);
     skingen::drawChat(catalog);
     skingen::drawFileSender(catalog);
+    skingen::drawDesktopIcons(catalog);
     QString error;
     if (!skingen::writeCatalog(catalog, args.at(1), &error)) {
         err << "skingen: " << error << '\n';
