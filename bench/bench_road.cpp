@@ -22,8 +22,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -35,6 +37,7 @@ const QString kRemote = QStringLiteral("Brontavia3.0");
 const QString kPlayer = QStringLiteral("Lumaset");
 const QString kStationList = QStringLiteral("1007"); // the first category page
 constexpr int kPollMs = 5;
+constexpr std::uint32_t kPlayerCommand = 1026; // lParam 1: play the hand-over file
 // Two rows with different names, so the end of a request is told apart from the one before.
 const QString kStations[] = {QStringLiteral("데모 방송 가"), QStringLiteral("데모 방송 나")};
 
@@ -110,6 +113,22 @@ std::optional<double> doubleClickToPicture(int row) {
     return clock.nsecsElapsed() / 1e6;
 }
 
+// The player's part alone: the hand-over file written and the play command posted to the
+// player, as the remote does, without the remote's own steps.
+std::optional<double> handOverToPicture(const QString& home, const QString& file, int row) {
+    QElapsedTimer clock;
+    clock.start();
+    QSaveFile handOver(home + QStringLiteral("/mms.txt"));
+    if (!handOver.open(QIODevice::WriteOnly))
+        return std::nullopt;
+    handOver.write(platform::cp949::fromUnicode(kStations[row] + '^' + file));
+    if (!handOver.commit() || !platform::windows::post(kPlayer, kPlayerCommand, 0, 1))
+        return std::nullopt;
+    if (!waitFor([&] { return pictureShown(kStations[row]); }, bench::kTimeoutMs))
+        return std::nullopt;
+    return clock.nsecsElapsed() / 1e6;
+}
+
 bool closePlayer() {
     if (!platform::windows::exists(kPlayer))
         return true;
@@ -178,7 +197,7 @@ int runBench(const QStringList& args) {
     QThread::msleep(1500); // the remote's own start-up waits are over
     closePlayer();
 
-    std::vector<double> libmpv, start, warm, cold;
+    std::vector<double> libmpv, start, warm, cold, direct;
     int coldFailed = 0, warmFailed = 0;
     for (int i = 0; i < runs; ++i) { // interleaved, so machine load hits all alike
         if (auto ms = bench::bareLibmpvFirstFrameMs(file))
@@ -198,6 +217,10 @@ int runBench(const QStringList& args) {
             warm.push_back(*ms);
         else
             ++warmFailed;
+        platform::windows::press(kPlayer, QStringLiteral("CSeekBar:1048"));
+        QThread::msleep(300);
+        if (auto ms = handOverToPicture(home.path(), file, 0))
+            direct.push_back(*ms);
         closePlayer();
         QThread::msleep(300);
     }
@@ -212,6 +235,7 @@ int runBench(const QStringList& args) {
     bench::report("Lumaset start to first shown window", start, 0);
     bench::report("warm vs libmpv first frame", warm, reference);
     bench::report("cold vs Lumaset start + warm", cold, startup + warmMedian);
+    bench::report("player alone (hand-over posted) vs libmpv", direct, reference);
     if (warmFailed || coldFailed)
         std::printf("  failed: %d warm, %d cold (no picture within %d s)\n", warmFailed, coldFailed,
                     bench::kTimeoutMs / 1000);
