@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QThread>
 
 namespace player {
 
@@ -224,11 +225,18 @@ void Session::captureToWallpaper() {
     captureFrame(
         QStringLiteral("바탕화면으로 갈무리는 TV방송중에만 가능합니다."), 750,
         [this](const QString& file, const PlayerConfig& config, const std::function<void()>& done) {
-            media::setDesktopWallpaper(file, config.wallpaperStyle());
-            platform::clock::later(this, 750, [file, done] {
-                QFile::remove(file); // the desktop keeps its own copy
-                done();
+            // The desktop's own tools take their time; they run beside the window.
+            QThread* worker = QThread::create([file, style = config.wallpaperStyle()] {
+                media::setDesktopWallpaper(file, style);
             });
+            connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+            connect(worker, &QThread::finished, this, [this, file, done] {
+                platform::clock::later(this, 750, [file, done] {
+                    QFile::remove(file); // the desktop keeps its own copy
+                    done();
+                });
+            });
+            worker->start();
         });
 }
 
