@@ -479,26 +479,6 @@ TEST_F(PlayerSession, AMediumOpenedByAddressStopsRewoundAtItsEnd) {
     EXPECT_EQ(view.messages, QStringList{"주소를 입력하세요."});
 }
 
-TEST_F(PlayerSession, DroppedFilesReplaceTheListOnlyWhenOneIsAccepted) {
-    startUp();
-    session().dropFiles({"/m/readme.txt"});
-    EXPECT_TRUE(session().fileList().isEmpty());
-    EXPECT_FALSE(view.visible[Docked::PlayList]);
-    EXPECT_TRUE(engine.renders.isEmpty());
-
-    session().dropFiles({"/m/movie.MPEG", "/m/b.txt", "/m/song.mp3"});
-    EXPECT_EQ(session().fileList(), (QStringList{"/m/movie.MPEG", "/m/song.mp3"}));
-    EXPECT_EQ(engine.renders, QStringList{"/m/movie.MPEG"});
-    EXPECT_EQ(view.rects[Docked::PlayList], QRect(300, 560, 344, 197));
-
-    // A cancelled file dialog keeps the rows and shows the list again.
-    view.visible[Docked::PlayList] = false;
-    session().filesChosen({});
-    EXPECT_EQ(view.rows.size(), 2);
-    EXPECT_TRUE(view.visible[Docked::PlayList]);
-    EXPECT_EQ(engine.renders.size(), 1);
-}
-
 // --- commands and timers -------------------------------------------------------------------------
 
 TEST_F(PlayerSession, CommandsSwitchDockingAndTheWatcherAndAlwaysAnswerOne) {
