@@ -266,12 +266,12 @@ void CPlayerDlg::dropEvent(QDropEvent* event) {
 
 void CPlayerDlg::moveEvent(QMoveEvent* event) {
     CSkinDialog::moveEvent(event);
-    if (playList_)
+    if (playList_ && session_) // not while the window is being built or taken down
         session_->windowMoved();
 }
 
 void CPlayerDlg::resizeEvent(QResizeEvent* event) {
     CSkinDialog::resizeEvent(event);
-    if (playList_)
+    if (playList_ && session_) // not while the window is being built or taken down
         session_->windowMoved();
 }
