@@ -44,6 +44,7 @@ Session::~Session() = default;
 
 bool Session::buildAtStart() {
     const bool built = engine_.build();
+    freshGraph_ = built;
     if (!built)
         view_.showMessage(QStringLiteral("에러: DirectShow 초기화 실패"), true);
     else if (!engine_.filterAvailable())
@@ -142,9 +143,14 @@ void Session::showFailure(const QString& text) {
 bool Session::rebuildGraph() {
     stopGraph();
     renderPending_ = false;
-    engine_.release();
-    if (!engine_.build())
-        return false;
+    // A graph that never opened anything is all a rebuild would give, and building one takes a
+    // noticeable moment: the first play after start keeps the graph built at start.
+    if (!freshGraph_ || !engine_.isBuilt()) {
+        engine_.release();
+        if (!engine_.build())
+            return false;
+    }
+    freshGraph_ = true;
     if (!engine_.filterAvailable())
         showFailure(kFilterMissing);
     return true;
@@ -192,6 +198,7 @@ void Session::play(const QString& address) {
     view_.setStatusVisible(true);
     timers_.start(TIMER_CONNECT, 1000);
     renderPending_ = true;
+    freshGraph_ = false;
     // The whole address goes to the engine, however long it is.
     if (!engine_.isBuilt() || !engine_.render(address))
         onRenderFailed();

@@ -183,6 +183,7 @@ private:
     QStringList fileList_;
     bool playingFromList_ = false;
     bool renderPending_ = false;
+    bool freshGraph_ = false; // built, and never asked to open anything
     std::int64_t stopPosition_ = 0;
     int connectCount_ = 0;
 

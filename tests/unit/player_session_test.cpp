@@ -515,6 +515,13 @@ TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     EXPECT_EQ(session().volumePercent(), 50);
     EXPECT_EQ(engine.level, -1500);
     EXPECT_TRUE(view.messages.isEmpty());
+    // The first play keeps the graph built at start, which never opened anything; every later
+    // play builds afresh.
+    const int builds = engine.builds;
+    session().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false);
+    EXPECT_EQ(engine.builds, builds);
+    session().playTitled(QStringLiteral("나"), QStringLiteral("/b.avi"), false);
+    EXPECT_EQ(engine.builds, builds + 1);
 
     FakeEngine broken;
     broken.buildOk = false;
@@ -526,6 +533,8 @@ TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     Session t(noFilter, view, companions);
     EXPECT_TRUE(t.buildAtStart());
     EXPECT_TRUE(view.messages.constLast().startsWith("Brontavia Filter 적재 실패\n"));
+    t.playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false); // said before every play
+    EXPECT_EQ(view.messages.filter("Brontavia Filter").size(), 2);
 }
 
 // --- display modes, full screen, screen mode
