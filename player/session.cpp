@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/codec.h"
+#include "platform/log.h"
 #include "player/handover.h"
 #include "player/layout.h"
 #include "player/media/engine.h"
@@ -177,7 +178,11 @@ bool Session::isPlaying() const {
 
 void Session::playHandOver() {
     const auto line = readFirstLine(protocol::handOverFile());
-    if (!line || line->isEmpty())
+    if (!line) {
+        qCWarning(platform::log::files) << "cannot read the hand-over file; playback goes on";
+        return;
+    }
+    if (line->isEmpty())
         return; // the current playback goes on
     const HandOver h = splitHandOverLine(*line);
     playTitled(platform::cp949::toUnicode(h.title), platform::cp949::toUnicode(h.address), false);
@@ -201,12 +206,13 @@ void Session::play(const QString& address) {
     freshGraph_ = false;
     // The whole address goes to the engine, however long it is.
     if (!engine_.isBuilt() || !engine_.render(address))
-        onRenderFailed();
+        onRenderFailed(engine_.isBuilt() ? QStringLiteral("refused") : QStringLiteral("no engine"));
 }
 
-void Session::onRenderFailed() {
+void Session::onRenderFailed(const QString& why) {
     if (!renderPending_)
         return;
+    qCWarning(platform::log::media) << "cannot open" << currentAddress_ << why;
     renderPending_ = false;
     timers_.kill(TIMER_CONNECT);
     view_.setStatusText(
@@ -435,8 +441,10 @@ void Session::startChat() {
         if (closing_)
             return;
         const auto config = PlayerConfig::read();
-        if (!companions_.exists(Companion::Chat))
+        if (!companions_.exists(Companion::Chat)) {
+            qCWarning(platform::log::bus) << "the chat window did not come up";
             return;
+        }
         const QRect now = view_.windowRect();
         companions_.move(Companion::Chat,
                          QRect(now.x() - kChatWidth, now.y(), kChatWidth, kChatHeight));

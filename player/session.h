@@ -147,7 +147,7 @@ private:
     };
 
     void onRendered();
-    void onRenderFailed();
+    void onRenderFailed(const QString& why);
     void onPlaybackStarted();
     void connectTick();
     void playbackBegun();

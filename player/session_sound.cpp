@@ -2,6 +2,7 @@
 #include "player/session.h"
 
 #include "platform/clock.h"
+#include "platform/log.h"
 #include "player/layout.h"
 #include "player/media/capture.h"
 #include "player/media/engine.h"
@@ -190,8 +191,10 @@ void Session::setColourMode(int mode) {
 
 void Session::captureFrame(const QString& notPlayingText, int waitMs, Saved saved) {
     const auto config = PlayerConfig::read();
-    if (!config)
+    if (!config) {
+        qCWarning(platform::log::files) << "cannot read config.txt: no capture";
         return;
+    }
     if (!engine_.isBuilt()) {
         resendBrightness();
         return;
@@ -202,8 +205,10 @@ void Session::captureFrame(const QString& notPlayingText, int waitMs, Saved save
     }
     const QString file =
         media::nextCaptureFileName(config->captureFolder(), QDateTime::currentDateTime());
-    if (!hasFilter())
+    if (!hasFilter()) {
+        qCWarning(platform::log::media) << "no picture filter: no capture";
         return;
+    }
     engine_.setEffect(EFFECT_LEVEL, kEffectStart, kEffectLength, 1, QFile::encodeName(file),
                       sliders::brightnessLevel(brightness_), colourMode_, 0);
     // The frame gets its time to reach the disk while the window goes on; the brightness is
@@ -227,7 +232,8 @@ void Session::captureToWallpaper() {
         [this](const QString& file, const PlayerConfig& config, const std::function<void()>& done) {
             // The desktop's own tools take their time; they run beside the window.
             QThread* worker = QThread::create([file, style = config.wallpaperStyle()] {
-                media::setDesktopWallpaper(file, style);
+                if (!media::setDesktopWallpaper(file, style))
+                    qCWarning(platform::log::media) << "the desktop did not take the wallpaper";
             });
             connect(worker, &QThread::finished, worker, &QObject::deleteLater);
             connect(worker, &QThread::finished, this, [this, file, done] {
