@@ -18,7 +18,7 @@ double median(std::vector<double> v);
 void report(const char* name, const std::vector<double>& ms, double reference);
 
 // Makes a test file with ffmpeg (10 s of a moving pattern with a tone). `h264` gives the demo
-// station's kind of file (H.264 and AAC in MP4), otherwise MPEG-4 part 2 in AVI. False when
+// station's kind of file (H.264 and AAC in MP4), otherwise MPEG-4 Visual in AVI. False when
 // ffmpeg is missing or fails.
 bool makeTestFile(const QString& path, bool h264 = false);
 
