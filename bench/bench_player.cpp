@@ -8,6 +8,7 @@
 // Lumaset program to its first shown window, against a bare Qt window started the same way.
 //
 //   dbus-run-session -- bench_player --startup [--runs N] [path of Lumaset]
+#include "bench/benchsupport.h"
 #include "platform/application.h"
 #include "platform/windowdirectory.h"
 #include "player/media/mediagraph.h"
@@ -18,28 +19,17 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
-#include <mpv/client.h>
-#include <mpv/render.h>
-#include <mutex>
 #include <optional>
-#include <vector>
 
 namespace {
 
-constexpr int kTimeoutMs = 20000;
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using bench::kTimeoutMs;
+using bench::median;
+using bench::report;
 
 // render() to frameShown(), run() right after render() as the player does.
 std::optional<double> graphFirstFrameMs(const QString& file) {
@@ -63,79 +53,6 @@ std::optional<double> graphFirstFrameMs(const QString& file) {
     return shown ? std::optional(ms) : std::nullopt;
 }
 
-// The same engine with the same renderer, driven directly: loadfile to the first frame drawn.
-std::optional<double> bareLibmpvFirstFrameMs(const QString& file) {
-    mpv_handle* mpv = mpv_create();
-    if (!mpv)
-        return std::nullopt;
-    for (auto [name, value] : {std::pair{"vo", "libmpv"},
-                               {"ao", "null"},
-                               {"idle", "yes"},
-                               {"config", "no"},
-                               {"load-scripts", "no"},
-                               {"ytdl", "no"},
-                               {"video-timing-offset", "0"},
-                               {"terminal", "no"}})
-        mpv_set_option_string(mpv, name, value);
-    mpv_render_param create[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-        {MPV_RENDER_PARAM_INVALID, nullptr}};
-    mpv_render_context* renderer = nullptr;
-    if (mpv_initialize(mpv) < 0 || mpv_render_context_create(&renderer, mpv, create) < 0) {
-        mpv_terminate_destroy(mpv);
-        return std::nullopt;
-    }
-    struct Signal {
-        std::mutex lock;
-        std::condition_variable wake;
-        bool pending = false;
-    } update;
-    mpv_render_context_set_update_callback(
-        renderer,
-        [](void* ctx) {
-            auto* s = static_cast<Signal*>(ctx);
-            std::lock_guard guard(s->lock);
-            s->pending = true;
-            s->wake.notify_one();
-        },
-        &update);
-
-    std::vector<unsigned char> pixels(640 * 480 * 4 + 64);
-    int size[2] = {640, 480};
-    std::size_t stride = 640 * 4;
-    int block = 0;
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
-                                 {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
-                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                 {MPV_RENDER_PARAM_SW_POINTER, pixels.data()},
-                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-
-    const QByteArray path = file.toUtf8();
-    const char* load[] = {"loadfile", path.constData(), nullptr};
-    QElapsedTimer clock;
-    clock.start();
-    mpv_command_async(mpv, 0, load);
-    std::optional<double> result;
-    while (clock.elapsed() < kTimeoutMs) {
-        std::unique_lock guard(update.lock);
-        update.wake.wait_for(guard, std::chrono::milliseconds(50), [&] { return update.pending; });
-        if (!update.pending)
-            continue;
-        update.pending = false;
-        guard.unlock();
-        if (mpv_render_context_update(renderer) & MPV_RENDER_UPDATE_FRAME) {
-            mpv_render_context_render(renderer, params);
-            result = clock.nsecsElapsed() / 1e6;
-            break;
-        }
-    }
-    mpv_render_context_set_update_callback(renderer, nullptr, nullptr);
-    mpv_render_context_free(renderer);
-    mpv_terminate_destroy(mpv);
-    return result;
-}
-
 // The mpv player itself, process start included, showing one frame to a null output.
 std::optional<double> mpvCommandLineMs(const QString& mpvProgram, const QString& file) {
     QProcess process;
@@ -149,44 +66,7 @@ std::optional<double> mpvCommandLineMs(const QString& mpvProgram, const QString&
     return clock.nsecsElapsed() / 1e6;
 }
 
-void report(const char* name, const std::vector<double>& ms, double reference) {
-    if (ms.empty()) {
-        std::printf("  %-34s failed\n", name);
-        return;
-    }
-    const double m = median(ms);
-    std::printf("  %-34s median %8.1f ms", name, m);
-    if (reference > 0)
-        std::printf("   ratio %.2f", m / reference);
-    std::printf("\n");
-}
-
 } // namespace
-
-// Start `program` and wait until a window titled `title` is shown; kill it afterwards.
-std::optional<double> shownAfterStartMs(const QString& program, const QStringList& args,
-                                        const QString& title, const QString& home) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("BRONTAVIA_HOME"), home);
-    p.setProcessEnvironment(env);
-    QElapsedTimer clock;
-    clock.start();
-    p.start(program, args);
-    std::optional<double> ms;
-    while (clock.elapsed() < kTimeoutMs && p.state() != QProcess::NotRunning) {
-        if (platform::windows::isVisible(title).value_or(false)) {
-            ms = clock.nsecsElapsed() / 1e6;
-            break;
-        }
-        QThread::usleep(500);
-    }
-    p.kill();
-    p.waitForFinished(5000);
-    while (platform::windows::exists(title) && clock.elapsed() < 2 * kTimeoutMs)
-        QThread::msleep(5);
-    return ms;
-}
 
 int startupBench(const QStringList& args) {
     int runs = 7;
@@ -202,13 +82,15 @@ int startupBench(const QStringList& args) {
         return 2;
     }
     QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BRONTAVIA_HOME"), home.path());
     const QString self = QCoreApplication::applicationFilePath();
     std::vector<double> player, bare;
     for (int i = 0; i < runs; ++i) {
-        if (auto ms = shownAfterStartMs(lumaset, {}, QStringLiteral("Lumaset"), home.path()))
+        if (auto ms = bench::shownAfterStartMs(lumaset, {}, QStringLiteral("Lumaset"), env))
             player.push_back(*ms);
-        if (auto ms = shownAfterStartMs(self, {QStringLiteral("--bare-window")},
-                                        QStringLiteral("BareWindow"), home.path()))
+        if (auto ms = bench::shownAfterStartMs(self, {QStringLiteral("--bare-window")},
+                                               QStringLiteral("BareWindow"), env))
             bare.push_back(*ms);
     }
     std::printf("Start to first shown window, %d runs\n", runs);
@@ -247,15 +129,7 @@ int main(int argc, char** argv) {
     QTemporaryDir scratch;
     if (file.isEmpty()) {
         file = scratch.filePath(QStringLiteral("bench.avi"));
-        const int rc = QProcess::execute(
-            QStringLiteral("ffmpeg"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-             QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-             QStringLiteral("testsrc=size=640x480:rate=25"), QStringLiteral("-f"),
-             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440"),
-             QStringLiteral("-t"), QStringLiteral("10"), QStringLiteral("-c:v"),
-             QStringLiteral("mpeg4"), QStringLiteral("-c:a"), QStringLiteral("mp2"), file});
-        if (rc != 0) {
+        if (!bench::makeTestFile(file)) {
             std::fprintf(stderr, "ffmpeg could not make a test file; give one as argument\n");
             return 2;
         }
@@ -266,7 +140,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) { // interleaved, so machine load hits all three alike
         if (auto ms = graphFirstFrameMs(file))
             graph.push_back(*ms);
-        if (auto ms = bareLibmpvFirstFrameMs(file))
+        if (auto ms = bench::bareLibmpvFirstFrameMs(file))
             bare.push_back(*ms);
         if (!mpvProgram.isEmpty())
             if (auto ms = mpvCommandLineMs(mpvProgram, file))

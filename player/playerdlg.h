@@ -1,15 +1,15 @@
 #pragma once
-// The player's main window: the picture in a skinned frame with the playback controls, the
-// command interface other programs drive it by, and its three docked windows.
-#include "platform/timers.h"
+// The player's main window: the picture in a skinned frame with the playback controls and its
+// three docked windows. A thin view over the player's session, which holds the rules; the
+// window receives the command interface other programs drive it by and hands it on.
 #include "platform/windowdirectory.h"
+#include "player/companions.h"
+#include "player/playerview.h"
 #include "skin/skindialog.h"
 
 #include <QMap>
-#include <QRect>
-#include <QStringList>
 #include <cstdint>
-#include <functional>
+#include <memory>
 
 class CAddressBar;
 class CPlayListDlg;
@@ -18,14 +18,14 @@ class CSkinButton;
 class QLabel;
 
 namespace player {
-class PlayerConfig;
+class Session;
 }
 
 namespace media {
 class MediaGraph;
 }
 
-class CPlayerDlg : public CSkinDialog, public platform::MessageHandler {
+class CPlayerDlg : public CSkinDialog, public platform::MessageHandler, private player::PlayerView {
     Q_OBJECT
 public:
     explicit CPlayerDlg(QWidget* parent = nullptr);
@@ -38,55 +38,13 @@ public:
     std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
                                               std::int64_t lParam) override;
 
-    // --- playback ----------------------------------------------------------------------
+    player::Session& session() const { return *session_; }
     media::MediaGraph& graph() const { return *graph_; }
-    // Stop, release and build the graph again. False when no engine could be had.
-    bool rebuildGraph();
-    void stopGraph();  // reports a failure in a message box
-    void pauseGraph(); // likewise
-    void runGraph();
-    // Opens an address with the countdown; the outcome arrives from the engine.
-    void play(const QString& address);
-    // Stop, rebuild, take title and address, play.
-    void playTitled(const QString& title, const QString& address, bool fromList);
-    void playHandOver();
-    // Playing = the position has moved past 0.
-    bool isPlaying() const;
-    std::int64_t stopPosition() const { return stopPosition_; }
-    bool playingFromList() const { return playingFromList_; }
-    // The position bar saw the end of the medium.
-    void mediumEnded(bool repeat);
 
-    // --- display -----------------------------------------------------------------------
-    void setDisplayMode(int mode);
-    void enterFullScreen();
-    void screenModeOn();
-    void screenModeOff();
-    // Runs a timer's expiry now; tests drive the 50-second countdown this way.
-    void OnTimer(int id);
-
-    // --- sound and picture -------------------------------------------------------------
-    void volumeUp(bool fromKey);
-    void volumeDown(bool fromKey);
-    void volumeMiddle();
-    void brightnessMiddle();
-    void reapplySettings();
-    void toggleMute();
-    void setColourMode(int mode);
-    void captureToFile();
-    void captureToWallpaper();
-
-    // --- opening and companions ----------------------------------------------------------
-    void showAddressBar();
-    void openTypedAddress(const QString& text);
+    // The file dialog, then the chosen files play.
     void openFiles();
-    void dropFiles(const QStringList& paths);
-    void playRow(int row);
-    void showRemote();
-    void startChat();
-    void closeScreen();
 
-    // --- state, for the docked windows and for tests ---------------------------------------
+    // --- the window's parts, for the docked windows and for tests ------------------------------
     CSkinButton* button(int id) const { return buttons_.value(id); }
     QWidget* videoArea() const { return video_; }
     QLabel* statusText() const { return status_; }
@@ -98,24 +56,6 @@ public:
     CAddressBar* addressBar() const { return addressBar_; }
     CSeekBar* seekBar() const { return seekBar_; }
     CPlayListDlg* playList() const { return playList_; }
-    bool isTimerActive(int id) const { return timers_.isActive(id); }
-
-    QString currentTitle() const { return currentTitle_; }
-    QString currentAddress() const { return currentAddress_; }
-    QStringList fileList() const { return fileList_; }
-    int connectionCount() const { return connectCount_; }
-    int displayMode() const { return displayMode_; }
-    bool fullScreenFlag() const { return fullScreen_; }
-    bool screenMode() const { return screenMode_; }
-    bool ready() const { return ready_; }
-    bool autoScreen() const { return autoScreen_; }
-    bool dockRemote() const { return dockRemote_; }
-    bool dockingEnabled() const { return dockingEnabled_; }
-    int volumePercent() const { return volume_; }
-    int brightnessPercent() const { return brightness_; }
-    int colourMode() const { return colourMode_; }
-    bool soundOn() const { return soundOn_; }
-    long savedLevel() const { return savedLevel_; }
 
     void accept() override {} // Enter never closes the player
     void reject() override {} // nor does Escape
@@ -134,42 +74,47 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // The capture steps both capture buttons share; `saved` runs once the frame is on disk.
-    void
-    captureFrame(const QString& notPlayingText, int waitMs,
-                 const std::function<void(const QString&, const player::PlayerConfig&)>& saved);
-    struct Remembered {
-        bool addressBar = false;
-        bool seekBar = false;
-        bool playList = false;
-        bool remote = false;
-        bool chat = false;
-    };
+    // --- player::PlayerView ---
+    QRect windowRect() const override;
+    void setWindowRect(const QRect& rect) override;
+    void setWindowVisible(bool visible) override;
+    void applyLayout(int mode) override;
+    void placePicture(const QPoint& topLeft) override;
+    void setTopRowVisible(bool visible) override;
+    void takeFocus() override;
+    QPoint pointer() const override;
+    void setVideoAreaVisible(bool visible) override;
+    void setStatusVisible(bool visible) override;
+    void setStatusText(const QString& text) override;
+    void setTitleText(const QString& text) override;
+    void attachVideo() override;
+    void setMuteLook(bool muted) override;
+    void setMuteText(const QString& text) override;
+    void setMuteTip(const QString& text) override;
+    void placeThumb(player::sliders::Slider slider, const QPoint& at) override;
+    bool isDockedVisible(player::Docked window) const override;
+    void setDockedVisible(player::Docked window, bool visible) override;
+    QRect dockedRect(player::Docked window) const override;
+    void setDockedRect(player::Docked window, const QRect& rect) override;
+    void reloadAddressHistory() override;
+    void setSeekThumb(int percent) override;
+    bool repeatTicked() const override;
+    void refillPlayList(const QStringList& paths) override;
+    int playListRowCount() const override;
+    player::PlayListRow playListRow(int row) const override;
+    int playListCurrentRow() const override;
+    void selectPlayListRow(int row) override;
+    void showMessage(const QString& text, bool information) override;
 
     void createControls();
     void loadSkin();
-    void layoutControls(int mode);
-    void onRendered();
-    void onRenderFailed();
-    void connectTick();
-    void autoScreenTick();
-    void showFailure(const QString& text);
+    void openTypedAddress(const QString& text);
     void closeProgram();
-    void restoreAfterFullScreen();
-    void leaveVideoFullScreen();
-    void showRememberedCompanions();
-    void followMove();
-    void showPlayListBelow();
-    void soundOnStep();
-    void sendBrightness(int level);
-    bool hasFilter() const;
-    void setSoundOnLook();
-    void dragSliders(const QPoint& pointer, bool leftAlone);
-    void placeThumb(QLabel* thumb, const QPoint& at);
-    void startFirstEntry();
+    QWidget* docked(player::Docked window) const;
 
     media::MediaGraph* graph_ = nullptr;
-    platform::WindowTimers timers_;
+    player::DirectoryCompanions companions_;
+    std::unique_ptr<player::Session> session_;
     QMap<int, CSkinButton*> buttons_;
     QWidget* video_ = nullptr;
     QLabel* status_ = nullptr;
@@ -182,35 +127,6 @@ private:
     CSeekBar* seekBar_ = nullptr;
     CPlayListDlg* playList_ = nullptr;
 
-    QString currentTitle_;
-    QString currentAddress_;
-    QStringList fileList_;
-    bool playingFromList_ = false;
-    bool renderPending_ = false;
-    std::int64_t stopPosition_ = 0;
-    int connectCount_ = 0;
-
-    int colourMode_ = 0;
-    int brightness_ = 50;
-    int volume_ = 50;
-    long savedLevel_ = 0;
-    bool soundOn_ = true;
-    bool volumeDrag_ = false;
-    bool brightnessDrag_ = false;
-
-    int displayMode_ = 1;
-    bool fullScreen_ = false;
-    bool screenMode_ = false;
-    bool ready_ = false;
-    QRect recorded_;
-    Remembered fullScreenSet_;
-    Remembered screenModeSet_;
-    bool autoScreen_ = false;
-
-    bool dockRemote_ = true;
-    bool dockingEnabled_ = false;
-    QPoint lastPos_;
     bool windowDrag_ = false;
-    bool closing_ = false;
     QString startDirectory_;
 };

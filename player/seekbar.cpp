@@ -2,10 +2,9 @@
 
 #include "platform/automation.h"
 #include "player/dockedkeys.h"
-#include "player/media/mediagraph.h"
-#include "player/playerdlg.h"
 #include "player/playerids.h"
 #include "player/seekmath.h"
+#include "player/session.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 
@@ -16,7 +15,8 @@
 
 using namespace player;
 
-CSeekBar::CSeekBar(CPlayerDlg* player) : CSkinDialog(player), player_(player) {
+CSeekBar::CSeekBar(QWidget* owner, player::Session& session)
+    : CSkinDialog(owner), session_(session) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     LoadBackground(202);
     resize(kSeekBarWidth, kSeekBarHeight);
@@ -64,9 +64,8 @@ CSeekBar::CSeekBar(CPlayerDlg* player) : CSkinDialog(player), player_(player) {
     repeat_->setFocusPolicy(Qt::NoFocus);
     platform::setControlId(repeat_, IDC_SEEK_REPEAT);
 
-    connect(&timers_, &platform::WindowTimers::fired, this, &CSeekBar::OnTimer);
-    connect(play_, &QAbstractButton::clicked, this, [this] { player_->runGraph(); });
-    connect(pause_, &QAbstractButton::clicked, this, [this] { player_->pauseGraph(); });
+    connect(play_, &QAbstractButton::clicked, this, [this] { session_.runGraph(); });
+    connect(pause_, &QAbstractButton::clicked, this, [this] { session_.pauseGraph(); });
     connect(start_, &QAbstractButton::clicked, this, &CSeekBar::backToStart);
 }
 
@@ -92,43 +91,15 @@ void CSeekBar::setThumbPercent(int percent) {
         thumb_->move(*at);
 }
 
-void CSeekBar::startSeekTimer() {
-    timers_.start(TIMER_SEEK, 3000);
-}
-
-void CSeekBar::stopSeekTimer() {
-    timers_.kill(TIMER_SEEK);
-}
-
-bool CSeekBar::isSeekTimerActive() const {
-    return timers_.isActive(TIMER_SEEK);
-}
-
-void CSeekBar::OnTimer(int id) {
-    if (id != TIMER_SEEK)
-        return;
-    media::MediaGraph& graph = player_->graph();
-    if (!graph.isBuilt())
-        return;
-    // At the end of a file the engine reports its length as the position.
-    const int p = seek::percent(graph.currentPosition(), player_->stopPosition());
-    setThumbPercent(p);
-    if (!seek::isEnd(p))
-        return;
-    player_->mediumEnded(repeat());
-    player_->graph().setCurrentPosition(0);
-}
-
 void CSeekBar::backToStart() {
     thumb_->move(track_->x(), track_->y());
-    player_->stopGraph();
-    player_->graph().setCurrentPosition(0);
+    session_.backToStart();
 }
 
 void CSeekBar::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (event->buttons() == Qt::LeftButton && seek::inDragBand(p, track_->geometry())) {
-        timers_.kill(TIMER_SEEK);
+        session_.seekDragStarted();
         dragging_ = true;
         const int before = thumb_->x();
         thumb_->move(p.x(), track_->y());
@@ -143,9 +114,8 @@ void CSeekBar::mouseReleaseEvent(QMouseEvent* event) {
     if (dragging_ && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint())) {
         dragging_ = false;
-        player_->graph().setCurrentPosition(seek::dragTarget(dragValue_, player_->stopPosition()));
+        session_.seekDragReleased(dragValue_);
         dragValue_ = seek::afterRelease(dragValue_);
-        startSeekTimer();
         event->accept();
         return;
     }

@@ -136,7 +136,9 @@ struct MediaGraph::Private {
     double timePos = 0;
     double duration = 0;
     bool eof = false;
-    bool started = false; // playback actually ran since the medium opened
+    bool started = false;        // playback actually ran since the medium opened
+    bool drewFrame = false;      // a picture of this load was drawn
+    bool announcedStart = false; // playbackStarted() was emitted for this load
     QSize videoSize;
 
     // mpv threads -> the Qt thread.
@@ -169,7 +171,18 @@ struct MediaGraph::Private {
         duration = 0;
         eof = false;
         started = false;
+        drewFrame = false;
+        announcedStart = false;
         videoSize = QSize();
+    }
+
+    // Playback has begun once it runs and shows something: a picture drawn (possibly the one
+    // drawn while it was opened paused) or, for sound alone, the position moving. Once a load.
+    bool startNow() {
+        if (announcedStart || medium != Medium::Open || !started || (!drewFrame && timePos <= 0))
+            return false;
+        announcedStart = true;
+        return true;
     }
 
     bool startLoad() {
@@ -227,8 +240,14 @@ struct MediaGraph::Private {
         frameQueued = false;
         if (!renderer)
             return;
-        if ((mpv_render_context_update(renderer) & MPV_RENDER_UPDATE_FRAME) && drawFrame())
-            emit q->frameShown();
+        if (!(mpv_render_context_update(renderer) & MPV_RENDER_UPDATE_FRAME) || !drawFrame())
+            return;
+        drewFrame = true;
+        QPointer<MediaGraph> self(q);
+        const quint64 gen = generation;
+        emit q->frameShown();
+        if (self && generation == gen && startNow())
+            emit q->playbackStarted();
     }
 
     // What an event asks the owner to hear about.
@@ -350,11 +369,16 @@ struct MediaGraph::Private {
                 emit q->endOfMedium();
                 break;
             case Report::Nothing:
-                continue;
+                break;
             }
             // A slot may have released, rebuilt or destroyed the graph.
             if (!self || generation != gen)
                 return;
+            if (startNow()) {
+                emit q->playbackStarted();
+                if (!self || generation != gen)
+                    return;
+            }
         }
     }
 
@@ -370,7 +394,7 @@ struct MediaGraph::Private {
     }
 };
 
-MediaGraph::MediaGraph(QObject* parent) : QObject(parent), d(std::make_unique<Private>(this)) {}
+MediaGraph::MediaGraph(QObject* parent) : Engine(parent), d(std::make_unique<Private>(this)) {}
 
 MediaGraph::~MediaGraph() {
     release();

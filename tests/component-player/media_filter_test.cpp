@@ -3,7 +3,6 @@
 #include "media_support.h"
 #include "platform/codec.h"
 #include "player/media/mediagraph.h"
-#include "player/media/picturefilter.h"
 #include "tests/support/processes.h"
 
 #include <QDir>
@@ -13,7 +12,6 @@
 
 using media::MediaGraph;
 using mediatest::MediaTest;
-namespace filter = media::filter;
 
 namespace {
 
@@ -143,20 +141,4 @@ TEST_F(MediaTest, WithoutTheFilterEveryBuildSaysSoAndPlaybackGoesOn) {
     }
     ASSERT_TRUE(graph.build());
     EXPECT_TRUE(graph.filterAvailable());
-}
-
-TEST(PictureFilterMapping, LevelsDarkenAndBrightenMonotonicallyAndColourCallsKeepTheLevel) {
-    EXPECT_TRUE(filter::videoFilters({}).isEmpty()) << "an untouched picture needs no filter";
-    for (int level = filter::kMinLevel; level < filter::kMaxLevel; ++level)
-        ASSERT_LT(filter::eqBrightness(level), filter::eqBrightness(level + 1)) << level;
-    EXPECT_LT(filter::eqBrightness(-17), 0);
-    EXPECT_GT(filter::eqBrightness(12), 0);
-
-    filter::EffectState s = filter::apply({}, media::EFFECT_LEVEL, 500, 1);
-    EXPECT_EQ(s, (filter::EffectState{filter::kMaxLevel, 1}));
-    // The colour calls carry the brightness percentage (50 here), which is not a level.
-    s = filter::apply(s, media::EFFECT_INVERT, 50, 2);
-    EXPECT_EQ(s, (filter::EffectState{filter::kMaxLevel, 2}));
-    s = filter::apply(s, media::EFFECT_COLOUR, 50, 0);
-    EXPECT_EQ(s, (filter::EffectState{filter::kMaxLevel, 0}));
 }

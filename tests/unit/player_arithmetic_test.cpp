@@ -1,5 +1,8 @@
-// The player's arithmetic without a window: levels, steps, thumbs, seeking, the watcher.
+// The player's arithmetic without a window: levels, steps, thumbs, seeking, the watcher, and
+// the picture filter's mapping onto mpv.
 #include "player/layout.h"
+#include "player/media/engine.h"
+#include "player/media/picturefilter.h"
 #include "player/seekmath.h"
 #include "player/sliders.h"
 
@@ -147,6 +150,24 @@ TEST(PlayerLayout, WatcherWidensForNeighboursAndCountsEdgesInside) {
     EXPECT_FALSE(strictlyInside(video, {512, 400}));
     EXPECT_TRUE(strictlyInside(video, {513, 400}));
     EXPECT_FALSE(strictlyInside(video, {832, 400}));
+}
+
+namespace filter = media::filter;
+
+TEST(PictureFilterMapping, LevelsDarkenAndBrightenMonotonicallyAndColourCallsKeepTheLevel) {
+    EXPECT_TRUE(filter::videoFilters({}).isEmpty()) << "an untouched picture needs no filter";
+    for (int level = filter::kMinLevel; level < filter::kMaxLevel; ++level)
+        ASSERT_LT(filter::eqBrightness(level), filter::eqBrightness(level + 1)) << level;
+    EXPECT_LT(filter::eqBrightness(-17), 0);
+    EXPECT_GT(filter::eqBrightness(12), 0);
+
+    filter::EffectState s = filter::apply({}, media::EFFECT_LEVEL, 500, 1);
+    EXPECT_EQ(s, (filter::EffectState{filter::kMaxLevel, 1}));
+    // The colour calls carry the brightness percentage (50 here), which is not a level.
+    s = filter::apply(s, media::EFFECT_INVERT, 50, 2);
+    EXPECT_EQ(s, (filter::EffectState{filter::kMaxLevel, 2}));
+    s = filter::apply(s, media::EFFECT_COLOUR, 50, 0);
+    EXPECT_EQ(s, (filter::EffectState{filter::kMaxLevel, 0}));
 }
 
 } // namespace

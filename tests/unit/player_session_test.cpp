@@ -1,0 +1,901 @@
+// The player's session without a window: a fake engine, a view and companions that record what
+// they are told. Playing and its countdown, the picture the moment playback begins, the end of
+// a medium, commands, display modes, full screen and screen mode, keys, docking, sound,
+// capture and the waits that never block.
+#include "platform/clock.h"
+#include "platform/codec.h"
+#include "player/layout.h"
+#include "player/media/engine.h"
+#include "player/mediafiles.h"
+#include "player/playerview.h"
+#include "player/session.h"
+#include "protocol/files.h"
+#include "tests/unit/platform_testing.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+
+using namespace player;
+using sliders::Slider;
+
+namespace {
+
+constexpr int kTimerAutoScreen = 1;
+constexpr int kTimerConnect = 2;
+constexpr int kTimerRelayout = 3;
+constexpr int kTimerAutoScreenDelay = 4;
+constexpr int kTimerDockEnable = 8;
+constexpr std::int64_t kSecond = 10'000'000;
+
+// An engine that does what it is told at once and reports only when the test says so.
+class FakeEngine : public media::Engine {
+public:
+    struct Effect {
+        int effect, save;
+        QByteArray path;
+        int level, colourMode;
+    };
+
+    bool buildOk = true;
+    bool filter = true;
+    bool renderOk = true;
+    bool runOk = true;
+    bool built = false;
+    bool fullScreen = false;
+    std::int64_t position = 0;
+    std::int64_t length = 0;
+    long level = 0; // survives rebuilds, as the real engine's does
+    int builds = 0;
+    int stops = 0;
+    QStringList renders; // every address asked to open
+    QList<std::int64_t> seeks;
+    QList<long> levels; // every putVolume accepted or not
+    QList<Effect> effects;
+    QRect videoGeometry;
+
+    bool build() override {
+        ++builds;
+        built = buildOk;
+        return built;
+    }
+    void release() override {
+        built = false;
+        fullScreen = false;
+        position = 0;
+    }
+    bool isBuilt() const override { return built; }
+    bool filterAvailable() const override { return built && filter; }
+    bool render(const QString& address) override {
+        renders << address;
+        return built && renderOk;
+    }
+    bool run() override { return built && runOk; }
+    bool stop() override {
+        ++stops;
+        return true;
+    }
+    bool pause() override { return true; }
+    std::int64_t currentPosition() const override { return built ? position : 0; }
+    std::int64_t stopPosition() const override { return length; }
+    bool setCurrentPosition(std::int64_t p) override {
+        seeks << p;
+        position = p;
+        return true;
+    }
+    bool putVolume(long l) override {
+        levels << l;
+        if (!built || l > 0 || l < -10000)
+            return false;
+        level = l;
+        return true;
+    }
+    std::optional<long> volume() const override {
+        return built ? std::optional<long>(level) : std::nullopt;
+    }
+    void setEffect(int effect, double, double, int save, const QByteArray& path, int lvl,
+                   int colourMode, int) override {
+        effects << Effect{effect, save, path, lvl, colourMode};
+        if (save == 1) { // the frame is on disk when the call returns
+            QFile f(QFile::decodeName(path));
+            if (f.open(QIODevice::WriteOnly))
+                f.write("BM");
+        }
+    }
+    void setVideoGeometry(int x, int y, int w, int h) override { videoGeometry = {x, y, w, h}; }
+    void setFullScreen(bool on) override { fullScreen = on; }
+    bool isFullScreen() const override { return fullScreen; }
+
+    // The medium opens, and playback begins with its first picture.
+    void open(std::int64_t withLength = 0) {
+        length = withLength;
+        emit rendered();
+    }
+    void begin() {
+        position = 1;
+        emit playbackStarted();
+    }
+};
+
+// The window as the session sees it: it keeps what it is told.
+class FakeView : public PlayerView {
+public:
+    QRect window{300, 200, 344, 360};
+    bool windowVisible = true;
+    int layouts = 0;
+    int layoutMode = -1;
+    QPoint picture{12, 23};
+    bool topRow = true;
+    QPoint pointerAt;
+    bool video = true;
+    bool status = false;
+    QString statusText;
+    QString titleText;
+    int attached = 0;
+    bool muted = false;
+    QString muteText;
+    QString muteTip;
+    std::map<Docked, bool> visible{
+        {Docked::AddressBar, false}, {Docked::SeekBar, false}, {Docked::PlayList, false}};
+    std::map<Docked, QRect> rects{{Docked::AddressBar, {0, 0, 382, 157}},
+                                  {Docked::SeekBar, {0, 0, 344, 25}},
+                                  {Docked::PlayList, {0, 0, 344, 197}}};
+    int historyReloads = 0;
+    int seekThumb = -1;
+    bool repeat = false;
+    QList<PlayListRow> rows;
+    int current = -1;
+    QStringList messages;
+
+    QRect windowRect() const override { return window; }
+    void setWindowRect(const QRect& r) override { window = r; }
+    void setWindowVisible(bool v) override { windowVisible = v; }
+    void applyLayout(int mode) override {
+        ++layouts;
+        layoutMode = mode;
+        picture = videoRect(mode).topLeft();
+        topRow = true;
+    }
+    void placePicture(const QPoint& at) override { picture = at; }
+    void setTopRowVisible(bool v) override { topRow = v; }
+    void takeFocus() override {}
+    QPoint pointer() const override { return pointerAt; }
+    void setVideoAreaVisible(bool v) override { video = v; }
+    void setStatusVisible(bool v) override { status = v; }
+    void setStatusText(const QString& t) override { statusText = t; }
+    void setTitleText(const QString& t) override { titleText = t; }
+    void attachVideo() override { ++attached; }
+    void setMuteLook(bool m) override { muted = m; }
+    void setMuteText(const QString& t) override { muteText = t; }
+    void setMuteTip(const QString& t) override { muteTip = t; }
+    void placeThumb(Slider, const QPoint&) override {}
+    bool isDockedVisible(Docked w) const override { return visible.at(w); }
+    void setDockedVisible(Docked w, bool v) override { visible[w] = v; }
+    QRect dockedRect(Docked w) const override { return rects.at(w); }
+    void setDockedRect(Docked w, const QRect& r) override { rects[w] = r; }
+    void reloadAddressHistory() override { ++historyReloads; }
+    void setSeekThumb(int p) override { seekThumb = p; }
+    bool repeatTicked() const override { return repeat; }
+    void refillPlayList(const QStringList& paths) override {
+        rows.clear();
+        current = -1;
+        for (const QString& p : paths)
+            if (!p.isEmpty())
+                rows << PlayListRow{mediafiles::rowFor(p).name, p};
+    }
+    int playListRowCount() const override { return int(rows.size()); }
+    PlayListRow playListRow(int row) const override { return rows.value(row); }
+    int playListCurrentRow() const override { return current; }
+    void selectPlayListRow(int row) override { current = row; }
+    void showMessage(const QString& text, bool) override { messages << text; }
+};
+
+class FakeCompanions : public Companions {
+public:
+    struct Window {
+        QRect rect;
+        bool visible = true;
+        bool topmost = false;
+    };
+    std::map<Companion, Window> windows;
+    QStringList chatStarts;
+    int screenClosedBroadcasts = 0;
+    int chatCloses = 0;
+
+    bool exists(Companion w) const override { return windows.count(w) > 0; }
+    bool isVisible(Companion w) const override { return exists(w) && windows.at(w).visible; }
+    void show(Companion w) override { windows[w].visible = true; }
+    void hide(Companion w) override { windows[w].visible = false; }
+    void move(Companion w, const QRect& r) override { windows[w].rect = r; }
+    void setTopmost(Companion w, bool t) override { windows[w].topmost = t; }
+    void startChat(const QString& where) override { chatStarts << where; }
+    void broadcastScreenClosed() override { ++screenClosedBroadcasts; }
+    void closeChat() override { ++chatCloses; }
+};
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+class PlayerSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platformtest::ensureCoreApplication();
+        ASSERT_TRUE(home_.isValid());
+        QDir(home_.path()).mkpath(QStringLiteral("data"));
+        // The waits of the session still run in order, only a hundred times shorter.
+        platform::clock::setSleepScale(0.01);
+        session_.emplace(engine, view, companions);
+    }
+    void TearDown() override {
+        session_.reset();
+        platform::clock::setSleepScale(1.0);
+    }
+
+    Session& session() { return *session_; }
+    void startUp() {
+        ASSERT_TRUE(session().buildAtStart());
+        session().start();
+        session().timerExpired(kTimerRelayout);
+    }
+    void writeData(const QString& name, const QByteArray& bytes) {
+        QFile f(home_.path() + QStringLiteral("/data/") + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    void handOver(const QString& line) {
+        QFile f(protocol::handOverFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(platform::cp949::fromUnicode(line) + "\r\n");
+    }
+    // Plays an address through to its first picture.
+    void playUntilShown(const QString& address, std::int64_t length = 0) {
+        session().playTitled(QStringLiteral("방송"), address, false);
+        engine.open(length);
+        engine.begin();
+        ASSERT_FALSE(view.status);
+    }
+    QString countdownText(int n) const {
+        return QStringLiteral("\n\n\n\n%1\n\n접속중 : %2").arg(session_->currentTitle()).arg(n);
+    }
+
+    QTemporaryDir home_;
+    platformtest::ScopedEnv homeEnv_{"BRONTAVIA_HOME", QFile::encodeName(home_.path())};
+    FakeEngine engine;
+    FakeView view;
+    FakeCompanions companions;
+    std::optional<Session> session_;
+};
+
+// --- playing and the countdown ---------------------------------------------------------------
+
+TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATick) {
+    startUp();
+    session().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://x/live"), false);
+    EXPECT_EQ(engine.renders, QStringList{"mms://x/live"});
+    EXPECT_TRUE(view.status);
+    EXPECT_FALSE(view.video);
+    EXPECT_TRUE(session().isTimerActive(kTimerConnect));
+
+    // Opened, not yet playing: the countdown goes on.
+    engine.open();
+    EXPECT_EQ(view.attached, 1);
+    EXPECT_EQ(view.titleText, "뉴스");
+    session().timerExpired(kTimerConnect);
+    EXPECT_EQ(view.statusText, countdownText(50));
+    EXPECT_TRUE(view.status);
+
+    // The engine's own event: the countdown's closing steps run at once, and the settings go to
+    // the new graph.
+    session().volumeUp(true); // 55 %
+    engine.level = -2000;
+    engine.begin();
+    EXPECT_FALSE(session().isTimerActive(kTimerConnect));
+    EXPECT_FALSE(view.status);
+    EXPECT_TRUE(view.statusText.isEmpty());
+    EXPECT_TRUE(view.video);
+    EXPECT_EQ(session().connectionCount(), 0);
+    EXPECT_FALSE(view.muted);
+    EXPECT_TRUE(session().soundOn());
+    EXPECT_EQ(engine.level, 55 * 30 - 2910);
+
+    // A second report, or one after the countdown ended, changes nothing.
+    view.status = true;
+    engine.begin();
+    EXPECT_TRUE(view.status);
+}
+
+TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
+    startUp();
+    session().playTitled(QStringLiteral("라디오"), QStringLiteral("http://x/radio"), false);
+    engine.open();
+    session().timerExpired(kTimerConnect);
+    session().timerExpired(kTimerConnect);
+    EXPECT_EQ(view.statusText, countdownText(49));
+    engine.position = 5; // moving, without the engine saying so
+    session().timerExpired(kTimerConnect);
+    EXPECT_FALSE(session().isTimerActive(kTimerConnect));
+    EXPECT_FALSE(view.status);
+    EXPECT_TRUE(view.video);
+}
+
+TEST_F(PlayerSession, AStreamThatNeverStartsTimesOutOnTheFiftyFirstTick) {
+    startUp();
+    session().playTitled(QStringLiteral("멈춤"), QStringLiteral("http://x/never"), false);
+    engine.open();
+    const int stopsBefore = engine.stops;
+    int ticks = 0;
+    while (session().isTimerActive(kTimerConnect) && ticks < 100) {
+        session().timerExpired(kTimerConnect);
+        if (ticks == 49) {
+            EXPECT_EQ(view.statusText, countdownText(1));
+        }
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 51);
+    EXPECT_EQ(session().connectionCount(), 0);
+    EXPECT_EQ(view.statusText, QStringLiteral("접속 제한시간 초과\n\n멈춤방송국 서버중지,채널변경 "
+                                              "또는 현재 네트워크가 정상 가동중인지 확인해 보시기 "
+                                              "바랍니다."));
+    EXPECT_EQ(engine.stops, stopsBefore + 1);
+    EXPECT_TRUE(view.status);
+    // Playback beginning after the time-out does not show the picture any more.
+    engine.begin();
+    EXPECT_TRUE(view.status);
+}
+
+TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReported) {
+    startUp();
+    const QString failed =
+        QStringLiteral("현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
+    engine.renderOk = false; // refused at once
+    session().playTitled(QStringLiteral("없는 방송"), QStringLiteral("nosuch://x"), false);
+    EXPECT_EQ(view.statusText, failed.arg("없는 방송"));
+    EXPECT_FALSE(session().isTimerActive(kTimerConnect));
+
+    engine.renderOk = true; // fails later
+    session().playTitled(QStringLiteral("없는 파일"), QStringLiteral("/none.avi"), false);
+    EXPECT_TRUE(session().isTimerActive(kTimerConnect));
+    emit engine.renderFailed(QStringLiteral("not found"));
+    EXPECT_EQ(view.statusText, failed.arg("없는 파일"));
+    EXPECT_FALSE(session().isTimerActive(kTimerConnect));
+    emit engine.rendered(); // a late report of the failed request is not believed
+    EXPECT_EQ(view.attached, 0);
+
+    engine.runOk = false; // opens but does not run: the countdown keeps counting
+    session().playTitled(QStringLiteral("정지"), QStringLiteral("/a.avi"), false);
+    engine.open();
+    EXPECT_EQ(view.titleText, "정지Casting 실패");
+    EXPECT_TRUE(session().isTimerActive(kTimerConnect));
+}
+
+TEST_F(PlayerSession, AFileShowsThePositionBarLouderAndALiveStreamHidesIt) {
+    startUp();
+    session().playTitled(QStringLiteral("파일"), QStringLiteral("/f.avi"), false);
+    engine.open(600 * kSecond);
+    EXPECT_TRUE(view.visible[Docked::SeekBar]);
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(300, 175, 344, 25));
+    EXPECT_EQ(view.seekThumb, 1);
+    EXPECT_TRUE(session().isSeekTimerActive());
+    EXPECT_EQ(engine.level, 0);
+    EXPECT_EQ(session().volumePercent(), 85);
+
+    session().playTitled(QStringLiteral("생방송"), QStringLiteral("mms://x"), false);
+    engine.open(0);
+    EXPECT_FALSE(view.visible[Docked::SeekBar]);
+    EXPECT_FALSE(session().isSeekTimerActive());
+}
+
+TEST_F(PlayerSession, TheHandOverLineGivesTitleAndAddressAndAnEmptyOneIsIgnored) {
+    startUp();
+    handOver(QStringLiteral("테스트 방송^  mms://a/x^y  "));
+    EXPECT_EQ(session().command(1), 1);
+    EXPECT_EQ(session().currentTitle(), "테스트 방송");
+    EXPECT_EQ(session().currentAddress(), "mms://a/x^y");
+    EXPECT_FALSE(session().playingFromList());
+    const int builds = engine.builds;
+
+    QFile f(protocol::handOverFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\r\nsecond^line");
+    f.close();
+    session().command(1);
+    QFile::remove(protocol::handOverFile());
+    session().command(1);
+    EXPECT_EQ(engine.builds, builds); // the playback goes on untouched
+    EXPECT_EQ(session().currentAddress(), "mms://a/x^y");
+}
+
+// --- the end of a medium -------------------------------------------------------------------------
+
+TEST_F(PlayerSession, EndOfMediumPlaysTheNextRowWrapsAndRepeats) {
+    startUp();
+    session().filesChosen({"/m/a.avi", "/m/b.avi", "/m/c.avi"});
+    EXPECT_EQ(view.current, 0);
+    EXPECT_EQ(session().currentTitle(), "a.avi");
+    EXPECT_TRUE(session().playingFromList());
+    EXPECT_TRUE(view.visible[Docked::PlayList]);
+    engine.open(10 * kSecond);
+
+    auto end = [&] {
+        engine.position = 10 * kSecond; // at the end the engine reports the length
+        session().seekTick();
+    };
+    end();
+    EXPECT_EQ(view.current, 1);
+    EXPECT_EQ(session().currentAddress(), "/m/b.avi");
+    EXPECT_EQ(session().currentTitle(), "b"); // the row's name, not the file name
+    EXPECT_EQ(engine.renders.constLast(), "/m/b.avi");
+
+    view.current = 2;
+    end();
+    EXPECT_EQ(view.current, 0);
+    EXPECT_EQ(engine.renders.constLast(), "/m/a.avi");
+
+    view.repeat = true;
+    const int rendered = int(engine.renders.size());
+    end();
+    EXPECT_EQ(view.current, 0);
+    EXPECT_EQ(engine.renders.size(), rendered + 1);
+    EXPECT_EQ(engine.renders.constLast(), "/m/a.avi");
+}
+
+TEST_F(PlayerSession, AMediumOpenedByAddressStopsRewoundAtItsEnd) {
+    startUp();
+    session().filesChosen({"/m/a.avi"}); // rows exist, but the address bar plays next
+    EXPECT_EQ(session().openTypedAddress(QStringLiteral(" /m/b c.avi")), "/m/bc.avi");
+    EXPECT_EQ(session().currentTitle(), " /m/b c.avi");
+    engine.open(10 * kSecond);
+    const int rendered = int(engine.renders.size());
+    const int stops = engine.stops;
+    engine.position = 10 * kSecond;
+    session().seekTick();
+    EXPECT_EQ(engine.renders.size(), rendered);
+    EXPECT_EQ(engine.stops, stops + 1);
+    EXPECT_EQ(engine.seeks.constLast(), 0);
+    EXPECT_EQ(session().currentAddress(), "/m/bc.avi");
+
+    // Before the end the tick only moves the thumb.
+    engine.position = 5 * kSecond;
+    session().seekTick();
+    EXPECT_EQ(view.seekThumb, 50);
+    EXPECT_EQ(engine.renders.size(), rendered);
+
+    EXPECT_TRUE(session().openTypedAddress(QString()).isEmpty());
+    EXPECT_EQ(view.messages, QStringList{"주소를 입력하세요."});
+}
+
+// --- commands and timers -------------------------------------------------------------------------
+
+TEST_F(PlayerSession, CommandsSwitchDockingAndTheWatcherAndAlwaysAnswerOne) {
+    startUp();
+    EXPECT_EQ(session().command(2), 1);
+    EXPECT_FALSE(session().dockRemote());
+    EXPECT_EQ(session().command(3), 1);
+    EXPECT_TRUE(session().dockRemote());
+
+    session().command(4);
+    EXPECT_TRUE(session().autoScreen());
+    EXPECT_TRUE(session().isTimerActive(kTimerAutoScreenDelay));
+    session().command(5); // off before the delay ran out: the watcher never starts
+    session().timerExpired(kTimerAutoScreenDelay);
+    EXPECT_FALSE(session().isTimerActive(kTimerAutoScreen));
+    session().command(4);
+    session().timerExpired(kTimerAutoScreenDelay);
+    EXPECT_TRUE(session().isTimerActive(kTimerAutoScreen));
+    session().command(5);
+    EXPECT_FALSE(session().isTimerActive(kTimerAutoScreen));
+
+    for (int n : {6, 7, 8, 99, -1})
+        EXPECT_EQ(session().command(n), 1);
+    EXPECT_TRUE(engine.renders.isEmpty());
+    EXPECT_EQ(session().displayMode(), NormalSize);
+}
+
+TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
+    writeData(QStringLiteral("config.txt"), "/tmp\r\n0\r\n0\r\n0");
+    startUp();
+    EXPECT_TRUE(session().autoScreen());
+    EXPECT_TRUE(session().isTimerActive(kTimerAutoScreenDelay));
+    EXPECT_TRUE(session().isTimerActive(kTimerDockEnable));
+    EXPECT_EQ(session().volumePercent(), 50);
+    EXPECT_EQ(engine.level, -1500);
+    EXPECT_TRUE(view.messages.isEmpty());
+    // The first play keeps the graph built at start, which never opened anything; every later
+    // play builds afresh.
+    const int builds = engine.builds;
+    session().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false);
+    EXPECT_EQ(engine.builds, builds);
+    session().playTitled(QStringLiteral("나"), QStringLiteral("/b.avi"), false);
+    EXPECT_EQ(engine.builds, builds + 1);
+
+    FakeEngine broken;
+    broken.buildOk = false;
+    Session s(broken, view, companions);
+    EXPECT_FALSE(s.buildAtStart());
+    EXPECT_EQ(view.messages.constLast(), "에러: DirectShow 초기화 실패");
+    FakeEngine noFilter;
+    noFilter.filter = false;
+    Session t(noFilter, view, companions);
+    EXPECT_TRUE(t.buildAtStart());
+    EXPECT_TRUE(view.messages.constLast().startsWith("Brontavia Filter 적재 실패\n"));
+    t.playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false); // said before every play
+    EXPECT_EQ(view.messages.filter("Brontavia Filter").size(), 2);
+}
+
+// --- display modes, full screen, screen mode
+// --------------------------------------------------------
+
+TEST_F(PlayerSession, ALayoutShrinksTheWindowAndRestoresItAtTheSameCorner) {
+    startUp();
+    view.window = QRect(100, 50, 344, 360);
+    view.rects[Docked::AddressBar] = QRect(5, 5, 382, 157);
+    session().setDisplayMode(DoubleSize);
+    EXPECT_EQ(view.window, QRect(100, 50, 0, 0));
+    EXPECT_EQ(view.layoutMode, DoubleSize);
+    EXPECT_EQ(engine.videoGeometry, QRect(0, 0, 640, 480));
+    EXPECT_TRUE(session().isTimerActive(kTimerRelayout));
+    session().timerExpired(kTimerRelayout);
+    EXPECT_EQ(view.window, QRect(100, 50, 680, 607));
+    EXPECT_FALSE(session().isTimerActive(kTimerAutoScreen));
+    EXPECT_EQ(view.rects[Docked::AddressBar], QRect(5, 5, 382, 157)); // only normal size moves it
+
+    session().command(4);
+    session().setDisplayMode(NormalSize);
+    EXPECT_EQ(view.rects[Docked::AddressBar].topLeft(), QPoint(100, 50 + 157));
+    session().timerExpired(kTimerRelayout);
+    EXPECT_EQ(view.window, QRect(100, 50, 344, 360));
+    EXPECT_TRUE(session().isTimerActive(kTimerAutoScreen)); // the watcher comes back
+}
+
+TEST_F(PlayerSession, FullScreenIsRefusedWhileNothingPlaysAndTheFlagGatesKeys) {
+    startUp();
+    EXPECT_TRUE(session().keyPressed(Qt::Key_4, {}));
+    EXPECT_TRUE(session().fullScreenFlag());
+    EXPECT_TRUE(view.windowVisible);
+    session().keyPressed(Qt::Key_5, {});
+    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 50));
+    // The next click only clears the flag; the window is not dragged.
+    EXPECT_FALSE(session().bodyPressed());
+    EXPECT_FALSE(session().fullScreenFlag());
+    EXPECT_TRUE(session().bodyPressed());
+}
+
+TEST_F(PlayerSession, FullScreenHidesAndRemembersAndEscapeBringsEverythingBack) {
+    companions.windows[Companion::Remote] = {QRect(644, 200, 300, 360), true};
+    companions.windows[Companion::Chat] = {QRect(0, 200, 382, 360), false};
+    startUp();
+    playUntilShown(QStringLiteral("/f.avi"), 10 * kSecond);
+    view.visible[Docked::AddressBar] = true;
+
+    session().keyPressed(Qt::Key_4, {});
+    EXPECT_FALSE(view.windowVisible);
+    EXPECT_FALSE(view.visible[Docked::AddressBar]);
+    EXPECT_FALSE(view.visible[Docked::SeekBar]);
+    EXPECT_FALSE(companions.windows[Companion::Remote].visible);
+    // The picture follows after a moment, without the window waiting for it.
+    EXPECT_FALSE(engine.fullScreen);
+    EXPECT_TRUE(waitUntil([&] { return engine.fullScreen; }));
+
+    EXPECT_TRUE(session().keyPressed(Qt::Key_Escape, {}));
+    EXPECT_FALSE(engine.fullScreen);
+    EXPECT_TRUE(view.windowVisible);
+    EXPECT_TRUE(view.visible[Docked::AddressBar]);
+    EXPECT_TRUE(view.visible[Docked::SeekBar]);
+    EXPECT_TRUE(companions.windows[Companion::Remote].visible);
+    EXPECT_FALSE(companions.windows[Companion::Chat].visible); // it was hidden before
+    EXPECT_FALSE(session().fullScreenFlag());
+}
+
+TEST_F(PlayerSession, LeavingDuringTheWaitForFullScreenCancelsIt) {
+    startUp();
+    playUntilShown(QStringLiteral("/f.avi"), 10 * kSecond);
+    session().keyPressed(Qt::Key_4, {});
+    session().keyPressed(Qt::Key_Escape, {}); // before the picture switched
+    EXPECT_TRUE(view.windowVisible);
+    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 100));
+
+    session().keyPressed(Qt::Key_4, {});
+    session().closeScreen();
+    playUntilShown(QStringLiteral("/g.avi"), 10 * kSecond); // played again meanwhile
+    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 100));
+
+    // Laid out again and asked again: this time it switches.
+    session().keyPressed(Qt::Key_2, {});
+    session().enterFullScreen();
+    EXPECT_TRUE(waitUntil([&] { return engine.fullScreen; }));
+}
+
+TEST_F(PlayerSession, ScreenModeShrinksToThePictureAndPutsEverythingBack) {
+    companions.windows[Companion::Remote] = {QRect(644, 200, 300, 360), true};
+    startUp();
+    session().keyPressed(Qt::Key_1, {});
+    session().timerExpired(kTimerRelayout);
+    view.window = QRect(200, 100, 344, 360);
+    view.visible[Docked::PlayList] = true;
+    view.visible[Docked::SeekBar] = true;
+
+    session().keyPressed(Qt::Key_5, {});
+    EXPECT_TRUE(session().screenMode());
+    EXPECT_EQ(view.window, QRect(278, 172, 192, 144));
+    EXPECT_EQ(view.picture, QPoint(0, 0));
+    EXPECT_TRUE(view.topRow); // half size keeps its buttons, they are outside anyway
+    EXPECT_FALSE(view.visible[Docked::PlayList]);
+    EXPECT_FALSE(view.visible[Docked::SeekBar]);
+    EXPECT_FALSE(companions.windows[Companion::Remote].visible);
+    session().screenModeOn(); // twice: nothing recorded again
+    EXPECT_EQ(view.window, QRect(278, 172, 192, 144));
+
+    session().keyPressed(Qt::Key_5, {});
+    EXPECT_FALSE(session().screenMode());
+    EXPECT_EQ(view.window, QRect(200, 100, 344, 360));
+    EXPECT_EQ(view.picture, QPoint(78, 72));
+    EXPECT_EQ(view.rects[Docked::PlayList], QRect(200, 460, 344, 197));
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(200, 75, 344, 25));
+    EXPECT_TRUE(view.visible[Docked::PlayList]);
+    EXPECT_TRUE(view.visible[Docked::SeekBar]);
+    EXPECT_FALSE(view.visible[Docked::AddressBar]);
+    EXPECT_TRUE(companions.windows[Companion::Remote].visible);
+
+    // Normal size hides the top row; a right click leaves, unless full screen is asked for.
+    session().keyPressed(Qt::Key_2, {});
+    session().screenModeOn();
+    EXPECT_FALSE(view.topRow);
+    session().rightPressed();
+    EXPECT_FALSE(session().screenMode());
+    EXPECT_TRUE(view.topRow);
+    session().screenModeOn();
+    session().doubleClicked();
+    EXPECT_FALSE(session().screenMode());
+}
+
+TEST_F(PlayerSession, ThePointerWatcherEntersAndLeavesScreenMode) {
+    companions.windows[Companion::Chat] = {QRect(0, 200, 382, 360), true};
+    startUp();
+    view.window = QRect(500, 300, 344, 360);
+    view.pointerAt = QPoint(500 - 382, 400); // on the edge of the widened rectangle
+    session().timerExpired(kTimerAutoScreen);
+    EXPECT_FALSE(session().screenMode());
+    view.pointerAt = QPoint(500 - 383, 400);
+    session().timerExpired(kTimerAutoScreen);
+    EXPECT_TRUE(session().screenMode());
+    EXPECT_EQ(view.window, QRect(512, 323, 320, 240));
+    view.pointerAt = QPoint(600, 400); // over the picture
+    session().timerExpired(kTimerAutoScreen);
+    EXPECT_FALSE(session().screenMode());
+    EXPECT_EQ(view.window, QRect(500, 300, 344, 360));
+}
+
+TEST_F(PlayerSession, KeysFollowTheirTable) {
+    companions.windows[Companion::Remote] = {QRect(), false};
+    startUp();
+    EXPECT_FALSE(session().keyPressed(Qt::Key_A, {}));
+    EXPECT_TRUE(session().keyPressed(Qt::Key_Return, {}));
+    EXPECT_TRUE(session().keyPressed(Qt::Key_3, Qt::KeypadModifier));
+    EXPECT_EQ(session().displayMode(), DoubleSize);
+
+    session().keyPressed(Qt::Key_R, {});
+    EXPECT_TRUE(companions.windows[Companion::Remote].visible);
+    companions.windows[Companion::Remote].visible = false;
+    session().keyPressed(Qt::Key_4, {}); // flag set (nothing plays)
+    session().keyPressed(Qt::Key_R, {});
+    EXPECT_FALSE(companions.windows[Companion::Remote].visible);
+    // A system key lays out again, which clears the flag.
+    EXPECT_TRUE(session().keyPressed(Qt::Key_X, Qt::AltModifier));
+    EXPECT_FALSE(session().fullScreenFlag());
+    EXPECT_TRUE(session().isTimerActive(kTimerRelayout));
+
+    session().keyPressed(Qt::Key_Equal, {});
+    EXPECT_EQ(session().volumePercent(), 55);
+    session().keyPressed(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(session().volumePercent(), 50);
+}
+
+// --- docking
+// --------------------------------------------------------------------------------------
+
+TEST_F(PlayerSession, CompanionsFollowTheWindowOnceDockingIsEnabled) {
+    companions.windows[Companion::Remote] = {QRect(0, 0, 300, 360), true};
+    companions.windows[Companion::Chat] = {QRect(0, 0, 100, 100), true};
+    startUp();
+    view.window = QRect(10, 10, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Remote].rect, QRect(0, 0, 300, 360));
+    EXPECT_EQ(companions.windows[Companion::Chat].rect, QRect(-372, 10, 382, 360));
+
+    session().timerExpired(kTimerDockEnable);
+    view.rects[Docked::SeekBar] = QRect(10, -15, 344, 25);
+    view.window = QRect(400, 120, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Remote].rect, QRect(744, 120, 300, 360));
+    EXPECT_EQ(view.rects[Docked::PlayList], QRect(400, 480, 344, 197));
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(400, 95, 344, 25));
+    EXPECT_FALSE(view.visible[Docked::PlayList]); // moved, not shown
+
+    session().command(2);
+    view.window = QRect(450, 120, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Remote].rect.topLeft(), QPoint(744, 120));
+    EXPECT_EQ(companions.windows[Companion::Chat].rect.topLeft(), QPoint(68, 120));
+    session().command(3);
+    session().setDisplayMode(DoubleSize);
+    session().timerExpired(kTimerRelayout);
+    session().windowMoved(); // the window's own move and resize
+    EXPECT_EQ(companions.windows[Companion::Remote].rect.topLeft(), QPoint(450 + 680, 120));
+
+    // In screen mode the docked windows hide and the remote stays where it is.
+    view.visible[Docked::PlayList] = true;
+    session().screenModeOn();
+    const QRect remote = companions.windows[Companion::Remote].rect;
+    view.window.moveTo(0, 0);
+    session().windowMoved();
+    EXPECT_FALSE(view.visible[Docked::PlayList]);
+    EXPECT_EQ(companions.windows[Companion::Remote].rect, remote);
+}
+
+TEST_F(PlayerSession, TheChatStartsWithItsPlaceAndIsPlacedAfterItsWait) {
+    writeData(QStringLiteral("config.txt"), "\r\n0\r\n1\r\n1");
+    startUp();
+    view.window = QRect(100, 80, 344, 360);
+    session().startChat();
+    EXPECT_EQ(companions.chatStarts, QStringList{"-282$80"});
+    // The chat comes up meanwhile; the session did not wait for it.
+    companions.windows[Companion::Chat] = {QRect(0, 0, 100, 100), true};
+    EXPECT_TRUE(waitUntil(
+        [&] { return companions.windows[Companion::Chat].rect == QRect(-282, 80, 382, 360); }));
+    EXPECT_TRUE(companions.windows[Companion::Chat].topmost);
+
+    // No chat came up: nothing more happens.
+    companions.windows.clear();
+    session().startChat();
+    QThread::msleep(30);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(companions.exists(Companion::Chat));
+}
+
+TEST_F(PlayerSession, CloseScreenHidesTellsTheChatAndReleasesAndCloseEndsOnce) {
+    companions.windows[Companion::Remote] = {QRect(), false};
+    companions.windows[Companion::Chat] = {QRect(), true};
+    startUp();
+    playUntilShown(QStringLiteral("/f.avi"), 10 * kSecond);
+    session().closeScreen();
+    EXPECT_FALSE(view.windowVisible);
+    EXPECT_FALSE(view.visible[Docked::SeekBar]);
+    EXPECT_FALSE(session().isSeekTimerActive());
+    EXPECT_EQ(companions.screenClosedBroadcasts, 1);
+    EXPECT_TRUE(companions.windows[Companion::Remote].visible);
+    EXPECT_FALSE(engine.built);
+
+    EXPECT_TRUE(session().closeProgram());
+    EXPECT_FALSE(session().closeProgram());
+    EXPECT_EQ(companions.chatCloses, 1);
+    view.window.moveTo(0, 0);
+    session().windowMoved(); // nothing follows a closing player
+    EXPECT_EQ(companions.windows[Companion::Chat].rect, QRect());
+}
+
+// --- sound and picture
+// ------------------------------------------------------------------------------
+
+TEST_F(PlayerSession, VolumeStepsClampAndMuteWorksOnlyWhilePlaying) {
+    startUp();
+    for (int i = 0; i < 9; ++i)
+        session().volumeUp(true);
+    EXPECT_EQ(session().volumePercent(), 95);
+    session().wheel(120);
+    EXPECT_EQ(session().volumePercent(), 99);
+    EXPECT_EQ(engine.levels.constLast(), 90); // refused: the sound stays where it was
+    EXPECT_EQ(engine.level, 95 * 30 - 2910);
+    const QRect track = controlRect(NormalSize, 1026);
+    EXPECT_EQ(session().thumb(Slider::Volume),
+              QPoint(track.x() + track.width() * 99 / 100 - 15, track.y() + 1));
+    for (int i = 0; i < 20; ++i)
+        session().wheel(-120);
+    EXPECT_EQ(session().volumePercent(), 15);
+    EXPECT_EQ(engine.level, 10 * 30 - 2910);
+
+    session().toggleMute(); // nothing plays
+    EXPECT_TRUE(session().soundOn());
+    EXPECT_FALSE(view.muted);
+
+    playUntilShown(QStringLiteral("mms://x"));
+    session().toggleMute();
+    EXPECT_FALSE(session().soundOn());
+    EXPECT_TRUE(view.muted);
+    EXPECT_EQ(view.muteText, "Mute On");
+    EXPECT_EQ(view.muteTip, "소리 켬(8)");
+    EXPECT_EQ(engine.level, -10000);
+    // The brightness middle button says "Mute Off" but leaves the sound off.
+    session().brightnessMiddle();
+    EXPECT_TRUE(session().soundOn());
+    EXPECT_EQ(view.muteText, "Mute Off");
+    EXPECT_EQ(engine.level, -10000);
+    EXPECT_TRUE(view.muted);
+    session().volumeMiddle();
+    EXPECT_EQ(engine.level, -1500);
+    EXPECT_EQ(session().volumePercent(), 50);
+    EXPECT_FALSE(view.muted);
+}
+
+TEST_F(PlayerSession, ColourAndBrightnessReachTheFilterTogether) {
+    startUp();
+    const QRect bright = controlRect(NormalSize, 1027);
+    const int y = bright.y() + 8;
+    // Hovering sets the drag flag (no window drag then); a left drag moves the thumb.
+    session().pointerMoved({bright.x() + 40, y}, false);
+    EXPECT_TRUE(session().sliderDragging());
+    EXPECT_FALSE(session().bodyPressed());
+    session().pointerMoved({bright.x() + 46, y}, true);
+    session().pointerMoved({bright.x() + 72, y}, true);
+    EXPECT_EQ(session().brightnessPercent(), 46 * 100 / 73);
+    EXPECT_EQ(engine.effects.constLast().level, sliders::brightnessLevel(63));
+    session().pointerMoved({bright.x() + 40, bright.y() - 5}, true);
+    EXPECT_FALSE(session().sliderDragging());
+
+    engine.effects.clear();
+    session().setColourMode(1);
+    ASSERT_EQ(engine.effects.size(), 2);
+    EXPECT_EQ(engine.effects[0].effect, 1003);
+    EXPECT_EQ(engine.effects[0].level, 63); // the colour call carries the percentage
+    EXPECT_EQ(engine.effects[1].effect, 1007);
+    EXPECT_EQ(engine.effects[1].colourMode, 1);
+    EXPECT_EQ(engine.effects[1].level, sliders::brightnessLevel(63));
+
+    engine.effects.clear();
+    session().brightnessMiddle();
+    session().setColourMode(2);
+    ASSERT_EQ(engine.effects.size(), 2); // the level 0 call, then the colour call alone
+    EXPECT_EQ(engine.effects[1].effect, 1006);
+}
+
+TEST_F(PlayerSession, CaptureWritesAtOnceAndSendsTheBrightnessOnceItsWaitIsOver) {
+    QTemporaryDir folder;
+    platformtest::ScopedEnv noDesktop("XDG_CURRENT_DESKTOP", std::nullopt);
+    writeData(QStringLiteral("config.txt"), "  " + QFile::encodeName(folder.path()) + " \r\n2");
+    startUp();
+    session().captureToFile();
+    session().captureToWallpaper();
+    EXPECT_EQ(view.messages, (QStringList{"화면 갈무리는 동영상 재생시에만 가능합니다.",
+                                          "바탕화면으로 갈무리는 TV방송중에만 가능합니다."}));
+
+    playUntilShown(QStringLiteral("/f.avi"));
+    session().pointerMoved({controlRect(NormalSize, 1027).x() + 20, 310}, true);
+    session().pointerMoved({controlRect(NormalSize, 1027).x() + 60, 310}, true);
+    const int level = sliders::brightnessLevel(session().brightnessPercent());
+    engine.effects.clear();
+    session().captureToFile();
+    ASSERT_EQ(engine.effects.size(), 1);
+    EXPECT_EQ(engine.effects[0].save, 1);
+    EXPECT_EQ(engine.effects[0].level, level);
+    EXPECT_TRUE(QFile::decodeName(engine.effects[0].path).startsWith(folder.path() + "/ZT_"));
+    EXPECT_TRUE(waitUntil([&] { return engine.effects.size() == 2; }));
+    EXPECT_EQ(engine.effects[1].save, 0);
+    EXPECT_EQ(engine.effects[1].level, level);
+
+    // The wallpaper's frame is taken away after the desktop's wait; its brightness call last.
+    engine.effects.clear();
+    session().captureToWallpaper();
+    const QString wallpaper = QFile::decodeName(engine.effects[0].path);
+    EXPECT_TRUE(QFile::exists(wallpaper));
+    EXPECT_TRUE(waitUntil([&] { return engine.effects.size() == 2; }));
+    EXPECT_FALSE(QFile::exists(wallpaper));
+    EXPECT_EQ(QDir(folder.path()).entryList({"ZT_*.bmp"}, QDir::Files).size(), 1);
+    EXPECT_EQ(view.messages.size(), 2);
+}
+
+} // namespace
