@@ -3,9 +3,10 @@
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
+#include "platform/shell.h"
 #include "platform/windowdirectory.h"
 #include "remote/browser.h"
-#include "remote/catalogue.h"
+#include "remote/cataloguemodel.h"
 #include "remote/playing.h"
 #include "remote/stationplayer.h"
 #include "tests/support/processes.h"
@@ -18,9 +19,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
+
+// Readable failures for lists of addresses.
+static void PrintTo(const QUrl& url, std::ostream* out) {
+    *out << url.toString().toStdString();
+}
 
 using namespace playing;
 using platform::cp949::fromUnicode;
@@ -209,13 +214,17 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
           "http:///no-host", "radio.example.net/p", "data:text/html,<script>alert(1)</script>"})
         EXPECT_FALSE(pageUrl(refused)) << refused;
 
-    EXPECT_EQ(desktopTarget("http://tv.example.net/a b"),
-              std::optional<QString>(QStringLiteral("http://tv.example.net/a%20b")));
+    EXPECT_EQ(desktopTarget("http://tv.example.net/a b")->toString(QUrl::FullyEncoded),
+              QStringLiteral("http://tv.example.net/a%20b"));
     EXPECT_TRUE(desktopTarget("ftp://files.example.net/list"));
     EXPECT_TRUE(desktopTarget("mailto:someone@example.net"));
     for (const char* refused : {"javascript:alert(1)", "smb://host/share", "mailto:", "/bin/sh",
                                 "/nonexistent/file.txt", "/tmp"})
         EXPECT_FALSE(desktopTarget(refused)) << refused;
+    // A mail address stays one, whatever follows the colon; an authority makes it no address.
+    for (const char* mail : {"mailto:1", "mailto:0", "MAILTO:8080", "mailto:a@b.example.net:25"})
+        EXPECT_EQ(desktopTarget(mail), QUrl(QString::fromLatin1(mail))) << mail;
+    EXPECT_FALSE(desktopTarget("mailto://host.example.net/x"));
 
     QTemporaryDir dir;
     auto make = [&](const char* name, const QByteArray& content, bool executable) {
@@ -227,9 +236,9 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
         return path;
     };
     const QString doc = make("channels.txt", "KBS1^mms://kbs/x", false);
-    EXPECT_EQ(desktopTarget(fromUnicode(doc)), std::optional<QString>(doc));
+    EXPECT_EQ(desktopTarget(fromUnicode(doc)), QUrl::fromLocalFile(doc));
     EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
-              std::optional<QString>(doc));
+              QUrl::fromLocalFile(doc));
     EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
     EXPECT_FALSE(desktopTarget(fromUnicode(
         make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));
@@ -239,11 +248,11 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
 TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     QWidget window;
     auto* player = new CStationPlayer(&window); // child
-    QTreeWidget* list = catalogue::createListControl(&window, 1004);
-    catalogue::setRows(list, {{fromUnicode(u"뉴스"), "  mms://news.example.net/live  "},
-                              {"", "mms://nameless.example.net/x"},
-                              {"Empty", ""},
-                              {"Home", "^http://home.example.net/"}});
+    catalogue::CatalogueModel list;
+    list.setRows({{fromUnicode(u"뉴스"), "  mms://news.example.net/live  "},
+                  {"", "mms://nameless.example.net/x"},
+                  {"Empty", ""},
+                  {"Home", "^http://home.example.net/"}});
     QSignalSpy handed(player, &CStationPlayer::handedOver);
     PlayerStandIn lumaset;
 
@@ -345,6 +354,54 @@ TEST(RemotePlaying, UnsafePageAndShellAddressesOnlyEmptyTheHandOver) {
     EXPECT_EQ(handed.count(), 0);
 }
 
+// The desktop gets exactly the file or address that passed the checks: a backslash or a
+// trailing space in a checked file name, or a mail address that looks like host and port,
+// must not turn into something else on the way to the desktop.
+TEST(RemotePlaying, ShellAddressesOpenExactlyWhatWasChecked) {
+    QWidget window;
+    CStationPlayer player(&window);
+    DesktopCatcher desktop;
+    QTemporaryDir dir;
+    auto make = [&](const QString& name, bool executable) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        EXPECT_TRUE(platform::lines::writeFileAtomic(
+            path, executable ? QByteArray("#!/bin/sh\necho hi\n") : QByteArray("notes\n")));
+        QFile::setPermissions(path, executable
+                                        ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        return path;
+    };
+    const QString plainWithBackslash = make(QStringLiteral("doc\\notes.txt"), false);
+    make(QStringLiteral("doc/notes.txt"), true);
+    const QString plainWithSpace = make(QStringLiteral("x.txt "), false);
+    make(QStringLiteral("x.txt"), true);
+    const QByteArray base = QUrl::fromLocalFile(dir.path()).toEncoded();
+
+    player.play("-" + base + "/doc%5Cnotes.txt");
+    player.play("-" + base + "/x.txt%20");
+    player.play("-mailto:1");
+    player.play("-mailto:8080");
+    EXPECT_EQ(
+        desktop.opened,
+        (QList<QUrl>{QUrl::fromLocalFile(plainWithBackslash), QUrl::fromLocalFile(plainWithSpace),
+                     QUrl(QStringLiteral("mailto:1")), QUrl(QStringLiteral("mailto:8080"))}));
+    for (const QUrl& url : desktop.opened) {
+        if (url.isLocalFile()) {
+            EXPECT_FALSE(QFileInfo(url.toLocalFile()).isExecutable())
+                << url.toString().toStdString();
+        }
+    }
+
+    // The link label's opener: a mail link stays a mail link.
+    desktop.opened.clear();
+    EXPECT_TRUE(platform::shell::openDocument(QStringLiteral("mailto:1")));
+    EXPECT_TRUE(platform::shell::openDocument(QStringLiteral("www.example.net")));
+    EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl(QStringLiteral("mailto:1")),
+                                           QUrl(QStringLiteral("http://www.example.net"))}));
+    EXPECT_FALSE(platform::shell::openUrl(QUrl(QStringLiteral("relative/path"))));
+}
+
 TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopup) {
     PageServer server;
     // The address exists only once the script has run: the source spells it apart.
@@ -356,10 +413,10 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
     server.pages["/home"] = "<html><body>home</body></html>";
     QWidget window;
     CStationPlayer player(&window);
-    QTreeWidget* list = catalogue::createListControl(&window, 1014);
+    catalogue::CatalogueModel list;
     const QByteArray target =
         "+" + server.url("/radio").toLatin1() + "^" + server.url("/home").toLatin1();
-    catalogue::setRows(list, {{fromUnicode(u"라디오"), target}});
+    list.setRows({{fromUnicode(u"라디오"), target}});
     QSignalSpy handed(&player, &CStationPlayer::handedOver);
     PlayerStandIn lumaset;
     setHandOver("Old^mms://old.example.net/");

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,7 +98,7 @@ class RemoteZtFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const remote::PageSpec& p : remote::kPages) {
-            QTreeWidget* l = catalogue::createListControl(&host, p.listId);
+            QTreeView* l = catalogue::createListControl(&host, p.listId);
             lists << l;
             tab.AddPage(l, QString::fromUtf8(p.title));
         }
@@ -119,17 +119,17 @@ protected:
     static QString lastFile() {
         return profile().getString(QStringLiteral("ZT3.0"), QStringLiteral("LASTZTFILE"));
     }
-    QTreeWidget* ztList() const { return lists[10]; }
+    catalogue::CatalogueModel* ztList() const { return catalogue::modelOf(lists[10]); }
     QStringList names() const {
         QStringList out;
-        for (int i = 0; i < catalogue::rowCount(ztList()); ++i)
-            out << platform::cp949::toUnicode(catalogue::rowName(ztList(), i));
+        for (int i = 0; i < ztList()->rowCount(); ++i)
+            out << platform::cp949::toUnicode(ztList()->name(i));
         return out;
     }
 
     QWidget host;
     CTabSheet tab{&host};
-    QList<QTreeWidget*> lists;
+    QList<QTreeView*> lists;
     QTemporaryDir dir;
 };
 
@@ -163,7 +163,7 @@ TEST_F(RemoteZtFiles, SaveScramblesTheFavouritesAndOpenShowsThemOnTheChannelPage
     zt.open();
     EXPECT_EQ(names(), (QStringList{"성시경 라디오", "봄날TV", "스포츠 뉴스", "KBS 봄 특집", "꽃봄",
                                     "KBS1"}));
-    EXPECT_EQ(catalogue::rowTarget(ztList(), 4), favourites[4].mid(favourites[4].indexOf('^') + 1));
+    EXPECT_EQ(ztList()->target(4), favourites[4].mid(favourites[4].indexOf('^') + 1));
     EXPECT_EQ(tab.GetCurSel(), 10);
     EXPECT_EQ(lastFile(), path);
     shown = platform::dialogs::shown();
@@ -172,11 +172,11 @@ TEST_F(RemoteZtFiles, SaveScramblesTheFavouritesAndOpenShowsThemOnTheChannelPage
     EXPECT_EQ(shown[0].caption, QStringLiteral("ZT채널을 선택해 주세요!"));
 
     // The next start shows the same channels without touching the page.
-    QTreeWidget fresh;
+    catalogue::CatalogueModel fresh;
     tab.SetCurSel(5);
     CZtChannelFiles(&host, &tab, &fresh).openAtStart();
-    EXPECT_EQ(catalogue::rowCount(&fresh), 6);
-    EXPECT_EQ(catalogue::rowName(&fresh, 1), cp("봄날TV"));
+    EXPECT_EQ(fresh.rowCount(), 6);
+    EXPECT_EQ(fresh.name(1), cp("봄날TV"));
     EXPECT_EQ(tab.GetCurSel(), 5);
 }
 
