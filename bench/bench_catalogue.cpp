@@ -74,14 +74,15 @@ QByteArray channelList(int count, int seed) {
 
 // --- children: one measurement per process, printed as "ms peakMB baseMB" ---
 
-int childDecode(const QString& file) {
+int childDecode(const QString& file, bool decode) {
     QElapsedTimer clock;
     const double base = statusMb("VmRSS:");
     clock.start();
     const auto data = platform::lines::readFile(file);
-    const QString text = platform::cp949::toUnicode(data.value_or(QByteArray()));
+    const qsizetype size = decode ? platform::cp949::toUnicode(data.value_or(QByteArray())).size()
+                                  : data.value_or(QByteArray()).size();
     const double ms = clock.nsecsElapsed() / 1e6;
-    std::printf("%.2f %.1f %.1f %lld\n", ms, statusMb("VmHWM:"), base, qlonglong(text.size()));
+    std::printf("%.2f %.1f %.1f %lld\n", ms, statusMb("VmHWM:"), base, qlonglong(size));
     return data ? 0 : 1;
 }
 
@@ -188,8 +189,10 @@ int largeListBench(const QStringList& args) {
     const QByteArray bytes = channelList(lines, 0);
     if (!platform::lines::writeFileAtomic(file, bytes))
         return 1;
-    std::vector<Sample> decode, load, widgetItems;
+    std::vector<Sample> read, decode, load, widgetItems;
     for (int i = 0; i < runs; ++i) {
+        if (auto s = runChild({QStringLiteral("--child-read"), file}))
+            read.push_back(*s);
         if (auto s = runChild({QStringLiteral("--child-decode"), file}))
             decode.push_back(*s);
         if (auto s = runChild({QStringLiteral("--child-load"), file}))
@@ -203,6 +206,7 @@ int largeListBench(const QStringList& args) {
         reference.push_back(s.ms);
     std::printf("Category list of %d lines (%.1f MB), %d runs each, separate processes\n", lines,
                 bytes.size() / 1048576.0, runs);
+    report("read alone", read, 0);
     report("read + decode alone", decode, 0);
     report("load into the list, shown", load, median(reference));
     if (items)
@@ -291,6 +295,11 @@ int startupBench(const QStringList& args) {
     env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     QProcessEnvironment noWaits = env;
     noWaits.insert(QStringLiteral("BRONTAVIA_SLEEP_SCALE"), QStringLiteral("0"));
+    // The same start with nothing to load, to see what the lists themselves cost.
+    QTemporaryDir emptyHome;
+    QDir(emptyHome.path()).mkpath(QStringLiteral("data"));
+    QProcessEnvironment noLists = noWaits;
+    noLists.insert(QStringLiteral("BRONTAVIA_HOME"), emptyHome.path());
 
     // Once, outside the timing: every list is filled when the window shows.
     QByteArray dump;
@@ -302,13 +311,16 @@ int startupBench(const QStringList& args) {
     std::printf("Lists with 10,000 rows when the window shows: %d\n", filled);
 
     const QString self = QCoreApplication::applicationFilePath();
-    std::vector<double> shipped, work, bare;
+    std::vector<double> shipped, work, empty, bare;
     for (int i = 0; i < runs; ++i) {
         if (auto ms = shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), env, nullptr))
             shipped.push_back(*ms);
         if (auto ms =
                 shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noWaits, nullptr))
             work.push_back(*ms);
+        if (auto ms =
+                shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noLists, nullptr))
+            empty.push_back(*ms);
         if (auto ms = shownAfterStartMs(self, {QStringLiteral("--bare-window")},
                                         QStringLiteral("BareWindow"), env, nullptr))
             bare.push_back(*ms);
@@ -329,6 +341,7 @@ int startupBench(const QStringList& args) {
     line("bare Qt window", bare);
     line("ZT25 as shipped", shipped);
     line("ZT25, waits scaled to 0", work);
+    line("ZT25, waits scaled to 0, no lists", empty);
     return filled == 11 && !shipped.empty() ? 0 : 1;
 }
 
@@ -344,7 +357,9 @@ int main(int argc, char** argv) {
         return a;
     }();
     if (raw.value(0) == QLatin1String("--child-decode"))
-        return childDecode(raw.value(1)); // no application object: the bare reading
+        return childDecode(raw.value(1), true); // no application object: the bare reading
+    if (raw.value(0) == QLatin1String("--child-read"))
+        return childDecode(raw.value(1), false);
     QApplication app(argc, argv);
     platform::setupApplication(app);
     const QStringList all = app.arguments().mid(1);
