@@ -69,6 +69,30 @@ size_t utf8Length(unsigned char lead) {
     return 1;
 }
 
+// A byte that starts a two-byte character; every other byte of decoded CP949 stands alone.
+bool isLead(char byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// Whether a failed conversion that began at `start` stopped right after the invalid character
+// instead of at its start. POSIX has iconv stop at the start, and glibc's CP949 decoder does so
+// for most invalid input, but for some unassigned pairs (0xA2 0xE8) it stops after the pair,
+// even at the very end of the input. Everything from `start` to `stop` was decoded, so the
+// characters there are known: the one ending at `stop` is the culprit if it does not decode
+// on its own.
+bool stoppedAfterBadPair(Converter& conv, const char* start, const char* stop) {
+    const char* c = start;
+    while (stop - c > 2)
+        c += isLead(*c) ? 2 : 1;
+    if (stop - c != 2 || !isLead(*c))
+        return false;
+    conv.reset();
+    size_t pairLeft = 2;
+    QByteArray ignored;
+    return !conv.convert(c, pairLeft, ignored);
+}
+
 } // namespace
 
 QString toUnicode(QByteArrayView bytes) {
@@ -85,13 +109,18 @@ QString toUnicode(QByteArrayView bytes) {
     const char* in = bytes.data();
     size_t left = static_cast<size_t>(bytes.size());
     while (left > 0) {
+        const char* start = in;
         if (conv.convert(in, left, utf8))
             break;
-        // Invalid or truncated sequence: one replacement for its first byte, then go on with
-        // the next byte so that a bad lead byte cannot swallow a valid character after it.
+        // Invalid or truncated sequence: one replacement for it. Where iconv stopped at its
+        // start, only its first byte is skipped, so that a bad lead byte cannot swallow a valid
+        // character after it; where it stopped after it, nothing more is skipped (and at the
+        // end nothing is left to skip).
         utf8.append(replacement);
-        ++in;
-        --left;
+        if (!stoppedAfterBadPair(conv, start, in) && left > 0) {
+            ++in;
+            --left;
+        }
         conv.reset();
     }
     return QString::fromUtf8(utf8);

@@ -94,10 +94,18 @@ bool openDocument(const QString& target) {
     if (trimmed.isEmpty())
         return false;
     const QString local = paths::fromWindows(trimmed);
-    const QUrl url = QFileInfo::exists(local)
-                         ? QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())
-                         : QUrl::fromUserInput(trimmed);
-    if (!url.isValid())
+    if (QFileInfo::exists(local))
+        return openUrl(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath()));
+    // The address bar's guess would read "mailto:1" as host "mailto", port 1.
+    const QUrl written(trimmed);
+    for (const char* scheme : {"http", "https", "ftp", "mailto", "file"})
+        if (written.isValid() && written.scheme() == QLatin1String(scheme))
+            return openUrl(written);
+    return openUrl(QUrl::fromUserInput(trimmed));
+}
+
+bool openUrl(const QUrl& url) {
+    if (!url.isValid() || url.isRelative())
         return false;
     return QDesktopServices::openUrl(url);
 }

@@ -12,7 +12,8 @@ inline constexpr int kThumbWidth = 13;
 inline constexpr int kThumbHeight = 17;
 inline constexpr QRect kTrack{105, 7, 180, 17};
 
-// position * 100 / stop in 64-bit arithmetic; 0 for a medium without a length.
+// position * 100 / stop without overflow for any reported values, saturated to the int range;
+// 0 for a medium without a length.
 int percent(std::int64_t position, std::int64_t stop);
 
 // Above 99 the medium has ended.
@@ -30,7 +31,7 @@ bool inDragBand(const QPoint& pointer, const QRect& track = kTrack, int thumbWid
 // (from 90 on), one more above 98.
 int dragValue(int thumbLeft, const QRect& track = kTrack);
 
-// Where a released drag seeks to: (v + 3) % of the length, never past its end.
+// Where a released drag seeks to: (v + 3) % of the length, never before 0 nor past its end.
 std::int64_t dragTarget(int value, std::int64_t stop);
 
 // The value kept after a release: small values fall back to 0.

@@ -4,7 +4,7 @@
 #include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
-#include "remote/catalogue.h"
+#include "remote/cataloguemodel.h"
 #include "remote/remoteids.h"
 #include "skin/tabsheet.h"
 
@@ -17,7 +17,6 @@
 #include <QScopedPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
-#include <QTreeWidget>
 #include <limits>
 
 namespace {
@@ -66,8 +65,9 @@ bool CUpdateAccounting::complete(bool endedWithoutError) const {
     return endedWithoutError && total_ <= kMaxBody && (expected_ == 0 || total_ >= expected_);
 }
 
-CCatalogueUpdater::CCatalogueUpdater(QWidget* mainWindow, CTabSheet* tab,
-                                     std::function<QTreeWidget*(int page)> listForPage)
+CCatalogueUpdater::CCatalogueUpdater(
+    QWidget* mainWindow, CTabSheet* tab,
+    std::function<catalogue::CatalogueModel*(int page)> listForPage)
     : QObject(mainWindow), mainWindow_(mainWindow), tab_(tab), listForPage_(std::move(listForPage)),
       network_(new QNetworkAccessManager(this)) {
     network_->setProxyFactory(new SystemProxies); // the manager owns it
@@ -98,7 +98,7 @@ void CCatalogueUpdater::update() {
                             "사용가능한지 확인해 보시기 바랍니다.");
     platform::dialogs::messageBox(mainWindow_, text, remote::kRemoteTitle, platform::Buttons::Ok,
                                   platform::Icon::Information);
-    if (QTreeWidget* list = listForPage_(page))
+    if (catalogue::CatalogueModel* list = listForPage_(page))
         catalogue::loadListFile(list, path);
 }
 

@@ -7,8 +7,11 @@
 
 class CTabSheet;
 class QNetworkAccessManager;
-class QTreeWidget;
 class QWidget;
+
+namespace catalogue {
+class CatalogueModel;
+}
 
 // Keeps count of one download: what the server announced, what arrived, and whether that is a
 // whole file that may replace the local one.
@@ -40,9 +43,9 @@ private:
 class CCatalogueUpdater : public QObject {
     Q_OBJECT
 public:
-    // `listForPage` gives the list control of a category page (0 to 8).
+    // `listForPage` gives the rows of a category page (0 to 8).
     CCatalogueUpdater(QWidget* mainWindow, CTabSheet* tab,
-                      std::function<QTreeWidget*(int page)> listForPage);
+                      std::function<catalogue::CatalogueModel*(int page)> listForPage);
 
     // The address the page files are fetched from: profile value UPDATEURL of section ZT3.0 in
     // ZT25.INI, else the built-in server. Page files are appended directly.
@@ -63,7 +66,7 @@ private:
 
     QWidget* mainWindow_;
     CTabSheet* tab_;
-    std::function<QTreeWidget*(int)> listForPage_;
+    std::function<catalogue::CatalogueModel*(int)> listForPage_;
     QNetworkAccessManager* network_; // child
     int timeoutMs_ = 30000;
     bool busy_ = false;

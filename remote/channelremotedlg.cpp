@@ -23,7 +23,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace remote;
 
@@ -35,6 +35,10 @@ CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
 }
 
 CChannelRemoteDlg::~CChannelRemoteDlg() = default;
+
+catalogue::CatalogueModel* CChannelRemoteDlg::rows(int id) const {
+    return catalogue::modelOf(lists_.value(id));
+}
 
 void CChannelRemoteDlg::createControls() {
     for (const ButtonDef& b : kButtons) {
@@ -50,25 +54,24 @@ void CChannelRemoteDlg::createControls() {
     for (const PageDef& p : kPages)
         lists_.insert(p.listId, catalogue::createListControl(this, p.listId));
     for (int id : kHiddenLists) {
-        QTreeWidget* l = catalogue::createListControl(this, id);
+        QTreeView* l = catalogue::createListControl(this, id);
         l->hide();
         l->setEnabled(false);
         lists_.insert(id, l);
     }
 
     player_ = new CStationPlayer(this);
-    zt_ = new CZtChannelFiles(this, tab_, lists_[1031]);
-    updater_ = new CCatalogueUpdater(this, tab_, [this](int page) -> QTreeWidget* {
-        return page >= 0 && page < int(std::size(kPages)) ? lists_.value(kPages[page].listId)
-                                                          : nullptr;
+    zt_ = new CZtChannelFiles(this, tab_, rows(1031));
+    updater_ = new CCatalogueUpdater(this, tab_, [this](int page) -> catalogue::CatalogueModel* {
+        return page >= 0 && page < int(std::size(kPages)) ? rows(kPages[page].listId) : nullptr;
     });
 
     // Double-click on a page list plays the row.
     for (const PageDef& p : kPages) {
-        QTreeWidget* list = lists_[p.listId];
-        connect(list, &QTreeWidget::itemDoubleClicked, this, [this, list](QTreeWidgetItem* item) {
-            player_->activateRow(list, list->indexOfTopLevelItem(item));
-        });
+        const catalogue::CatalogueModel* model = rows(p.listId);
+        connect(
+            lists_[p.listId], &QAbstractItemView::doubleClicked, this,
+            [this, model](const QModelIndex& index) { player_->activateRow(*model, index.row()); });
     }
     for (int preset : {IDC_KBS1, IDC_KBS2, IDC_MBC, IDC_PSB})
         connect(buttons_[preset], &QAbstractButton::clicked, this,
@@ -124,7 +127,7 @@ bool CChannelRemoteDlg::OnInitDialog() {
           "english_edu.txt", "foreign.txt", "kradio.txt", "wradio.txt", "user.txt"}) {
         for (const PageDef& p : kPages)
             if (p.file && qstrcmp(p.file, file) == 0)
-                catalogue::loadListFile(lists_[p.listId],
+                catalogue::loadListFile(rows(p.listId),
                                         platform::paths::dataFolder() + QLatin1String(file));
     }
 

@@ -12,7 +12,11 @@ class CSkinButton;
 class CStationPlayer;
 class CTabSheet;
 class CZtChannelFiles;
-class QTreeWidget;
+class QTreeView;
+
+namespace catalogue {
+class CatalogueModel;
+}
 
 class CChannelRemoteDlg : public CSkinDialog, public platform::MessageHandler {
     Q_OBJECT
@@ -29,7 +33,8 @@ public:
                                               std::int64_t lParam) override;
 
     CSkinButton* button(int id) const { return buttons_.value(id); }
-    QTreeWidget* list(int id) const { return lists_.value(id); }
+    QTreeView* list(int id) const { return lists_.value(id); }
+    catalogue::CatalogueModel* rows(int id) const;
     CTabSheet* tabSheet() const { return tab_; }
     int remoteAttachedState() const { return attached_; }
     CStationPlayer* stationPlayer() const { return player_; }
@@ -58,7 +63,7 @@ private:
     void onSettings();
 
     QMap<int, CSkinButton*> buttons_;
-    QMap<int, QTreeWidget*> lists_;
+    QMap<int, QTreeView*> lists_;
     CTabSheet* tab_ = nullptr;
     platform::WindowTimers timers_;
     bool secondInstance_ = false;

@@ -10,7 +10,7 @@
 #include "skin/tabsheet.h"
 
 #include <QMouseEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace favorites {
 
@@ -84,8 +84,9 @@ bool removeRow(const QString& file, int row) {
 using platform::cp949::fromUnicode;
 using platform::cp949::toUnicode;
 
-CFavorites::CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeWidget* list1030)
-    : QObject(mainWindow), main_(mainWindow), tab_(tab), list_(list1030) {
+CFavorites::CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeView* list1030)
+    : QObject(mainWindow), main_(mainWindow), tab_(tab), list_(list1030),
+      rows_(catalogue::modelOf(list1030)) {
     dialog_ = new CFavoriteDlg(mainWindow); // owned by the main window, hidden until used
     connect(dialog_, &CFavoriteDlg::addRequested, this, &CFavorites::add);
     connect(dialog_, &CFavoriteDlg::saveRequested, this, &CFavorites::saveEdit);
@@ -118,7 +119,7 @@ void CFavorites::onListClicked(int row) {
 }
 
 void CFavorites::reload() {
-    catalogue::loadListFile(list_, favorites::path());
+    catalogue::loadListFile(rows_, favorites::path());
 }
 
 void CFavorites::inform(QWidget* owner, const QString& text) {
@@ -146,16 +147,15 @@ void CFavorites::onAdd() {
 void CFavorites::onEdit() {
     if (!haveSelection(QStringLiteral("수정할 즐겨찾기채널을 선택해 주세요!")))
         return;
-    dialog_->setEditMode(toUnicode(catalogue::rowName(list_, selection_)),
-                         toUnicode(catalogue::rowTarget(list_, selection_)));
+    const catalogue::ChannelLine row = rows_->channel(selection_);
+    dialog_->setEditMode(toUnicode(row.name), toUnicode(row.target));
     dialog_->present();
 }
 
 void CFavorites::onDelete() {
     if (!haveSelection(QStringLiteral("삭제할 즐겨찾기채널을 선택해 주세요!")))
         return;
-    const QString question = QStringLiteral("선택하신 ") +
-                             toUnicode(catalogue::rowName(list_, selection_)) +
+    const QString question = QStringLiteral("선택하신 ") + toUnicode(rows_->name(selection_)) +
                              QStringLiteral(" 채널을 삭제하시겠습니까?");
     if (platform::dialogs::messageBox(main_, question, remote::kRemoteTitle,
                                       platform::Buttons::YesNo,

@@ -10,8 +10,12 @@
 #include <QString>
 
 class CTabSheet;
-class QTreeWidget;
+class QTreeView;
 class QWidget;
+
+namespace catalogue {
+class CatalogueModel;
+}
 
 namespace favorites {
 
@@ -50,7 +54,7 @@ public:
     static constexpr int kPage = 9;
 
     // Becomes a child of `mainWindow` and creates the (hidden) favourites dialog owned by it.
-    CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeWidget* list1030);
+    CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeView* list1030);
     ~CFavorites() override;
 
     // The clicked favourite's row, -1 for none.
@@ -79,8 +83,9 @@ private:
 
     QWidget* main_;
     CTabSheet* tab_;
-    QTreeWidget* list_;
-    QPointer<QObject> viewport_; // the list's viewport, watched for clicks below the rows
+    QTreeView* list_;
+    catalogue::CatalogueModel* rows_; // the list's model
+    QPointer<QObject> viewport_;      // the list's viewport, watched for clicks below the rows
     QPointer<CFavoriteDlg> dialog_;
     int selection_ = -1;
 };

@@ -78,24 +78,36 @@ std::optional<QUrl> pageUrl(const QByteArray& address) {
     return webUrl(address, {"http", "https"});
 }
 
-std::optional<QString> desktopTarget(const QByteArray& address) {
+std::optional<QUrl> desktopTarget(const QByteArray& address) {
     if (const auto web = webUrl(address, {"http", "https", "ftp"}))
-        return web->toString(QUrl::FullyEncoded);
+        return web;
 
     const QString text = platform::cp949::toUnicode(address.trimmed());
     if (text.isEmpty())
         return std::nullopt;
     const QUrl url(text);
-    if (url.isValid() && url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0)
-        return url.path().isEmpty() ? std::nullopt
-                                    : std::optional<QString>(url.toString(QUrl::FullyEncoded));
+    if (url.isValid() && url.scheme() == QLatin1String("mailto")) {
+        // "mailto:1" is a mail address to the desktop, never a host and port.
+        if (url.path().isEmpty() || !url.authority().isEmpty())
+            return std::nullopt;
+        return url;
+    }
 
-    const QString local =
-        url.isValid() && url.isLocalFile() ? url.toLocalFile() : platform::paths::resolve(text);
+    // A local document: its one absolute path is what is checked and what is opened. A file
+    // address means its decoded path as it stands (an escaped backslash stays a backslash);
+    // a plain path is taken the Windows way, backslashes as separators.
+    QString local;
+    if (url.isValid() && url.isLocalFile()) {
+        if (!url.host().isEmpty())
+            return std::nullopt;
+        local = url.toLocalFile();
+    } else {
+        local = platform::paths::resolve(text);
+    }
     const QFileInfo info(local);
     if (!info.isFile() || isLauncher(info))
         return std::nullopt;
-    return info.absoluteFilePath();
+    return QUrl::fromLocalFile(info.absoluteFilePath());
 }
 
 QByteArray jsSingleQuoted(QStringView text) {

@@ -47,9 +47,10 @@ std::optional<QUrl> pageUrl(const QByteArray& address);
 
 // What the desktop may open for a "-" address: an http, https or ftp address with a host, a
 // mailto address, or an existing local document that nothing would run (no execute bit, not
-// a launcher such as a script, desktop entry or Windows program). The result goes to
-// platform::shell::openDocument; nothing when the address is refused.
-std::optional<QString> desktopTarget(const QByteArray& address);
+// a launcher such as a script, desktop entry or Windows program); nothing when the address is
+// refused. The address is brought to its final form before it is checked, and the result goes
+// unchanged to platform::shell::openUrl: what was checked is what is opened.
+std::optional<QUrl> desktopTarget(const QByteArray& address);
 
 // Escapes text for a JavaScript string in single quotes inside an HTML script element: the
 // result holds no quote, backslash, angle bracket, control or non-ASCII character.

@@ -8,7 +8,7 @@
 #include "platform/shell.h"
 #include "platform/windowdirectory.h"
 #include "remote/browser.h"
-#include "remote/catalogue.h"
+#include "remote/cataloguemodel.h"
 #include "remote/playing.h"
 #include "remote/remoteids.h"
 
@@ -31,12 +31,12 @@ CWebBrowser* CStationPlayer::popupBrowser() {
     return popupBrowser_;
 }
 
-void CStationPlayer::activateRow(const QTreeWidget* list, int row) {
-    const QByteArray name = catalogue::rowName(list, row);
-    if (name.isEmpty())
+void CStationPlayer::activateRow(const catalogue::CatalogueModel& list, int row) {
+    const catalogue::ChannelLine channel = list.channel(row);
+    if (channel.name.isEmpty())
         return;
-    prefix_ = name + '^';
-    const playing::TargetSplit split = playing::splitTarget(catalogue::rowTarget(list, row));
+    prefix_ = channel.name + '^';
+    const playing::TargetSplit split = playing::splitTarget(channel.target);
     target_ = split.stream;
     play(split.stream);
     if (!split.homepage.isEmpty())
@@ -70,7 +70,7 @@ void CStationPlayer::play(const QByteArray& address) {
             browser()->navigate(*url);
         }
     } else if (const auto target = playing::desktopTarget(a.text)) {
-        platform::shell::openDocument(*target);
+        platform::shell::openUrl(*target);
     }
 }
 

@@ -6,8 +6,11 @@
 #include <QObject>
 
 class CWebBrowser;
-class QTreeWidget;
 class QWidget;
+
+namespace catalogue {
+class CatalogueModel;
+}
 
 class CStationPlayer : public QObject {
     Q_OBJECT
@@ -19,7 +22,7 @@ public:
     explicit CStationPlayer(QWidget* window);
 
     // A double-clicked catalogue row: a row without a name does nothing.
-    void activateRow(const QTreeWidget* list, int row);
+    void activateRow(const catalogue::CatalogueModel& list, int row);
     // A preset button (1001, 1002, 1016, 1019); other ids do nothing.
     void playPreset(int buttonId);
     // The play procedure for one address (stream, "+" page or "-" shell address).

@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,7 +43,7 @@ const QByteArray kNewsCp949("\xbf\xac\xc7\xd5\xb4\xba\xbd\xba");
 struct Remote {
     QWidget main;
     CTabSheet* tab = new CTabSheet(&main);
-    QTreeWidget* list = nullptr;
+    QTreeView* list = nullptr;
     CFavorites* favorites = nullptr;
 
     explicit Remote(const QByteArray& userFile) {
@@ -52,7 +52,7 @@ struct Remote {
         tab->setGeometry(68, 31, 219, 295);
         int page = 0;
         for (const remote::PageDef& p : remote::kPages) {
-            QTreeWidget* l = catalogue::createListControl(&main, p.listId);
+            QTreeView* l = catalogue::createListControl(&main, p.listId);
             tab->AddPage(l, QString::fromUtf8(p.title), page++);
             if (p.listId == 1030)
                 list = l;
@@ -71,13 +71,13 @@ struct Remote {
     CFavoriteDlg* dlg() const { return favorites->dialog(); }
     void clickRow(int row) {
         tab->SetCurSel(9);
-        const QRect r = list->visualItemRect(list->topLevelItem(row));
+        const QRect r = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     }
     QStringList names() const {
         QStringList out;
-        for (int i = 0; i < catalogue::rowCount(list); ++i)
-            out << list->topLevelItem(i)->text(0);
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            out << list->model()->index(i, 0).data().toString();
         return out;
     }
     QString lastMessage() const {
@@ -153,7 +153,7 @@ TEST(RemoteFavorites, AddingAppendsAndKeepsTheDialogOpenForMore) {
     QTest::keyClick(dlg->addressEdit(), Qt::Key_Return);
     EXPECT_EQ(readUser(), "KBS 1^mms://kbs.co.kr/live\r\n" + kNewsCp949 + "^hd^mms://yna/tv");
     EXPECT_EQ(r.names(), (QStringList{QStringLiteral("KBS 1"), QStringLiteral("연합뉴스")}));
-    EXPECT_EQ(catalogue::rowTarget(r.list, 1), QByteArray("hd^mms://yna/tv"));
+    EXPECT_EQ(catalogue::modelOf(r.list)->target(1), QByteArray("hd^mms://yna/tv"));
     EXPECT_TRUE(r.lastMessage().isEmpty());
 
     const QByteArray before = readUser();

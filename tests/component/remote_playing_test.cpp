@@ -3,10 +3,11 @@
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
+#include "platform/shell.h"
 #include "platform/windowdirectory.h"
 #include "protocol/files.h"
 #include "remote/browser.h"
-#include "remote/catalogue.h"
+#include "remote/cataloguemodel.h"
 #include "remote/playing.h"
 #include "remote/stationplayer.h"
 #include "tests/support/processes.h"
@@ -20,9 +21,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
+
+// Readable failures for lists of addresses.
+static void PrintTo(const QUrl& url, std::ostream* out) {
+    *out << url.toString().toStdString();
+}
 
 using namespace playing;
 using platform::cp949::fromUnicode;
@@ -138,11 +143,11 @@ private:
 TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     QWidget window;
     auto* player = new CStationPlayer(&window); // child
-    QTreeWidget* list = catalogue::createListControl(&window, 1004);
-    catalogue::setRows(list, {{fromUnicode(u"뉴스"), "  mms://news.example.net/live  "},
-                              {"", "mms://nameless.example.net/x"},
-                              {"Empty", ""},
-                              {"Home", "^http://home.example.net/"}});
+    catalogue::CatalogueModel list;
+    list.setRows({{fromUnicode(u"뉴스"), "  mms://news.example.net/live  "},
+                  {"", "mms://nameless.example.net/x"},
+                  {"Empty", ""},
+                  {"Home", "^http://home.example.net/"}});
     QSignalSpy handed(player, &CStationPlayer::handedOver);
     PlayerStandIn lumaset;
 
@@ -244,6 +249,54 @@ TEST(RemotePlaying, UnsafePageAndShellAddressesOnlyEmptyTheHandOver) {
     EXPECT_EQ(handed.count(), 0);
 }
 
+// The desktop gets exactly the file or address that passed the checks: a backslash or a
+// trailing space in a checked file name, or a mail address that looks like host and port,
+// must not turn into something else on the way to the desktop.
+TEST(RemotePlaying, ShellAddressesOpenExactlyWhatWasChecked) {
+    QWidget window;
+    CStationPlayer player(&window);
+    DesktopCatcher desktop;
+    QTemporaryDir dir;
+    auto make = [&](const QString& name, bool executable) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        EXPECT_TRUE(platform::lines::writeFileAtomic(
+            path, executable ? QByteArray("#!/bin/sh\necho hi\n") : QByteArray("notes\n")));
+        QFile::setPermissions(path, executable
+                                        ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        return path;
+    };
+    const QString plainWithBackslash = make(QStringLiteral("doc\\notes.txt"), false);
+    make(QStringLiteral("doc/notes.txt"), true);
+    const QString plainWithSpace = make(QStringLiteral("x.txt "), false);
+    make(QStringLiteral("x.txt"), true);
+    const QByteArray base = QUrl::fromLocalFile(dir.path()).toEncoded();
+
+    player.play("-" + base + "/doc%5Cnotes.txt");
+    player.play("-" + base + "/x.txt%20");
+    player.play("-mailto:1");
+    player.play("-mailto:8080");
+    EXPECT_EQ(
+        desktop.opened,
+        (QList<QUrl>{QUrl::fromLocalFile(plainWithBackslash), QUrl::fromLocalFile(plainWithSpace),
+                     QUrl(QStringLiteral("mailto:1")), QUrl(QStringLiteral("mailto:8080"))}));
+    for (const QUrl& url : desktop.opened) {
+        if (url.isLocalFile()) {
+            EXPECT_FALSE(QFileInfo(url.toLocalFile()).isExecutable())
+                << url.toString().toStdString();
+        }
+    }
+
+    // The link label's opener: a mail link stays a mail link.
+    desktop.opened.clear();
+    EXPECT_TRUE(platform::shell::openDocument(QStringLiteral("mailto:1")));
+    EXPECT_TRUE(platform::shell::openDocument(QStringLiteral("www.example.net")));
+    EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl(QStringLiteral("mailto:1")),
+                                           QUrl(QStringLiteral("http://www.example.net"))}));
+    EXPECT_FALSE(platform::shell::openUrl(QUrl(QStringLiteral("relative/path"))));
+}
+
 TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopup) {
     PageServer server;
     // The address exists only once the script has run: the source spells it apart.
@@ -256,10 +309,10 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
     QWidget window;
     window.setGeometry(20, 50, 200, 300);
     CStationPlayer player(&window);
-    QTreeWidget* list = catalogue::createListControl(&window, 1014);
+    catalogue::CatalogueModel list;
     const QByteArray target =
         "+" + server.url("/radio").toLatin1() + "^" + server.url("/home").toLatin1();
-    catalogue::setRows(list, {{fromUnicode(u"라디오"), target}});
+    list.setRows({{fromUnicode(u"라디오"), target}});
     QSignalSpy handed(&player, &CStationPlayer::handedOver);
     PlayerStandIn lumaset;
     setHandOver("Old^mms://old.example.net/");

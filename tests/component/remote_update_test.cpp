@@ -13,7 +13,7 @@
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -66,7 +66,7 @@ class RemoteUpdate : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const remote::PageDef& p : remote::kPages) {
-            QTreeWidget* l = catalogue::createListControl(&host, p.listId);
+            QTreeView* l = catalogue::createListControl(&host, p.listId);
             lists << l;
             tab.AddPage(l, QString::fromUtf8(p.title));
         }
@@ -112,8 +112,9 @@ protected:
     CannedServer server;
     QWidget host;
     CTabSheet tab{&host};
-    QList<QTreeWidget*> lists;
-    CCatalogueUpdater updater{&host, &tab, [this](int page) { return lists.value(page); }};
+    QList<QTreeView*> lists;
+    CCatalogueUpdater updater{&host, &tab,
+                              [this](int page) { return catalogue::modelOf(lists.value(page)); }};
 };
 
 } // namespace
@@ -151,8 +152,8 @@ TEST_F(RemoteUpdate, WholeBodiesReplaceTheFileWithOrWithoutALength) {
     ASSERT_EQ(server.requests.size(), 1);
     EXPECT_TRUE(server.requests[0].startsWith("GET /NUV7UPDATE/region_sat.txt HTTP/1.1\r\n"));
     EXPECT_TRUE(server.requests[0].contains("\r\nUser-Agent: ZT25\r\n"));
-    EXPECT_EQ(catalogue::rowName(lists[5], 0), platform::cp949::fromUnicode(u"새채널000"));
-    EXPECT_GT(catalogue::rowCount(lists[5]), 100);
+    EXPECT_EQ(catalogue::modelOf(lists[5])->name(0), platform::cp949::fromUnicode(u"새채널000"));
+    EXPECT_GT(catalogue::modelOf(lists[5])->rowCount(), 100);
 
     // No length announced: everything up to the end of the body, not just the first 2048 bytes.
     server.response = "HTTP/1.0 200 OK\r\n\r\n" + body;
@@ -180,11 +181,11 @@ TEST_F(RemoteUpdate, FailedTransfersKeepTheOldFileAndSayTheServerIsUnreachable) 
         SCOPED_TRACE(c.what);
         server.response = c.response;
         server.stall = c.stall;
-        lists[5]->clear();
+        catalogue::modelOf(lists[5])->clear();
         EXPECT_EQ(updatePage(5), failed);
         EXPECT_EQ(contents("region_sat.txt"), old);
         // Reloaded from the file that stayed.
-        EXPECT_EQ(catalogue::rowName(lists[5], 0), QByteArray("OLD"));
+        EXPECT_EQ(catalogue::modelOf(lists[5])->name(0), QByteArray("OLD"));
     }
 }
 

@@ -14,7 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,7 +31,7 @@ class RemoteZtFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const remote::PageDef& p : remote::kPages) {
-            QTreeWidget* l = catalogue::createListControl(&host, p.listId);
+            QTreeView* l = catalogue::createListControl(&host, p.listId);
             lists << l;
             tab.AddPage(l, QString::fromUtf8(p.title));
         }
@@ -52,17 +52,17 @@ protected:
     static QString lastFile() {
         return profile().getString(QStringLiteral("ZT3.0"), QStringLiteral("LASTZTFILE"));
     }
-    QTreeWidget* ztList() const { return lists[10]; }
+    catalogue::CatalogueModel* ztList() const { return catalogue::modelOf(lists[10]); }
     QStringList names() const {
         QStringList out;
-        for (int i = 0; i < catalogue::rowCount(ztList()); ++i)
-            out << platform::cp949::toUnicode(catalogue::rowName(ztList(), i));
+        for (int i = 0; i < ztList()->rowCount(); ++i)
+            out << platform::cp949::toUnicode(ztList()->name(i));
         return out;
     }
 
     QWidget host;
     CTabSheet tab{&host};
-    QList<QTreeWidget*> lists;
+    QList<QTreeView*> lists;
     QTemporaryDir dir;
 };
 
@@ -96,7 +96,7 @@ TEST_F(RemoteZtFiles, SaveScramblesTheFavouritesAndOpenShowsThemOnTheChannelPage
     zt.open();
     EXPECT_EQ(names(), (QStringList{"성시경 라디오", "봄날TV", "스포츠 뉴스", "KBS 봄 특집", "꽃봄",
                                     "KBS1"}));
-    EXPECT_EQ(catalogue::rowTarget(ztList(), 4), favourites[4].mid(favourites[4].indexOf('^') + 1));
+    EXPECT_EQ(ztList()->target(4), favourites[4].mid(favourites[4].indexOf('^') + 1));
     EXPECT_EQ(tab.GetCurSel(), 10);
     EXPECT_EQ(lastFile(), path);
     shown = platform::dialogs::shown();
@@ -105,11 +105,11 @@ TEST_F(RemoteZtFiles, SaveScramblesTheFavouritesAndOpenShowsThemOnTheChannelPage
     EXPECT_EQ(shown[0].caption, QStringLiteral("ZT채널을 선택해 주세요!"));
 
     // The next start shows the same channels without touching the page.
-    QTreeWidget fresh;
+    catalogue::CatalogueModel fresh;
     tab.SetCurSel(5);
     CZtChannelFiles(&host, &tab, &fresh).openAtStart();
-    EXPECT_EQ(catalogue::rowCount(&fresh), 6);
-    EXPECT_EQ(catalogue::rowName(&fresh, 1), cp("봄날TV"));
+    EXPECT_EQ(fresh.rowCount(), 6);
+    EXPECT_EQ(fresh.name(1), cp("봄날TV"));
     EXPECT_EQ(tab.GetCurSel(), 5);
 }
 
@@ -197,7 +197,7 @@ TEST_F(RemoteZtFiles, FavouritesGoOutAsM3uAndListsFromElsewhereComeInOnTheChanne
     zt.open();
     EXPECT_EQ(names(), (QStringList{"성시경 라디오", "봄날TV", "스포츠 뉴스", "KBS 봄 특집", "꽃봄",
                                     "KBS1"}));
-    EXPECT_EQ(catalogue::rowTarget(ztList(), 3), QByteArray("mms://kbs.example.net/h_1tv"));
+    EXPECT_EQ(ztList()->target(3), QByteArray("mms://kbs.example.net/h_1tv"));
     EXPECT_EQ(tab.GetCurSel(), 10);
     EXPECT_EQ(lastFile(), exported);
     EXPECT_EQ(platform::dialogs::shown().size(), 1);
@@ -211,11 +211,11 @@ TEST_F(RemoteZtFiles, FavouritesGoOutAsM3uAndListsFromElsewhereComeInOnTheChanne
                  "classic\r\n음악/노래.mp3\r\n"));
     platform::dialogs::queueAnswer(foreign);
     zt.open();
-    QTreeWidget fresh;
+    catalogue::CatalogueModel fresh;
     CZtChannelFiles(&host, &tab, &fresh).openAtStart();
-    ASSERT_EQ(catalogue::rowCount(&fresh), 2);
-    EXPECT_EQ(catalogue::rowName(&fresh, 0), cp("클래식 FM"));
-    EXPECT_EQ(catalogue::rowTarget(&fresh, 1),
+    ASSERT_EQ(fresh.rowCount(), 2);
+    EXPECT_EQ(fresh.name(0), cp("클래식 FM"));
+    EXPECT_EQ(fresh.target(1),
               cp(dir.filePath(QStringLiteral("목록/음악/노래.mp3")).toUtf8().constData()));
 
     // A list with nothing to play is refused like an empty channel file.

@@ -6,7 +6,9 @@
 #include "player/seekmath.h"
 #include "player/sliders.h"
 
+#include <climits>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace player;
 using sliders::Slider;
@@ -101,6 +103,25 @@ TEST(PlayerSeek, PercentThumbAndEnd) {
     EXPECT_EQ(seek::thumbFor(50), QPoint(105 + 90 + 2, 7));
     EXPECT_FALSE(seek::thumbFor(0));
     EXPECT_FALSE(seek::thumbFor(98));
+}
+
+// A stream or file may report any duration: the arithmetic saturates instead of overflowing.
+TEST(PlayerSeek, ExtremeDurationsSaturate) {
+    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    EXPECT_EQ(seek::percent(746806088201165403, 1000), INT_MAX);
+    EXPECT_EQ(seek::percent(-746806088201165403, 1000), INT_MIN);
+    EXPECT_EQ(seek::percent(max, max), 100);
+    EXPECT_EQ(seek::percent(max / 2, max), 49);
+    EXPECT_EQ(seek::percent(min, max), -100);
+    EXPECT_EQ(seek::percent(max, 1), INT_MAX);
+
+    EXPECT_EQ(seek::dragTarget(INT_MAX, 2), 2);
+    EXPECT_EQ(seek::dragTarget(INT_MIN, 2), 0);
+    EXPECT_EQ(seek::dragTarget(97, max), max);
+    EXPECT_EQ(seek::dragTarget(47, max), max / 2);
+    EXPECT_GT(seek::dragValue(INT_MAX), 98);
+    EXPECT_LT(seek::dragValue(INT_MIN), 0);
 }
 
 TEST(PlayerSeek, DragValuesAndTargets) {

@@ -89,13 +89,17 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
           "http:///no-host", "radio.example.net/p", "data:text/html,<script>alert(1)</script>"})
         EXPECT_FALSE(pageUrl(refused)) << refused;
 
-    EXPECT_EQ(desktopTarget("http://tv.example.net/a b"),
-              std::optional<QString>(QStringLiteral("http://tv.example.net/a%20b")));
+    EXPECT_EQ(desktopTarget("http://tv.example.net/a b")->toString(QUrl::FullyEncoded),
+              QStringLiteral("http://tv.example.net/a%20b"));
     EXPECT_TRUE(desktopTarget("ftp://files.example.net/list"));
     EXPECT_TRUE(desktopTarget("mailto:someone@example.net"));
     for (const char* refused : {"javascript:alert(1)", "smb://host/share", "mailto:", "/bin/sh",
                                 "/nonexistent/file.txt", "/tmp"})
         EXPECT_FALSE(desktopTarget(refused)) << refused;
+    // A mail address stays one, whatever follows the colon; an authority makes it no address.
+    for (const char* mail : {"mailto:1", "mailto:0", "MAILTO:8080", "mailto:a@b.example.net:25"})
+        EXPECT_EQ(desktopTarget(mail), QUrl(QString::fromLatin1(mail))) << mail;
+    EXPECT_FALSE(desktopTarget("mailto://host.example.net/x"));
 
     QTemporaryDir dir;
     auto make = [&](const char* name, const QByteArray& content, bool executable) {
@@ -107,9 +111,9 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
         return path;
     };
     const QString doc = make("channels.txt", "KBS1^mms://kbs/x", false);
-    EXPECT_EQ(desktopTarget(fromUnicode(doc)), std::optional<QString>(doc));
+    EXPECT_EQ(desktopTarget(fromUnicode(doc)), QUrl::fromLocalFile(doc));
     EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
-              std::optional<QString>(doc));
+              QUrl::fromLocalFile(doc));
     EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
     EXPECT_FALSE(desktopTarget(fromUnicode(
         make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));

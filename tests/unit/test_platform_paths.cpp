@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -122,6 +123,54 @@ TEST(Profile, ReadsHandEditedValues) {
     EXPECT_EQ(player.getInt("Player", "Bad", 5), 5);
     EXPECT_EQ(player.getString("Player", "Name"), "a,b");
     EXPECT_EQ(player.getString("Player", "Korean"), "지역 방송");
+}
+
+// A value only another writer makes, "@Variant(...)", is not turned into an object: QSettings'
+// own reader would build any type from it, here a list that asks for gigabytes.
+TEST(Profile, TypedValuesFromTheFileAreNotDeserialised) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    ASSERT_TRUE(home.write("ZT25.INI", "[ZT3.0]\nLASTZTFILE=@Variant(\\0\\0\\0\\t(\\\\0\\x7f)\n"
+                                       "UPDATEURL=http://update.example.net/\n"
+                                       "Escaped=\"@Variant(\\0\\0\\0\\t(\\\\0\\x7f)\"\n"));
+    Profile remote("ZT25");
+    EXPECT_EQ(remote.getString("ZT3.0", "LASTZTFILE", "none"), "none");
+    EXPECT_EQ(remote.getString("ZT3.0", "Escaped", "none"), "none");
+    EXPECT_EQ(remote.getString("ZT3.0", "UPDATEURL"), "http://update.example.net/");
+    // Text that starts with '@' is written so that it stays text for any INI reader.
+    EXPECT_TRUE(remote.writeString("ZT3.0", "LASTZTFILE", "@Variant(x)"));
+    EXPECT_EQ(Profile("ZT25").getString("ZT3.0", "LASTZTFILE"), "@Variant(x)");
+}
+
+// The files stay what QSettings writes and reads, for text with every kind of character.
+TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    const QStringList texts = {
+        "/home/김/채널, 목록\\1.zt",      " spaced ", "a;b=c",   QString("nul") + QChar(0) + "1f",
+        "tab\there\nline \"quoted\"",     "@at",      "@@twice", "😀 emoji",
+        QString("\x7f") + QChar(1) + "a", ""};
+    {
+        QSettings qt(home.path() + "/Qt.INI", QSettings::IniFormat);
+        for (int i = 0; i < texts.size(); ++i)
+            qt.setValue(QStringLiteral("Sec.1/K%1").arg(i), texts[i]);
+        qt.setValue("Sec.1/Number", -2500);
+    }
+    // Separate files: QSettings caches a parsed file by its path.
+    ASSERT_TRUE(QFile::copy(home.path() + "/Qt.INI", home.path() + "/Read.INI"));
+    Profile read("Read");
+    Profile written("Written");
+    for (int i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(read.getString("Sec.1", QStringLiteral("K%1").arg(i)), texts[i]) << i;
+        EXPECT_TRUE(written.writeString("Sec.1", QStringLiteral("K%1").arg(i), texts[i]));
+    }
+    EXPECT_EQ(read.getInt("Sec.1", "Number", 0), -2500);
+    EXPECT_TRUE(written.writeInt("Sec.1", "Number", -2500));
+    ASSERT_TRUE(QFile::copy(home.path() + "/Written.INI", home.path() + "/Check.INI"));
+    QSettings qt(home.path() + "/Check.INI", QSettings::IniFormat);
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(qt.value(QStringLiteral("Sec.1/K%1").arg(i)).toString(), texts[i]) << i;
+    EXPECT_EQ(qt.value("Sec.1/Number").toInt(), -2500);
 }
 
 TEST(Profile, WriteFailureIsReported) {

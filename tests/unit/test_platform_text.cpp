@@ -53,6 +53,32 @@ TEST(Cp949, InvalidBytesBecomeReplacementAndDecodingGoesOn) {
               QStringLiteral("가나") + kReplacement + QStringLiteral("\r\n"));
 }
 
+// glibc's decoder stops after some unassigned pairs (A2 E8) instead of before them, at the end
+// of the data too. Decoding must neither run past the end nor drop the byte after the pair.
+TEST(Cp949, DecoderStoppingAfterAnInvalidPairLosesNothingAndStopsAtTheEnd) {
+    EXPECT_EQ(cp949::toUnicode("\xA2\xE8"), kReplacement);
+    EXPECT_EQ(cp949::toUnicode("A\xA2\xE8"), QStringLiteral("A") + kReplacement);
+    EXPECT_EQ(cp949::toUnicode("\xA2\xE8"
+                               "AB\n"),
+              kReplacement + QStringLiteral("AB\n"));
+    EXPECT_EQ(cp949::toUnicode("\xB0\xA1\xA2\xE8\xB0\xA1"),
+              QStringLiteral("가") + kReplacement + QStringLiteral("가"));
+
+    // Whatever two bytes stand in front, a byte that can never be part of a two-byte character
+    // comes through, and every conversion ends.
+    int lost = 0;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            const char bytes[] = {char(lead), char(trail), '\n'};
+            const QString text = cp949::toUnicode(QByteArrayView(bytes, 3));
+            const QString alone = cp949::toUnicode(QByteArrayView(bytes, 2));
+            if (!text.endsWith(QLatin1Char('\n')) || text.chopped(1) != alone)
+                ++lost;
+        }
+    }
+    EXPECT_EQ(lost, 0);
+}
+
 TEST(Cp949, UnencodableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(cp949::fromUnicode(QStringLiteral("a😀b")), QByteArray("a?b"));
     const QString mixed = QStringLiteral("방송ก") + QChar(0xD800); // unpaired surrogate last

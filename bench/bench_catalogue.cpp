@@ -1,0 +1,380 @@
+// Catalogue loading, measured as the user meets it.
+//
+// Large list: a category list of 500,000 lines (about 50 MB) loaded into a remote list control
+// and shown, against reading the file and decoding it from CP949 alone; each measured in a
+// process of its own, with its peak memory. With --items, also the former way of one widget
+// item per row with its own strings, for comparison.
+//
+//   bench_catalogue [--runs N] [--lines N] [--items]
+//
+// Start-up (inside a D-Bus session): eleven lists of 10,000 lines each (nine categories, the
+// favourites and the last channel file), from starting ZT25 to its window shown with all lists
+// filled, against a bare Qt window started the same way. ZT25 runs as shipped and with its
+// waits scaled to nothing (BRONTAVIA_SLEEP_SCALE=0), which leaves the work itself.
+//
+//   dbus-run-session -- bench_catalogue --startup [--runs N] [path of ZT25]
+#include "platform/application.h"
+#include "platform/codec.h"
+#include "platform/lines.h"
+#include "platform/windowdirectory.h"
+#include "remote/catalogue.h"
+#include "remote/ztformat.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int kTimeoutMs = 60000;
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Resident memory from /proc/self/status, in MB: the current value and the peak so far.
+double statusMb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+// A list of `count` channel lines of about 100 bytes, Korean names included.
+QByteArray channelList(int count, int seed) {
+    QByteArray out;
+    out.reserve(qsizetype(count) * 104);
+    const QByteArray news = platform::cp949::fromUnicode(u"뉴스 방송 채널");
+    for (int i = 0; i < count; ++i) {
+        out += news + ' ' + QByteArray::number(seed) + '-' + QByteArray::number(i) +
+               "^mms://stream" + QByteArray::number(i % 97) + ".example.net/live/channel_" +
+               QByteArray::number(i).rightJustified(6, '0') + "^http://home.example.net/" +
+               QByteArray::number(i) + "\r\n";
+    }
+    return out;
+}
+
+// --- children: one measurement per process, printed as "ms peakMB baseMB" ---
+
+int childDecode(const QString& file, bool decode) {
+    QElapsedTimer clock;
+    const double base = statusMb("VmRSS:");
+    clock.start();
+    const auto data = platform::lines::readFile(file);
+    const qsizetype size = decode ? platform::cp949::toUnicode(data.value_or(QByteArray())).size()
+                                  : data.value_or(QByteArray()).size();
+    const double ms = clock.nsecsElapsed() / 1e6;
+    std::printf("%.2f %.1f %.1f %lld\n", ms, statusMb("VmHWM:"), base, qlonglong(size));
+    return data ? 0 : 1;
+}
+
+int childLoad(const QString& file, bool items) {
+    QWidget window;
+    window.resize(300, 360);
+    QTreeView* list = nullptr;
+    QTreeWidget* widget = nullptr;
+    if (items) {
+        widget = new QTreeWidget(&window); // child
+        widget->setColumnCount(2);
+        widget->setHeaderHidden(true);
+        widget->setColumnHidden(1, true);
+        widget->setUniformRowHeights(true);
+        list = widget;
+    } else {
+        list = catalogue::createListControl(&window, 1004);
+    }
+    list->setGeometry(68, 31, 219, 295);
+    window.show();
+    QCoreApplication::processEvents();
+    const double base = statusMb("VmRSS:");
+
+    QElapsedTimer clock;
+    clock.start();
+    if (items) {
+        // The former way: one widget item per row holding the decoded texts and the bytes.
+        const auto lines = platform::lines::readLines(file);
+        QList<QTreeWidgetItem*> rows;
+        for (const QByteArray& l : lines.value_or(QList<QByteArray>())) {
+            if (l.isEmpty())
+                continue;
+            const catalogue::ChannelLine c = catalogue::splitChannelLine(l);
+            auto* item = new QTreeWidgetItem(QStringList{platform::cp949::toUnicode(c.name),
+                                                         platform::cp949::toUnicode(c.target)});
+            item->setData(0, Qt::UserRole + 1, c.name);
+            item->setData(1, Qt::UserRole + 1, c.target);
+            rows << item;
+        }
+        widget->addTopLevelItems(rows); // the list owns them
+    } else if (!catalogue::loadListFile(catalogue::modelOf(list), file)) {
+        return 1;
+    }
+    // Shown: laid out and painted once.
+    list->doItemsLayout();
+    list->viewport()->repaint();
+    QCoreApplication::processEvents();
+    const double ms = clock.nsecsElapsed() / 1e6;
+    std::printf("%.2f %.1f %.1f %d\n", ms, statusMb("VmHWM:"), base, list->model()->rowCount());
+    return 0;
+}
+
+struct Sample {
+    double ms = 0;
+    double peakMb = 0;
+    double baseMb = 0;
+};
+
+std::optional<Sample> runChild(const QStringList& args) {
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), args);
+    if (!p.waitForFinished(kTimeoutMs) || p.exitCode() != 0)
+        return std::nullopt;
+    const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() < 3)
+        return std::nullopt;
+    return Sample{fields[0].toDouble(), fields[1].toDouble(), fields[2].toDouble()};
+}
+
+void report(const char* name, const std::vector<Sample>& samples, double reference) {
+    if (samples.empty()) {
+        std::printf("  %-30s failed\n", name);
+        return;
+    }
+    std::vector<double> ms, peak, used;
+    for (const Sample& s : samples) {
+        ms.push_back(s.ms);
+        peak.push_back(s.peakMb);
+        used.push_back(s.peakMb - s.baseMb);
+    }
+    std::printf("  %-30s median %8.1f ms", name, median(ms));
+    if (reference > 0)
+        std::printf("  ratio %5.2f", median(ms) / reference);
+    else
+        std::printf("             ");
+    std::printf("   peak RSS %6.1f MB (%6.1f MB above the process before loading)\n", median(peak),
+                median(used));
+}
+
+int largeListBench(const QStringList& args) {
+    int runs = 5;
+    int lines = 500000;
+    bool items = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--lines") && i + 1 < args.size())
+            lines = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--items"))
+            items = true;
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("news_eco.txt"));
+    const QByteArray bytes = channelList(lines, 0);
+    if (!platform::lines::writeFileAtomic(file, bytes))
+        return 1;
+    std::vector<Sample> read, decode, load, widgetItems;
+    for (int i = 0; i < runs; ++i) {
+        if (auto s = runChild({QStringLiteral("--child-read"), file}))
+            read.push_back(*s);
+        if (auto s = runChild({QStringLiteral("--child-decode"), file}))
+            decode.push_back(*s);
+        if (auto s = runChild({QStringLiteral("--child-load"), file}))
+            load.push_back(*s);
+        if (items)
+            if (auto s = runChild({QStringLiteral("--child-items"), file}))
+                widgetItems.push_back(*s);
+    }
+    std::vector<double> reference;
+    for (const Sample& s : decode)
+        reference.push_back(s.ms);
+    std::printf("Category list of %d lines (%.1f MB), %d runs each, separate processes\n", lines,
+                bytes.size() / 1048576.0, runs);
+    report("read alone", read, 0);
+    report("read + decode alone", decode, 0);
+    report("load into the list, shown", load, median(reference));
+    if (items)
+        report("former widget items, shown", widgetItems, median(reference));
+    return load.empty() ? 1 : 0;
+}
+
+// --- start-up ---
+
+std::optional<double> shownAfterStartMs(const QString& program, const QStringList& args,
+                                        const QString& title, const QProcessEnvironment& env,
+                                        QByteArray* dump) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    p.start(program, args);
+    std::optional<double> ms;
+    while (clock.elapsed() < kTimeoutMs && p.state() != QProcess::NotRunning) {
+        if (platform::windows::isVisible(title).value_or(false)) {
+            ms = clock.nsecsElapsed() / 1e6;
+            break;
+        }
+        QThread::usleep(500);
+    }
+    if (ms && dump)
+        *dump = platform::windows::dump(title).value_or(QString()).toUtf8();
+    p.kill();
+    p.waitForFinished(5000);
+    while (platform::windows::exists(title) && clock.elapsed() < 2 * kTimeoutMs)
+        QThread::msleep(5);
+    return ms;
+}
+
+// Rows of every list control in a dump, by control id.
+QMap<int, int> rowsPerList(const QByteArray& dump) {
+    QMap<int, int> rows;
+    const QJsonArray controls =
+        QJsonDocument::fromJson(dump).object().value(QLatin1String("controls")).toArray();
+    for (const QJsonValue& c : controls) {
+        const QJsonObject o = c.toObject();
+        if (o.value(QLatin1String("class")).toString() == QLatin1String("CListCtrl"))
+            rows[o.value(QLatin1String("id")).toInt()] =
+                int(o.value(QLatin1String("items")).toArray().size());
+    }
+    return rows;
+}
+
+int startupBench(const QStringList& args) {
+    int runs = 7;
+    QString zt25 = QCoreApplication::applicationDirPath() + QStringLiteral("/ZT25");
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] != QLatin1String("--startup"))
+            zt25 = args[i];
+    }
+    if (!platform::windows::busAvailable()) {
+        std::fprintf(stderr, "no session bus: run inside dbus-run-session\n");
+        return 2;
+    }
+    // ZT25 alone in a folder, so that it starts no player beside it.
+    QTemporaryDir bin, home;
+    const QString program = bin.filePath(QStringLiteral("ZT25"));
+    if (!QFile::copy(zt25, program)) {
+        std::fprintf(stderr, "no ZT25 at %s\n", qPrintable(zt25));
+        return 2;
+    }
+    QDir(home.path()).mkpath(QStringLiteral("data"));
+    const QString data = home.path() + QStringLiteral("/data/");
+    int seed = 0;
+    for (const char* f :
+         {"news_eco.txt", "women_shop.txt", "etc.txt", "sport_music.txt", "english_edu.txt",
+          "region_sat.txt", "foreign.txt", "kradio.txt", "wradio.txt", "user.txt"})
+        platform::lines::writeFileAtomic(data + QLatin1String(f), channelList(10000, ++seed));
+    const QString zt = home.filePath(QStringLiteral("channels.zt"));
+    platform::lines::writeFileAtomic(
+        zt, ztfile::build(platform::lines::split(channelList(10000, ++seed))));
+    {
+        QSettings ini(home.filePath(QStringLiteral("ZT25.INI")), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("ZT3.0/LASTZTFILE"), zt);
+    }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BRONTAVIA_HOME"), home.path());
+    env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    QProcessEnvironment noWaits = env;
+    noWaits.insert(QStringLiteral("BRONTAVIA_SLEEP_SCALE"), QStringLiteral("0"));
+    // The same start with nothing to load, to see what the lists themselves cost.
+    QTemporaryDir emptyHome;
+    QDir(emptyHome.path()).mkpath(QStringLiteral("data"));
+    QProcessEnvironment noLists = noWaits;
+    noLists.insert(QStringLiteral("BRONTAVIA_HOME"), emptyHome.path());
+
+    // Once, outside the timing: every list is filled when the window shows.
+    QByteArray dump;
+    shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noWaits, &dump);
+    const QMap<int, int> rows = rowsPerList(dump);
+    int filled = 0;
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+        filled += it.value() == 10000;
+    std::printf("Lists with 10,000 rows when the window shows: %d\n", filled);
+
+    const QString self = QCoreApplication::applicationFilePath();
+    std::vector<double> shipped, work, empty, bare;
+    for (int i = 0; i < runs; ++i) {
+        if (auto ms = shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), env, nullptr))
+            shipped.push_back(*ms);
+        if (auto ms =
+                shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noWaits, nullptr))
+            work.push_back(*ms);
+        if (auto ms =
+                shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noLists, nullptr))
+            empty.push_back(*ms);
+        if (auto ms = shownAfterStartMs(self, {QStringLiteral("--bare-window")},
+                                        QStringLiteral("BareWindow"), env, nullptr))
+            bare.push_back(*ms);
+    }
+    const double reference = median(bare);
+    std::printf("Start to the window shown with eleven lists of 10,000 lines, %d runs\n", runs);
+    auto line = [&](const char* name, const std::vector<double>& ms) {
+        if (ms.empty()) {
+            std::printf("  %-36s failed\n", name);
+            return;
+        }
+        std::printf("  %-36s median %8.1f ms", name, median(ms));
+        if (reference > 0 && &ms != &bare)
+            std::printf("   ratio %.2f, goal %.1f ms (1.3 x + 200 ms)", median(ms) / reference,
+                        1.3 * reference + 200);
+        std::printf("\n");
+    };
+    line("bare Qt window", bare);
+    line("ZT25 as shipped", shipped);
+    line("ZT25, waits scaled to 0", work);
+    line("ZT25, waits scaled to 0, no lists", empty);
+    return filled == 11 && !shipped.empty() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QStringList raw = [&] {
+        QStringList a;
+        for (int i = 1; i < argc; ++i)
+            a << QString::fromLocal8Bit(argv[i]);
+        return a;
+    }();
+    if (raw.value(0) == QLatin1String("--child-decode"))
+        return childDecode(raw.value(1), true); // no application object: the bare reading
+    if (raw.value(0) == QLatin1String("--child-read"))
+        return childDecode(raw.value(1), false);
+    QApplication app(argc, argv);
+    platform::setupApplication(app);
+    const QStringList all = app.arguments().mid(1);
+    if (all.value(0) == QLatin1String("--child-load"))
+        return childLoad(all.value(1), false);
+    if (all.value(0) == QLatin1String("--child-items"))
+        return childLoad(all.value(1), true);
+    if (all.contains(QLatin1String("--bare-window"))) {
+        QWidget w;
+        w.setWindowTitle(QStringLiteral("BareWindow"));
+        w.resize(300, 360);
+        w.show();
+        return QApplication::exec();
+    }
+    if (all.contains(QLatin1String("--startup")))
+        return startupBench(all);
+    return largeListBench(all);
+}
