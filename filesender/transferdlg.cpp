@@ -384,10 +384,17 @@ void CTransferDlg::end(const QString& text) {
     for (QDialog* d : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
         if (d->isVisible())
             d->reject();
-    if (!text.isEmpty())
+    if (!text.isEmpty() && !quiet_)
         platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
                                       platform::Buttons::Ok, platform::Icon::Warning);
     finished_ = true;
+}
+
+void CTransferDlg::abandon() {
+    quiet_ = true;
+    if (socket_)
+        socket_->disconnect(this);
+    endTransfer();
 }
 
 void CTransferDlg::endTransfer() {

@@ -37,6 +37,9 @@ public:
     bool isEnded() const { return session_.ended(); }
     // Ends the transfer silently (cancel, close, the host's shutdown).
     void endTransfer();
+    // The program is going away without its shutdown (the host is destroyed): stop everything
+    // at once and show nothing more.
+    void abandon();
 
     std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
                                               std::int64_t lParam) override;
@@ -105,6 +108,7 @@ private:
     int busy_ = 0;
     bool finished_ = false; // finishing steps done; only removal is left
     bool removed_ = false;
+    bool quiet_ = false;
 
     QProgressBar* progress_ = nullptr;
     QLineEdit* amountLine_ = nullptr;

@@ -41,10 +41,12 @@ QPushButton* button(QWidget* parent, const QString& text, int id, const QRect& r
 CTransferHostDlg::CTransferHostDlg(QWidget* parent) : CSkinDialog(parent), timers_(this) {}
 
 CTransferHostDlg::~CTransferHostDlg() {
-    // Transfer windows are children; each stops its worker as it goes.
-    for (const QPointer<CTransferDlg>& t : std::as_const(transfers_))
-        if (t)
-            t->disconnect(this);
+    // Transfer windows are children. Taking a window off the bus lets events through, so the
+    // others must not react to them any more (no box may open while the program goes).
+    for (CTransferDlg* t : transfers()) {
+        t->disconnect(this);
+        t->abandon();
+    }
 }
 
 void CTransferHostDlg::OnInitDialog() {

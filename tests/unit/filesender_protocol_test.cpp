@@ -26,9 +26,9 @@ TEST(FileSenderRequest, FourTrimmedLinesMissingLinesEmptyAndBoundedRead) {
     TransferRequest r;
     EXPECT_EQ(readRequest(dir.filePath(QStringLiteral("Transfer9.dat")), r), RequestError::Missing);
 
-    const QString path = writeFile(
-        dir, QStringLiteral("Transfer0.dat"),
-        " bob \r\n\talice\r\n" + fromUnicode(u"/home/a/보고서 1.txt  ") + "\r\n 10.0.0.7 \r\nmore\r\n");
+    const QString path = writeFile(dir, QStringLiteral("Transfer0.dat"),
+                                   " bob \r\n\talice\r\n" + fromUnicode(u"/home/a/보고서 1.txt  ") +
+                                       "\r\n 10.0.0.7 \r\nmore\r\n");
     ASSERT_EQ(readRequest(path, r), RequestError::None);
     EXPECT_EQ(r.recipientId, "bob");
     EXPECT_EQ(r.senderId, "alice");
@@ -83,9 +83,11 @@ TEST(FileSenderProtocol, KeywordsOffersSizesAndNames) {
     EXPECT_EQ(safeFileName("../../etc/passwd"), QStringLiteral("passwd"));
     EXPECT_EQ(safeFileName("C:\\Windows\\win.ini"), QStringLiteral("win.ini"));
     EXPECT_EQ(safeFileName(fromUnicode(u"보고서.txt")), QStringLiteral("보고서.txt"));
-    for (const QByteArray bad : {QByteArray(".."), QByteArray("a/.."), QByteArray("dir/"),
-                                 QByteArray(""), QByteArray("a\x01" "b"), QByteArray("x\n.txt"),
-                                 QByteArray(300, 'n')})
+    for (const QByteArray& bad :
+         {QByteArray(".."), QByteArray("a/.."), QByteArray("dir/"), QByteArray(""),
+          QByteArray("a\x01"
+                     "b"),
+          QByteArray("x\n.txt"), QByteArray(300, 'n')})
         EXPECT_EQ(safeFileName(bad), text::SafeName) << bad.toStdString();
 }
 
@@ -228,8 +230,8 @@ TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
 }
 
 TEST(FileSenderSession, ReceiverOfferIsAnOfferEvenWithKeywordNames) {
-    for (const QByteArray name : {QByteArray("SendFile_No.txt"), QByteArray("Send_Over.doc"),
-                                  QByteArray("SendFile_Yes")}) {
+    for (const QByteArray& name :
+         {QByteArray("SendFile_No.txt"), QByteArray("Send_Over.doc"), QByteArray("SendFile_Yes")}) {
         FakeView v;
         TransferSession s(v);
         s.received("alice " + name);
@@ -248,7 +250,7 @@ TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
         EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_No"});
         EXPECT_EQ(v.ended, QStringList{QString()});
     }
-    for (const QByteArray offer : {QByteArray("   "), QByteArray("alice")}) {
+    for (const QByteArray& offer : {QByteArray("   "), QByteArray("alice")}) {
         FakeView v;
         TransferSession s(v);
         s.received(offer);

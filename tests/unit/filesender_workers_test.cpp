@@ -122,7 +122,10 @@ TEST(FileSenderWorkers, SenderToReceiverArrivesWholeWithProgress) {
         },
         [&](WorkerEnd e) { recvEnd.set_value(e); });
     sender.start(
-        [&] { return SendWorker({p.take(p.a), dir.file("src"), std::int64_t(data.size()), sendShared}); },
+        [&] {
+            return SendWorker(
+                {p.take(p.a), dir.file("src"), std::int64_t(data.size()), sendShared});
+        },
         [&](WorkerEnd e) { sendEnd.set_value(e); });
     EXPECT_EQ(sendEnd.get_future().get(), WorkerEnd::Done);
     EXPECT_EQ(recvEnd.get_future().get(), WorkerEnd::Done);
@@ -145,11 +148,11 @@ TEST(FileSenderWorkers, ReceiverStoresExactlyTheAnnouncedBytesAndConfirms) {
     };
     const std::string body = randomBytes(500000, 3);
     const Case cases[] = {
-        {"", "", 0, WorkerEnd::Done, "", true},                        // empty file
-        {"", "x", 1, WorkerEnd::Done, "x", true},                      // one byte
+        {"", "", 0, WorkerEnd::Done, "", true},                         // empty file
+        {"", "x", 1, WorkerEnd::Done, "x", true},                       // one byte
         {"abc", body, 3 + 500000, WorkerEnd::Done, "abc" + body, true}, // hand-over bytes first
-        {"", body + "tail", 500000, WorkerEnd::Done, body, true},      // nothing past the size
-        {"", body, 600000, WorkerEnd::ReceiveProblem, body, false},    // short: peer gone early
+        {"", body + "tail", 500000, WorkerEnd::Done, body, true},       // nothing past the size
+        {"", body, 600000, WorkerEnd::ReceiveProblem, body, false},     // short: peer gone early
     };
     for (const Case& c : cases) {
         Folder dir;
@@ -189,8 +192,11 @@ TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
         auto shared = running();
         std::promise<WorkerEnd> done;
         WorkerThread t;
-        t.start([&] { return ReceiveWorker({p.take(p.b), dir.file("stop"), 10, "", shared}); },
-                [&](WorkerEnd e) { done.set_value(e); });
+        t.start(
+            [&] {
+                return ReceiveWorker({p.take(p.b), dir.file("stop"), 10, "", shared});
+            },
+            [&](WorkerEnd e) { done.set_value(e); });
         shared->stop = 1;
         EXPECT_TRUE(t.wait(std::chrono::seconds(5)));
         EXPECT_EQ(done.get_future().get(), WorkerEnd::Stopped);
@@ -241,7 +247,9 @@ TEST(FileSenderWorkers, SenderFailuresEndTheTransfer) {
         std::promise<WorkerEnd> done;
         WorkerThread t;
         t.start(
-            [&] { return SendWorker({p.take(p.a), dir.file("big"), 64 * 1024 * 1024, shared}); },
+            [&] {
+                return SendWorker({p.take(p.a), dir.file("big"), 64 * 1024 * 1024, shared});
+            },
             [&](WorkerEnd e) { done.set_value(e); });
         while (shared->transferred.load() == 0 && t.running())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
