@@ -3,7 +3,10 @@
 // of its own (bus, home, chat stand-in), bound to its own loopback address. Prints the medians,
 // the ratio and the peak resident memory (VmHWM) of both file senders.
 //
-//   bench_transfer [--mib N] [--runs N] [--bin DIR]     (defaults: 1024 MiB, 3 runs, build/bin)
+//   bench_transfer [--mib N] [--runs N] [--bin DIR] [--dir DIR]
+//
+// Defaults: 1024 MiB, 3 runs, the folder of this program, and /dev/shm for the files (so the
+// disk's write-back does not decide the race; --dir puts them elsewhere).
 //
 // Timing starts when the receiving user has chosen where to save (the data starts to flow then)
 // and ends when the whole file is on disk; the raw copy is timed from connect to the same point.
@@ -127,7 +130,10 @@ struct Side {
                    QString::fromLatin1(bus.readLine().trimmed()));
         env.insert(QStringLiteral("BRONTAVIA_HOME"), home.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QDir().mkpath(home.path() + QStringLiteral("/data"));
+        QDir().mkpath(home.path() + QStringLiteral("/data/skin3"));
+        const QDir art(gBin + QStringLiteral("/../art/data/skin3"));
+        for (const QString& f : art.entryList(QDir::Files))
+            QFile::copy(art.filePath(f), home.path() + QStringLiteral("/data/skin3/") + f);
         QFile ini(home.filePath(QStringLiteral("Parcelo01.INI")));
         if (!ini.open(QIODevice::WriteOnly))
             return false;
@@ -218,8 +224,11 @@ std::optional<double> fileSenderMs(Side& a, Side& b, const QString& source, cons
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     qint64 mib = 1024;
     int runs = 3;
+    QString dir = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                     : QDir::tempPath();
     gBin = QCoreApplication::applicationDirPath();
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
@@ -229,9 +238,11 @@ int main(int argc, char** argv) {
             runs = args[++i].toInt();
         else if (args[i] == QLatin1String("--bin"))
             gBin = args[++i];
+        else if (args[i] == QLatin1String("--dir"))
+            dir = args[++i];
     }
     const qint64 size = mib * 1024 * 1024;
-    QTemporaryDir work;
+    QTemporaryDir work(dir + QStringLiteral("/bench_transfer-XXXXXX"));
     const QString source = work.filePath(QStringLiteral("source.bin"));
     const QString target = work.filePath(QStringLiteral("target.bin"));
     std::printf("making a %lld MiB source file...\n", mib);
@@ -247,10 +258,16 @@ int main(int argc, char** argv) {
     }
     std::vector<double> raw, sender;
     for (int r = 0; r < runs; ++r) {
+        // Alternating which goes first, so neither always finds the other's pages to reclaim.
+        std::optional<double> rm, fm;
+        for (int k = 0; k < 2; ++k) {
+            QFile::remove(target);
+            if ((k + r) % 2 == 0)
+                rm = rawCopyMs(source, target);
+            else
+                fm = fileSenderMs(a, b, source, target, size, r);
+        }
         QFile::remove(target);
-        const auto rm = rawCopyMs(source, target);
-        QFile::remove(target);
-        const auto fm = fileSenderMs(a, b, source, target, size, r);
         if (!rm || !fm) {
             std::fprintf(stderr, "run %d failed\n", r);
             break;

@@ -124,6 +124,11 @@ void CTransferDlg::buildControls() {
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(false);
+    // In the skin's colours: a dark well and the amber of the text lines.
+    progress_->setStyleSheet(QStringLiteral(
+        "QProgressBar { border: 1px solid rgb(38,38,36); background: rgb(52,52,50); }"
+        "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 rgb(255,220,90), stop:1 rgb(230,170,0)); }"));
     progress_->setGeometry(8, 47, 338, 20);
     progress_->hide();
 
