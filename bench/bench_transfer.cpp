@@ -166,10 +166,15 @@ struct Side {
             *out = p.readAllStandardOutput();
         return p.exitCode();
     }
-    bool hasModal() {
+    // The kind of the open modal box ("messagebox", "file"), empty when none.
+    QByteArray modalKind() {
         QByteArray out;
         ctl({QStringLiteral("dump"), QStringLiteral("파일보내기")}, &out);
-        return !out.contains("\"modal\":null") && !out.isEmpty();
+        const int at = out.indexOf("\"modal\":{");
+        if (at < 0)
+            return {};
+        const int kind = out.indexOf("\"kind\":\"", at);
+        return kind < 0 ? QByteArray() : out.mid(kind + 8, out.indexOf('"', kind + 8) - kind - 8);
     }
     // VmHWM of the file sender, in MiB.
     double peakMiB() const {
@@ -204,11 +209,10 @@ std::optional<double> fileSenderMs(Side& a, Side& b, const QString& source, cons
     req.close();
     a.ctl({QStringLiteral("send"), QStringLiteral("파일보내기"), QStringLiteral("3024"),
            QString::number(n)});
-    if (!waitFor([&] { return b.hasModal(); }, 10000))
+    if (!waitFor([&] { return b.modalKind() == "messagebox"; }, 10000))
         return std::nullopt;
     b.ctl({QStringLiteral("answer"), QStringLiteral("파일보내기"), QStringLiteral("yes")});
-    QThread::msleep(200);
-    if (!waitFor([&] { return b.hasModal(); }, 10000))
+    if (!waitFor([&] { return b.modalKind() == "file"; }, 10000))
         return std::nullopt;
     QElapsedTimer clock;
     clock.start();
@@ -216,7 +220,7 @@ std::optional<double> fileSenderMs(Side& a, Side& b, const QString& source, cons
     if (!waitFor([&] { return QFileInfo(target).size() == size; }, 600000))
         return std::nullopt;
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    waitFor([&] { return !b.hasModal(); }, 5000);
+    waitFor([&] { return b.modalKind().isEmpty(); }, 5000);
     return ms;
 }
 

@@ -19,7 +19,8 @@ QString TransferSession::title() const {
 }
 
 bool TransferSession::readsControl() const {
-    return !ended_ && (state_ == XS_OFFER_WAIT || state_ == XS_SENDER || state_ == XS_SIZE_WAIT);
+    return !ended_ && !handedOver_ &&
+           (state_ == XS_OFFER_WAIT || state_ == XS_SENDER || state_ == XS_SIZE_WAIT);
 }
 
 bool TransferSession::waitingForUser() const {
@@ -120,6 +121,7 @@ void TransferSession::handleSize(const QByteArray& text) {
     }
     filePath_ = path;
     view_.sendControl(kStart);
+    handedOver_ = true;
     view_.startReceiveWorker();
 }
 
@@ -135,9 +137,10 @@ void TransferSession::prepareSize() {
 }
 
 void TransferSession::writable() {
-    if (ended_ || !readyToSend_)
+    if (ended_ || !readyToSend_ || handedOver_)
         return;
     readyToSend_ = false;
+    handedOver_ = true;
     view_.startSendWorker();
 }
 

@@ -90,6 +90,7 @@ private:
     int state_ = XS_SENDER;
     bool ended_ = false;
     bool readyToSend_ = false;
+    bool handedOver_ = false; // the data worker has the connection
     qint64 total_ = 0;
     QByteArray recipientId_;
     QByteArray senderId_;

@@ -89,13 +89,15 @@ struct Side {
         return QJsonDocument::fromJson(r.out.toUtf8()).object();
     }
     QJsonArray transferWindows() const { return dump()[QStringLiteral("owned")].toArray(); }
-    // The open message box or file dialog of a transfer window, once there is one.
-    QJsonObject waitForModal(int timeoutMs = 15000) const {
+    // The open message box ("messagebox") or file dialog ("file") of a transfer window, once
+    // there is one of that kind (an answered box may still be up for a moment).
+    QJsonObject waitForModal(const QString& kind = QStringLiteral("messagebox"),
+                             int timeoutMs = 15000) const {
         QJsonObject modal;
         waitUntil(
             [&] {
                 modal = dump()[QStringLiteral("modal")].toObject();
-                return !modal.isEmpty();
+                return modal[QStringLiteral("kind")].toString() == kind;
             },
             timeoutMs);
         return modal;
@@ -177,8 +179,7 @@ TEST_F(FileSenderE2E, FilesArriveIdenticalAndBothWindowsCloseSilently) {
         EXPECT_EQ(question[QStringLiteral("text")].toString(),
                   QStringLiteral("alice님이 보내신 \r\n%1 파일을 받으시겠습니까 ?").arg(f.name));
         ASSERT_TRUE(b_.answer(QStringLiteral("yes")));
-        const QJsonObject save = b_.waitForModal();
-        EXPECT_EQ(save[QStringLiteral("kind")].toString(), QStringLiteral("file"));
+        const QJsonObject save = b_.waitForModal(QStringLiteral("file"));
         EXPECT_TRUE(save[QStringLiteral("text")].toString().endsWith(f.name));
         const QString target = files_.filePath(QStringLiteral("got-") + f.name);
         ASSERT_TRUE(b_.answer(target));
@@ -220,7 +221,7 @@ TEST_F(FileSenderE2E, RefusalAndTheHugeFileCancelledOnEitherSide) {
         ASSERT_TRUE(a_.request(n++, "bob", huge, b_.address));
         ASSERT_FALSE(b_.waitForModal().isEmpty());
         ASSERT_TRUE(b_.answer(QStringLiteral("yes")));
-        ASSERT_FALSE(b_.waitForModal().isEmpty());
+        ASSERT_FALSE(b_.waitForModal(QStringLiteral("file")).isEmpty());
         ASSERT_TRUE(b_.answer(QStringLiteral("/dev/null"))); // nothing of it lands on disk
         ASSERT_TRUE(waitUntil([&] {
             const QJsonArray w = b_.transferWindows();
@@ -247,6 +248,7 @@ TEST_F(FileSenderE2E, PeerGoneRefusedAndTimedOut) {
     ASSERT_TRUE(a_.request(1, "nobody", file, loopback(9)));
     EXPECT_EQ(a_.waitForModal()[QStringLiteral("text")].toString(), QStringLiteral("연결 에러"));
     ASSERT_TRUE(a_.answer(QStringLiteral("ok")));
+    ASSERT_TRUE(waitUntil([&] { return a_.idle(); }));
 
     // A listener whose queue is full never completes the connection.
     const int full = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -262,6 +264,7 @@ TEST_F(FileSenderE2E, PeerGoneRefusedAndTimedOut) {
     EXPECT_EQ(a_.waitForModal()[QStringLiteral("text")].toString(),
               QStringLiteral("접속시간이 초과되었습니다."));
     ASSERT_TRUE(a_.answer(QStringLiteral("ok")));
+    ASSERT_TRUE(waitUntil([&] { return a_.idle(); }));
     ::close(filler);
     ::close(full);
 
@@ -271,7 +274,7 @@ TEST_F(FileSenderE2E, PeerGoneRefusedAndTimedOut) {
     b_.program->kill();
     EXPECT_EQ(a_.waitForModal()[QStringLiteral("text")].toString(), QStringLiteral("연결 에러"));
     ASSERT_TRUE(a_.answer(QStringLiteral("ok")));
-    EXPECT_TRUE(waitUntil([&] { return a_.idle(); }));
+    ASSERT_TRUE(waitUntil([&] { return a_.idle(); }));
 }
 
 TEST_F(FileSenderE2E, OneInstanceAndTheWatchdogEndsItWithTheChat) {

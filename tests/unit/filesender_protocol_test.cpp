@@ -163,6 +163,9 @@ TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnce) {
     EXPECT_EQ(v.sendWorkers, 1);
     s.writable(); // the socket stays writable: still one worker
     EXPECT_EQ(v.sendWorkers, 1);
+    EXPECT_FALSE(s.readsControl()); // the connection is the worker's now
+    s.received("Send_Start");
+    EXPECT_EQ(v.sendWorkers, 1);
     EXPECT_TRUE(v.ended.isEmpty());
 
     s.workerEnded(WorkerEnd::Done);
