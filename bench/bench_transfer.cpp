@@ -15,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -72,8 +74,11 @@ std::optional<double> rawCopyMs(const QString& source, const QString& target) {
     const int one = 1;
     ::setsockopt(l, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr = endpoint("127.77.0.1", 22002);
-    if (::bind(l, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(l, 1) != 0)
+    if (::bind(l, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(l, 1) != 0) {
+        std::perror("raw copy: listen");
+        ::close(l);
         return std::nullopt;
+    }
     QElapsedTimer clock;
     clock.start();
     std::thread receiver([&] {
@@ -170,11 +175,8 @@ struct Side {
     QByteArray modalKind() {
         QByteArray out;
         ctl({QStringLiteral("dump"), QStringLiteral("파일보내기")}, &out);
-        const int at = out.indexOf("\"modal\":{");
-        if (at < 0)
-            return {};
-        const int kind = out.indexOf("\"kind\":\"", at);
-        return kind < 0 ? QByteArray() : out.mid(kind + 8, out.indexOf('"', kind + 8) - kind - 8);
+        const QJsonValue modal = QJsonDocument::fromJson(out)[QStringLiteral("modal")];
+        return modal[QStringLiteral("kind")].toString().toUtf8();
     }
     // VmHWM of the file sender, in MiB.
     double peakMiB() const {
@@ -209,11 +211,15 @@ std::optional<double> fileSenderMs(Side& a, Side& b, const QString& source, cons
     req.close();
     a.ctl({QStringLiteral("send"), QStringLiteral("파일보내기"), QStringLiteral("3024"),
            QString::number(n)});
-    if (!waitFor([&] { return b.modalKind() == "messagebox"; }, 10000))
+    if (!waitFor([&] { return b.modalKind() == "messagebox"; }, 10000)) {
+        std::fprintf(stderr, "no question on the receiving side\n");
         return std::nullopt;
+    }
     b.ctl({QStringLiteral("answer"), QStringLiteral("파일보내기"), QStringLiteral("yes")});
-    if (!waitFor([&] { return b.modalKind() == "file"; }, 10000))
+    if (!waitFor([&] { return b.modalKind() == "file"; }, 10000)) {
+        std::fprintf(stderr, "no Save As on the receiving side\n");
         return std::nullopt;
+    }
     QElapsedTimer clock;
     clock.start();
     b.ctl({QStringLiteral("answer"), QStringLiteral("파일보내기"), target});
