@@ -1,0 +1,26 @@
+// Parcelo01: the file sender. Started by the chat, it runs hidden and moves files between two
+// chat users directly over TCP.
+#include "filesender/transferhostdlg.h"
+#include "platform/application.h"
+#include "platform/namedmutex.h"
+#include "protocol/titles.h"
+#include "skin/tooltipstyle.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::setupApplication(app);
+
+    // One file sender per session; a second start ends without a window.
+    platform::NamedMutex instance(protocol::kTransferMutex);
+    if (!instance.acquired())
+        return 0;
+    skin::applyToolTipStyle(app);
+
+    CTransferHostDlg host;
+    QObject::connect(&host, &QDialog::finished, &app, &QApplication::quit);
+    host.OnInitDialog();
+    return QApplication::exec();
+}

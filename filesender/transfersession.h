@@ -1,0 +1,102 @@
+#pragma once
+// The exchange of one transfer, on either side, without a window: states, keyword dispatch and
+// the failure reactions. The window feeds it socket events and answers its questions through
+// TransferView; unit tests drive it with a fake view.
+#include "filesender/transferprotocol.h"
+#include "filesender/transferworkers.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace filesender {
+
+enum TransferState : int {
+    XS_ENDED = 0,
+    XS_OFFER_WAIT = 4000,
+    XS_SENDER = 4001,
+    XS_SIZE_WAIT = 4005,
+    XS_DATA_WAIT = 4010,
+};
+
+enum class Role { Sending = 0, Receiving = 1 };
+
+class TransferView {
+public:
+    virtual ~TransferView() = default;
+    virtual void sendControl(const QByteArray& message) = 0;
+    // The receiving user's Yes/No question; true for Yes. May run a nested event loop.
+    virtual bool askAccept(const QString& senderId, const QString& fileName) = 0;
+    // Save As with the proposed name; empty when cancelled. May run a nested event loop.
+    virtual QString askSavePath(const QString& proposedName) = 0;
+    // Size of the file to send; nullopt when it does not exist.
+    virtual std::optional<qint64> sourceSize(const QString& path) = 0;
+    virtual void startSendWorker() = 0;
+    virtual void startReceiveWorker() = 0;
+    virtual void setTitle(const QString& title) = 0;
+    virtual void showProgress(const QString& amountLine) = 0;
+    // Ends the transfer with a text (empty: silently). Called at most once.
+    virtual void end(const QString& text) = 0;
+};
+
+class TransferSession {
+public:
+    // Sending side from a request.
+    TransferSession(TransferView& view, const TransferRequest& request);
+    // Receiving side (an accepted connection).
+    explicit TransferSession(TransferView& view);
+
+    Role role() const { return role_; }
+    int state() const { return state_; }
+    bool ended() const { return ended_; }
+    bool readyToSend() const { return readyToSend_; }
+    qint64 total() const { return total_; }
+    const QByteArray& recipientId() const { return recipientId_; }
+    const QByteArray& senderId() const { return senderId_; }
+    const QString& filePath() const { return filePath_; }
+    const QString& peerAddress() const { return peerAddress_; }
+    // The window's title for the current stage.
+    QString title() const;
+    // Control messages are read only in the states that expect one; later bytes are file data.
+    bool readsControl() const;
+    // A receiving window that still waits for its user (question or Save As).
+    bool waitingForUser() const;
+
+    // The connection is up: the sender sends its offer.
+    void connected();
+    // One control message: everything that arrived together.
+    void received(const QByteArray& bytes);
+    // The socket can take data: the sender's worker starts once the receiver said "Send_Start".
+    void writable();
+    // The connection closed (or could not be made) while the window owned the socket.
+    void closed();
+    // No connection within the time limit.
+    void connectTimedOut();
+    // The window or the host ends the transfer (buttons, close).
+    void cancel();
+    // The data worker ended.
+    void workerEnded(WorkerEnd end);
+    // The text a worker's end is reported with (empty: silently).
+    static QString endText(WorkerEnd end);
+
+private:
+    void finish(const QString& text);
+    void prepareSize();
+    void handleOffer(const QByteArray& text);
+    void handleSize(const QByteArray& text);
+
+    TransferView& view_;
+    Role role_;
+    int state_ = XS_SENDER;
+    bool ended_ = false;
+    bool readyToSend_ = false;
+    bool handedOver_ = false; // the data worker has the connection
+    qint64 total_ = 0;
+    QByteArray recipientId_;
+    QByteArray senderId_;
+    QString filePath_;
+    QString peerAddress_;
+    QString proposedName_;
+};
+
+} // namespace filesender

@@ -1,0 +1,284 @@
+// The host and transfer windows in this process under the offscreen platform, on loopback
+// addresses of this test's own.
+#include "filesender/transferdlg.h"
+#include "filesender/transferhostdlg.h"
+#include "platform/codec.h"
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "protocol/files.h"
+#include "protocol/messages.h"
+#include "protocol/titles.h"
+#include "skin/hoverbutton.h"
+#include "tests/support/processes.h"
+#include "tests/support/standins.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace filesender;
+using testsupport::spin;
+using testsupport::waitUntil;
+
+namespace {
+
+// 127.a.b.<last>, a and b from the process id, so parallel test processes never share a port.
+QString loopback(int last) {
+    const int pid = int(::getpid());
+    return QStringLiteral("127.%1.%2.%3").arg((pid >> 8) & 0xff).arg(pid & 0xff).arg(last);
+}
+
+class FileSenderWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::dialogs::clearAnswers();
+        platform::dialogs::clearShown();
+        const QString skin = platform::paths::moduleDirectory() + QStringLiteral("skin3");
+        QDir().mkpath(skin);
+        const QDir art(QStringLiteral(BRONTAVIA_ART_DIR "/data/skin3"));
+        for (const QString& f : art.entryList(QDir::Files))
+            QFile::copy(art.filePath(f), skin + QLatin1Char('/') + f);
+    }
+
+    std::unique_ptr<CTransferHostDlg> host(const QString& bind) {
+        platform::Profile(QStringLiteral("Parcelo01"))
+            .writeString(QStringLiteral("Transfer"), QStringLiteral("Bind"), bind);
+        auto h = std::make_unique<CTransferHostDlg>();
+        h->OnInitDialog();
+        return h;
+    }
+
+    static void writeRequest(int n, const QByteArray& content) {
+        QFile f(protocol::transferRequestFile(n));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+    static QStringList shownTexts() {
+        QStringList out;
+        for (const auto& s : platform::dialogs::shown())
+            out << s.text;
+        return out;
+    }
+
+    QTemporaryDir files_;
+};
+
+TEST_F(FileSenderWindows, TransferWindowLayoutSkinAndSilentClose) {
+    // A peer that accepts and never answers keeps the window waiting for the answer.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress(loopback(5)), kTransferPort));
+    auto h = host(loopback(2));
+    writeRequest(1, "bob\r\nalice\r\n" +
+                        QFile::encodeName(files_.filePath(QStringLiteral("a.txt"))) + "\r\n" +
+                        loopback(5).toLatin1());
+    ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 1));
+    ASSERT_EQ(h->transfers().size(), 1);
+    CTransferDlg* dlg = h->transfers().constFirst();
+    ASSERT_TRUE(waitUntil([&] { return silent.hasPendingConnections(); }));
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(dlg->geometry(), QRect(screen.width() - 356, screen.height() - 228, 356, 196));
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("a.txt 파일 송신중"));
+    EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
+    auto* cancel = dlg->findChild<CHoverButton*>();
+    ASSERT_TRUE(cancel);
+    const auto buttons = dlg->findChildren<CHoverButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    EXPECT_EQ(buttons[0]->geometry(), QRect(274, 158, 78, 31));
+    EXPECT_EQ(buttons[0]->toolTipText(), text::CancelTip);
+    EXPECT_EQ(buttons[0]->frameWidth(), 78); // a three-frame strip
+    EXPECT_EQ(buttons[1]->geometry(), QRect(332, 4, 19, 18));
+    EXPECT_EQ(buttons[1]->toolTipText(), text::ExitTip);
+    const auto lines = dlg->findChildren<QLineEdit*>();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0]->geometry(), QRect(9, 98, 336, 20));
+    EXPECT_EQ(lines[0]->text(), text::PreparingTransfer);
+    EXPECT_EQ(lines[1]->geometry(), QRect(9, 129, 336, 20));
+    EXPECT_TRUE(lines[0]->isReadOnly());
+    auto* bar = dlg->findChild<QProgressBar*>();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->geometry(), QRect(8, 47, 338, 20));
+
+    // The picture is the background: a pixel of the skin, not the plain brush.
+    const QImage shot = dlg->grab().toImage();
+    EXPECT_NE(shot.pixelColor(178, 10), QColor(90, 91, 86));
+
+    buttons[1]->click();
+    EXPECT_TRUE(waitUntil([&] { return h->transfers().isEmpty(); }));
+    EXPECT_TRUE(shownTexts().isEmpty()); // closed without a word
+}
+
+TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress(loopback(5)), kTransferPort));
+    auto h = host(loopback(2));
+    EXPECT_TRUE(h->isListening());
+    bool finished = false;
+    QObject::connect(h.get(), &QDialog::finished, [&] { finished = true; });
+
+    platform::dialogs::queueAnswer(platform::IDOK);
+    ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 7));
+    EXPECT_EQ(shownTexts(), QStringList{text::NoRequestFile});
+    EXPECT_TRUE(h->transfers().isEmpty());
+
+    const QByteArray target = loopback(5).toLatin1();
+    writeRequest(1, "bob\r\nalice\r\n/etc/hostname\r\n" + target);
+    writeRequest(2, "bob\r\nalice\r\n/etc/passwd\r\n" + target);
+    ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 1));
+    platform::dialogs::queueAnswer(platform::IDOK);
+    ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 2));
+    EXPECT_EQ(h->transfers().size(), 1);
+    EXPECT_EQ(shownTexts().value(1), text::RecipientBusy);
+
+    // Someone sending us a file counts as busy too: carol's offer is waiting for its size.
+    platform::dialogs::queueAnswer(platform::IDYES);
+    QTcpSocket carol;
+    carol.connectToHost(QHostAddress(loopback(2)), kTransferPort);
+    ASSERT_TRUE(carol.waitForConnected(5000));
+    carol.write("carol notes.txt");
+    ASSERT_TRUE(waitUntil([&] { return carol.bytesAvailable() > 0; }));
+    EXPECT_EQ(carol.readAll(), "SendFile_Yes");
+    writeRequest(3, "carol\r\nalice\r\n/etc/hostname\r\n" + target);
+    platform::dialogs::clearShown();
+    platform::dialogs::queueAnswer(platform::IDOK);
+    ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 3));
+    EXPECT_EQ(shownTexts(), QStringList{text::RecipientBusy});
+    EXPECT_EQ(h->transfers().size(), 2);
+
+    // Shutdown: every request file goes, whatever follows ".dat"; every window closes.
+    writeRequest(4, "x");
+    QFile(protocol::transferRequestFile(4)).rename(protocol::transferRequestFile(3) + ".bak");
+    QFile keep(platform::paths::moduleDirectory() + QStringLiteral("Transfer.txt"));
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.close();
+    platform::windows::post(protocol::kTransferHostTitle, platform::WM_CLOSE);
+    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    EXPECT_TRUE(h->transfers().isEmpty());
+    EXPECT_EQ(QDir(platform::paths::moduleDirectory())
+                  .entryList({QStringLiteral("Transfer*")}, QDir::Files),
+              QStringList{QStringLiteral("Transfer.txt")});
+    EXPECT_TRUE(waitUntil([&] { return carol.state() == QAbstractSocket::UnconnectedState; }));
+}
+
+TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndBothWindowsCloseSilently) {
+    auto receiver = host(loopback(3));
+    auto sender = host(loopback(2));
+    ASSERT_TRUE(receiver->isListening());
+    ASSERT_TRUE(sender->isListening());
+
+    QByteArray data(3 * 1000 * 1000 + 5, Qt::Uninitialized);
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char((i * 131) ^ (i >> 9));
+    const QString source = files_.filePath(QStringLiteral("자료 1.bin"));
+    QFile src(source);
+    ASSERT_TRUE(src.open(QIODevice::WriteOnly));
+    src.write(data);
+    src.close();
+    const QString target = files_.filePath(QStringLiteral("받음.bin"));
+    platform::dialogs::queueAnswer(platform::IDOK);
+    sender->startRequest(0); // no request file yet
+    platform::dialogs::queueAnswer(platform::IDYES);
+    platform::dialogs::queueAnswer(target);
+    writeRequest(0, "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" +
+                        loopback(3).toLatin1());
+    platform::dialogs::clearShown();
+    sender->startRequest(0);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(target).size() == data.size(); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return sender->transfers().isEmpty() && receiver->transfers().isEmpty(); }));
+    QFile dst(target);
+    ASSERT_TRUE(dst.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(dst.readAll() == data);
+    const auto shown = platform::dialogs::shown();
+    ASSERT_EQ(shown.size(), 2); // the question and the Save As, nothing else
+    EXPECT_EQ(shown[0].caption, text::AskCaption);
+    EXPECT_EQ(shown[0].text,
+              QStringLiteral("alice님이 보내신 \r\n자료 1.bin 파일을 받으시겠습니까 ?"));
+    EXPECT_EQ(shown[1].kind, QStringLiteral("save"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("자료 1.bin"));
+}
+
+TEST_F(FileSenderWindows, AtMostEightReceiversWaitForTheirUser) {
+    auto h = host(loopback(3));
+    std::vector<std::unique_ptr<QTcpSocket>> peers;
+    for (int i = 0; i < kMaxWaitingReceivers + 1; ++i) {
+        peers.push_back(std::make_unique<QTcpSocket>());
+        peers.back()->connectToHost(QHostAddress(loopback(3)), kTransferPort);
+        ASSERT_TRUE(peers.back()->waitForConnected(5000));
+        ASSERT_TRUE(waitUntil(
+            [&] { return h->transfers().size() == std::min(i + 1, kMaxWaitingReceivers); }));
+    }
+    EXPECT_TRUE(
+        waitUntil([&] { return peers.back()->state() == QAbstractSocket::UnconnectedState; }));
+    spin(100);
+    EXPECT_EQ(h->transfers().size(), kMaxWaitingReceivers);
+    EXPECT_EQ(peers.front()->state(), QAbstractSocket::ConnectedState);
+    // One that ends makes room again.
+    platform::dialogs::queueAnswer(platform::IDOK); // its "연결 에러"
+    peers.front()->abort();
+    ASSERT_TRUE(waitUntil([&] { return h->transfers().size() == kMaxWaitingReceivers - 1; }));
+    QTcpSocket late;
+    late.connectToHost(QHostAddress(loopback(3)), kTransferPort);
+    ASSERT_TRUE(late.waitForConnected(5000));
+    EXPECT_TRUE(waitUntil([&] { return h->transfers().size() == kMaxWaitingReceivers; }));
+}
+
+TEST_F(FileSenderWindows, PeerGoneWhileTheQuestionIsOpenAnsweredThroughTheHost) {
+    auto h = host(loopback(3));
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress(loopback(3)), kTransferPort);
+    ASSERT_TRUE(peer.waitForConnected(5000));
+    peer.write("alice a.txt");
+    auto modalText = [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        return box ? box->text() : QString();
+    };
+    // The boxes run their own event loops: this timer acts from inside them.
+    QStringList seen;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        const QString text = modalText();
+        if (text.isEmpty() || seen.contains(text))
+            return;
+        seen << text;
+        if (text.contains(QStringLiteral("a.txt")))
+            peer.abort();
+        else
+            EXPECT_EQ(platform::windows::answer(protocol::kTransferHostTitle, QStringLiteral("ok")),
+                      0);
+    });
+    user.start(20);
+    EXPECT_TRUE(waitUntil([&] { return seen.size() == 2 && h->transfers().isEmpty(); }));
+    EXPECT_EQ(seen.value(1), text::ConnectionError);
+}
+
+TEST_F(FileSenderWindows, WatchdogEndsWithoutTheChatAndHidesWithIt) {
+    {
+        testsupport::WindowStandIn chat(protocol::kChatTitle);
+        auto h = host(loopback(4));
+        bool finished = false;
+        QObject::connect(h.get(), &QDialog::finished, [&] { finished = true; });
+        EXPECT_TRUE(waitUntil([&] { return h->isHidden(); }));
+        spin(1200); // two more ticks at this test's scale
+        EXPECT_FALSE(finished);
+    }
+    writeRequest(5, "left over");
+    auto h = host(loopback(4));
+    bool finished = false;
+    QObject::connect(h.get(), &QDialog::finished, [&] { finished = true; });
+    EXPECT_TRUE(waitUntil([&] { return finished; }));
+    EXPECT_FALSE(QFile::exists(protocol::transferRequestFile(5)));
+}
+
+} // namespace

@@ -1,0 +1,294 @@
+// The file sender without windows: request files, the control exchange on both sides, offers,
+// sizes, received names and the progress lines.
+#include "filesender/transferprotocol.h"
+#include "filesender/transfersession.h"
+#include "platform/codec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace filesender;
+using platform::cp949::fromUnicode;
+
+namespace {
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+}
+
+TEST(FileSenderRequest, FourTrimmedLinesMissingLinesEmptyAndBoundedRead) {
+    QTemporaryDir dir;
+    TransferRequest r;
+    EXPECT_EQ(readRequest(dir.filePath(QStringLiteral("Transfer9.dat")), r), RequestError::Missing);
+
+    const QString path = writeFile(dir, QStringLiteral("Transfer0.dat"),
+                                   " bob \r\n\talice\r\n" + fromUnicode(u"/home/a/보고서 1.txt  ") +
+                                       "\r\n 10.0.0.7 \r\nmore\r\n");
+    ASSERT_EQ(readRequest(path, r), RequestError::None);
+    EXPECT_EQ(r.recipientId, "bob");
+    EXPECT_EQ(r.senderId, "alice");
+    EXPECT_EQ(r.filePath, QStringLiteral("/home/a/보고서 1.txt"));
+    EXPECT_EQ(r.peerAddress, QStringLiteral("10.0.0.7"));
+
+    // Fewer lines still make a request; the missing ones are empty.
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("Transfer1.dat"), "bob\r\nalice"), r),
+              RequestError::None);
+    EXPECT_EQ(r.senderId, "alice");
+    EXPECT_TRUE(r.filePath.isEmpty());
+    EXPECT_TRUE(r.peerAddress.isEmpty());
+
+    // A huge file is not read whole: only its head counts.
+    QByteArray huge = "bob\r\nalice\r\n/x\r\n1.2.3.4\r\n";
+    huge += QByteArray(8 * 1024 * 1024, 'z');
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("Transfer2.dat"), huge), r),
+              RequestError::None);
+    EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
+
+    // A folder of that name exists but cannot be read as a request.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Transfer3.dat")));
+    EXPECT_EQ(readRequest(dir.filePath(QStringLiteral("Transfer3.dat")), r),
+              RequestError::Unreadable);
+}
+
+TEST(FileSenderProtocol, KeywordsOffersSizesAndNames) {
+    EXPECT_EQ(findKeyword("SendFile_Yes"), Keyword::Yes);
+    EXPECT_EQ(findKeyword("xxSend_Startyy SendFile_No"), Keyword::No); // fixed order decides
+    EXPECT_EQ(findKeyword("Send_OverSend_Start"), Keyword::Start);
+    EXPECT_EQ(findKeyword("Send_Over"), Keyword::Over);
+    EXPECT_EQ(findKeyword("sendfile_yes"), Keyword::None);
+
+    const auto offer = parseOffer("  al ice  my file.txt ");
+    ASSERT_TRUE(offer);
+    EXPECT_EQ(offer->senderId, "al");
+    EXPECT_EQ(offer->fileName, "ice  my file.txt");
+    EXPECT_FALSE(parseOffer("   "));
+    EXPECT_FALSE(parseOffer("nospace"));
+    EXPECT_EQ(makeOffer("alice", QStringLiteral("C:\\docs\\보고서.hwp")),
+              "alice " + fromUnicode(u"보고서.hwp"));
+    EXPECT_EQ(makeOffer("alice", QStringLiteral("/home/a/b.txt")), "alice b.txt");
+
+    EXPECT_EQ(parseSize("5368709120"), 5368709120LL); // over 4 GiB
+    EXPECT_EQ(parseSize(" 12abc"), 12);
+    EXPECT_EQ(parseSize("abc"), 0);
+    EXPECT_EQ(parseSize("9223372036854775807"), 9223372036854775807LL);
+    EXPECT_FALSE(parseSize("9223372036854775808"));
+    EXPECT_FALSE(parseSize("-5"));
+
+    // Only the last component is proposed; what would point elsewhere becomes a safe name.
+    EXPECT_EQ(safeFileName("../../etc/passwd"), QStringLiteral("passwd"));
+    EXPECT_EQ(safeFileName("C:\\Windows\\win.ini"), QStringLiteral("win.ini"));
+    EXPECT_EQ(safeFileName(fromUnicode(u"보고서.txt")), QStringLiteral("보고서.txt"));
+    for (const QByteArray& bad :
+         {QByteArray(".."), QByteArray("a/.."), QByteArray("dir/"), QByteArray(""),
+          QByteArray("a\x01"
+                     "b"),
+          QByteArray("x\n.txt"), QByteArray(300, 'n')})
+        EXPECT_EQ(safeFileName(bad), text::SafeName) << bad.toStdString();
+}
+
+TEST(FileSenderProtocol, KilobyteLinesAndPercent) {
+    EXPECT_EQ(kiloField(0), QString(12, QLatin1Char(' ')));
+    EXPECT_EQ(kiloField(999), QString(12, QLatin1Char(' '))); // below one kilobyte: blanks
+    EXPECT_EQ(kiloField(1000), QStringLiteral("           1"));
+    EXPECT_EQ(kiloField(1023999), QStringLiteral("        1023")); // a kilobyte is 1000 bytes
+    EXPECT_EQ(sentLine(10'000'000), QStringLiteral("현재 보낸 양 :        10000 KBytes"));
+    EXPECT_EQ(receivedLine(0), QStringLiteral("현재 받은 양 :              KBytes"));
+    EXPECT_EQ(totalLine(5368709120LL), QStringLiteral("전체 파일 크기 :      5368709 KBytes"));
+    EXPECT_EQ(progressPercent(0, 0), 0);
+    EXPECT_EQ(progressPercent(1, 3), 33);
+    EXPECT_EQ(progressPercent(5368709119LL, 5368709120LL), 99); // truncated, no 32-bit overflow
+    EXPECT_EQ(progressPercent(7, 7), 100);
+}
+
+// A window stand-in recording what the session asked of it.
+class FakeView : public TransferView {
+public:
+    QList<QByteArray> sent;
+    QStringList ended;
+    QStringList asked;
+    QStringList proposed;
+    QString title;
+    QString amount;
+    bool accept = true;
+    QString savePath = QStringLiteral("/tmp/target.bin");
+    std::optional<qint64> size = 1234;
+    int sendWorkers = 0;
+    int receiveWorkers = 0;
+    std::function<void()> duringQuestion;
+
+    void sendControl(const QByteArray& m) override { sent << m; }
+    bool askAccept(const QString& id, const QString& name) override {
+        asked << id + QLatin1Char('|') + name;
+        if (duringQuestion)
+            duringQuestion();
+        return accept;
+    }
+    QString askSavePath(const QString& name) override {
+        proposed << name;
+        return savePath;
+    }
+    std::optional<qint64> sourceSize(const QString&) override { return size; }
+    void startSendWorker() override { ++sendWorkers; }
+    void startReceiveWorker() override { ++receiveWorkers; }
+    void setTitle(const QString& t) override { title = t; }
+    void showProgress(const QString& line) override { amount = line; }
+    void end(const QString& text) override { ended << text; }
+};
+
+TransferRequest request() {
+    return TransferRequest{"bob", "alice", QStringLiteral("/home/alice/보고서.txt"),
+                           QStringLiteral("127.0.0.3")};
+}
+
+TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnce) {
+    FakeView v;
+    v.size = 5368709120LL;
+    TransferSession s(v, request());
+    EXPECT_EQ(s.state(), XS_SENDER);
+    EXPECT_EQ(s.title(), QStringLiteral("보고서.txt 파일 송신중"));
+    s.connected();
+    ASSERT_EQ(v.sent.size(), 1);
+    EXPECT_EQ(v.sent[0], "alice " + fromUnicode(u"보고서.txt"));
+
+    s.received("SendFile_Yes");
+    EXPECT_EQ(v.sent.value(1), "5368709120");
+    EXPECT_EQ(s.total(), 5368709120LL);
+    EXPECT_EQ(v.amount, text::PreparingTransfer);
+    s.received(" Send_Start ");
+    EXPECT_EQ(v.sendWorkers, 1);
+    s.writable(); // the socket stays writable: still one worker
+    EXPECT_EQ(v.sendWorkers, 1);
+    EXPECT_FALSE(s.readsControl()); // the connection is the worker's now
+    s.received("Send_Start");
+    EXPECT_EQ(v.sendWorkers, 1);
+    EXPECT_TRUE(v.ended.isEmpty());
+
+    s.workerEnded(WorkerEnd::Done);
+    s.closed(); // late notifications change nothing
+    EXPECT_EQ(v.ended, QStringList{QString()});
+}
+
+TEST(FileSenderSession, SenderFailuresEndOnceWithTheirTexts) {
+    struct Case {
+        std::function<void(TransferSession&, FakeView&)> act;
+        QString text;
+    };
+    const Case cases[] = {
+        {[](TransferSession& s, FakeView&) { s.received("SendFile_No"); }, text::Refused},
+        {[](TransferSession& s, FakeView& v) {
+             v.size.reset();
+             s.received("SendFile_Yes");
+         },
+         text::CannotOpen},
+        {[](TransferSession& s, FakeView&) { s.closed(); }, text::ConnectionError},
+        {[](TransferSession& s, FakeView&) { s.connectTimedOut(); }, text::ConnectTimeout},
+        {[](TransferSession& s, FakeView&) { s.received("Send_Over"); }, QString()},
+        {[](TransferSession& s, FakeView&) { s.workerEnded(WorkerEnd::ConnectionError); },
+         text::ConnectionError},
+        {[](TransferSession& s, FakeView&) { s.workerEnded(WorkerEnd::ReceiveProblem); },
+         text::ReceiveProblem},
+    };
+    for (const Case& c : cases) {
+        FakeView v;
+        TransferSession s(v, request());
+        c.act(s, v);
+        s.closed();
+        s.connectTimedOut();
+        EXPECT_EQ(v.ended, QStringList{c.text}) << c.text.toStdString();
+        EXPECT_TRUE(s.ended());
+        EXPECT_EQ(v.sendWorkers, 0);
+    }
+}
+
+TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
+    FakeView v;
+    TransferSession s(v);
+    EXPECT_EQ(s.state(), XS_OFFER_WAIT);
+    EXPECT_TRUE(s.waitingForUser());
+    s.received("alice " + fromUnicode(u"보고서 최종.txt"));
+    EXPECT_EQ(v.asked, QStringList{QStringLiteral("alice|보고서 최종.txt")});
+    EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
+    EXPECT_EQ(s.state(), XS_SIZE_WAIT);
+    EXPECT_EQ(v.title, QStringLiteral("보고서 최종.txt 파일 수신중"));
+    EXPECT_EQ(s.senderId(), "alice");
+
+    s.received("5368709120");
+    EXPECT_EQ(s.state(), XS_DATA_WAIT);
+    EXPECT_EQ(s.total(), 5368709120LL);
+    EXPECT_EQ(v.amount, text::PreparingReceive);
+    EXPECT_EQ(v.proposed, QStringList{QStringLiteral("보고서 최종.txt")});
+    EXPECT_EQ(v.sent.value(1), "Send_Start");
+    EXPECT_EQ(v.receiveWorkers, 1);
+    EXPECT_EQ(s.filePath(), v.savePath);
+    // The data that follows is the worker's, not a control message.
+    EXPECT_FALSE(s.readsControl());
+    EXPECT_FALSE(s.waitingForUser());
+    s.received("SendFile_No");
+    EXPECT_TRUE(v.ended.isEmpty());
+}
+
+TEST(FileSenderSession, ReceiverOfferIsAnOfferEvenWithKeywordNames) {
+    for (const QByteArray& name :
+         {QByteArray("SendFile_No.txt"), QByteArray("Send_Over.doc"), QByteArray("SendFile_Yes")}) {
+        FakeView v;
+        TransferSession s(v);
+        s.received("alice " + name);
+        EXPECT_EQ(v.asked, QStringList{QStringLiteral("alice|") + QString::fromLatin1(name)});
+        EXPECT_TRUE(v.ended.isEmpty());
+        EXPECT_EQ(s.state(), XS_SIZE_WAIT);
+    }
+}
+
+TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
+    {
+        FakeView v;
+        v.accept = false;
+        TransferSession s(v);
+        s.received("alice a.txt");
+        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_No"});
+        EXPECT_EQ(v.ended, QStringList{QString()});
+    }
+    for (const QByteArray& offer : {QByteArray("   "), QByteArray("alice")}) {
+        FakeView v;
+        TransferSession s(v);
+        s.received(offer);
+        EXPECT_TRUE(v.asked.isEmpty());
+        EXPECT_TRUE(v.sent.isEmpty());
+        EXPECT_EQ(v.ended, QStringList{QString()});
+    }
+    {
+        FakeView v;
+        v.savePath.clear();
+        TransferSession s(v);
+        s.received("alice a.txt");
+        s.received("10");
+        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
+        EXPECT_EQ(v.receiveWorkers, 0);
+        EXPECT_EQ(v.ended, QStringList{QString()});
+    }
+    {
+        // A received name never leads the Save As out of the chosen folder.
+        FakeView v;
+        TransferSession s(v);
+        s.received("mallory ../../.bashrc");
+        s.received("10");
+        EXPECT_EQ(v.proposed, QStringList{QStringLiteral(".bashrc")});
+    }
+}
+
+TEST(FileSenderSession, PeerGoneDuringTheQuestionEndsOnceWithoutAnAnswer) {
+    FakeView v;
+    TransferSession s(v);
+    v.duringQuestion = [&] { s.closed(); };
+    s.received("alice a.txt");
+    EXPECT_TRUE(v.sent.isEmpty());
+    EXPECT_EQ(v.ended, QStringList{text::ConnectionError});
+    EXPECT_EQ(v.receiveWorkers, 0);
+}
+
+} // namespace

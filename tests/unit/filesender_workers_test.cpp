@@ -1,0 +1,262 @@
+// The two data workers over real loopback TCP, against a raw peer or each other. Qt-free, so
+// the same tests run under ThreadSanitizer.
+#include "filesender/transferworkers.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <future>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <random>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace filesender;
+
+namespace {
+
+// A connected pair of loopback TCP sockets.
+struct Pair {
+    int a = -1;
+    int b = -1;
+    Pair() {
+        const int l = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        EXPECT_EQ(::bind(l, reinterpret_cast<sockaddr*>(&addr), len), 0);
+        EXPECT_EQ(::listen(l, 1), 0);
+        EXPECT_EQ(::getsockname(l, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+        a = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        EXPECT_EQ(::connect(a, reinterpret_cast<sockaddr*>(&addr), len), 0);
+        b = ::accept4(l, nullptr, nullptr, SOCK_CLOEXEC);
+        ::close(l);
+    }
+    ~Pair() {
+        if (a >= 0)
+            ::close(a);
+        if (b >= 0)
+            ::close(b);
+    }
+    int take(int& fd) {
+        const int f = fd;
+        fd = -1;
+        return f;
+    }
+};
+
+class Folder {
+public:
+    Folder() {
+        char tmpl[] = "/tmp/xfer-workers-XXXXXX";
+        path_ = ::mkdtemp(tmpl);
+    }
+    ~Folder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string randomBytes(std::size_t n, unsigned seed = 7) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (char& c : s)
+        c = static_cast<char>(gen());
+    return s;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Everything the peer sends until it closes.
+std::string readToEnd(int fd) {
+    std::string out;
+    char buf[65536];
+    ssize_t n;
+    while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0)
+        out.append(buf, static_cast<std::size_t>(n));
+    return out;
+}
+
+void sendAll(int fd, const std::string& bytes) {
+    std::size_t off = 0;
+    while (off < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + off, bytes.size() - off, MSG_NOSIGNAL);
+        ASSERT_GT(n, 0);
+        off += static_cast<std::size_t>(n);
+    }
+}
+
+std::shared_ptr<WorkerShared> running() {
+    auto s = std::make_shared<WorkerShared>();
+    s->stop = 0;
+    return s;
+}
+
+TEST(FileSenderWorkers, SenderToReceiverArrivesWholeWithProgress) {
+    Folder dir;
+    const std::string data = randomBytes(3 * 1024 * 1024 + 17);
+    writeFile(dir.file("src"), data);
+    Pair p;
+    auto sendShared = running();
+    auto recvShared = running();
+    recvShared->total = static_cast<std::int64_t>(data.size());
+
+    std::promise<WorkerEnd> sendEnd, recvEnd;
+    WorkerThread sender, receiver;
+    receiver.start(
+        [&] {
+            return ReceiveWorker(
+                {p.take(p.b), dir.file("dst"), std::int64_t(data.size()), "", recvShared});
+        },
+        [&](WorkerEnd e) { recvEnd.set_value(e); });
+    sender.start(
+        [&] {
+            return SendWorker(
+                {p.take(p.a), dir.file("src"), std::int64_t(data.size()), sendShared});
+        },
+        [&](WorkerEnd e) { sendEnd.set_value(e); });
+    EXPECT_EQ(sendEnd.get_future().get(), WorkerEnd::Done);
+    EXPECT_EQ(recvEnd.get_future().get(), WorkerEnd::Done);
+    EXPECT_TRUE(sender.wait(std::chrono::seconds(5)));
+    EXPECT_TRUE(receiver.wait(std::chrono::seconds(5)));
+    EXPECT_EQ(readFile(dir.file("dst")), data);
+    EXPECT_EQ(sendShared->transferred.load(), std::int64_t(data.size()));
+    EXPECT_EQ(recvShared->transferred.load(), std::int64_t(data.size()));
+    EXPECT_EQ(recvShared->stop.load(), 1);
+}
+
+TEST(FileSenderWorkers, ReceiverStoresExactlyTheAnnouncedBytesAndConfirms) {
+    struct Case {
+        std::string initial;
+        std::string rest;
+        std::int64_t total;
+        WorkerEnd end;
+        std::string stored;
+        bool confirmed;
+    };
+    const std::string body = randomBytes(500000, 3);
+    const Case cases[] = {
+        {"", "", 0, WorkerEnd::Done, "", true},                         // empty file
+        {"", "x", 1, WorkerEnd::Done, "x", true},                       // one byte
+        {"abc", body, 3 + 500000, WorkerEnd::Done, "abc" + body, true}, // hand-over bytes first
+        {"", body + "tail", 500000, WorkerEnd::Done, body, true},       // nothing past the size
+        {"", body, 600000, WorkerEnd::ReceiveProblem, body, false},     // short: peer gone early
+    };
+    for (const Case& c : cases) {
+        Folder dir;
+        Pair p;
+        auto shared = running();
+        std::future<WorkerEnd> end = std::async(std::launch::async, [&] {
+            return ReceiveWorker({p.take(p.b), dir.file("dst"), c.total, c.initial, shared});
+        });
+        sendAll(p.a, c.rest);
+        if (!c.confirmed)
+            ::shutdown(p.a, SHUT_WR);
+        EXPECT_EQ(end.get(), c.end) << c.total;
+        // A file that came short stays on disk as far as it arrived.
+        EXPECT_EQ(readFile(dir.file("dst")), c.stored) << c.total;
+        EXPECT_EQ(readToEnd(p.a), c.confirmed ? "Send_Over" : "") << c.total;
+    }
+}
+
+TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
+    Folder dir;
+    {
+        Pair p;
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), dir.file("no/such/folder/dst"), 5, "", running()}),
+                  WorkerEnd::CannotCreate);
+    }
+    {
+        // A peer that stays silent ends the receiver after its idle passes.
+        Pair p;
+        sendAll(p.a, "12345");
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), dir.file("idle"), 10, "", running()}),
+                  WorkerEnd::ReceiveProblem);
+        EXPECT_EQ(readFile(dir.file("idle")), "12345");
+    }
+    {
+        // The window stops a waiting receiver from its own thread.
+        Pair p;
+        auto shared = running();
+        std::promise<WorkerEnd> done;
+        WorkerThread t;
+        t.start(
+            [&] {
+                return ReceiveWorker({p.take(p.b), dir.file("stop"), 10, "", shared});
+            },
+            [&](WorkerEnd e) { done.set_value(e); });
+        shared->stop = 1;
+        EXPECT_TRUE(t.wait(std::chrono::seconds(5)));
+        EXPECT_EQ(done.get_future().get(), WorkerEnd::Stopped);
+    }
+    {
+        // A full disk (or any failing write) is a save problem.
+        Pair p;
+        sendAll(p.a, "abc");
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), "/dev/full", 3, "", running()}),
+                  WorkerEnd::SaveProblem);
+    }
+}
+
+TEST(FileSenderWorkers, SenderFailuresEndTheTransfer) {
+    Folder dir;
+    writeFile(dir.file("small"), "0123456789");
+    {
+        Pair p;
+        EXPECT_EQ(SendWorker({p.take(p.a), dir.file("missing"), 10, running()}),
+                  WorkerEnd::CannotOpen);
+    }
+    {
+        // Shorter than announced: the receiver could never complete it.
+        Pair p;
+        EXPECT_EQ(SendWorker({p.take(p.a), dir.file("small"), 20, running()}),
+                  WorkerEnd::CannotOpen);
+    }
+    {
+        // The receiver goes away while data flows: the sender reports it instead of success.
+        writeFile(dir.file("big"), randomBytes(64 * 1024 * 1024, 5));
+        Pair p;
+        auto shared = running();
+        std::future<WorkerEnd> end = std::async(std::launch::async, [&] {
+            return SendWorker({p.take(p.a), dir.file("big"), 64 * 1024 * 1024, shared});
+        });
+        char buf[4096];
+        ASSERT_GT(::recv(p.b, buf, sizeof buf, 0), 0);
+        linger hard{1, 0}; // reset, as a crashed peer would
+        ::setsockopt(p.b, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        ::close(p.take(p.b));
+        EXPECT_EQ(end.get(), WorkerEnd::ConnectionError);
+        EXPECT_LT(shared->transferred.load(), 64 * 1024 * 1024);
+    }
+    {
+        // A peer that stops reading does not keep the sender from seeing its stop flag.
+        Pair p;
+        auto shared = running();
+        std::promise<WorkerEnd> done;
+        WorkerThread t;
+        t.start(
+            [&] {
+                return SendWorker({p.take(p.a), dir.file("big"), 64 * 1024 * 1024, shared});
+            },
+            [&](WorkerEnd e) { done.set_value(e); });
+        while (shared->transferred.load() == 0 && t.running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        shared->stop = 1;
+        EXPECT_TRUE(t.wait(std::chrono::seconds(5)));
+        EXPECT_EQ(done.get_future().get(), WorkerEnd::Stopped);
+    }
+}
+
+} // namespace
