@@ -254,6 +254,7 @@ void Session::onRendered() {
         return;
     }
     view_.setTitleText(currentTitle_);
+    setState(PlaybackState::Playing); // a pause while connecting does not hold against this run
 
     if (stopPosition_ < 2) {
         // A live stream: no position to show.

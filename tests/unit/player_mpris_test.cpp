@@ -285,6 +285,13 @@ TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAga
     EXPECT_EQ(engine.renders.last(), "http://r.example/live");
     EXPECT_EQ(engine.renders.size(), 3);
     EXPECT_EQ(status(), "Playing");
+
+    // Paused while connecting: the opened medium runs all the same, and says so.
+    mpris.pause();
+    EXPECT_EQ(status(), "Paused");
+    engine.open(0);
+    EXPECT_FALSE(engine.paused);
+    EXPECT_EQ(status(), "Playing");
 }
 
 TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
