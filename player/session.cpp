@@ -14,6 +14,8 @@
 #include "player/seekmath.h"
 #include "protocol/files.h"
 
+#include <algorithm>
+
 namespace player {
 
 namespace {
@@ -160,16 +162,26 @@ bool Session::rebuildGraph() {
 void Session::stopGraph() {
     if (engine_.isBuilt() && !engine_.stop())
         showFailure(QStringLiteral("*** Failed in Stop()***"));
+    setState(PlaybackState::Stopped);
 }
 
 void Session::pauseGraph() {
     if (engine_.isBuilt() && !engine_.pause())
         showFailure(QStringLiteral("*** Failed in Pause()!"));
+    if (state_ == PlaybackState::Playing)
+        setState(PlaybackState::Paused);
 }
 
 void Session::runGraph() {
-    if (engine_.isBuilt())
-        engine_.run();
+    if (engine_.isBuilt() && engine_.run())
+        setState(PlaybackState::Playing);
+}
+
+void Session::setState(PlaybackState state) {
+    if (state_ == state)
+        return;
+    state_ = state;
+    emit playbackStateChanged();
 }
 
 bool Session::isPlaying() const {
@@ -204,6 +216,10 @@ void Session::play(const QString& address) {
     timers_.start(TIMER_CONNECT, 1000);
     renderPending_ = true;
     freshGraph_ = false;
+    mediumOpen_ = false;
+    ++mediumNumber_;
+    setState(PlaybackState::Playing);
+    emit mediumChanged();
     // The whole address goes to the engine, however long it is.
     if (!engine_.isBuilt() || !engine_.render(address))
         onRenderFailed(engine_.isBuilt() ? QStringLiteral("refused") : QStringLiteral("no engine"));
@@ -215,6 +231,7 @@ void Session::onRenderFailed(const QString& why) {
     qCWarning(platform::log::media) << "cannot open" << currentAddress_ << why;
     renderPending_ = false;
     timers_.kill(TIMER_CONNECT);
+    setState(PlaybackState::Stopped);
     view_.setStatusText(
         QStringLiteral("현재 ") + currentTitle_ +
         QStringLiteral(" 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다."));
@@ -224,16 +241,20 @@ void Session::onRendered() {
     if (!renderPending_)
         return;
     renderPending_ = false;
+    mediumOpen_ = true;
     view_.attachVideo();
     stopPosition_ = engine_.stopPosition();
+    emit mediumChanged();
     const QSize video = videoRect(displayMode_).size();
     engine_.setVideoGeometry(0, 0, video.width(), video.height());
 
     if (!engine_.run()) {
         view_.setTitleText(currentTitle_ + QStringLiteral("Casting 실패"));
+        setState(PlaybackState::Stopped);
         return;
     }
     view_.setTitleText(currentTitle_);
+    setState(PlaybackState::Playing); // a pause while connecting does not hold against this run
 
     if (stopPosition_ < 2) {
         // A live stream: no position to show.
@@ -251,6 +272,7 @@ void Session::onRendered() {
     seekTimers_.start(TIMER_SEEK, 3000);
     engine_.putVolume(0);
     volume_ = sliders::kFileVolumePercent;
+    emit volumeChanged();
 }
 
 void Session::connectTick() {
@@ -269,6 +291,7 @@ void Session::connectTick() {
                             QStringLiteral("방송국 서버중지,채널변경 또는 현재 네트워크가 정상 "
                                            "가동중인지 확인해 보시기 바랍니다."));
         engine_.stop();
+        setState(PlaybackState::Stopped);
     }
     if (position > 0)
         playbackBegun();
@@ -337,6 +360,7 @@ void Session::mediumEnded(bool repeat) {
 void Session::backToStart() {
     stopGraph();
     engine_.setCurrentPosition(0);
+    emit positionJumped(0);
 }
 
 void Session::seekDragStarted() {
@@ -344,12 +368,81 @@ void Session::seekDragStarted() {
 }
 
 void Session::seekDragReleased(int value) {
-    engine_.setCurrentPosition(seek::dragTarget(value, stopPosition_));
+    const std::int64_t target = seek::dragTarget(value, stopPosition_);
+    engine_.setCurrentPosition(target);
     seekTimers_.start(TIMER_SEEK, 3000);
+    emit positionJumped(target);
 }
 
 bool Session::isSeekTimerActive() const {
     return seekTimers_.isActive(TIMER_SEEK);
+}
+
+// --- the desktop's media controls ------------------------------------------------------------
+
+bool Session::resume() {
+    if (state_ == PlaybackState::Playing)
+        return true;
+    if (mediumOpen_ && engine_.isBuilt() && engine_.run()) {
+        setState(PlaybackState::Playing);
+        return true;
+    }
+    if (currentAddress_.isEmpty())
+        return false;
+    playTitled(currentTitle_, currentAddress_, playingFromList_);
+    return true;
+}
+
+void Session::stopPlayback() {
+    if (renderPending_) {
+        // Given up while connecting: the medium never opened, and the countdown ends.
+        renderPending_ = false;
+        timers_.kill(TIMER_CONNECT);
+        view_.setStatusText(QString());
+    }
+    stopGraph();
+    if (length() > 0) {
+        engine_.setCurrentPosition(0);
+        view_.setSeekThumb(0);
+        emit positionJumped(0);
+    }
+}
+
+std::int64_t Session::length() const {
+    return mediumOpen_ && stopPosition_ >= 2 ? stopPosition_ : 0;
+}
+
+std::int64_t Session::position() const {
+    return mediumOpen_ ? engine_.currentPosition() : 0;
+}
+
+bool Session::seekTo(std::int64_t position) {
+    const std::int64_t end = length();
+    if (end <= 0 || !engine_.isBuilt())
+        return false;
+    position = std::clamp<std::int64_t>(position, 0, end);
+    engine_.setCurrentPosition(position);
+    view_.setSeekThumb(seek::percent(position, end));
+    emit positionJumped(position);
+    return true;
+}
+
+int Session::playListNeighbour(int delta) const {
+    const int current = view_.playListCurrentRow();
+    const int row = current < 0 ? (delta > 0 ? 0 : -1) : current + delta;
+    return row >= 0 && row < view_.playListRowCount() ? row : -1;
+}
+
+bool Session::playListStep(int delta) {
+    const int row = playListNeighbour(delta);
+    if (row < 0)
+        return false;
+    const PlayListRow r = view_.playListRow(row);
+    if (r.name.isEmpty())
+        return false;
+    view_.selectPlayListRow(row);
+    playTitled(r.name, r.path, true);
+    return true;
 }
 
 // --- opening -----------------------------------------------------------------------------------
@@ -465,6 +558,8 @@ void Session::closeScreen() {
     renderPending_ = false;
     ++fullScreenRequest_;
     engine_.release();
+    mediumOpen_ = false;
+    emit mediumChanged();
     view_.setWindowVisible(false);
 }
 
@@ -483,6 +578,8 @@ bool Session::closeProgram() {
     renderPending_ = false;
     ++fullScreenRequest_;
     engine_.release();
+    mediumOpen_ = false;
+    emit mediumChanged();
     return true;
 }
 

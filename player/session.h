@@ -22,6 +22,9 @@ namespace player {
 
 class PlayerConfig;
 
+// What the desktop's media controls see of the playback: connecting counts as playing.
+enum class PlaybackState { Stopped, Playing, Paused };
+
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -52,6 +55,27 @@ public:
     void playHandOver();
     bool isPlaying() const; // the position has moved past 0
     std::int64_t stopPosition() const { return stopPosition_; }
+
+    // --- the desktop's media controls -------------------------------------------------------
+    PlaybackState playbackState() const { return state_; }
+    // Goes on where it was paused or stopped; opens the current address again when the engine
+    // has nothing left to run. False when there is nothing to play.
+    bool resume();
+    // Stops, and a file goes back to its start; a connection still being made is given up.
+    void stopPlayback();
+    // Counts up with every medium opened, so a remote control can tell media apart.
+    quint64 mediumNumber() const { return mediumNumber_; }
+    // The opened medium's length (100 ns units); 0 while opening and for live streams.
+    std::int64_t length() const;
+    std::int64_t position() const; // 100 ns units, 0 when nothing plays
+    // Moves a file's playback to `position` (clamped to the medium); false without a length.
+    bool seekTo(std::int64_t position);
+    // Sets the volume as the slider would (0..100); a muted player keeps it for later.
+    void setVolumePercent(int percent);
+    // The play list row `delta` rows away from the current one, -1 when there is none.
+    int playListNeighbour(int delta) const;
+    // Plays that row as the play list does; false when there is none.
+    bool playListStep(int delta);
 
     // --- the position bar --------------------------------------------------------------------
     void seekTick(); // its timer: the thumb, and the end of the medium
@@ -136,7 +160,15 @@ public:
     long savedLevel() const { return savedLevel_; }
     QPoint thumb(sliders::Slider slider) const;
 
+signals:
+    void playbackStateChanged();
+    void mediumChanged(); // title, address, length or the play list's rows
+    void volumeChanged();
+    void positionJumped(std::int64_t position); // a seek, not the playback's own progress
+
 private:
+    void setState(PlaybackState state);
+
     // What the full screen and screen mode remember of the windows around the player.
     struct Remembered {
         bool addressBar = false;
@@ -186,6 +218,9 @@ private:
     bool freshGraph_ = false; // built, and never asked to open anything
     std::int64_t stopPosition_ = 0;
     int connectCount_ = 0;
+    PlaybackState state_ = PlaybackState::Stopped;
+    bool mediumOpen_ = false; // the engine opened the current address
+    quint64 mediumNumber_ = 0;
 
     int colourMode_ = 0;
     int brightness_ = sliders::kStartPercent;

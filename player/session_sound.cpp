@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 
 namespace player {
 
@@ -85,6 +86,7 @@ void Session::volumeMiddle() {
     if (engine_.isBuilt())
         engine_.putVolume(sliders::kMiddleVolumeLevel);
     volume_ = sliders::kStartPercent;
+    emit volumeChanged();
 }
 
 void Session::brightnessMiddle() {
@@ -108,8 +110,24 @@ void Session::reapplySettings() {
 void Session::volumeStep(const sliders::Step& step, bool fromKey) {
     engine_.putVolume(step.level); // a level above 0 is refused and the sound stays
     volume_ = step.percent;
+    emit volumeChanged();
     placeThumb(Slider::Volume, sliders::stepThumb(track(Slider::Volume, displayMode_), volume_,
                                                   fromKey || !isDouble(displayMode_)));
+}
+
+void Session::setVolumePercent(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    // The slider's top steps lie above no attenuation, which the engine refuses: they are full
+    // volume here.
+    const long level = std::min<long>(sliders::volumeLevel(percent), 0);
+    if (!soundOn_)
+        savedLevel_ = level; // heard once the sound is switched on again
+    else if (engine_.isBuilt())
+        engine_.putVolume(level);
+    volume_ = percent;
+    placeThumb(Slider::Volume,
+               sliders::stepThumb(track(Slider::Volume, displayMode_), volume_, true));
+    emit volumeChanged();
 }
 
 void Session::volumeUp(bool fromKey) {
@@ -158,6 +176,7 @@ void Session::pointerMoved(const QPoint& pointer, bool leftAlone) {
                 if (const auto level = engine_.volume())
                     savedLevel_ = *level;
             }
+            emit volumeChanged();
         }
     } else {
         volumeDrag_ = false;
