@@ -67,6 +67,19 @@ void CAddressBar::requestOpen() {
     emit openRequested(address_->currentText());
 }
 
+void CAddressBar::focusAddress() {
+    if (!isVisible())
+        return;
+    activateWindow();
+    address_->setFocus(Qt::ActiveWindowFocusReason);
+    address_->lineEdit()->selectAll();
+}
+
+void CAddressBar::showEvent(QShowEvent* event) {
+    CSkinDialog::showEvent(event);
+    focusAddress();
+}
+
 void CAddressBar::keyPressEvent(QKeyEvent* event) {
     if (!player::handleDockedWindowKey(event, [this] { requestOpen(); }))
         CSkinDialog::keyPressEvent(event);

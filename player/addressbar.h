@@ -17,6 +17,10 @@ public:
     // not reported.
     void remember(const QByteArray& address);
 
+    // The address field takes the keyboard with its text selected, so typing replaces it and
+    // never reaches the player behind the bar.
+    void focusAddress();
+
     QComboBox* addressBox() const { return address_; }
     CSkinButton* openButton() const { return open_; }
     CSkinButton* cancelButton() const { return cancel_; }
@@ -31,6 +35,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void requestOpen();

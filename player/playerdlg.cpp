@@ -153,7 +153,10 @@ void CPlayerDlg::createControls() {
     on(IDC_INVERT, [&s] { s.setColourMode(media::COLOUR_INVERTED); });
     on(IDC_COLOUR, [&s] { s.setColourMode(media::COLOUR_NORMAL); });
     on(IDC_OPEN_FILES, [this] { openFiles(); });
-    on(IDC_OPEN_ADDRESS, [&s] { s.showAddressBar(); });
+    on(IDC_OPEN_ADDRESS, [this, &s] {
+        s.showAddressBar();
+        addressBar_->focusAddress(); // also when the bar was up already
+    });
     on(IDC_CAPTURE, [&s] { s.captureToFile(); });
     on(IDC_WALLPAPER, [&s] { s.captureToWallpaper(); });
     on(IDC_MUTE, [&s] { s.toggleMute(); });

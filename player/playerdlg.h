@@ -111,6 +111,7 @@ private:
     void openTypedAddress(const QString& text);
     void closeProgram();
     QWidget* docked(player::Docked window) const;
+    bool onSlider(const QPoint& at) const; // a slider's track or thumb, client coordinates
 
     media::MediaGraph* graph_ = nullptr;
     player::DirectoryCompanions companions_;

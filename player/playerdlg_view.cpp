@@ -217,10 +217,23 @@ void CPlayerDlg::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    if (session_->bodyPressed()) {
+    // The press itself tells the sliders where the pointer is: no move need have come before
+    // it (none does when the window appeared under the pointer or a dialog just closed).
+    const QPoint at = event->position().toPoint();
+    session_->pointerMoved(at, false);
+    if (session_->bodyPressed() && !onSlider(at)) {
         windowDrag_ = true;
         CSkinDialog::mousePressEvent(event); // moves the window as a caption drag would
     }
+}
+
+bool CPlayerDlg::onSlider(const QPoint& at) const {
+    // The whole track and the thumb, which reaches past the band its drag follows.
+    for (const QWidget* w : {volumeTrack_, brightnessTrack_, static_cast<QWidget*>(volumeThumb_),
+                             static_cast<QWidget*>(brightnessThumb_)})
+        if (w->isVisible() && w->geometry().contains(at))
+            return true;
+    return false;
 }
 
 void CPlayerDlg::mouseReleaseEvent(QMouseEvent* event) {

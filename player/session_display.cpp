@@ -31,8 +31,11 @@ void Session::showRememberedCompanions() {
 void Session::setDisplayMode(int mode) {
     fullScreen_ = false;
     view_.setWindowVisible(true);
-    if (!engine_.isFullScreen())
-        showRememberedCompanions();
+    // Every layout ends full screen: the picture comes back into the window first, so the
+    // windows hidden for full screen come back with it rather than staying hidden behind a
+    // picture nobody can leave.
+    leaveVideoFullScreen();
+    showRememberedCompanions();
     screenModeOff();
 
     // Shrunk to nothing at the same corner for a moment, then shown at the new size, so the
@@ -239,7 +242,11 @@ bool Session::keyPressed(int key, Qt::KeyboardModifiers modifiers) {
 
 bool Session::bodyPressed() {
     const bool drag = !volumeDrag_ && !brightnessDrag_ && !fullScreen_;
-    if (!screenMode_) {
+    // A click on the full-screen picture (it reaches the window through the drain) ends full
+    // screen: the picture goes back into the window, which comes back even in screen mode.
+    const bool videoWasFullScreen = engine_.isFullScreen();
+    leaveVideoFullScreen();
+    if (!screenMode_ || videoWasFullScreen) {
         view_.setWindowVisible(true);
         if (fullScreenSet_.addressBar)
             view_.setDockedVisible(Docked::AddressBar, true);

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringList>
@@ -668,11 +669,13 @@ void MediaGraph::setFullScreen(bool on) {
     d->fullScreen = on;
     video->setForwardInput(on);
     if (on) {
+        // The screen the player is on, taken before the video leaves it.
+        QScreen* screen = video->window()->screen();
         d->fullScreenHost = std::make_unique<FullScreenHost>();
         video->setParent(d->fullScreenHost.get());
-        video->setGeometry(d->fullScreenHost->rect());
         video->setFocusPolicy(Qt::StrongFocus);
-        d->fullScreenHost->showFullScreen();
+        d->fullScreenHost->cover(screen);
+        video->setGeometry(d->fullScreenHost->rect());
         video->show();
         d->fullScreenHost->activateWindow();
         video->setFocus(Qt::OtherFocusReason);
@@ -682,7 +685,10 @@ void MediaGraph::setFullScreen(bool on) {
         d->placeVideo();
         if (video->parentWidget() == d->fullScreenHost.get())
             video->setParent(nullptr); // no owner to go back to
-        d->fullScreenHost.reset();
+        // Full screen usually ends from an event the host's window is still delivering (a key
+        // or click on the picture): hidden now, deleted once that is done.
+        d->fullScreenHost->hide();
+        d->fullScreenHost.release()->deleteLater();
     }
 }
 

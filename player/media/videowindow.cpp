@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -164,6 +166,17 @@ FullScreenHost::FullScreenHost() : QWidget(nullptr, Qt::Window | Qt::FramelessWi
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAutoFillBackground(true);
+}
+
+void FullScreenHost::cover(QScreen* screen) {
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        setScreen(screen);
+        setGeometry(screen->geometry());
+    }
+    showFullScreen();
+    raise();
 }
 
 void FullScreenHost::closeEvent(QCloseEvent* event) {

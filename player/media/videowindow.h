@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <memory>
 
+class QScreen;
+
 namespace media {
 
 class VideoWindow : public QWidget {
@@ -72,6 +74,10 @@ private:
 class FullScreenHost : public QWidget {
 public:
     FullScreenHost();
+
+    // Shows the host over the whole of `screen` (the primary one when null). The geometry is
+    // set as well as the full-screen state: without a window manager nobody acts on the state.
+    void cover(QScreen* screen);
 
 protected:
     // Full screen ends through the player (Escape and friends), never by closing the window.

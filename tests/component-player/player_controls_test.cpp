@@ -15,12 +15,16 @@
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -132,24 +136,77 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
 }
 
-TEST_F(PlayerControls, FullScreenWhilePlayingAndEscapeBringsEverythingBack) {
+TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePictureHome) {
     auto dlg = openPlayer();
+    dlg->move(1000, 100); // on the second screen, 1280 x 800 at (800, 0)
+    ASSERT_EQ(dlg->screen()->geometry(), QRect(800, 0, 1280, 800));
     dlg->session().showAddressBar();
     dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
     QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
     ASSERT_TRUE(waitPlaying(*dlg));
-    QTest::keyClick(dlg.get(), Qt::Key_4);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_FALSE(dlg->addressBar()->isVisible());
-    EXPECT_FALSE(dlg->seekBar()->isVisible());
-    EXPECT_TRUE(waitUntil([&] { return dlg->graph().isFullScreen(); }));
+    QWidget* video = dlg->graph().videoWindow();
+    ASSERT_NE(video, nullptr);
 
-    QTest::keyClick(dlg.get(), Qt::Key_Escape);
-    EXPECT_FALSE(dlg->graph().isFullScreen());
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(dlg->addressBar()->isVisible());
-    EXPECT_TRUE(dlg->seekBar()->isVisible());
-    EXPECT_FALSE(dlg->session().fullScreenFlag());
+    // Only the player and its own docked windows may be up once full screen has ended.
+    auto strayWindows = [&] {
+        QStringList stray;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w != dlg.get() && w != dlg->addressBar() && w != dlg->seekBar() &&
+                w != dlg->playList())
+                stray << QString::fromLatin1(w->metaObject()->className());
+        return stray;
+    };
+    auto enter = [&]() -> QPointer<QWidget> {
+        QTest::keyClick(dlg.get(), Qt::Key_4);
+        EXPECT_FALSE(dlg->isVisible());
+        EXPECT_FALSE(dlg->addressBar()->isVisible());
+        EXPECT_FALSE(dlg->seekBar()->isVisible());
+        EXPECT_TRUE(waitUntil([&] { return dlg->graph().isFullScreen(); }));
+        QWidget* host = video->window();
+        EXPECT_NE(host, dlg.get());
+        EXPECT_TRUE(host->isVisible());
+        EXPECT_EQ(host->geometry(), QRect(800, 0, 1280, 800));
+        EXPECT_EQ(video->geometry(), host->rect());
+        return host;
+    };
+    auto expectHome = [&](const QPointer<QWidget>& host, const char* how) {
+        SCOPED_TRACE(how);
+        EXPECT_FALSE(dlg->graph().isFullScreen());
+        EXPECT_FALSE(dlg->session().fullScreenFlag());
+        EXPECT_TRUE(dlg->isVisible());
+        EXPECT_EQ(video->parentWidget(), dlg->videoArea());
+        EXPECT_TRUE(video->isVisible());
+        EXPECT_TRUE(dlg->addressBar()->isVisible());
+        EXPECT_TRUE(dlg->seekBar()->isVisible());
+        EXPECT_TRUE(strayWindows().isEmpty()) << strayWindows().join(' ').toStdString();
+        EXPECT_TRUE(waitUntil([&] { return host.isNull(); }));
+    };
+
+    // The 4:3 picture on the 16:10 screen: black bars left and right, the colour between.
+    QPointer<QWidget> host = enter();
+    ASSERT_TRUE(waitForFrames(dlg->graph(), 3));
+    const QImage shown = video->grab().toImage();
+    const QColor bar = shown.pixelColor(20, shown.height() / 2);
+    const QColor centre = shown.pixelColor(shown.rect().center());
+    EXPECT_LT(bar.red() + bar.green() + bar.blue(), 24);
+    EXPECT_NEAR(centre.blue(), 0xC0, 12);
+    EXPECT_NEAR(centre.green(), 0x60, 12);
+    // Keys and clicks on the picture reach the player through its drain.
+    QTest::keyClick(video, Qt::Key_Escape);
+    expectHome(host, "Escape");
+
+    host = enter();
+    QTest::keyClick(video, Qt::Key_1);
+    expectHome(host, "layout key");
+    EXPECT_EQ(dlg->session().displayMode(), 0);
+
+    // A double-click's first press already ends it; the rest lands in the player.
+    host = enter();
+    QTest::mousePress(video, Qt::LeftButton, {}, QPoint(400, 300));
+    QTest::mouseRelease(video, Qt::LeftButton, {}, QPoint(400, 300));
+    QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseRelease(video, Qt::LeftButton, {}, QPoint(100, 100));
+    expectHome(host, "double-click");
 }
 
 TEST_F(PlayerControls, KeysAndTheWheelReachTheVolume) {
@@ -196,6 +253,62 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
     QTest::mouseClick(dlg->button(1031), Qt::LeftButton);
     EXPECT_EQ(dlg->session().brightnessPercent(), 50);
     EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 40, bright.y() + 1));
+}
+
+TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
+    auto dlg = openPlayer();
+    const QRect volume = dlg->volumeTrack()->geometry();
+    auto press = [&](QPoint at) {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(at), QPointF(dlg->mapToGlobal(at)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dlg.get(), &e);
+    };
+    auto release = [&](QPoint at) {
+        QMouseEvent e(QEvent::MouseButtonRelease, QPointF(at), QPointF(dlg->mapToGlobal(at)),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dlg.get(), &e);
+    };
+
+    // No move at all before the press on the thumb: the thumb follows, the window stays.
+    QPoint window = dlg->pos();
+    const QPoint thumb = dlg->volumeThumb()->geometry().center();
+    press(thumb);
+    mouseMove(dlg.get(), {volume.x() + 20, thumb.y()}, Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), window);
+    EXPECT_EQ(dlg->volumeThumb()->x(), volume.x() + 20);
+    release({volume.x() + 20, thumb.y()});
+
+    // Loud, the thumb reaches past the band its drag follows: a press there is still its own.
+    for (int i = 0; i < 12; ++i)
+        QTest::keyClick(dlg.get(), Qt::Key_Equal);
+    const QRect loud = dlg->volumeThumb()->geometry();
+    ASSERT_GE(loud.right(), volume.right() - 15);
+    press({loud.right() - 1, loud.center().y()});
+    mouseMove(dlg.get(), {loud.right() + 30, loud.center().y()}, Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), window);
+    release({loud.right() + 30, loud.center().y()});
+
+    // The pointer last seen over the brightness track no longer counts once it presses on
+    // the body: that press drags the window.
+    const QRect bright = dlg->brightnessTrack()->geometry();
+    mouseMove(dlg.get(), {bright.x() + 40, bright.y() + 8}, Qt::NoButton);
+    press({6, 300});
+    mouseMove(dlg.get(), {16, 310}, Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), window + QPoint(10, 10));
+    release({16, 310});
+
+    // The position bar is never dragged by a press on its thumb either.
+    CSeekBar* seek = dlg->seekBar();
+    seek->show();
+    const QPoint bar = seek->pos();
+    const QPoint seekThumb = seek->thumb()->geometry().center();
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(seekThumb),
+                     QPointF(seek->mapToGlobal(seekThumb)), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(seek, &down);
+    mouseMove(seek, seekThumb + QPoint(40, 0), Qt::LeftButton);
+    EXPECT_EQ(seek->pos(), bar);
+    EXPECT_EQ(seek->thumb()->x(), seekThumb.x() + 40);
 }
 
 TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
@@ -293,6 +406,45 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     dlg->session().showAddressBar();
     EXPECT_EQ(bar->addressBox()->count(), 1);
     EXPECT_EQ(bar->addressBox()->itemText(0), "mms://only");
+}
+
+TEST_F(PlayerControls, AddressBarTakesTheKeyboardWithItsTextSelected) {
+    auto dlg = openPlayer();
+    CAddressBar* bar = dlg->addressBar();
+    QLineEdit* field = bar->addressBox()->lineEdit();
+    auto openAddress = [&] {
+        QTest::mouseClick(dlg->button(1004), Qt::LeftButton);
+        ASSERT_TRUE(bar->isVisible());
+        ASSERT_TRUE(
+            waitUntil([&] { return QGuiApplication::focusWindow() == bar->windowHandle(); }));
+        EXPECT_TRUE(field->hasFocus());
+    };
+    // Keys go where the keyboard is, as the platform sends them.
+    auto type = [](const char* text) {
+        for (const char* c = text; *c; ++c)
+            QTest::keyClick(QGuiApplication::focusWindow(), *c);
+    };
+
+    openAddress();
+    type("4");
+    EXPECT_EQ(field->text(), "4");
+    EXPECT_FALSE(dlg->session().fullScreenFlag());
+
+    // The player has the keyboard again; 주소열기 with the bar still up hands it back, with
+    // the text selected so that typing replaces it.
+    dlg->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == dlg->windowHandle(); }));
+    openAddress();
+    EXPECT_EQ(field->selectedText(), "4");
+    type("mms://x");
+    EXPECT_EQ(field->text(), "mms://x");
+
+    // Shown again after 취소: the same.
+    QTest::mouseClick(bar->cancelButton(), Qt::LeftButton);
+    dlg->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() == dlg->windowHandle(); }));
+    openAddress();
+    EXPECT_EQ(field->selectedText(), "mms://x");
 }
 
 TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {

@@ -600,6 +600,20 @@ TEST_F(PlayerSession, FullScreenHidesAndRemembersAndEscapeBringsEverythingBack) 
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
     EXPECT_FALSE(companions.windows[Companion::Chat].visible); // it was hidden before
     EXPECT_FALSE(session().fullScreenFlag());
+
+    // A click on the picture and a layout end it as well, picture and windows together.
+    session().keyPressed(Qt::Key_4, {});
+    ASSERT_TRUE(waitUntil([&] { return engine.fullScreen; }));
+    EXPECT_FALSE(session().bodyPressed());
+    EXPECT_FALSE(engine.fullScreen);
+    EXPECT_TRUE(view.windowVisible);
+    EXPECT_TRUE(companions.windows[Companion::Remote].visible);
+    session().keyPressed(Qt::Key_4, {});
+    ASSERT_TRUE(waitUntil([&] { return engine.fullScreen; }));
+    session().setDisplayMode(DoubleSize);
+    EXPECT_FALSE(engine.fullScreen);
+    EXPECT_TRUE(view.visible[Docked::AddressBar]);
+    EXPECT_TRUE(companions.windows[Companion::Remote].visible);
 }
 
 TEST_F(PlayerSession, LeavingDuringTheWaitForFullScreenCancelsIt) {
