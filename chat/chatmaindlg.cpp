@@ -7,6 +7,7 @@
 #include "chat/chatview.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
+#include "platform/desktop.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
@@ -601,7 +602,7 @@ void CChatMainDlg::homeOffered(const QByteArray& sender, const QByteArray& addre
             qCWarning(platform::log::chat) << "a received homepage is not a web address; refused";
             return;
         }
-        if (!platform::shell::openDocument(url.toString()))
+        if (!platform::desktop::openDocument(url.toString()))
             qCWarning(platform::log::chat) << "the desktop could not open the homepage";
     });
 }

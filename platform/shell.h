@@ -1,9 +1,7 @@
 #pragma once
-// Starting programs, opening documents and deleting files.
+// Starting programs and deleting files (QtCore only; opening documents is platform/desktop.h).
 #include <QString>
 #include <QStringList>
-
-class QUrl;
 
 namespace platform::shell {
 
@@ -21,16 +19,6 @@ bool startProgram(const QString& name, const QStringList& arguments,
 
 // The show mode this process was started with (from BRONTAVIA_SHOW; Normal when absent).
 Show requestedShow();
-
-// Opens a document or URL with the desktop's handler (never through a command line). An
-// existing local file opens as that file; an address naming one of the schemes http, https,
-// ftp, mailto or file opens as written; anything else is completed the way a browser's
-// address bar would ("www.example.net").
-bool openDocument(const QString& target);
-
-// Opens exactly `url` with the desktop's handler: nothing is trimmed, completed or rewritten,
-// so a caller that checked the URL opens what it checked. False for an invalid or relative URL.
-bool openUrl(const QUrl& url);
 
 // Deletes the files matching a wildcard pattern such as "/dir/Transfer*.dat". No error UI.
 // Returns the number of files deleted.

@@ -49,7 +49,7 @@ std::optional<QUrl> pageUrl(const QByteArray& address);
 // mailto address, or an existing local document that nothing would run (no execute bit, not
 // a launcher such as a script, desktop entry or Windows program); nothing when the address is
 // refused. The address is brought to its final form before it is checked, and the result goes
-// unchanged to platform::shell::openUrl: what was checked is what is opened.
+// unchanged to platform::desktop::openUrl: what was checked is what is opened.
 std::optional<QUrl> desktopTarget(const QByteArray& address);
 
 // Escapes text for a JavaScript string in single quotes inside an HTML script element: the

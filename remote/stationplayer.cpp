@@ -1,6 +1,7 @@
 #include "remote/stationplayer.h"
 #include "protocol/files.h"
 
+#include "platform/desktop.h"
 #include "platform/clock.h"
 #include "platform/lines.h"
 #include "platform/log.h"
@@ -70,7 +71,7 @@ void CStationPlayer::play(const QByteArray& address) {
             browser()->navigate(*url);
         }
     } else if (const auto target = playing::desktopTarget(a.text)) {
-        platform::shell::openUrl(*target);
+        platform::desktop::openUrl(*target);
     }
 }
 

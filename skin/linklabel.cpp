@@ -1,5 +1,6 @@
 #include "skin/linklabel.h"
 
+#include "platform/desktop.h"
 #include "platform/shell.h"
 #include "skin/skinpicture.h"
 
@@ -8,7 +9,7 @@
 #include <QPixmap>
 
 CLinkLabel::CLinkLabel(QWidget* parent, int controlId)
-    : QLabel(parent), m_opener(&platform::shell::openDocument) {
+    : QLabel(parent), m_opener(&platform::desktop::openDocument) {
     setMouseTracking(true);
     setAutoFillBackground(false); // the parent's background shows through
     QPalette colours = palette();

@@ -1,5 +1,6 @@
 // Playing a station: address kinds, the hand-over to the player, the safety rules for
 // addresses from the catalogue, and page scraping and the pop-up in a real web engine.
+#include "platform/desktop.h"
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
@@ -290,11 +291,11 @@ TEST(RemotePlaying, ShellAddressesOpenExactlyWhatWasChecked) {
 
     // The link label's opener: a mail link stays a mail link.
     desktop.opened.clear();
-    EXPECT_TRUE(platform::shell::openDocument(QStringLiteral("mailto:1")));
-    EXPECT_TRUE(platform::shell::openDocument(QStringLiteral("www.example.net")));
+    EXPECT_TRUE(platform::desktop::openDocument(QStringLiteral("mailto:1")));
+    EXPECT_TRUE(platform::desktop::openDocument(QStringLiteral("www.example.net")));
     EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl(QStringLiteral("mailto:1")),
                                            QUrl(QStringLiteral("http://www.example.net"))}));
-    EXPECT_FALSE(platform::shell::openUrl(QUrl(QStringLiteral("relative/path"))));
+    EXPECT_FALSE(platform::desktop::openUrl(QUrl(QStringLiteral("relative/path"))));
 }
 
 TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopup) {

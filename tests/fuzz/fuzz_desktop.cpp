@@ -4,6 +4,7 @@
 //
 // A fixed folder of sample files (plain documents, programs, launchers, names with backslashes,
 // spaces and percent signs) gives the fuzzer real files to reach; the seed corpus names them.
+#include "platform/desktop.h"
 #include "platform/shell.h"
 #include "remote/playing.h"
 #include "tests/fuzz/fuzzsupport.h"
@@ -106,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     desktop->opened.clear();
-    FUZZ_CHECK(platform::shell::openUrl(*target), in);
+    FUZZ_CHECK(platform::desktop::openUrl(*target), in);
     FUZZ_CHECK(desktop->opened == QList<QUrl>{*target}, in);
     // The desktop may get the URL as text: that text reads back as the same URL, naming the
     // same file.
