@@ -20,7 +20,9 @@ int main(int argc, char** argv) {
     skin::applyToolTipStyle(app);
 
     CTransferHostDlg host;
-    QObject::connect(&host, &QDialog::finished, &app, &QApplication::quit);
+    // exit(), not quit(): a transfer window that has a box open refuses to close, and quit()
+    // would give up on ending the program then.
+    QObject::connect(&host, &QDialog::finished, &app, [] { QCoreApplication::exit(0); });
     host.OnInitDialog();
     return QApplication::exec();
 }

@@ -288,6 +288,9 @@ TEST_F(FileSenderE2E, OneInstanceAndTheWatchdogEndsItWithTheChat) {
     req.close();
     // The host is hidden at the first tick while the chat is there.
     EXPECT_TRUE(waitUntil([&] { return !a_.dump()[QStringLiteral("visible")].toBool(); }));
+    // A failure box is still open when the chat goes: the program ends all the same.
+    ASSERT_TRUE(a_.request(1, "nobody", makeFile(QStringLiteral("b.txt"), "abc"), loopback(9)));
+    ASSERT_FALSE(a_.waitForModal().isEmpty());
     a_.chat->kill();
     a_.chat->waitForFinished(3000);
     ASSERT_TRUE(a_.program->waitForFinished(15000));
