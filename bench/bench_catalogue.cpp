@@ -13,10 +13,12 @@
 // waits scaled to nothing (BRONTAVIA_SLEEP_SCALE=0), which leaves the work itself.
 //
 //   dbus-run-session -- bench_catalogue --startup [--runs N] [path of ZT25]
+#include "bench/benchsupport.h"
 #include "platform/application.h"
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/windowdirectory.h"
+#include "protocol/titles.h"
 #include "remote/catalogue.h"
 #include "remote/ztformat.h"
 
@@ -38,14 +40,9 @@
 
 namespace {
 
-constexpr int kTimeoutMs = 60000;
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using bench::median;
+using bench::shownAfterStartMs;
+constexpr int kChildTimeoutMs = 60000; // a 50 MB list decoded on a busy machine
 
 // Resident memory from /proc/self/status, in MB: the current value and the peak so far.
 double statusMb(const char* field) {
@@ -144,7 +141,7 @@ struct Sample {
 std::optional<Sample> runChild(const QStringList& args) {
     QProcess p;
     p.start(QCoreApplication::applicationFilePath(), args);
-    if (!p.waitForFinished(kTimeoutMs) || p.exitCode() != 0)
+    if (!p.waitForFinished(kChildTimeoutMs) || p.exitCode() != 0)
         return std::nullopt;
     const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(' ');
     if (fields.size() < 3)
@@ -216,31 +213,6 @@ int largeListBench(const QStringList& args) {
 
 // --- start-up ---
 
-std::optional<double> shownAfterStartMs(const QString& program, const QStringList& args,
-                                        const QString& title, const QProcessEnvironment& env,
-                                        QByteArray* dump) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    QElapsedTimer clock;
-    clock.start();
-    p.start(program, args);
-    std::optional<double> ms;
-    while (clock.elapsed() < kTimeoutMs && p.state() != QProcess::NotRunning) {
-        if (platform::windows::isVisible(title).value_or(false)) {
-            ms = clock.nsecsElapsed() / 1e6;
-            break;
-        }
-        QThread::usleep(500);
-    }
-    if (ms && dump)
-        *dump = platform::windows::dump(title).value_or(QString()).toUtf8();
-    p.kill();
-    p.waitForFinished(5000);
-    while (platform::windows::exists(title) && clock.elapsed() < 2 * kTimeoutMs)
-        QThread::msleep(5);
-    return ms;
-}
-
 // Rows of every list control in a dump, by control id.
 QMap<int, int> rowsPerList(const QByteArray& dump) {
     QMap<int, int> rows;
@@ -303,7 +275,7 @@ int startupBench(const QStringList& args) {
 
     // Once, outside the timing: every list is filled when the window shows.
     QByteArray dump;
-    shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noWaits, &dump);
+    shownAfterStartMs(program, {}, protocol::kRemoteTitle, noWaits, &dump);
     const QMap<int, int> rows = rowsPerList(dump);
     int filled = 0;
     for (auto it = rows.cbegin(); it != rows.cend(); ++it)
@@ -313,16 +285,14 @@ int startupBench(const QStringList& args) {
     const QString self = QCoreApplication::applicationFilePath();
     std::vector<double> shipped, work, empty, bare;
     for (int i = 0; i < runs; ++i) {
-        if (auto ms = shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), env, nullptr))
+        if (auto ms = shownAfterStartMs(program, {}, protocol::kRemoteTitle, env))
             shipped.push_back(*ms);
-        if (auto ms =
-                shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noWaits, nullptr))
+        if (auto ms = shownAfterStartMs(program, {}, protocol::kRemoteTitle, noWaits))
             work.push_back(*ms);
-        if (auto ms =
-                shownAfterStartMs(program, {}, QStringLiteral("Brontavia3.0"), noLists, nullptr))
+        if (auto ms = shownAfterStartMs(program, {}, protocol::kRemoteTitle, noLists))
             empty.push_back(*ms);
         if (auto ms = shownAfterStartMs(self, {QStringLiteral("--bare-window")},
-                                        QStringLiteral("BareWindow"), env, nullptr))
+                                        QStringLiteral("BareWindow"), env))
             bare.push_back(*ms);
     }
     const double reference = median(bare);

@@ -12,6 +12,7 @@
 #include "platform/application.h"
 #include "platform/windowdirectory.h"
 #include "player/media/mediagraph.h"
+#include "protocol/titles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,7 +88,7 @@ int startupBench(const QStringList& args) {
     const QString self = QCoreApplication::applicationFilePath();
     std::vector<double> player, bare;
     for (int i = 0; i < runs; ++i) {
-        if (auto ms = bench::shownAfterStartMs(lumaset, {}, QStringLiteral("Lumaset"), env))
+        if (auto ms = bench::shownAfterStartMs(lumaset, {}, protocol::kPlayerTitle, env))
             player.push_back(*ms);
         if (auto ms = bench::shownAfterStartMs(self, {QStringLiteral("--bare-window")},
                                                QStringLiteral("BareWindow"), env))

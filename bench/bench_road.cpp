@@ -13,6 +13,9 @@
 #include "platform/codec.h"
 #include "platform/messages.h"
 #include "platform/windowdirectory.h"
+#include "protocol/files.h"
+#include "protocol/messages.h"
+#include "protocol/titles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,11 +36,10 @@
 
 namespace {
 
-const QString kRemote = QStringLiteral("Brontavia3.0");
-const QString kPlayer = QStringLiteral("Lumaset");
+const QString& kRemote = protocol::kRemoteTitle;
+const QString& kPlayer = protocol::kPlayerTitle;
 const QString kStationList = QStringLiteral("1007"); // the first category page
 constexpr int kPollMs = 5;
-constexpr std::uint32_t kPlayerCommand = 1026; // lParam 1: play the hand-over file
 // Two rows with different names, so the end of a request is told apart from the one before.
 const QString kStations[] = {QStringLiteral("데모 방송 가"), QStringLiteral("데모 방송 나")};
 
@@ -118,11 +120,12 @@ std::optional<double> doubleClickToPicture(int row) {
 std::optional<double> handOverToPicture(const QString& home, const QString& file, int row) {
     QElapsedTimer clock;
     clock.start();
-    QSaveFile handOver(home + QStringLiteral("/mms.txt"));
+    QSaveFile handOver(home + QLatin1Char('/') + protocol::kHandOverFileName);
     if (!handOver.open(QIODevice::WriteOnly))
         return std::nullopt;
     handOver.write(platform::cp949::fromUnicode(kStations[row] + '^' + file));
-    if (!handOver.commit() || !platform::windows::post(kPlayer, kPlayerCommand, 0, 1))
+    if (!handOver.commit() || !platform::windows::post(kPlayer, protocol::WM_PLAYER_COMMAND, 0,
+                                                       protocol::PLAYCMD_HANDOVER))
         return std::nullopt;
     if (!waitFor([&] { return pictureShown(kStations[row]); }, bench::kTimeoutMs))
         return std::nullopt;

@@ -10,6 +10,10 @@
 //
 // Timing starts when the receiving user has chosen where to save (the data starts to flow then)
 // and ends when the whole file is on disk; the raw copy is timed from connect to the same point.
+#include "protocol/files.h"
+#include "protocol/messages.h"
+#include "protocol/titles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -146,14 +150,13 @@ struct Side {
         ini.close();
         chat.setProcessEnvironment(env);
         chat.start(gBin + QStringLiteral("/brontavia-ctl"),
-                   {QStringLiteral("listen"), QStringLiteral("Brontavia's Chat")});
-        if (ctl({QStringLiteral("wait"), QStringLiteral("Brontavia's Chat"),
-                 QStringLiteral("10")}) != 0)
+                   {QStringLiteral("listen"), protocol::kChatTitle});
+        if (ctl({QStringLiteral("wait"), protocol::kChatTitle, QStringLiteral("10")}) != 0)
             return false;
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(gBin + QStringLiteral("/Parcelo01"), {});
-        return ctl({QStringLiteral("wait"), QStringLiteral("파일보내기"), QStringLiteral("10")}) ==
+        return ctl({QStringLiteral("wait"), protocol::kTransferHostTitle, QStringLiteral("10")}) ==
                0;
     }
     void stop() {
@@ -174,7 +177,7 @@ struct Side {
     // The kind of the open modal box ("messagebox", "file"), empty when none.
     QByteArray modalKind() {
         QByteArray out;
-        ctl({QStringLiteral("dump"), QStringLiteral("파일보내기")}, &out);
+        ctl({QStringLiteral("dump"), protocol::kTransferHostTitle}, &out);
         const QJsonValue modal = QJsonDocument::fromJson(out)[QStringLiteral("modal")];
         return modal[QStringLiteral("kind")].toString().toUtf8();
     }
@@ -203,26 +206,26 @@ bool waitFor(const std::function<bool()>& condition, int ms) {
 
 std::optional<double> fileSenderMs(Side& a, Side& b, const QString& source, const QString& target,
                                    qint64 size, int n) {
-    QFile req(a.home.path() + QStringLiteral("/data/Transfer%1.dat").arg(n));
+    QFile req(a.home.path() + QStringLiteral("/data/") + protocol::transferRequestName(n));
     if (!req.open(QIODevice::WriteOnly))
         return std::nullopt;
     req.write("bob" + QByteArray::number(n) + "\r\nalice\r\n" + QFile::encodeName(source) + "\r\n" +
               b.address.toLatin1());
     req.close();
-    a.ctl({QStringLiteral("send"), QStringLiteral("파일보내기"), QStringLiteral("3024"),
-           QString::number(n)});
+    a.ctl({QStringLiteral("send"), protocol::kTransferHostTitle,
+           QString::number(protocol::WM_XFER_START), QString::number(n)});
     if (!waitFor([&] { return b.modalKind() == "messagebox"; }, 10000)) {
         std::fprintf(stderr, "no question on the receiving side\n");
         return std::nullopt;
     }
-    b.ctl({QStringLiteral("answer"), QStringLiteral("파일보내기"), QStringLiteral("yes")});
+    b.ctl({QStringLiteral("answer"), protocol::kTransferHostTitle, QStringLiteral("yes")});
     if (!waitFor([&] { return b.modalKind() == "file"; }, 10000)) {
         std::fprintf(stderr, "no Save As on the receiving side\n");
         return std::nullopt;
     }
     QElapsedTimer clock;
     clock.start();
-    b.ctl({QStringLiteral("answer"), QStringLiteral("파일보내기"), target});
+    b.ctl({QStringLiteral("answer"), protocol::kTransferHostTitle, target});
     if (!waitFor([&] { return QFileInfo(target).size() == size; }, 600000))
         return std::nullopt;
     const double ms = double(clock.nsecsElapsed()) / 1e6;

@@ -136,7 +136,8 @@ std::optional<double> bareLibmpvFirstFrameMs(const QString& file) {
 }
 
 std::optional<double> shownAfterStartMs(const QString& program, const QStringList& args,
-                                        const QString& title, const QProcessEnvironment& env) {
+                                        const QString& title, const QProcessEnvironment& env,
+                                        QByteArray* dump) {
     QProcess p;
     p.setProcessEnvironment(env);
     QElapsedTimer clock;
@@ -150,6 +151,8 @@ std::optional<double> shownAfterStartMs(const QString& program, const QStringLis
         }
         QThread::usleep(500);
     }
+    if (ms && dump)
+        *dump = platform::windows::dump(title).value_or(QString()).toUtf8();
     p.kill();
     p.waitForFinished(5000);
     while (platform::windows::exists(title) && clock.elapsed() < 2 * kTimeoutMs)

@@ -2,6 +2,7 @@
 // What the benchmarks share: medians and their printing, the test media, the bare-libmpv first
 // frame that every play figure is compared with, and the start of a program to its first shown
 // window.
+#include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -27,8 +28,10 @@ bool makeTestFile(const QString& path, bool h264 = false);
 std::optional<double> bareLibmpvFirstFrameMs(const QString& file);
 
 // Starts `program` and waits until a window titled `title` is shown in the window directory;
-// kills it afterwards and waits until the title is gone.
+// kills it afterwards and waits until the title is gone. With `dump`, the window's automation
+// dump is taken when it shows.
 std::optional<double> shownAfterStartMs(const QString& program, const QStringList& args,
-                                        const QString& title, const QProcessEnvironment& env);
+                                        const QString& title, const QProcessEnvironment& env,
+                                        QByteArray* dump = nullptr);
 
 } // namespace bench

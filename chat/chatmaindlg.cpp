@@ -7,10 +7,10 @@
 #include "chat/chatview.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
-#include "platform/desktop.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
+#include "platform/desktop.h"
 #include "platform/lines.h"
 #include "platform/log.h"
 #include "platform/messages.h"
@@ -36,12 +36,8 @@ using namespace chat;
 
 namespace {
 
-QString u(const QByteArray& bytes) {
-    return platform::cp949::toUnicode(bytes);
-}
-QByteArray b(const QString& text) {
-    return platform::cp949::fromUnicode(text);
-}
+using ui::b;
+using ui::u;
 
 QString nicknameFile() {
     return QDir::current().filePath(QString::fromLatin1(kNicknameFile));
@@ -87,6 +83,7 @@ CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     platform::setControlClass(this, QStringLiteral("CChatMainDlg"));
     setDragEnabled(true);
+    setDialogKeysIgnored(true);
     connect(&timers_, &platform::WindowTimers::fired, this, &CChatMainDlg::onTimer);
     createControls();
 }
@@ -246,18 +243,6 @@ void CChatMainDlg::done(int result) {
 void CChatMainDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     deferred([this] { closeChat(); });
-}
-
-void CChatMainDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        CSkinDialog::keyPressEvent(event);
-    }
 }
 
 bool CChatMainDlg::eventFilter(QObject* watched, QEvent* event) {

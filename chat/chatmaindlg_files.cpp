@@ -3,6 +3,7 @@
 #include "chat/chatdialogs.h"
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
+#include "chat/chatui.h"
 #include "chat/serverlist.h"
 #include "chat/skinlistbox.h"
 #include "platform/codec.h"
@@ -25,12 +26,8 @@ using namespace chat;
 
 namespace {
 
-QString u(const QByteArray& bytes) {
-    return platform::cp949::toUnicode(bytes);
-}
-QByteArray b(const QString& text) {
-    return platform::cp949::fromUnicode(text);
-}
+using ui::b;
+using ui::u;
 
 constexpr qint64 kServerListLimit = 1024 * 1024;
 

@@ -1,5 +1,7 @@
 #include "chat/chatui.h"
 
+#include "platform/codec.h"
+
 #include "platform/paths.h"
 #include "skin/skinbutton.h"
 
@@ -56,6 +58,14 @@ void placeOnScreen(QWidget* dialog, const QWidget* owner) {
     pos.setY(
         std::clamp(pos.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
     dialog->move(pos);
+}
+
+QString u(const QByteArray& bytes) {
+    return platform::cp949::toUnicode(bytes);
+}
+
+QByteArray b(const QString& text) {
+    return platform::cp949::fromUnicode(text);
 }
 
 } // namespace chat::ui

@@ -1,6 +1,7 @@
 #pragma once
 // The two MPRIS2 interfaces as QtDBus serves them; each call goes straight to Mpris.
 #include "player/mpris.h"
+#include "protocol/titles.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
@@ -25,7 +26,7 @@ public:
     bool canQuit() const { return true; }
     bool canRaise() const { return true; }
     bool hasTrackList() const { return false; }
-    QString identity() const { return QStringLiteral("Lumaset"); }
+    QString identity() const { return protocol::kPlayerTitle; }
     QString desktopEntry() const { return QStringLiteral("org.brontavia.lumaset"); }
     QStringList supportedUriSchemes() const { return mpris::uriSchemes(); }
     QStringList supportedMimeTypes() const { return mpris::mimeTypes(); }

@@ -545,14 +545,13 @@ void Session::startChat() {
     });
 }
 
-void Session::closeScreen() {
-    seekTimers_.kill(TIMER_SEEK);
+void Session::hideDockedWindows() {
     view_.setDockedVisible(Docked::AddressBar, false);
     view_.setDockedVisible(Docked::SeekBar, false);
     view_.setDockedVisible(Docked::PlayList, false);
-    if (companions_.exists(Companion::Chat))
-        companions_.broadcastScreenClosed();
-    showIfExists(Companion::Remote);
+}
+
+void Session::releaseMedium() {
     stopGraph();
     timers_.kill(TIMER_CONNECT);
     renderPending_ = false;
@@ -560,6 +559,15 @@ void Session::closeScreen() {
     engine_.release();
     mediumOpen_ = false;
     emit mediumChanged();
+}
+
+void Session::closeScreen() {
+    seekTimers_.kill(TIMER_SEEK);
+    hideDockedWindows();
+    if (companions_.exists(Companion::Chat))
+        companions_.broadcastScreenClosed();
+    showIfExists(Companion::Remote);
+    releaseMedium();
     view_.setWindowVisible(false);
 }
 
@@ -568,18 +576,10 @@ bool Session::closeProgram() {
         return false;
     closing_ = true;
     seekTimers_.kill(TIMER_SEEK);
-    view_.setDockedVisible(Docked::AddressBar, false);
-    view_.setDockedVisible(Docked::SeekBar, false);
-    view_.setDockedVisible(Docked::PlayList, false);
+    hideDockedWindows();
     if (companions_.exists(Companion::Chat))
         companions_.closeChat();
-    stopGraph();
-    timers_.kill(TIMER_CONNECT);
-    renderPending_ = false;
-    ++fullScreenRequest_;
-    engine_.release();
-    mediumOpen_ = false;
-    emit mediumChanged();
+    releaseMedium();
     return true;
 }
 

@@ -168,6 +168,9 @@ signals:
 
 private:
     void setState(PlaybackState state);
+    void hideDockedWindows();
+    // Stops and lets go of the medium (closing the screen or the program).
+    void releaseMedium();
 
     // What the full screen and screen mode remember of the windows around the player.
     struct Remembered {
@@ -185,7 +188,7 @@ private:
     void playbackBegun();
     void autoScreenTick();
     void showFailure(const QString& text);
-    void showRememberedCompanions();
+    void showRememberedCompanions(bool withRemote = true);
     void showIfExists(Companion who);
     void leaveVideoFullScreen();
     void showPlayListBelow();

@@ -15,14 +15,14 @@ QRect Session::pictureRect() const {
     return QRect(view_.windowRect().topLeft() + picture_, videoRect(displayMode_).size());
 }
 
-void Session::showRememberedCompanions() {
+void Session::showRememberedCompanions(bool withRemote) {
     if (fullScreenSet_.addressBar)
         view_.setDockedVisible(Docked::AddressBar, true);
     if (fullScreenSet_.seekBar)
         view_.setDockedVisible(Docked::SeekBar, true);
     if (fullScreenSet_.playList)
         view_.setDockedVisible(Docked::PlayList, true);
-    if (fullScreenSet_.remote)
+    if (fullScreenSet_.remote && withRemote)
         showIfExists(Companion::Remote);
     if (fullScreenSet_.chat)
         showIfExists(Companion::Chat);
@@ -135,9 +135,7 @@ void Session::screenModeOn() {
     view_.placePicture(picture_);
     if (displayMode_ != HalfSize)
         view_.setTopRowVisible(false);
-    view_.setDockedVisible(Docked::AddressBar, false);
-    view_.setDockedVisible(Docked::SeekBar, false);
-    view_.setDockedVisible(Docked::PlayList, false);
+    hideDockedWindows();
 }
 
 void Session::screenModeOff() {
@@ -248,16 +246,8 @@ bool Session::bodyPressed() {
     leaveVideoFullScreen();
     if (!screenMode_ || videoWasFullScreen) {
         view_.setWindowVisible(true);
-        if (fullScreenSet_.addressBar)
-            view_.setDockedVisible(Docked::AddressBar, true);
-        if (fullScreenSet_.seekBar)
-            view_.setDockedVisible(Docked::SeekBar, true);
-        if (fullScreenSet_.playList)
-            view_.setDockedVisible(Docked::PlayList, true);
-        if (fullScreenSet_.remote && fullScreen_)
-            showIfExists(Companion::Remote);
-        if (fullScreenSet_.chat)
-            showIfExists(Companion::Chat);
+        // The remote only comes back when the full screen hid it.
+        showRememberedCompanions(fullScreen_);
         ready_ = true;
     }
     fullScreen_ = false;

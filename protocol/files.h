@@ -6,9 +6,11 @@
 
 namespace protocol {
 
-// "title^address" on one line, written by the remote (atomically) before WM_PLAYER_COMMAND 1.
+// "title^address" on one line, written by the remote (atomically) before WM_PLAYER_COMMAND 1,
+// in the suite's home.
+inline const QString kHandOverFileName = QStringLiteral("mms.txt");
 inline QString handOverFile() {
-    return platform::paths::home() + QStringLiteral("/mms.txt");
+    return platform::paths::home() + QLatin1Char('/') + kHandOverFileName;
 }
 
 // A received chat link, for the remote-control program behind kLinkReceiverTitle.

@@ -21,7 +21,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QScreen>
 #include <QTreeView>
 
@@ -30,6 +29,7 @@ using namespace remote;
 CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setDragEnabled(true);
+    setDialogKeysIgnored(true);
     connect(&timers_, &platform::WindowTimers::fired, this, &CChannelRemoteDlg::onTimer);
     createControls();
 }
@@ -177,18 +177,6 @@ std::optional<std::int64_t> CChannelRemoteDlg::handleMessage(std::uint32_t msg, 
     if (msg == platform::WM_CLOSE)
         return 0; // only the exit button ends the remote
     return std::nullopt;
-}
-
-void CChannelRemoteDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        CSkinDialog::keyPressEvent(event);
-    }
 }
 
 void CChannelRemoteDlg::closeEvent(QCloseEvent* event) {

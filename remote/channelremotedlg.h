@@ -49,7 +49,6 @@ signals:
     void finished_();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

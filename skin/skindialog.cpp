@@ -4,6 +4,7 @@
 #include "skin/skinpicture.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -17,6 +18,16 @@ CSkinDialog::CSkinDialog(QWidget* parent, Variant variant)
         m_brushColor = QColor(90, 90, 86);
     // Tool tips show over an inactive skin window too, as on the platform the skins come from.
     setAttribute(Qt::WA_AlwaysShowToolTips);
+}
+
+void CSkinDialog::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (m_dialogKeysIgnored &&
+        (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CSkinDialog::setBackgroundColor(const QColor& color) {

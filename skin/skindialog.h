@@ -30,6 +30,9 @@ public:
     void setDragEnabled(bool enabled) { m_dragEnabled = enabled; }
     bool dragEnabled() const { return m_variant == Variant::Player || m_dragEnabled; }
 
+    // A main window that Enter and Escape must not end: they are swallowed.
+    void setDialogKeysIgnored(bool ignored) { m_dialogKeysIgnored = ignored; }
+
     // Picture painted unscaled at the top-left corner. A picture that cannot be loaded keeps
     // the previous one (if any) and returns false.
     bool LoadBackground(const QString& path);
@@ -52,6 +55,7 @@ public:
     void done(int result) override;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -62,6 +66,7 @@ private:
     QString m_moduleDirectory;
     QColor m_brushColor;
     bool m_dragEnabled = false;
+    bool m_dialogKeysIgnored = false;
     bool m_modalRunning = false;
     bool m_hasSavedPosition = false;
     QPoint m_savedPosition;
