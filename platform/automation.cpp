@@ -1,23 +1,19 @@
+// Controls known by id, found in a window, its modal box and owned windows, and driven.
 #include "platform/automation.h"
 
 #include "platform/automation_internal.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QProgressBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -68,36 +64,36 @@ bool isOwnedWindow(const QWidget* w) {
     return !controlClass(w).startsWith(QLatin1Char('Q'));
 }
 
-void collect(QWidget* parent, QList<QWidget*>& controls, QList<QWidget*>& owned) {
+void collect(QWidget* parent, QList<QWidget*>* controls, QList<QWidget*>* owned) {
     for (QObject* o : parent->children()) {
         if (!o->isWidgetType())
             continue;
         auto* w = static_cast<QWidget*>(o);
         if (w->isWindow()) {
-            if (isOwnedWindow(w))
-                owned << w;
+            if (owned && isOwnedWindow(w))
+                *owned << w;
             continue;
         }
-        if (controlId(w) >= 0)
-            controls << w;
+        if (controls && controlId(w) >= 0)
+            *controls << w;
         collect(w, controls, owned);
     }
 }
 
+} // namespace
+
 QList<QWidget*> controlsOf(QWidget* window) {
-    QList<QWidget*> controls, owned;
-    collect(window, controls, owned);
+    QList<QWidget*> controls;
+    collect(window, &controls, nullptr);
     return controls;
 }
 
 QList<QWidget*> ownedOf(QWidget* window) {
-    QList<QWidget*> controls, owned;
-    collect(window, controls, owned);
+    QList<QWidget*> owned;
+    collect(window, nullptr, &owned);
     return owned;
 }
 
-// The modal dialog that blocks `window`: one it (or one of its owned windows) raised, or one
-// without an owner.
 QWidget* modalFor(QWidget* window) {
     QWidget* m = QApplication::activeModalWidget();
     if (!m || m == window)
@@ -108,163 +104,7 @@ QWidget* modalFor(QWidget* window) {
     return m->parentWidget() ? nullptr : m;
 }
 
-QJsonArray rectOf(const QRect& r) {
-    return QJsonArray{r.x(), r.y(), r.width(), r.height()};
-}
-
-QJsonArray itemsOf(const QAbstractItemModel* model, const QModelIndex& root) {
-    QJsonArray rows;
-    if (!model)
-        return rows;
-    for (int r = 0; r < model->rowCount(root); ++r) {
-        QJsonArray cols;
-        for (int c = 0; c < model->columnCount(root); ++c)
-            cols << model->data(model->index(r, c, root)).toString();
-        rows << cols;
-    }
-    return rows;
-}
-
-QJsonObject describe(QWidget* c, QWidget* window) {
-    QJsonObject o;
-    o[QStringLiteral("id")] = controlId(c);
-    o[QStringLiteral("class")] = controlClass(c);
-    QString text;
-    if (auto* b = qobject_cast<QAbstractButton*>(c))
-        text = b->text();
-    else if (auto* l = qobject_cast<QLabel*>(c))
-        text = l->text();
-    else if (auto* e = qobject_cast<QLineEdit*>(c))
-        text = e->text();
-    else if (auto* cb = qobject_cast<QComboBox*>(c))
-        text = cb->currentText();
-    else if (auto* te = qobject_cast<QTextEdit*>(c))
-        text = te->toPlainText();
-    else if (auto* pe = qobject_cast<QPlainTextEdit*>(c))
-        text = pe->toPlainText();
-    else
-        text = c->windowTitle();
-    o[QStringLiteral("text")] = text;
-    o[QStringLiteral("tooltip")] = c->toolTip();
-    o[QStringLiteral("visible")] = c->isVisibleTo(window);
-    o[QStringLiteral("enabled")] = c->isEnabled();
-    o[QStringLiteral("rect")] = rectOf(QRect(c->mapTo(window, QPoint(0, 0)), c->size()));
-    if (auto* b = qobject_cast<QAbstractButton*>(c); b && b->isCheckable())
-        o[QStringLiteral("checked")] = b->isChecked();
-    if (auto* cb = qobject_cast<QComboBox*>(c)) {
-        QJsonArray items;
-        for (int i = 0; i < cb->count(); ++i)
-            items << QJsonArray{cb->itemText(i)};
-        o[QStringLiteral("items")] = items;
-        o[QStringLiteral("current")] = cb->currentIndex();
-    }
-    if (auto* v = qobject_cast<QAbstractItemView*>(c)) {
-        o[QStringLiteral("items")] = itemsOf(v->model(), v->rootIndex());
-        QJsonArray selected;
-        if (v->selectionModel()) {
-            QList<int> rows;
-            for (const QModelIndex& i : v->selectionModel()->selectedRows())
-                rows << i.row();
-            std::sort(rows.begin(), rows.end());
-            for (int r : rows)
-                selected << r;
-        }
-        o[QStringLiteral("selected")] = selected;
-        o[QStringLiteral("current")] = v->currentIndex().isValid() ? v->currentIndex().row() : -1;
-    }
-    auto tabsOf = [&](QTabBar* bar) {
-        QJsonArray tabs;
-        for (int i = 0; i < bar->count(); ++i)
-            tabs << bar->tabText(i);
-        o[QStringLiteral("tabs")] = tabs;
-        o[QStringLiteral("current")] = bar->currentIndex();
-    };
-    if (auto* bar = qobject_cast<QTabBar*>(c))
-        tabsOf(bar);
-    if (auto* tw = qobject_cast<QTabWidget*>(c))
-        tabsOf(tw->tabBar());
-    if (auto* s = qobject_cast<QAbstractSlider*>(c))
-        o[QStringLiteral("value")] = s->value();
-    if (auto* p = qobject_cast<QProgressBar*>(c))
-        o[QStringLiteral("value")] = p->value();
-    if (auto* a = dynamic_cast<Automatable*>(c))
-        a->describeControl(o);
-    return o;
-}
-
-QString buttonName(QMessageBox::StandardButton b) {
-    switch (b) {
-    case QMessageBox::Ok:
-        return QStringLiteral("ok");
-    case QMessageBox::Cancel:
-        return QStringLiteral("cancel");
-    case QMessageBox::Yes:
-        return QStringLiteral("yes");
-    case QMessageBox::No:
-        return QStringLiteral("no");
-    default:
-        return {};
-    }
-}
-
-QJsonValue describeModal(QWidget* m) {
-    if (!m)
-        return QJsonValue::Null;
-    QJsonObject o;
-    o[QStringLiteral("caption")] = m->windowTitle();
-    QJsonArray buttons;
-    if (auto* box = qobject_cast<QMessageBox*>(m)) {
-        o[QStringLiteral("kind")] = QStringLiteral("messagebox");
-        o[QStringLiteral("text")] = box->text();
-        for (QAbstractButton* b : box->buttons()) {
-            const QString name = buttonName(box->standardButton(b));
-            if (!name.isEmpty())
-                buttons << name;
-        }
-    } else if (auto* fd = qobject_cast<QFileDialog*>(m)) {
-        o[QStringLiteral("kind")] = QStringLiteral("file");
-        const QStringList sel = fd->selectedFiles();
-        o[QStringLiteral("text")] = fd->fileMode() == QFileDialog::Directory
-                                        ? fd->directory().absolutePath()
-                                        : (sel.isEmpty() ? QString() : sel.constFirst());
-        buttons << QStringLiteral("ok") << QStringLiteral("cancel");
-    } else {
-        o[QStringLiteral("kind")] = QStringLiteral("dialog");
-        o[QStringLiteral("text")] = QString();
-        buttons << QStringLiteral("ok") << QStringLiteral("cancel");
-        QJsonArray controls;
-        for (QWidget* c : controlsOf(m))
-            controls << describe(c, m);
-        o[QStringLiteral("controls")] = controls;
-    }
-    o[QStringLiteral("buttons")] = buttons;
-    // A program's own message box (a skinned dialog) says what it is and what it shows.
-    if (auto* a = dynamic_cast<Automatable*>(m))
-        a->describeControl(o);
-    return o;
-}
-
-QJsonObject dumpObject(QWidget* window, bool withModal) {
-    QJsonObject o;
-    o[QStringLiteral("title")] = window->windowTitle();
-    o[QStringLiteral("class")] = controlClass(window);
-    o[QStringLiteral("pid")] = QCoreApplication::applicationPid();
-    o[QStringLiteral("visible")] = window->isVisible();
-    o[QStringLiteral("minimized")] = window->isMinimized();
-    o[QStringLiteral("topmost")] = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    o[QStringLiteral("enabled")] = window->isEnabled();
-    o[QStringLiteral("rect")] = rectOf(window->frameGeometry());
-    QJsonArray controls;
-    for (QWidget* c : controlsOf(window))
-        controls << describe(c, window);
-    o[QStringLiteral("controls")] = controls;
-    QJsonArray owned;
-    for (QWidget* w : ownedOf(window))
-        owned << dumpObject(w, false);
-    o[QStringLiteral("owned")] = owned;
-    o[QStringLiteral("modal")] = withModal ? describeModal(modalFor(window)) : QJsonValue::Null;
-    return o;
-}
+namespace {
 
 QWidget* findIn(QWidget* window, int id) {
     for (QWidget* c : controlsOf(window))
@@ -397,11 +237,6 @@ int rowAction(QWidget* window, const QString& control, int row, bool dbl) {
 }
 
 } // namespace
-
-QString dumpWindow(QWidget* window) {
-    return QString::fromUtf8(
-        QJsonDocument(dumpObject(window, true)).toJson(QJsonDocument::Compact));
-}
 
 int press(QWidget* window, const QString& control) {
     QWidget* c = findControl(window, control);

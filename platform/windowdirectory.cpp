@@ -11,8 +11,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -41,6 +39,11 @@ QString titleKey(const QString& title) {
 
 QString objectPath(const QString& title) {
     return QStringLiteral("/w/") + titleKey(title);
+}
+
+QVariantList messageArgs(std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam) {
+    return {QVariant::fromValue(uint(msg)), QVariant::fromValue(qulonglong(wParam)),
+            QVariant::fromValue(qlonglong(lParam))};
 }
 
 QDBusConnection bus() {
@@ -140,10 +143,12 @@ public slots:
         QWidget* w = front().widget;
         return w && w->isVisible();
     }
-    QString Dump() {
+    // The whole window with the first rows of its lists (callers from before row windows).
+    QString Dump() { return DumpRows(0, windows::kDumpRows); }
+    QString DumpRows(int firstRow, int rows) {
         Target t = front();
         if (t.widget)
-            return automation::dumpWindow(t.widget);
+            return automation::dumpWindow(t.widget, firstRow, rows);
         QJsonObject o{{QStringLiteral("title"), title_},
                       {QStringLiteral("pid"), QCoreApplication::applicationPid()},
                       {QStringLiteral("visible"), false},
@@ -314,22 +319,25 @@ Registry* registry() {
     return r;
 }
 
-QDBusMessage callServing(const QString& title, const QString& method, const QVariantList& args,
-                         int timeoutMs = kCallTimeoutMs) {
+QDBusMessage methodCall(const QString& title, const QString& method, const QVariantList& args) {
     QDBusMessage m = QDBusMessage::createMethodCall(kPrefix + titleKey(title), objectPath(title),
                                                     kInterface, method);
     m.setArguments(args);
-    QDBusPendingCall pending = bus().asyncCall(m, timeoutMs);
-    if (!pending.isFinished()) {
-        // Keep serving calls made to us meanwhile, so two programs sending to each other
-        // never deadlock.
-        QEventLoop loop;
-        QDBusPendingCallWatcher watcher(pending);
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
-        if (!pending.isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-    return pending.reply();
+    return m;
+}
+
+// A call whose answer the caller uses. It blocks without delivering any other event, so no
+// handler of this program runs in the middle of another; two programs calling each other at
+// once wait for the time limit at most, and the first to give up then answers the other.
+QDBusMessage callBlocking(const QString& title, const QString& method, const QVariantList& args,
+                          int timeoutMs = kCallTimeoutMs) {
+    const QDBusMessage reply =
+        bus().call(methodCall(title, method, args), QDBus::Block, std::max(1, timeoutMs));
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+        qCWarning(log::bus) << method << "to" << title << "got no answer within" << timeoutMs
+                            << "ms: it is busy or waiting for this program";
+    return reply;
 }
 
 bool remoteExists(const QString& title) {
@@ -345,7 +353,7 @@ std::optional<T> remoteValue(const QString& title, const QString& method,
                              const QVariantList& args = {}) {
     if (!remoteExists(title))
         return std::nullopt;
-    QDBusMessage reply = callServing(title, method, args);
+    QDBusMessage reply = callBlocking(title, method, args);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         qCWarning(log::bus) << method << "on" << title << "failed:" << reply.errorMessage();
         return std::nullopt;
@@ -453,10 +461,8 @@ bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam, std::in
     }
     if (!remoteExists(title))
         return false;
-    QDBusMessage m = QDBusMessage::createMethodCall(kPrefix + titleKey(title), objectPath(title),
-                                                    kInterface, QStringLiteral("Post"));
-    m.setArguments({QVariant::fromValue(uint(msg)), QVariant::fromValue(qulonglong(wParam)),
-                    QVariant::fromValue(qlonglong(lParam))});
+    const QDBusMessage m =
+        methodCall(title, QStringLiteral("Post"), messageArgs(msg, wParam, lParam));
     // The caller does not wait, but the call is remembered so that a program ending right
     // after a post (the remote's exit) still gets it delivered.
     r->pendingPosts.erase(std::remove_if(r->pendingPosts.begin(), r->pendingPosts.end(),
@@ -479,22 +485,20 @@ void flushPosts(int timeoutMs) {
     Registry* r = registry();
     if (!r)
         return;
-    QElapsedTimer clock;
-    clock.start();
-    for (QDBusPendingCall& c : r->pendingPosts) {
-        if (c.isFinished())
-            continue;
-        const int left = timeoutMs - int(clock.elapsed());
-        if (left <= 0)
-            break;
-        QEventLoop loop;
-        QDBusPendingCallWatcher watcher(c);
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(left, &loop, &QEventLoop::quit);
-        if (!c.isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    r->pendingPosts.erase(std::remove_if(r->pendingPosts.begin(), r->pendingPosts.end(),
+                                         [](const QDBusPendingCall& c) { return c.isFinished(); }),
+                          r->pendingPosts.end());
+    if (r->pendingPosts.isEmpty() || !r->busOk_)
+        return;
     r->pendingPosts.clear();
+    // The bus passes on one connection's messages in order: once it has answered a call made
+    // after the posts, every post is in its window's queue, which keeps it after we end.
+    const QDBusMessage ping = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
+    const QDBusMessage reply = bus().call(ping, QDBus::Block, std::max(1, timeoutMs));
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        qCWarning(log::bus) << "posted messages may not have left:" << reply.errorMessage();
 }
 
 std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::uint64_t wParam,
@@ -507,16 +511,60 @@ std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::u
     if (!remoteExists(title))
         return std::nullopt;
     QDBusMessage reply =
-        callServing(title, QStringLiteral("Send"),
-                    {QVariant::fromValue(uint(msg)), QVariant::fromValue(qulonglong(wParam)),
-                     QVariant::fromValue(qlonglong(lParam))},
-                    timeoutMs);
+        callBlocking(title, QStringLiteral("Send"), messageArgs(msg, wParam, lParam), timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         qCWarning(log::bus) << "message" << msg << "to" << title
                             << "was not answered:" << reply.errorMessage();
         return std::nullopt;
     }
     return reply.arguments().constFirst().toLongLong();
+}
+
+void sendAsync(const QString& title, std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam,
+               QObject* context, std::function<void(std::optional<std::int64_t>)> done,
+               int timeoutMs) {
+    Registry* r = registry();
+    if (!context || !done)
+        return;
+    auto answer = [context, done](std::optional<std::int64_t> result) {
+        QMetaObject::invokeMethod(
+            context, [done, result] { done(result); }, Qt::QueuedConnection);
+    };
+    if (!r || title.isEmpty())
+        return answer(std::nullopt);
+    if (TitleObject* t = r->local(title)) {
+        // Handled from the event loop like a post, then answered.
+        QPointer<TitleObject> target(t);
+        QPointer<QObject> alive(context);
+        QMetaObject::invokeMethod(
+            t,
+            [target, alive, done, msg, wParam, lParam] {
+                const std::int64_t result = target ? target->Send(msg, wParam, lParam) : 0;
+                if (alive)
+                    done(result);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (!r->busOk_ || !remoteExists(title))
+        return answer(std::nullopt);
+    auto* watcher = new QDBusPendingCallWatcher( // owned by the context, gone once answered
+        bus().asyncCall(methodCall(title, QStringLiteral("Send"), messageArgs(msg, wParam, lParam)),
+                        std::max(1, timeoutMs)),
+        context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [title, msg, done](QDBusPendingCallWatcher* w) {
+                         w->deleteLater();
+                         const QDBusMessage reply = w->reply();
+                         if (reply.type() != QDBusMessage::ReplyMessage ||
+                             reply.arguments().isEmpty()) {
+                             qCWarning(log::bus) << "message" << msg << "to" << title
+                                                 << "was not answered:" << reply.errorMessage();
+                             done(std::nullopt);
+                             return;
+                         }
+                         done(reply.arguments().constFirst().toLongLong());
+                     });
 }
 
 QStringList allTitles() {
@@ -621,9 +669,9 @@ QList<WindowInfo> list() {
     return out;
 }
 
-std::optional<QString> dump(const QString& title) {
-    return route<QString>(
-        title, [](TitleObject* t) { return t->Dump(); }, QStringLiteral("Dump"));
+std::optional<QString> dump(const QString& title, int firstRow, int rows) {
+    return route<QString>(title, [&](TitleObject* t) { return t->DumpRows(firstRow, rows); },
+                          QStringLiteral("DumpRows"), {firstRow, rows});
 }
 
 int press(const QString& title, const QString& control) {

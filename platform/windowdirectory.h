@@ -71,12 +71,19 @@ void whenExists(const QString& title, int timeoutMs, QObject* context,
                 std::function<void(bool)> done);
 bool post(const QString& title, std::uint32_t msg, std::uint64_t wParam = 0,
           std::int64_t lParam = 0);
-// Waits for the handler's result while still serving calls made to this process; nullopt when
-// there is no such window or it did not answer within the time limit.
+// The handler's result; nullopt when there is no such window or it did not answer within
+// timeoutMs. Blocks meanwhile without delivering any other event to this process (no handler
+// runs in the middle of the caller), so keep it for answers needed at once; a window that
+// sends to a program which may be sending to it gets its answer after timeoutMs at worst.
 std::optional<std::int64_t> send(const QString& title, std::uint32_t msg, std::uint64_t wParam = 0,
                                  std::int64_t lParam = 0, int timeoutMs = 10000);
-// Waits (at most timeoutMs) until every post of this process has reached its window. Runs by
-// itself when the application quits.
+// The same without waiting: done(result) is called later from the event loop (never from
+// inside this call), with nullopt as above. Nothing is called once `context` is gone.
+void sendAsync(const QString& title, std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam,
+               QObject* context, std::function<void(std::optional<std::int64_t>)> done,
+               int timeoutMs = 10000);
+// Makes sure (at most timeoutMs) that every post of this process has left for its window, so
+// that it arrives even when this process ends. Runs by itself when the application quits.
 void flushPosts(int timeoutMs = 2000);
 // Sends to every window; returns how many answered.
 int broadcast(std::uint32_t msg, std::uint64_t wParam = 0, std::int64_t lParam = 0);
@@ -91,7 +98,12 @@ std::optional<bool> isVisible(const QString& title);
 QList<WindowInfo> list();
 
 // Automation (see automation.h): 0 done, 1 no such window or control, 2 bad argument.
-std::optional<QString> dump(const QString& title);
+
+// Rows of each list a dump holds unless others are asked for.
+inline constexpr int kDumpRows = 1000;
+// The window's JSON. Lists give `rowCount` (all their rows), `firstRow` and, as `items`, the
+// rows from firstRow on, at most `rows` of them (none when either is below 0).
+std::optional<QString> dump(const QString& title, int firstRow = 0, int rows = kDumpRows);
 int press(const QString& title, const QString& control);
 int setText(const QString& title, const QString& control, const QString& text);
 int activate(const QString& title, const QString& control, int row);

@@ -6,8 +6,10 @@
 #include "platform/windowdirectory.h"
 #include "tests/support/processes.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,10 +17,13 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWidget>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace platform;
 using testsupport::waitUntil;
@@ -168,6 +173,175 @@ TEST(WindowDirectory, BroadcastReachesEveryWindow) {
     EXPECT_EQ(b.got, (QList<QList<qint64>>{{msg, 0, 0}}));
 }
 
+// A window of another program: a bus connection of its own, answering from a thread of its
+// own, so that this process can be blocked meanwhile. Its answer to Send may be slow, and it
+// may send to one of this process's windows while it handles a message.
+class PeerWindow : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.brontavia.Window")
+public:
+    std::atomic<int> delayMs{0};
+    QString callBackTo;
+    std::atomic<bool> callBackAnswered{false};
+    std::atomic<qint64> callBackResult{0};
+    std::atomic<int> handled{0};
+    QString connectionName;
+
+public slots:
+    QString Title() { return title_; }
+    qlonglong Pid() { return QCoreApplication::applicationPid(); }
+    qlonglong Send(uint msg, qulonglong, qlonglong lParam) {
+        QThread::msleep(ulong(delayMs.load()));
+        if (!callBackTo.isEmpty()) {
+            const QString name = windows::busNameForTitle(callBackTo);
+            QDBusMessage m = QDBusMessage::createMethodCall(
+                name, QStringLiteral("/w/") + name.section(QLatin1Char('.'), -1),
+                QStringLiteral("org.brontavia.Window"), QStringLiteral("Send"));
+            m.setArguments({QVariant::fromValue(uint(msg + 1)), QVariant::fromValue(qulonglong(0)),
+                            QVariant::fromValue(qlonglong(lParam))});
+            const QDBusMessage reply = QDBusConnection(connectionName).call(m, QDBus::Block, 20000);
+            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                callBackResult = reply.arguments().constFirst().toLongLong();
+                callBackAnswered = true;
+            }
+        }
+        ++handled;
+        return lParam * 2;
+    }
+
+public:
+    QString title_;
+};
+
+class Peer {
+public:
+    explicit Peer(const QString& title)
+        : name_(QStringLiteral("peer-") + QString::number(++count())),
+          connection_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name_)) {
+        window.title_ = title;
+        window.connectionName = name_;
+        window.moveToThread(&thread_);
+        thread_.start();
+        const QString bus = windows::busNameForTitle(title);
+        ok_ = connection_.registerObject(QStringLiteral("/w/") + bus.section(QLatin1Char('.'), -1),
+                                         &window, QDBusConnection::ExportAllSlots) &&
+              connection_.registerService(bus);
+    }
+    ~Peer() {
+        thread_.quit();
+        thread_.wait();
+        QDBusConnection::disconnectFromBus(name_);
+    }
+    bool ok() const { return ok_; }
+
+    PeerWindow window;
+
+private:
+    static int& count() {
+        static int n = 0;
+        return n;
+    }
+    QString name_;
+    QDBusConnection connection_;
+    QThread thread_;
+    bool ok_ = false;
+};
+
+TEST(WindowDirectory, ASendWaitsForASlowPeerWithoutDeliveringAnyOtherEvent) {
+    Peer peer(QStringLiteral("느린 창"));
+    ASSERT_TRUE(peer.ok());
+    peer.window.delayMs = 300;
+    Recorder local;
+    local.setWindowTitle(QStringLiteral("Local"));
+    bool timerFired = false;
+    QTimer::singleShot(0, [&] { timerFired = true; });
+    EXPECT_TRUE(windows::post(QStringLiteral("Local"), 1026, 0, 5));
+
+    EXPECT_EQ(windows::send(QStringLiteral("느린 창"), 7, 0, 21), 42);
+    // Neither the timer nor the posted message ran inside the send.
+    EXPECT_FALSE(timerFired);
+    EXPECT_TRUE(local.got.isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return timerFired && local.got.size() == 1; }));
+}
+
+TEST(WindowDirectory, ASendToAPeerThatDoesNotAnswerInTimeFails) {
+    Peer peer(QStringLiteral("멈춘 창"));
+    ASSERT_TRUE(peer.ok());
+    peer.window.delayMs = 1500;
+    EXPECT_FALSE(windows::send(QStringLiteral("멈춘 창"), 7, 0, 1, 200).has_value());
+    // The late answer is dropped; the next send is answered on its own.
+    peer.window.delayMs = 0;
+    EXPECT_EQ(windows::send(QStringLiteral("멈춘 창"), 7, 0, 2), 4);
+}
+
+TEST(WindowDirectory, TwoProgramsSendingToEachOtherAreBoundedNotStuck) {
+    Recorder local;
+    local.setWindowTitle(QStringLiteral("Local"));
+    Peer peer(QStringLiteral("되묻는 창"));
+    ASSERT_TRUE(peer.ok());
+    peer.window.callBackTo = QStringLiteral("Local"); // it sends to us while we wait for it
+    // We give up after our limit; the peer's call is answered once we are free again.
+    EXPECT_FALSE(windows::send(QStringLiteral("되묻는 창"), 7, 0, 3, 500).has_value());
+    EXPECT_TRUE(local.got.isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return peer.window.handled == 1; }));
+    EXPECT_EQ(local.got, (QList<QList<qint64>>{{8, 0, 3}}));
+    EXPECT_TRUE(peer.window.callBackAnswered);
+    EXPECT_EQ(peer.window.callBackResult, 6);
+}
+
+TEST(WindowDirectory, SendAsyncCallsBackWithTheResultLater) {
+    Peer peer(QStringLiteral("먼 창"));
+    ASSERT_TRUE(peer.ok());
+    Recorder local;
+    local.setWindowTitle(QStringLiteral("Local"));
+    QObject context;
+    QList<std::optional<std::int64_t>> results;
+    auto keep = [&](std::optional<std::int64_t> r) { results << r; };
+    windows::sendAsync(QStringLiteral("먼 창"), 7, 0, 10, &context, keep);
+    windows::sendAsync(QStringLiteral("Local"), 7, 0, 11, &context, keep);
+    windows::sendAsync(QStringLiteral("없는 창"), 7, 0, 12, &context, keep);
+    EXPECT_TRUE(results.isEmpty()); // never from inside the call
+    EXPECT_TRUE(local.got.isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return results.size() == 3; }));
+    EXPECT_TRUE(results.contains(20));
+    EXPECT_TRUE(results.contains(22));
+    EXPECT_TRUE(results.contains(std::nullopt));
+
+    // A context that is gone hears nothing.
+    auto gone = std::make_unique<QObject>();
+    bool called = false;
+    windows::sendAsync(QStringLiteral("먼 창"), 7, 0, 1, gone.get(), [&](auto) { called = true; });
+    windows::sendAsync(QStringLiteral("Local"), 7, 0, 1, gone.get(), [&](auto) { called = true; });
+    gone.reset();
+    ASSERT_TRUE(waitUntil([&] { return peer.window.handled == 2 && local.got.size() == 2; }));
+    testsupport::spin(50);
+    EXPECT_FALSE(called);
+}
+
+TEST(WindowDirectory, AWaitForAWindowThatAppearsLaterIsACallback) {
+    QObject context;
+    QList<bool> answers;
+    windows::whenExists(QStringLiteral("나중 창"), 10000, &context,
+                        [&](bool found) { answers << found; });
+    EXPECT_TRUE(answers.isEmpty());
+    QWidget later;
+    QTimer::singleShot(100, [&] { later.setWindowTitle(QStringLiteral("나중 창")); });
+    ASSERT_TRUE(waitUntil([&] { return !answers.isEmpty(); }));
+    EXPECT_EQ(answers, QList<bool>{true});
+
+    // Another program's window, and one that never comes.
+    QList<bool> remote;
+    windows::whenExists(QStringLiteral("남의 나중 창"), 10000, &context,
+                        [&](bool found) { remote << found; });
+    windows::whenExists(QStringLiteral("오지 않는 창"), 200, &context,
+                        [&](bool found) { remote << found; });
+    Peer peer(QStringLiteral("남의 나중 창"));
+    ASSERT_TRUE(waitUntil([&] { return remote.size() == 2; }));
+    EXPECT_EQ(remote, (QList<bool>{true, false}));
+    testsupport::spin(100);
+    EXPECT_EQ(answers.size(), 1); // each wait answers once
+}
+
 TEST(Automation, DumpsControlsOwnedWindowsAndDrivesThem) {
     QDialog w;
     w.setWindowTitle(QStringLiteral("Host"));
@@ -315,3 +489,5 @@ TEST(NamedMutex, OnlyOneHolderUntilItLetsGo) {
 }
 
 } // namespace
+
+#include "windowdirectory_test.moc"

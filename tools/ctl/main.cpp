@@ -27,7 +27,7 @@ int usage() {
                "  list\n"
                "  post   TITLE MSG [WPARAM [LPARAM]]\n"
                "  send   TITLE MSG [WPARAM [LPARAM]]\n"
-               "  dump   TITLE\n"
+               "  dump   TITLE [--rows FIRST:COUNT]  lists: rows FIRST.. (default 0:1000)\n"
                "  press  TITLE ID\n"
                "  text   TITLE ID TEXT\n"
                "  activate TITLE ID ROW\n"
@@ -74,6 +74,17 @@ bool messageArgs(const QStringList& a, std::uint32_t& msg, std::uint64_t& w, std
     w = std::uint64_t(wp);
     l = lp;
     return true;
+}
+
+// "FIRST:COUNT", both 0 or more.
+bool rowWindow(const QString& s, int& first, int& count) {
+    const QStringList parts = s.split(QLatin1Char(':'));
+    bool okFirst = false, okCount = false;
+    if (parts.size() != 2)
+        return false;
+    first = parts[0].toInt(&okFirst);
+    count = parts[1].toInt(&okCount);
+    return okFirst && okCount && first >= 0 && count >= 0;
 }
 
 int waitFor(const QString& title, const QString& seconds, bool present) {
@@ -137,8 +148,11 @@ int run(const QStringList& a) {
         out(QString::number(*r));
         return kDone;
     }
-    if (cmd == QLatin1String("dump") && a.size() == 3) {
-        auto d = windows::dump(title);
+    if (cmd == QLatin1String("dump") && (a.size() == 3 || a.size() == 5)) {
+        int first = 0, rows = windows::kDumpRows;
+        if (a.size() == 5 && (a[3] != QLatin1String("--rows") || !rowWindow(a[4], first, rows)))
+            return usage();
+        auto d = windows::dump(title, first, rows);
         if (!d)
             return kNoWindow;
         out(QString::fromUtf8(QJsonDocument::fromJson(d->toUtf8()).toJson(QJsonDocument::Indented))
