@@ -342,6 +342,28 @@ TEST(WindowDirectory, AWaitForAWindowThatAppearsLaterIsACallback) {
     EXPECT_EQ(answers.size(), 1); // each wait answers once
 }
 
+TEST(WindowDirectory, AnotherProgramsStandInDumpsAsAnEmptyWindowByEitherCall) {
+    QProcess listener;
+    listener.start(kCtl, {QStringLiteral("listen"), QStringLiteral("대역 창")});
+    ASSERT_TRUE(waitUntil([] { return windows::exists(QStringLiteral("대역 창")); }));
+    const QJsonObject d = dumpOf(QStringLiteral("대역 창"));
+    EXPECT_EQ(d[QStringLiteral("title")].toString(), QStringLiteral("대역 창"));
+    EXPECT_EQ(d[QStringLiteral("pid")].toInteger(), listener.processId());
+    EXPECT_TRUE(d[QStringLiteral("controls")].toArray().isEmpty());
+    EXPECT_TRUE(d[QStringLiteral("modal")].isNull());
+    // Callers that do not know row windows still get a dump.
+    const QString name = windows::busNameForTitle(QStringLiteral("대역 창"));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall(
+            name, QStringLiteral("/w/") + name.section(QLatin1Char('.'), -1),
+            QStringLiteral("org.brontavia.Window"), QStringLiteral("Dump")),
+        QDBus::Block, 5000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(reply.arguments().value(0).toString().toUtf8()).object(), d);
+    listener.kill();
+    listener.waitForFinished();
+}
+
 TEST(Automation, DumpsControlsOwnedWindowsAndDrivesThem) {
     QDialog w;
     w.setWindowTitle(QStringLiteral("Host"));
