@@ -148,6 +148,13 @@ TEST_F(Owners, AModalBoxRaisedByAnOwnedWindowIsReachedThroughItsOwner) {
     EXPECT_EQ(windows::press(host.windowTitle(), QStringLiteral("1")), 0);
     ASSERT_TRUE(waitUntil([&] { return box.result() == QDialog::Accepted && !box.isVisible(); }));
     EXPECT_TRUE(dumpOf(host.windowTitle())[QStringLiteral("modal")].isNull());
+
+    // Keys go to the open box, not to the window behind it.
+    box.show();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == &box; }));
+    EXPECT_EQ(windows::key(host.windowTitle(), QStringLiteral("Escape")), 0);
+    ASSERT_TRUE(waitUntil([&] { return box.result() == QDialog::Rejected && !box.isVisible(); }));
+    EXPECT_TRUE(host.isVisible());
 }
 
 TEST(Automation, DumpDescribesEachKindOfControl) {
