@@ -167,12 +167,12 @@ void CCatalogueUpdater::onReplyFinished() {
     QNetworkReply* reply = d->reply.get();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    bool ok = !d->refused && status == 200 &&
-              d->count.complete(reply->error() == QNetworkReply::NoError);
+    bool ok =
+        !d->refused && status == 200 && d->count.complete(reply->error() == QNetworkReply::NoError);
     if (!ok) {
-        qCWarning(platform::log::net) << "catalogue update from" << d->url << "failed: HTTP"
-                                      << status << reply->errorString()
-                                      << (d->refused ? "(refused)" : "");
+        qCWarning(platform::log::net)
+            << "catalogue update from" << d->url << "failed: HTTP" << status << reply->errorString()
+            << (d->refused ? "(refused)" : "");
         d->file.cancelWriting();
     } else if (!d->file.commit()) {
         qCWarning(platform::log::files)

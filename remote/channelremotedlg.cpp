@@ -74,10 +74,9 @@ void CChannelRemoteDlg::createControls() {
         lists_.insert(id, l);
     }
 
-    pages_ = std::make_unique<CWindowPages>(
-        this, tab_, [this](int page) -> catalogue::CatalogueModel* {
-            return page >= 0 && page < int(std::size(kPages)) ? rows(kPages[page].listId)
-                                                               : nullptr;
+    pages_ =
+        std::make_unique<CWindowPages>(this, tab_, [this](int page) -> catalogue::CatalogueModel* {
+            return page >= 0 && page < int(std::size(kPages)) ? rows(kPages[page].listId) : nullptr;
         });
     station_ = new CStationHost(this);
     CStationPlayer* player = station_->player();
@@ -90,9 +89,10 @@ void CChannelRemoteDlg::createControls() {
     // Double-click on a page list plays the row.
     for (const PageDef& p : kPages) {
         const catalogue::CatalogueModel* model = rows(p.listId);
-        connect(
-            lists_[p.listId], &QAbstractItemView::doubleClicked, this,
-            [player, model](const QModelIndex& index) { player->activateRow(*model, index.row()); });
+        connect(lists_[p.listId], &QAbstractItemView::doubleClicked, this,
+                [player, model](const QModelIndex& index) {
+                    player->activateRow(*model, index.row());
+                });
     }
     for (int preset : {IDC_KBS1, IDC_KBS2, IDC_MBC, IDC_PSB})
         connect(buttons_[preset], &QAbstractButton::clicked, this,

@@ -42,7 +42,7 @@ bool removeRow(const QString& file, int row);
 class Editor {
 public:
     virtual ~Editor() = default;
-    virtual void setAddMode() = 0; // empty edits
+    virtual void setAddMode() = 0;                                             // empty edits
     virtual void setEditMode(const QString& name, const QString& address) = 0; // filled edits
     // Shows the editor over the main window, which takes no input meanwhile.
     virtual void present() = 0;

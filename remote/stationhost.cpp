@@ -47,8 +47,7 @@ void CStationHost::openOnDesktop(const QUrl& target) {
 }
 
 bool CStationHost::startPlayerProgram() {
-    return platform::shell::startProgram(remote::kPlayerProgram, {},
-                                         platform::paths::dataFolder());
+    return platform::shell::startProgram(remote::kPlayerProgram, {}, platform::paths::dataFolder());
 }
 
 bool CStationHost::playerWindowExists() {

@@ -68,8 +68,7 @@ void CStationPlayer::openHomepage(const QByteArray& address) {
         return;
     }
     // The pop-up follows a moment after the station, as it always has; the window stays live.
-    platform::clock::later(this, 100,
-                           [this, path] { host_.showPopup(QUrl::fromLocalFile(path)); });
+    platform::clock::later(this, 100, [this, path] { host_.showPopup(QUrl::fromLocalFile(path)); });
 }
 
 void CStationPlayer::onPageComplete(bool ok) {

@@ -33,9 +33,10 @@ void CZtChannelFiles::save() {
     const QByteArray favourites =
         readAllYouCan(platform::paths::dataFolder() + QStringLiteral("user.txt"));
     if (favourites.isEmpty()) {
-        notifier_.message(QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 추가해 "
-                                         "주세요."),
-                          platform::Buttons::Ok, platform::Icon::Information);
+        notifier_.message(
+            QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 추가해 "
+                           "주세요."),
+            platform::Buttons::Ok, platform::Icon::Information);
         return;
     }
     const QList<QByteArray> lines = platform::lines::split(favourites);

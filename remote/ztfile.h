@@ -18,8 +18,7 @@ public:
     // The channel-file page shows the file's channels; the choosers and texts go through the
     // notifier.
     static constexpr int kPage = 10;
-    CZtChannelFiles(remote::PageView& pages, remote::Notifier& notifier,
-                    QObject* parent = nullptr);
+    CZtChannelFiles(remote::PageView& pages, remote::Notifier& notifier, QObject* parent = nullptr);
 
 public slots:
     void save();
