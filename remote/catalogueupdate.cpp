@@ -1,21 +1,17 @@
 #include "remote/catalogueupdate.h"
 
-#include "platform/dialogs.h"
 #include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "remote/cataloguemodel.h"
 #include "remote/remoteids.h"
-#include "skin/tabsheet.h"
+#include "remote/remoteview.h"
 
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QSaveFile>
-#include <QScopedPointer>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <limits>
 
@@ -28,6 +24,14 @@ constexpr const char* kUpdateTitles[] = {
     "지역방송",  "해외방송",  "국내 라디오", "해외 라디오",
 };
 constexpr int kCategoryPages = int(std::size(kUpdateTitles));
+
+// Frees a reply once its signal handlers have returned.
+struct LaterDeleter {
+    void operator()(QObject* object) const {
+        if (object)
+            object->deleteLater();
+    }
+};
 
 // The desktop's proxy settings, except for this machine itself.
 class SystemProxies : public QNetworkProxyFactory {
@@ -65,13 +69,30 @@ bool CUpdateAccounting::complete(bool endedWithoutError) const {
     return endedWithoutError && total_ <= kMaxBody && (expected_ == 0 || total_ >= expected_);
 }
 
-CCatalogueUpdater::CCatalogueUpdater(
-    QWidget* mainWindow, CTabSheet* tab,
-    std::function<catalogue::CatalogueModel*(int page)> listForPage)
-    : QObject(mainWindow), mainWindow_(mainWindow), tab_(tab), listForPage_(std::move(listForPage)),
+// One running download: the file it fills and the reply it reads.
+struct CCatalogueUpdater::Download {
+    explicit Download(const QString& target) : path(target), file(target) {}
+
+    int page = -1;
+    QString url;
+    QString path;
+    // The old list stays until a whole body is in; QSaveFile discards anything uncommitted.
+    QSaveFile file;
+    std::unique_ptr<QNetworkReply, LaterDeleter> reply;
+    QTimer deadline;
+    CUpdateAccounting count;
+    bool announced = false;
+    bool refused = false; // too big, or the disk said no
+};
+
+CCatalogueUpdater::CCatalogueUpdater(remote::PageView& pages, remote::Notifier& notifier,
+                                     QObject* parent)
+    : QObject(parent), pages_(pages), notifier_(notifier),
       network_(new QNetworkAccessManager(this)) {
     network_->setProxyFactory(new SystemProxies); // the manager owns it
 }
+
+CCatalogueUpdater::~CCatalogueUpdater() = default;
 
 QString CCatalogueUpdater::baseAddress() {
     const QString configured = platform::Profile(QStringLiteral("ZT25"))
@@ -81,86 +102,95 @@ QString CCatalogueUpdater::baseAddress() {
 }
 
 void CCatalogueUpdater::update() {
-    if (busy_) // a press delivered while the window waits for the server
+    if (busy_) // one update at a time; the window disables its button meanwhile
         return;
-    const int page = tab_->GetCurSel();
+    const int page = pages_.currentPage();
     if (page < 0 || page >= kCategoryPages)
         return;
-    const QScopedValueRollback<bool> busy(busy_, true);
 
     const QString file = QString::fromLatin1(remote::kPages[page].file);
-    const QString path = platform::paths::dataFolder() + file;
-    const bool ok = download(baseAddress() + file, path);
+    auto download = std::make_unique<Download>(platform::paths::dataFolder() + file);
+    download->page = page;
+    download->url = baseAddress() + file;
+    busy_ = true;
+    emit busyChanged(true);
+    if (!download->file.open(QIODevice::WriteOnly)) {
+        qCWarning(platform::log::files)
+            << "cannot write" << download->path << ":" << download->file.errorString();
+        report(page, download->path, false);
+        return;
+    }
 
+    QNetworkRequest request{QUrl(download->url)};
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("ZT25"));
+    // The file is stored as the server holds it, and Content-Length then counts those bytes.
+    request.setRawHeader("Accept-Encoding", "identity");
+    download->reply.reset(network_->get(request));
+    QNetworkReply* reply = download->reply.get();
+    connect(reply, &QNetworkReply::readyRead, this, &CCatalogueUpdater::takeAvailable);
+    // Queued: an abort from within a read reports its end only after that read has returned.
+    connect(reply, &QNetworkReply::finished, this, &CCatalogueUpdater::onReplyFinished,
+            Qt::QueuedConnection);
+    download->deadline.setSingleShot(true);
+    connect(&download->deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    download->deadline.start(timeoutMs_);
+    download_ = std::move(download);
+}
+
+void CCatalogueUpdater::takeAvailable() {
+    Download* d = download_.get();
+    if (!d)
+        return;
+    QNetworkReply* reply = d->reply.get();
+    if (!d->announced) {
+        d->count = CUpdateAccounting(
+            CUpdateAccounting::expectedLength(reply->rawHeader("Content-Length")));
+        d->announced = true;
+    }
+    if (d->refused || !reply->isOpen()) // aborted: nothing more to read
+        return;
+    const QByteArray chunk = reply->readAll();
+    if (chunk.isEmpty())
+        return;
+    if (!d->count.add(chunk.size()) || d->file.write(chunk) != chunk.size()) {
+        d->refused = true;
+        reply->abort();
+    }
+}
+
+void CCatalogueUpdater::onReplyFinished() {
+    if (!download_)
+        return;
+    takeAvailable();
+    const std::unique_ptr<Download> d = std::move(download_);
+    d->deadline.stop();
+    QNetworkReply* reply = d->reply.get();
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    bool ok =
+        !d->refused && status == 200 && d->count.complete(reply->error() == QNetworkReply::NoError);
+    if (!ok) {
+        qCWarning(platform::log::net)
+            << "catalogue update from" << d->url << "failed: HTTP" << status << reply->errorString()
+            << (d->refused ? "(refused)" : "");
+        d->file.cancelWriting();
+    } else if (!d->file.commit()) {
+        qCWarning(platform::log::files)
+            << "cannot replace" << d->path << ":" << d->file.errorString();
+        ok = false;
+    }
+    report(d->page, d->path, ok);
+}
+
+void CCatalogueUpdater::report(int page, const QString& path, bool ok) {
     const QString text =
         ok ? QString::fromUtf8(kUpdateTitles[page]) + QStringLiteral("채널 업데이트 완료!")
            : QStringLiteral("채널 업데이트 서버에 접속할 수 없습니다!\n현재 인터넷이 "
                             "사용가능한지 확인해 보시기 바랍니다.");
-    platform::dialogs::messageBox(mainWindow_, text, remote::kRemoteTitle, platform::Buttons::Ok,
-                                  platform::Icon::Information);
-    if (catalogue::CatalogueModel* list = listForPage_(page))
+    notifier_.message(text, platform::Buttons::Ok, platform::Icon::Information);
+    if (catalogue::CatalogueModel* list = pages_.pageRows(page))
         catalogue::loadListFile(list, path);
-}
-
-bool CCatalogueUpdater::download(const QString& url, const QString& path) {
-    // The old list stays until a whole body is in; QSaveFile discards anything uncommitted.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCWarning(platform::log::files) << "cannot write" << path << ":" << file.errorString();
-        return false;
-    }
-
-    QNetworkRequest request{QUrl(url)};
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("ZT25"));
-    // The file is stored as the server holds it, and Content-Length then counts those bytes.
-    request.setRawHeader("Accept-Encoding", "identity");
-    const QScopedPointer<QNetworkReply, QScopedPointerDeleteLater> reply(network_->get(request));
-
-    CUpdateAccounting count;
-    bool announced = false;
-    bool refused = false; // too big, or the disk said no
-    auto takeAvailable = [&] {
-        if (!announced) {
-            count = CUpdateAccounting(
-                CUpdateAccounting::expectedLength(reply->rawHeader("Content-Length")));
-            announced = true;
-        }
-        if (refused || !reply->isOpen()) // aborted: nothing more to read
-            return;
-        const QByteArray chunk = reply->readAll();
-        if (chunk.isEmpty())
-            return;
-        if (!count.add(chunk.size()) || file.write(chunk) != chunk.size()) {
-            refused = true;
-            reply->abort();
-        }
-    };
-
-    // The window waits for the server, as it always has; only a bounded time, though.
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply.data(), &QNetworkReply::abort);
-    QObject::connect(reply.data(), &QNetworkReply::readyRead, &loop, takeAvailable);
-    QObject::connect(reply.data(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    deadline.start(timeoutMs_);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    deadline.stop();
-    takeAvailable();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool whole =
-        !refused && status == 200 && count.complete(reply->error() == QNetworkReply::NoError);
-    if (!whole) {
-        qCWarning(platform::log::net) << "catalogue update from" << url << "failed: HTTP" << status
-                                      << reply->errorString() << (refused ? "(refused)" : "");
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        qCWarning(platform::log::files) << "cannot replace" << path << ":" << file.errorString();
-        return false;
-    }
-    return true;
+    busy_ = false;
+    emit busyChanged(false);
+    emit finished(page, ok);
 }

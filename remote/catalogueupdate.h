@@ -1,17 +1,17 @@
 #pragma once
-// Refreshing the category list of the current page from the update server.
+// Refreshing the category list of the current page from the update server, without a window:
+// the request runs in the background while the remote stays usable.
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
-#include <functional>
+#include <memory>
 
-class CTabSheet;
 class QNetworkAccessManager;
-class QWidget;
 
-namespace catalogue {
-class CatalogueModel;
-}
+namespace remote {
+class Notifier;
+class PageView;
+} // namespace remote
 
 // Keeps count of one download: what the server announced, what arrived, and whether that is a
 // whole file that may replace the local one.
@@ -43,9 +43,10 @@ private:
 class CCatalogueUpdater : public QObject {
     Q_OBJECT
 public:
-    // `listForPage` gives the rows of a category page (0 to 8).
-    CCatalogueUpdater(QWidget* mainWindow, CTabSheet* tab,
-                      std::function<catalogue::CatalogueModel*(int page)> listForPage);
+    // The pages give the current category and its rows; the notifier shows the outcome.
+    CCatalogueUpdater(remote::PageView& pages, remote::Notifier& notifier,
+                      QObject* parent = nullptr);
+    ~CCatalogueUpdater() override;
 
     // The address the page files are fetched from: profile value UPDATEURL of section ZT3.0 in
     // ZT25.INI, else the built-in server. Page files are appended directly.
@@ -55,19 +56,31 @@ public:
 
     // Longest wait for a whole download; longer counts as a failed connection.
     void setTimeoutMs(int ms) { timeoutMs_ = ms; }
+    // An update was started and its outcome has not been shown yet.
+    bool busy() const { return busy_; }
 
 public slots:
-    // Replaces the current category's file with the server's copy and reloads its list.
+    // Starts replacing the current category's file with the server's copy. Returns at once;
+    // the outcome is shown and the page's list reloaded when the reply is in.
     void update();
 
-private:
-    // Downloads `url` into `path`, replacing the file only with a whole, successful body.
-    bool download(const QString& url, const QString& path);
+signals:
+    // True when an update starts, false once its outcome was shown and its list reloaded.
+    void busyChanged(bool busy);
+    // The outcome of an update of `page`, after the user was told.
+    void finished(int page, bool ok);
 
-    QWidget* mainWindow_;
-    CTabSheet* tab_;
-    std::function<catalogue::CatalogueModel*(int)> listForPage_;
+private:
+    struct Download;
+    void takeAvailable();
+    void onReplyFinished();
+    // Tells the user, reloads the page's list from `path` and ends the busy time.
+    void report(int page, const QString& path, bool ok);
+
+    remote::PageView& pages_;
+    remote::Notifier& notifier_;
     QNetworkAccessManager* network_; // child
+    std::unique_ptr<Download> download_;
     int timeoutMs_ = 30000;
     bool busy_ = false;
 };

@@ -8,9 +8,10 @@
 #include "remote/catalogue.h"
 #include "remote/catalogueupdate.h"
 #include "remote/favorites.h"
+#include "remote/favoritespanel.h"
 #include "remote/remoteids.h"
 #include "remote/settingsdlg.h"
-#include "remote/stationplayer.h"
+#include "remote/stationhost.h"
 #include "remote/suiteconfig.h"
 #include "remote/ztfile.h"
 #include "skin/skinbutton.h"
@@ -34,10 +35,23 @@ CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
     createControls();
 }
 
-CChannelRemoteDlg::~CChannelRemoteDlg() = default;
+CChannelRemoteDlg::~CChannelRemoteDlg() {
+    // The helpers hold on to pages_, which goes before this window's children.
+    delete favorites_;
+    delete updater_;
+    delete zt_;
+}
 
 catalogue::CatalogueModel* CChannelRemoteDlg::rows(int id) const {
     return catalogue::modelOf(lists_.value(id));
+}
+
+CStationPlayer* CChannelRemoteDlg::stationPlayer() const {
+    return station_->player();
+}
+
+CFavorites* CChannelRemoteDlg::favorites() const {
+    return favorites_ ? favorites_->commands() : nullptr;
 }
 
 void CChannelRemoteDlg::createControls() {
@@ -60,38 +74,45 @@ void CChannelRemoteDlg::createControls() {
         lists_.insert(id, l);
     }
 
-    player_ = new CStationPlayer(this);
-    zt_ = new CZtChannelFiles(this, tab_, rows(1031));
-    updater_ = new CCatalogueUpdater(this, tab_, [this](int page) -> catalogue::CatalogueModel* {
-        return page >= 0 && page < int(std::size(kPages)) ? rows(kPages[page].listId) : nullptr;
-    });
+    pages_ =
+        std::make_unique<CWindowPages>(this, tab_, [this](int page) -> catalogue::CatalogueModel* {
+            return page >= 0 && page < int(std::size(kPages)) ? rows(kPages[page].listId) : nullptr;
+        });
+    station_ = new CStationHost(this);
+    CStationPlayer* player = station_->player();
+    zt_ = new CZtChannelFiles(*pages_, *pages_, this);
+    updater_ = new CCatalogueUpdater(*pages_, *pages_, this);
+    // One update at a time: the button waits for the reply, the rest of the window does not.
+    connect(updater_, &CCatalogueUpdater::busyChanged, buttons_[IDC_REFRESH],
+            [button = buttons_[IDC_REFRESH]](bool busy) { button->setEnabled(!busy); });
 
     // Double-click on a page list plays the row.
     for (const PageDef& p : kPages) {
         const catalogue::CatalogueModel* model = rows(p.listId);
-        connect(
-            lists_[p.listId], &QAbstractItemView::doubleClicked, this,
-            [this, model](const QModelIndex& index) { player_->activateRow(*model, index.row()); });
+        connect(lists_[p.listId], &QAbstractItemView::doubleClicked, this,
+                [player, model](const QModelIndex& index) {
+                    player->activateRow(*model, index.row());
+                });
     }
     for (int preset : {IDC_KBS1, IDC_KBS2, IDC_MBC, IDC_PSB})
         connect(buttons_[preset], &QAbstractButton::clicked, this,
-                [this, preset] { player_->playPreset(preset); });
+                [player, preset] { player->playPreset(preset); });
     connect(buttons_[IDC_SETTINGS], &QAbstractButton::clicked, this,
             &CChannelRemoteDlg::onSettings);
     connect(buttons_[IDC_ZT_SAVE], &QAbstractButton::clicked, zt_, &CZtChannelFiles::save);
     connect(buttons_[IDC_ZT_OPEN], &QAbstractButton::clicked, zt_, &CZtChannelFiles::open);
     connect(buttons_[IDC_REFRESH], &QAbstractButton::clicked, updater_, &CCatalogueUpdater::update);
     connect(buttons_[IDC_FAV_ADD], &QAbstractButton::clicked, this, [this] {
-        if (favorites_)
-            favorites_->onAdd();
+        if (CFavorites* f = favorites())
+            f->onAdd();
     });
     connect(buttons_[IDC_FAV_EDIT], &QAbstractButton::clicked, this, [this] {
-        if (favorites_)
-            favorites_->onEdit();
+        if (CFavorites* f = favorites())
+            f->onEdit();
     });
     connect(buttons_[IDC_FAV_DELETE], &QAbstractButton::clicked, this, [this] {
-        if (favorites_)
-            favorites_->onDelete();
+        if (CFavorites* f = favorites())
+            f->onDelete();
     });
     connect(buttons_[IDC_HIDE], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onHide);
     connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, &CChannelRemoteDlg::onExit);
@@ -147,7 +168,7 @@ bool CChannelRemoteDlg::OnInitDialog() {
 
     // Nothing below waits for the player: it finds the remote by its title when it is up.
     if (!secondInstance_)
-        player_->startPlayer();
+        stationPlayer()->startPlayer();
 
     const SuiteConfig config = SuiteConfig::read();
     if (config.alwaysOnTop())
@@ -167,7 +188,7 @@ bool CChannelRemoteDlg::OnInitDialog() {
         buttons_[t.id]->setToolTip(QString::fromUtf8(t.text));
 
     // The favourites dialog, created hidden and reused; no favourite is selected yet.
-    favorites_ = new CFavorites(this, tab_, lists_[1030]);
+    favorites_ = new CFavoritesPanel(this, *pages_, *pages_, lists_[1030]);
 
     return !secondInstance_;
 }

@@ -2,13 +2,17 @@
 // The channel remote's main window.
 #include "platform/timers.h"
 #include "platform/windowdirectory.h"
+#include "remote/windowpages.h"
 #include "skin/skindialog.h"
 
 #include <QMap>
+#include <memory>
 
 class CCatalogueUpdater;
 class CFavorites;
+class CFavoritesPanel;
 class CSkinButton;
+class CStationHost;
 class CStationPlayer;
 class CTabSheet;
 class CZtChannelFiles;
@@ -37,8 +41,9 @@ public:
     catalogue::CatalogueModel* rows(int id) const;
     CTabSheet* tabSheet() const { return tab_; }
     int remoteAttachedState() const { return attached_; }
-    CStationPlayer* stationPlayer() const { return player_; }
-    CFavorites* favorites() const { return favorites_; }
+    CStationPlayer* stationPlayer() const;
+    CFavorites* favorites() const;
+    CCatalogueUpdater* updater() const { return updater_; }
 
     // Ends the program (the dialog's end).
     void done(int result) override;
@@ -68,9 +73,11 @@ private:
     bool secondInstance_ = false;
     int attached_ = 0; // 0 attached to the player, 1 detached
 
+    // What the helpers see of this window; they hold on to it, so it goes after them.
+    std::unique_ptr<CWindowPages> pages_;
     // Owned by this window (Qt children).
-    CStationPlayer* player_ = nullptr;
-    CFavorites* favorites_ = nullptr;
+    CStationHost* station_ = nullptr;
+    CFavoritesPanel* favorites_ = nullptr;
     CZtChannelFiles* zt_ = nullptr;
     CCatalogueUpdater* updater_ = nullptr;
 };

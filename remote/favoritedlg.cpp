@@ -1,6 +1,8 @@
 #include "remote/favoritedlg.h"
 
 #include "platform/automation.h"
+#include "platform/dialogs.h"
+#include "remote/remoteids.h"
 #include "skin/skinbutton.h"
 
 #include <QKeyEvent>
@@ -95,6 +97,10 @@ QString CFavoriteDlg::address() const {
 void CFavoriteDlg::clearEdits() {
     name_->clear();
     address_->clear();
+}
+
+void CFavoriteDlg::inform(const QString& text) {
+    platform::dialogs::messageBox(this, text, remote::kRemoteTitle, platform::Buttons::Ok);
 }
 
 CSkinButton* CFavoriteDlg::button(int id) const {

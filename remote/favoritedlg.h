@@ -1,12 +1,13 @@
 #pragma once
 // The small dialog that adds a favourite or edits one. Its mode shows only in which of the two
-// action buttons is visible; what the buttons do belongs to the favourites controller.
+// action buttons is visible; what the buttons do belongs to the favourites commands.
+#include "remote/favorites.h"
 #include "skin/skindialog.h"
 
 class CSkinButton;
 class QLineEdit;
 
-class CFavoriteDlg : public CSkinDialog {
+class CFavoriteDlg : public CSkinDialog, public favorites::Editor {
     Q_OBJECT
 public:
     enum ControlId {
@@ -23,16 +24,18 @@ public:
     // Created hidden; `owner` is the window it opens over and disables while it is visible.
     explicit CFavoriteDlg(QWidget* owner);
 
-    void setAddMode();                                             // empty edits, 1029 shown
-    void setEditMode(const QString& name, const QString& address); // filled edits, 1032 shown
+    void setAddMode() override; // empty edits, 1029 shown
+    void setEditMode(const QString& name, const QString& address) override; // 1032 shown
     bool isAddMode() const;
 
     // Shows the dialog at the owner's top-left corner and disables the owner meanwhile.
-    void present();
+    void present() override;
 
-    QString name() const;
-    QString address() const;
-    void clearEdits();
+    QString name() const override;
+    QString address() const override;
+    void clearEdits() override;
+    void finish() override { done(QDialog::Accepted); }
+    void inform(const QString& text) override;
 
     QLineEdit* nameEdit() const { return name_; }
     QLineEdit* addressEdit() const { return address_; }

@@ -1,16 +1,10 @@
 #include "remote/favorites.h"
 
 #include "platform/codec.h"
-#include "platform/dialogs.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
-#include "remote/catalogue.h"
-#include "remote/favoritedlg.h"
-#include "remote/remoteids.h"
-#include "skin/tabsheet.h"
-
-#include <QMouseEvent>
-#include <QTreeView>
+#include "remote/cataloguemodel.h"
+#include "remote/remoteview.h"
 
 namespace favorites {
 
@@ -84,82 +78,59 @@ bool removeRow(const QString& file, int row) {
 using platform::cp949::fromUnicode;
 using platform::cp949::toUnicode;
 
-CFavorites::CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeView* list1030)
-    : QObject(mainWindow), main_(mainWindow), tab_(tab), list_(list1030),
-      rows_(catalogue::modelOf(list1030)) {
-    dialog_ = new CFavoriteDlg(mainWindow); // owned by the main window, hidden until used
-    connect(dialog_, &CFavoriteDlg::addRequested, this, &CFavorites::add);
-    connect(dialog_, &CFavoriteDlg::saveRequested, this, &CFavorites::saveEdit);
-
-    // A click on a row reports it; a click below the last row clears the selection.
-    connect(list_, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex& index) { onListClicked(index.row()); });
-    viewport_ = list_->viewport();
-    viewport_->installEventFilter(this);
-}
-
-CFavorites::~CFavorites() {
-    delete dialog_; // null when the main window already took it down
-}
-
-bool CFavorites::eventFilter(QObject* watched, QEvent* event) {
-    // Compared by pointer only: the filter also sees the events of the list's own destruction,
-    // when the list can no longer be asked for its viewport.
-    if (event->type() == QEvent::MouseButtonRelease && watched == viewport_) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            !list_->indexAt(mouse->position().toPoint()).isValid())
-            onListClicked(-1);
-    }
-    return QObject::eventFilter(watched, event);
-}
+CFavorites::CFavorites(remote::PageView& pages, remote::Notifier& notifier,
+                       favorites::Editor& editor, QObject* parent)
+    : QObject(parent), pages_(pages), notifier_(notifier), editor_(editor) {}
 
 void CFavorites::onListClicked(int row) {
     selection_ = row < 0 ? -1 : row;
 }
 
 void CFavorites::reload() {
-    catalogue::loadListFile(rows_, favorites::path());
+    if (catalogue::CatalogueModel* rows = pages_.pageRows(kPage))
+        catalogue::loadListFile(rows, favorites::path());
 }
 
-void CFavorites::inform(QWidget* owner, const QString& text) {
-    platform::dialogs::messageBox(owner, text, remote::kRemoteTitle, platform::Buttons::Ok);
+void CFavorites::inform(const QString& text) {
+    notifier_.message(text, platform::Buttons::Ok, platform::Icon::None);
 }
 
 bool CFavorites::haveSelection(const QString& askText) {
     // A selection made on another page does not count.
-    if (tab_->GetCurSel() != kPage)
+    if (pages_.currentPage() != kPage)
         selection_ = -1;
-    tab_->SetCurSel(kPage);
+    pages_.setCurrentPage(kPage);
     if (selection_ >= 0)
         return true;
     reload();
-    inform(main_, askText);
+    inform(askText);
     return false;
 }
 
 void CFavorites::onAdd() {
-    dialog_->setAddMode();
-    dialog_->present();
-    tab_->SetCurSel(kPage);
+    editor_.setAddMode();
+    editor_.present();
+    pages_.setCurrentPage(kPage);
 }
 
 void CFavorites::onEdit() {
     if (!haveSelection(QStringLiteral("수정할 즐겨찾기채널을 선택해 주세요!")))
         return;
-    const catalogue::ChannelLine row = rows_->channel(selection_);
-    dialog_->setEditMode(toUnicode(row.name), toUnicode(row.target));
-    dialog_->present();
+    const catalogue::CatalogueModel* rows = pages_.pageRows(kPage);
+    const catalogue::ChannelLine row = rows ? rows->channel(selection_) : catalogue::ChannelLine();
+    editor_.setEditMode(toUnicode(row.name), toUnicode(row.target));
+    editor_.present();
 }
 
 void CFavorites::onDelete() {
     if (!haveSelection(QStringLiteral("삭제할 즐겨찾기채널을 선택해 주세요!")))
         return;
-    const QString question = QStringLiteral("선택하신 ") + toUnicode(rows_->name(selection_)) +
+    const catalogue::CatalogueModel* rows = pages_.pageRows(kPage);
+    const QString question = QStringLiteral("선택하신 ") +
+                             toUnicode(rows ? rows->name(selection_) : QByteArray()) +
                              QStringLiteral(" 채널을 삭제하시겠습니까?");
-    if (platform::dialogs::messageBox(main_, question, remote::kRemoteTitle,
-                                      platform::Buttons::YesNo,
-                                      platform::Icon::Question) != platform::IDYES)
+    if (notifier_.message(question, platform::Buttons::YesNo, platform::Icon::Question) !=
+        platform::IDYES)
         return;
 
     const bool removed = favorites::removeRow(favorites::path(), selection_);
@@ -167,18 +138,18 @@ void CFavorites::onDelete() {
     selection_ = -1;
     // Only a delete that reached the file is reported as done.
     if (removed)
-        inform(main_, QStringLiteral("채널 삭제 완료!"));
+        inform(QStringLiteral("채널 삭제 완료!"));
 }
 
 void CFavorites::add() {
-    const QString name = dialog_->name();
+    const QString name = editor_.name();
     if (name.isEmpty()) {
-        inform(dialog_, QStringLiteral("채널명을 입력하세요!"));
+        editor_.inform(QStringLiteral("채널명을 입력하세요!"));
         return;
     }
-    const QString address = dialog_->address();
+    const QString address = editor_.address();
     if (address.isEmpty()) {
-        inform(dialog_, QStringLiteral("주소를 입력하세요!"));
+        editor_.inform(QStringLiteral("주소를 입력하세요!"));
         return;
     }
     const QByteArray line =
@@ -187,19 +158,19 @@ void CFavorites::add() {
     if (!favorites::appendChannel(favorites::path(), line))
         return;
     reload();
-    dialog_->clearEdits(); // stays open for the next channel
+    editor_.clearEdits(); // stays open for the next channel
 }
 
 void CFavorites::saveEdit() {
     bool saved = false;
     if (selection_ >= 0) {
         const QByteArray line = favorites::channelLine(
-            fromUnicode(dialog_->name()), favorites::cleanAddress(fromUnicode(dialog_->address())));
+            fromUnicode(editor_.name()), favorites::cleanAddress(fromUnicode(editor_.address())));
         saved = favorites::replaceRow(favorites::path(), selection_, line);
     }
     reload();
     selection_ = -1;
     if (saved)
-        inform(dialog_, QStringLiteral("채널 수정 완료!"));
-    dialog_->done(QDialog::Accepted);
+        editor_.inform(QStringLiteral("채널 수정 완료!"));
+    editor_.finish();
 }

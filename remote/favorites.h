@@ -1,21 +1,15 @@
 #pragma once
 // The user's own channel list "My즐겨찾기": user.txt in the data folder, shown on page 9 of the
 // main window and changed through three buttons and the favourites dialog.
-#include "remote/favoritedlg.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
-class CTabSheet;
-class QTreeView;
-class QWidget;
-
-namespace catalogue {
-class CatalogueModel;
-}
+namespace remote {
+class Notifier;
+class PageView;
+} // namespace remote
 
 namespace favorites {
 
@@ -44,48 +38,56 @@ bool appendChannel(const QString& file, const QByteArray& line);
 bool replaceRow(const QString& file, int row, const QByteArray& line);
 bool removeRow(const QString& file, int row);
 
+// The small dialog that adds or edits a favourite, as the commands see it.
+class Editor {
+public:
+    virtual ~Editor() = default;
+    virtual void setAddMode() = 0;                                             // empty edits
+    virtual void setEditMode(const QString& name, const QString& address) = 0; // filled edits
+    // Shows the editor over the main window, which takes no input meanwhile.
+    virtual void present() = 0;
+    virtual QString name() const = 0;
+    virtual QString address() const = 0;
+    virtual void clearEdits() = 0;
+    // Hides the editor and gives the main window its input back.
+    virtual void finish() = 0;
+    // A message box over the editor with the remote's caption.
+    virtual void inform(const QString& text) = 0;
+};
+
 } // namespace favorites
 
-// Runs the favourites commands of the main window. The list click is wired here; the three
-// buttons are wired by the main window to onAdd(), onEdit() and onDelete().
+// Runs the favourites commands of the main window: the three buttons call onAdd(), onEdit()
+// and onDelete(), the list's clicks onListClicked(), the editor's buttons add() and saveEdit().
 class CFavorites : public QObject {
     Q_OBJECT
 public:
     static constexpr int kPage = 9;
 
-    // Becomes a child of `mainWindow` and creates the (hidden) favourites dialog owned by it.
-    CFavorites(QWidget* mainWindow, CTabSheet* tab, QTreeView* list1030);
-    ~CFavorites() override;
+    CFavorites(remote::PageView& pages, remote::Notifier& notifier, favorites::Editor& editor,
+               QObject* parent = nullptr);
 
     // The clicked favourite's row, -1 for none.
     int selection() const { return selection_; }
-    CFavoriteDlg* dialog() const { return dialog_; }
 
 public slots:
     void onAdd();
     void onEdit();
     void onDelete();
+    // A click on a row of the favourites list; -1 for a click below the last row.
     void onListClicked(int row);
     void reload();
-
-private slots:
     void add();
     void saveEdit();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void inform(QWidget* owner, const QString& text);
     // Edit and delete: switches to the favourites page; false (after asking the user to pick
     // one) when no favourite of that page is selected.
     bool haveSelection(const QString& askText);
+    void inform(const QString& text);
 
-    QWidget* main_;
-    CTabSheet* tab_;
-    QTreeView* list_;
-    catalogue::CatalogueModel* rows_; // the list's model
-    QPointer<QObject> viewport_;      // the list's viewport, watched for clicks below the rows
-    QPointer<CFavoriteDlg> dialog_;
+    remote::PageView& pages_;
+    remote::Notifier& notifier_;
+    favorites::Editor& editor_;
     int selection_ = -1;
 };

@@ -1,14 +1,10 @@
 #include "remote/stationplayer.h"
 #include "protocol/files.h"
 
-#include "platform/desktop.h"
 #include "platform/clock.h"
 #include "platform/lines.h"
 #include "platform/log.h"
 #include "platform/paths.h"
-#include "platform/shell.h"
-#include "platform/windowdirectory.h"
-#include "remote/browser.h"
 #include "remote/cataloguemodel.h"
 #include "remote/playing.h"
 #include "remote/remoteids.h"
@@ -16,21 +12,8 @@
 #include <QUrl>
 #include <utility>
 
-CStationPlayer::CStationPlayer(QWidget* window) : QObject(window), window_(window) {}
-
-CWebBrowser* CStationPlayer::browser() {
-    if (!browser_) {
-        browser_ = new CWebBrowser(window_, this); // child
-        connect(browser_, &CWebBrowser::pageComplete, this, &CStationPlayer::onPageComplete);
-    }
-    return browser_;
-}
-
-CWebBrowser* CStationPlayer::popupBrowser() {
-    if (!popupBrowser_)
-        popupBrowser_ = new CWebBrowser(window_, this); // child
-    return popupBrowser_;
-}
+CStationPlayer::CStationPlayer(playing::StationHost& host, QObject* parent)
+    : QObject(parent), host_(host) {}
 
 void CStationPlayer::activateRow(const catalogue::CatalogueModel& list, int row) {
     const catalogue::ChannelLine channel = list.channel(row);
@@ -68,10 +51,10 @@ void CStationPlayer::play(const QByteArray& address) {
     if (a.kind == playing::Kind::Page) {
         if (const auto url = playing::pageUrl(a.text)) {
             pageGeneration_ = generation_;
-            browser()->navigate(*url);
+            host_.loadPage(*url);
         }
     } else if (const auto target = playing::desktopTarget(a.text)) {
-        platform::desktop::openUrl(*target);
+        host_.openOnDesktop(*target);
     }
 }
 
@@ -85,12 +68,11 @@ void CStationPlayer::openHomepage(const QByteArray& address) {
         return;
     }
     // The pop-up follows a moment after the station, as it always has; the window stays live.
-    platform::clock::later(this, 100,
-                           [this, path] { popupBrowser()->navigate(QUrl::fromLocalFile(path)); });
+    platform::clock::later(this, 100, [this, path] { host_.showPopup(QUrl::fromLocalFile(path)); });
 }
 
 void CStationPlayer::onPageComplete(bool ok) {
-    browser_->stop();
+    host_.stopPage();
     if (pageGeneration_ != generation_)
         return; // the user chose another station meanwhile
     if (!ok) {
@@ -98,7 +80,7 @@ void CStationPlayer::onPageComplete(bool ok) {
         return;
     }
     const quint64 generation = generation_;
-    browser_->fetchOuterHtml([this, generation](const QString& markup) {
+    host_.fetchPageMarkup([this, generation](const QString& markup) {
         if (generation != generation_)
             return;
         if (const auto address = playing::scrapeStreamAddress(markup);
@@ -122,9 +104,9 @@ void CStationPlayer::handOver(const QByteArray& address) {
 
 void CStationPlayer::tellPlayer() {
     using namespace remote;
-    if (platform::windows::exists(kPlayerTitle)) {
-        platform::windows::show(kPlayerTitle, platform::ShowCommand::Normal);
-        platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_HANDOVER);
+    if (host_.playerWindowExists()) {
+        host_.showPlayerWindow();
+        host_.postPlayerCommand(PLAYCMD_HANDOVER);
         return;
     }
     // Told as soon as its window is there; it then plays what the hand-over file holds last.
@@ -137,13 +119,13 @@ void CStationPlayer::startPlayer() {
     // One player on its way is enough; a second start would open a second player.
     if (waitingForPlayer_)
         return;
-    if (!platform::shell::startProgram(kPlayerProgram, {}, platform::paths::dataFolder())) {
+    if (!host_.startPlayerProgram()) {
         qCWarning(platform::log::bus) << "the player could not be started";
         handOverPending_ = false;
         return;
     }
     waitingForPlayer_ = true;
-    platform::windows::whenExists(kPlayerTitle, kPlayerStartTimeoutMs, this, [this](bool up) {
+    host_.whenPlayerWindow(kPlayerStartTimeoutMs, this, [this](bool up) {
         waitingForPlayer_ = false;
         const bool pending = std::exchange(handOverPending_, false);
         if (!up) {
@@ -153,6 +135,6 @@ void CStationPlayer::startPlayer() {
             return;
         }
         if (pending)
-            platform::windows::post(kPlayerTitle, WM_PLAYER_COMMAND, 0, PLAYCMD_HANDOVER);
+            host_.postPlayerCommand(PLAYCMD_HANDOVER);
     });
 }

@@ -1,20 +1,17 @@
 #include "remote/ztfile.h"
 
-#include "platform/dialogs.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "remote/cataloguemodel.h"
 #include "remote/m3u.h"
-#include "remote/remoteids.h"
-#include "skin/tabsheet.h"
+#include "remote/remoteview.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
 
-constexpr int kZtPage = 10;
 const QString kSection = QStringLiteral("ZT3.0");
 const QString kLastFileKey = QStringLiteral("LASTZTFILE");
 
@@ -26,30 +23,26 @@ QByteArray readAllYouCan(const QString& path) {
     return file.readAll();
 }
 
-void inform(QWidget* owner, const QString& text, platform::Icon icon) {
-    platform::dialogs::messageBox(owner, text, remote::kRemoteTitle, platform::Buttons::Ok, icon);
-}
-
 } // namespace
 
-CZtChannelFiles::CZtChannelFiles(QWidget* mainWindow, CTabSheet* tab,
-                                 catalogue::CatalogueModel* list1031)
-    : QObject(mainWindow), mainWindow_(mainWindow), tab_(tab), list_(list1031) {}
+CZtChannelFiles::CZtChannelFiles(remote::PageView& pages, remote::Notifier& notifier,
+                                 QObject* parent)
+    : QObject(parent), pages_(pages), notifier_(notifier) {}
 
 void CZtChannelFiles::save() {
     const QByteArray favourites =
         readAllYouCan(platform::paths::dataFolder() + QStringLiteral("user.txt"));
     if (favourites.isEmpty()) {
-        inform(mainWindow_,
-               QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 추가해 "
-                              "주세요."),
-               platform::Icon::Information);
+        notifier_.message(
+            QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 추가해 "
+                           "주세요."),
+            platform::Buttons::Ok, platform::Icon::Information);
         return;
     }
     const QList<QByteArray> lines = platform::lines::split(favourites);
 
-    const QString path = platform::dialogs::saveFileName(
-        mainWindow_, QStringLiteral("저장할 ZT채널명을 입력해 주세요!"), QString(), QString(),
+    const QString path = notifier_.saveFileName(
+        QStringLiteral("저장할 ZT채널명을 입력해 주세요!"),
         QStringLiteral(
             "ZT(Brontavia) 채널파일(*.zt)|*.zt|M3U 재생목록(*.m3u;*.m3u8)|*.m3u;*.m3u8||"),
         QStringLiteral("zt"));
@@ -61,20 +54,22 @@ void CZtChannelFiles::save() {
     // An unwritable place keeps whatever file was there and claims nothing.
     if (!platform::lines::writeFileAtomic(path, content))
         return;
-    inform(mainWindow_, path + QStringLiteral("으로 채널저장 완료!"), platform::Icon::None);
+    notifier_.message(path + QStringLiteral("으로 채널저장 완료!"), platform::Buttons::Ok,
+                      platform::Icon::None);
 }
 
 void CZtChannelFiles::open() {
-    const QString path = platform::dialogs::openFileName(
-        mainWindow_, QStringLiteral("ZT채널을 선택해 주세요!"), QString(),
+    const QString path = notifier_.openFileName(
+        QStringLiteral("ZT채널을 선택해 주세요!"),
         QStringLiteral("Brontavia 채널파일(*.zt)|*.zt;|M3U 재생목록(*.m3u;*.m3u8)|*.m3u;*.m3u8||"));
     if (path.isEmpty())
         return;
     if (!show(path)) {
-        inform(mainWindow_, QStringLiteral("잘못된 ZT채널입니다."), platform::Icon::Information);
+        notifier_.message(QStringLiteral("잘못된 ZT채널입니다."), platform::Buttons::Ok,
+                          platform::Icon::Information);
         return;
     }
-    tab_->SetCurSel(kZtPage);
+    pages_.setCurrentPage(kPage);
     platform::Profile(QStringLiteral("ZT25"))
         .writeString(kSection, kLastFileKey, QFileInfo(path).absoluteFilePath());
 }
@@ -87,6 +82,9 @@ void CZtChannelFiles::openAtStart() {
 }
 
 bool CZtChannelFiles::show(const QString& path) {
+    catalogue::CatalogueModel* list = pages_.pageRows(kPage);
+    if (!list)
+        return false;
     const QByteArray data = readAllYouCan(path);
     if (data.isEmpty())
         return false;
@@ -95,9 +93,9 @@ bool CZtChannelFiles::show(const QString& path) {
             m3u::toChannelLines(m3u::parse(data, QFileInfo(path).absolutePath()));
         if (lines.isEmpty())
             return false;
-        catalogue::fillFromLines(list_, lines);
+        catalogue::fillFromLines(list, lines);
         return true;
     }
-    catalogue::fillFromLines(list_, ztfile::parse(data));
+    catalogue::fillFromLines(list, ztfile::parse(data));
     return true;
 }

@@ -5,20 +5,20 @@
 #include <QObject>
 #include <QString>
 
-class CTabSheet;
-class QWidget;
-
-namespace catalogue {
-class CatalogueModel;
-}
+namespace remote {
+class Notifier;
+class PageView;
+} // namespace remote
 
 // Saving the favourites as a channel file, opening one into the channel-file page, and showing
 // the last opened one again at start.
 class CZtChannelFiles : public QObject {
     Q_OBJECT
 public:
-    // The list shows the file's channels; the tab sheet is switched to that list's page.
-    CZtChannelFiles(QWidget* mainWindow, CTabSheet* tab, catalogue::CatalogueModel* list1031);
+    // The channel-file page shows the file's channels; the choosers and texts go through the
+    // notifier.
+    static constexpr int kPage = 10;
+    CZtChannelFiles(remote::PageView& pages, remote::Notifier& notifier, QObject* parent = nullptr);
 
 public slots:
     void save();
@@ -29,7 +29,6 @@ private:
     // Fills the list from the file; false (list untouched) when the file is unreadable or empty.
     bool show(const QString& path);
 
-    QWidget* mainWindow_;
-    CTabSheet* tab_;
-    catalogue::CatalogueModel* list_;
+    remote::PageView& pages_;
+    remote::Notifier& notifier_;
 };

@@ -6,7 +6,9 @@
 #include "remote/catalogue.h"
 #include "remote/favoritedlg.h"
 #include "remote/favorites.h"
+#include "remote/favoritespanel.h"
 #include "remote/remoteids.h"
+#include "remote/windowpages.h"
 #include "skin/skinbutton.h"
 #include "skin/tabsheet.h"
 #include "tests/support/processes.h"
@@ -44,6 +46,10 @@ struct Remote {
     QWidget main;
     CTabSheet* tab = new CTabSheet(&main);
     QTreeView* list = nullptr;
+    QList<QTreeView*> lists;
+    CWindowPages pages{&main, tab,
+                       [this](int page) { return catalogue::modelOf(lists.value(page)); }};
+    CFavoritesPanel* panel = nullptr;
     CFavorites* favorites = nullptr;
 
     explicit Remote(const QByteArray& userFile) {
@@ -54,11 +60,13 @@ struct Remote {
         for (const remote::PageDef& p : remote::kPages) {
             QTreeView* l = catalogue::createListControl(&main, p.listId);
             tab->AddPage(l, QString::fromUtf8(p.title), page++);
+            lists << l;
             if (p.listId == 1030)
                 list = l;
         }
         tab->SetCurSel(5);
-        favorites = new CFavorites(&main, tab, list); // a child of the main window
+        panel = new CFavoritesPanel(&main, pages, pages, list); // a child of the main window
+        favorites = panel->commands();
         favorites->reload();
         main.show();
         platform::dialogs::clearShown();
@@ -68,7 +76,7 @@ struct Remote {
         EXPECT_EQ(platform::dialogs::pendingAnswers(), 0) << "an expected message never came";
         platform::dialogs::clearAnswers();
     }
-    CFavoriteDlg* dlg() const { return favorites->dialog(); }
+    CFavoriteDlg* dlg() const { return panel->dialog(); }
     void clickRow(int row) {
         tab->SetCurSel(9);
         const QRect r = list->visualRect(list->model()->index(row, 0));

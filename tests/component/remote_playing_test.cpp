@@ -1,7 +1,7 @@
 // Playing a station: address kinds, the hand-over to the player, the safety rules for
 // addresses from the catalogue, and page scraping and the pop-up in a real web engine.
-#include "platform/desktop.h"
 #include "platform/codec.h"
+#include "platform/desktop.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
@@ -10,7 +10,7 @@
 #include "remote/browser.h"
 #include "remote/cataloguemodel.h"
 #include "remote/playing.h"
-#include "remote/stationplayer.h"
+#include "remote/stationhost.h"
 #include "tests/support/processes.h"
 #include "tests/support/standins.h"
 
@@ -143,7 +143,8 @@ private:
 
 TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     QWidget window;
-    auto* player = new CStationPlayer(&window); // child
+    auto* station = new CStationHost(&window); // child
+    CStationPlayer* player = station->player();
     catalogue::CatalogueModel list;
     list.setRows({{fromUnicode(u"뉴스"), "  mms://news.example.net/live  "},
                   {"", "mms://nameless.example.net/x"},
@@ -176,12 +177,13 @@ TEST(RemotePlaying, RowsHandOverNameAndStreamAndTellThePlayer) {
     ASSERT_TRUE(waitUntil([&] { return lumaset.messages.size() == 3; }));
     EXPECT_EQ(lumaset.messages.at(2), (testsupport::Message{1026, 0, 1}));
     // Plain streams never need the web engine.
-    EXPECT_FALSE(player->hasBrowser());
+    EXPECT_FALSE(station->hasBrowser());
 }
 
 TEST(RemotePlaying, PlayerWindowIsShownPresetsPlayAndAMissingPlayerIsStarted) {
     QWidget window;
-    CStationPlayer player(&window);
+    CStationHost station(&window);
+    CStationPlayer& player = *station.player();
     {
         PlayerWindow lumaset; // hidden, as after the player's own close button
         player.play("mms://tv.example.net/a");
@@ -223,7 +225,8 @@ TEST(RemotePlaying, PlayerWindowIsShownPresetsPlayAndAMissingPlayerIsStarted) {
 
 TEST(RemotePlaying, UnsafePageAndShellAddressesOnlyEmptyTheHandOver) {
     QWidget window;
-    CStationPlayer player(&window);
+    CStationHost station(&window);
+    CStationPlayer& player = *station.player();
     QSignalSpy handed(&player, &CStationPlayer::handedOver);
     DesktopCatcher desktop;
     QTemporaryDir dir;
@@ -240,7 +243,7 @@ TEST(RemotePlaying, UnsafePageAndShellAddressesOnlyEmptyTheHandOver) {
         EXPECT_EQ(handOverContent(), QByteArray()) << refused.constData();
     }
     EXPECT_TRUE(desktop.opened.isEmpty());
-    EXPECT_FALSE(player.hasBrowser());
+    EXPECT_FALSE(station.hasBrowser());
     EXPECT_EQ(handed.count(), 0);
 
     player.play(" -http://tv.example.net/guide ");
@@ -255,7 +258,8 @@ TEST(RemotePlaying, UnsafePageAndShellAddressesOnlyEmptyTheHandOver) {
 // must not turn into something else on the way to the desktop.
 TEST(RemotePlaying, ShellAddressesOpenExactlyWhatWasChecked) {
     QWidget window;
-    CStationPlayer player(&window);
+    CStationHost station(&window);
+    CStationPlayer& player = *station.player();
     DesktopCatcher desktop;
     QTemporaryDir dir;
     auto make = [&](const QString& name, bool executable) {
@@ -309,7 +313,8 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
     server.pages["/home"] = "<html><head><title>방송국 홈</title></head><body>home</body></html>";
     QWidget window;
     window.setGeometry(20, 50, 200, 300);
-    CStationPlayer player(&window);
+    CStationHost station(&window);
+    CStationPlayer& player = *station.player();
     catalogue::CatalogueModel list;
     const QByteArray target =
         "+" + server.url("/radio").toLatin1() + "^" + server.url("/home").toLatin1();
@@ -350,17 +355,18 @@ TEST(RemotePlayingWeb, CapitalSchemeAndStalePagesHandNothingOver) {
     server.pages["/radio"] =
         "<html><body><a href=\"mms://radio.example.net/x\">x</a></body></html>";
     QWidget window;
-    CStationPlayer player(&window);
+    CStationHost station(&window);
+    CStationPlayer& player = *station.player();
     QSignalSpy handed(&player, &CStationPlayer::handedOver);
     // Script calls are answered in order: once ours is answered, the player's scrape is done.
     auto settle = [&] {
         bool answered = false;
-        player.browser()->fetchOuterHtml([&](const QString&) { answered = true; });
+        station.browser()->fetchOuterHtml([&](const QString&) { answered = true; });
         return waitUntil([&] { return answered; }, 30000);
     };
 
     player.play("+" + server.url("/loud").toLatin1());
-    QSignalSpy completed(player.browser(), &CWebBrowser::pageComplete);
+    QSignalSpy completed(station.browser(), &CWebBrowser::pageComplete);
     ASSERT_TRUE(waitUntil([&] { return completed.count() == 1; }, 30000));
     ASSERT_TRUE(settle());
     EXPECT_EQ(handed.count(), 0);

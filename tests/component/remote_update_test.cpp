@@ -7,12 +7,17 @@
 #include "platform/profile.h"
 #include "remote/catalogue.h"
 #include "remote/catalogueupdate.h"
+#include "remote/channelremotedlg.h"
 #include "remote/remoteids.h"
+#include "remote/windowpages.h"
+#include "skin/skinbutton.h"
 #include "skin/tabsheet.h"
+#include "tests/support/processes.h"
 
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
@@ -44,11 +49,28 @@ private:
                 return;
             requests << *head;
             head->clear();
+            if (hold) {
+                held_ << socket;
+                return;
+            }
             socket->write(response);
             if (!stall)
                 socket->disconnectFromHost();
         });
     }
+
+public:
+    // Answers the held requests with `response` and hangs up.
+    void release() {
+        for (QTcpSocket* s : std::exchange(held_, {})) {
+            s->write(response);
+            s->disconnectFromHost();
+        }
+    }
+    bool hold = false; // keep requests unanswered until release()
+
+private:
+    QList<QTcpSocket*> held_;
 
     QTcpServer server_;
 };
@@ -100,6 +122,7 @@ protected:
         platform::dialogs::clearShown();
         platform::dialogs::queueAnswer(platform::IDOK);
         updater.update();
+        EXPECT_TRUE(testsupport::waitUntil([&] { return !updater.busy(); }, 10000));
         const auto shown = platform::dialogs::shown();
         if (shown.size() != 1)
             return QStringLiteral("<%1 boxes>").arg(shown.size());
@@ -113,8 +136,9 @@ protected:
     QWidget host;
     CTabSheet tab{&host};
     QList<QTreeView*> lists;
-    CCatalogueUpdater updater{&host, &tab,
-                              [this](int page) { return catalogue::modelOf(lists.value(page)); }};
+    CWindowPages pages{&host, &tab,
+                       [this](int page) { return catalogue::modelOf(lists.value(page)); }};
+    CCatalogueUpdater updater{pages, pages};
 };
 
 } // namespace
@@ -210,4 +234,43 @@ TEST_F(RemoteUpdate, FavouritesAndChannelFilePagesHaveNoServerCopy) {
     }
     EXPECT_TRUE(server.requests.isEmpty());
     EXPECT_TRUE(platform::dialogs::shown().isEmpty());
+}
+
+// The whole window while the server has not answered yet: the update button waits, the rest
+// of the remote takes clicks, and the answer arrives as before.
+TEST_F(RemoteUpdate, TheRemoteTakesInputWhileAnUpdateWaits) {
+    const QByteArray body = channelBody(3000);
+    server.response = "HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n" + body;
+    server.hold = true;
+    CChannelRemoteDlg dlg;
+    ASSERT_TRUE(dlg.OnInitDialog());
+    dlg.show();
+    ASSERT_EQ(dlg.tabSheet()->GetCurSel(), 5);
+    CSkinButton* refresh = dlg.button(remote::IDC_REFRESH);
+    CSkinButton* onoff = dlg.button(remote::IDC_ONOFF);
+
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.requests.size() == 1; }));
+    EXPECT_TRUE(dlg.updater()->busy());
+    EXPECT_FALSE(refresh->isEnabled());
+    EXPECT_TRUE(platform::dialogs::shown().isEmpty());
+
+    // Input goes through while the reply is out; a second update press is not taken.
+    QTest::mouseClick(onoff, Qt::LeftButton);
+    EXPECT_EQ(dlg.remoteAttachedState(), 1);
+    dlg.tabSheet()->SetCurSel(7);
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    dlg.updater()->update();
+    EXPECT_EQ(server.requests.size(), 1);
+
+    platform::dialogs::queueAnswer(platform::IDOK);
+    server.release();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !dlg.updater()->busy(); }));
+    EXPECT_TRUE(refresh->isEnabled());
+    const auto shown = platform::dialogs::shown();
+    ASSERT_EQ(shown.size(), 1);
+    // The page the update was started on, not the one shown now.
+    EXPECT_EQ(shown[0].text, QStringLiteral("지역방송채널 업데이트 완료!"));
+    EXPECT_EQ(contents("region_sat.txt"), body);
+    EXPECT_EQ(dlg.rows(1007)->name(0), platform::cp949::fromUnicode(u"새채널000"));
 }

@@ -7,6 +7,7 @@
 #include "platform/profile.h"
 #include "remote/catalogue.h"
 #include "remote/remoteids.h"
+#include "remote/windowpages.h"
 #include "remote/ztfile.h"
 #include "skin/tabsheet.h"
 #include "tests/support/ztsamples.h"
@@ -60,16 +61,24 @@ protected:
         return out;
     }
 
+    // The start of a remote whose channel-file page shows `into`.
+    void openAtStartInto(catalogue::CatalogueModel* into) {
+        CWindowPages start(&host, &tab, [into](int page) { return page == 10 ? into : nullptr; });
+        CZtChannelFiles(start, start).openAtStart();
+    }
+
     QWidget host;
     CTabSheet tab{&host};
     QList<QTreeView*> lists;
+    CWindowPages pages{&host, &tab,
+                       [this](int page) { return catalogue::modelOf(lists.value(page)); }};
     QTemporaryDir dir;
 };
 
 } // namespace
 
 TEST_F(RemoteZtFiles, SaveScramblesTheFavouritesAndOpenShowsThemOnTheChannelPage) {
-    CZtChannelFiles zt(&host, &tab, ztList());
+    CZtChannelFiles zt(pages, pages);
     const QList<QByteArray> favourites = awkwardFavourites();
     ASSERT_TRUE(platform::lines::writeLinesAtomic(userTxt(), favourites));
     profile().writeString(QStringLiteral("ZT3.0"), QStringLiteral("LASTZTFILE"),
@@ -107,14 +116,14 @@ TEST_F(RemoteZtFiles, SaveScramblesTheFavouritesAndOpenShowsThemOnTheChannelPage
     // The next start shows the same channels without touching the page.
     catalogue::CatalogueModel fresh;
     tab.SetCurSel(5);
-    CZtChannelFiles(&host, &tab, &fresh).openAtStart();
+    openAtStartInto(&fresh);
     EXPECT_EQ(fresh.rowCount(), 6);
     EXPECT_EQ(fresh.name(1), cp("봄날TV"));
     EXPECT_EQ(tab.GetCurSel(), 5);
 }
 
 TEST_F(RemoteZtFiles, SaveWithoutFavouritesOrWithACancelledDialogWritesNothing) {
-    CZtChannelFiles zt(&host, &tab, ztList());
+    CZtChannelFiles zt(pages, pages);
     const QString path = dir.filePath(QStringLiteral("none.zt"));
     const QString noFavourites =
         QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 추가해 주세요.");
@@ -144,7 +153,7 @@ TEST_F(RemoteZtFiles, SaveWithoutFavouritesOrWithACancelledDialogWritesNothing) 
 }
 
 TEST_F(RemoteZtFiles, OpenRejectsEmptyFilesAndKeepsThePageAndThePath) {
-    CZtChannelFiles zt(&host, &tab, ztList());
+    CZtChannelFiles zt(pages, pages);
     catalogue::fillFromLines(ztList(), {"OLD^mms://old"});
     const QString empty = dir.filePath(QStringLiteral("empty.zt"));
     ASSERT_TRUE(platform::lines::writeFileAtomic(empty, QByteArray()));
@@ -172,7 +181,7 @@ TEST_F(RemoteZtFiles, OpenRejectsEmptyFilesAndKeepsThePageAndThePath) {
 }
 
 TEST_F(RemoteZtFiles, FavouritesGoOutAsM3uAndListsFromElsewhereComeInOnTheChannelPage) {
-    CZtChannelFiles zt(&host, &tab, ztList());
+    CZtChannelFiles zt(pages, pages);
     ASSERT_TRUE(platform::lines::writeLinesAtomic(userTxt(), awkwardFavourites()));
 
     // Export: a name ending in .m3u8 gives an extended M3U in UTF-8, homepages left out.
@@ -212,7 +221,7 @@ TEST_F(RemoteZtFiles, FavouritesGoOutAsM3uAndListsFromElsewhereComeInOnTheChanne
     platform::dialogs::queueAnswer(foreign);
     zt.open();
     catalogue::CatalogueModel fresh;
-    CZtChannelFiles(&host, &tab, &fresh).openAtStart();
+    openAtStartInto(&fresh);
     ASSERT_EQ(fresh.rowCount(), 2);
     EXPECT_EQ(fresh.name(0), cp("클래식 FM"));
     EXPECT_EQ(fresh.target(1),

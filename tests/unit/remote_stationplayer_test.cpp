@@ -1,0 +1,165 @@
+// Station playing without a window: what goes into the hand-over file, when the player is
+// told or started, which pages are loaded and scraped, and which late pages are dropped.
+#include "platform/lines.h"
+#include "protocol/files.h"
+#include "remote/stationplayer.h"
+#include "tests/support/processes.h"
+#include "tests/unit/remote_recorder.h"
+
+#include <QFile>
+#include <QSignalSpy>
+
+namespace {
+
+using testsupport::waitUntil;
+
+// The browsers, the desktop and the player's window, played by the test.
+class RecordingHost : public playing::StationHost {
+public:
+    void loadPage(const QUrl& url) override { loaded << url; }
+    void stopPage() override { ++stops; }
+    void fetchPageMarkup(std::function<void(const QString&)> done) override {
+        markupRequests << std::move(done);
+    }
+    void showPopup(const QUrl& page) override { popups << page; }
+    void openOnDesktop(const QUrl& target) override { desktop << target; }
+    bool startPlayerProgram() override {
+        ++starts;
+        return startWorks;
+    }
+    bool playerWindowExists() override { return playerUp; }
+    void showPlayerWindow() override { ++shows; }
+    void postPlayerCommand(std::int64_t command) override { commands << command; }
+    void whenPlayerWindow(int timeoutMs, QObject*, std::function<void(bool)> done) override {
+        waitedMs = timeoutMs;
+        playerWaits << std::move(done);
+    }
+
+    QList<QUrl> loaded;
+    int stops = 0;
+    QList<std::function<void(const QString&)>> markupRequests;
+    QList<QUrl> popups;
+    QList<QUrl> desktop;
+    int starts = 0;
+    bool startWorks = true;
+    bool playerUp = true;
+    int shows = 0;
+    QList<qint64> commands;
+    int waitedMs = 0;
+    QList<std::function<void(bool)>> playerWaits;
+};
+
+class RemoteStationPlayer : public remotetest::HomeFolder {
+protected:
+    static QByteArray handOver() {
+        QFile f(protocol::handOverFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    RecordingHost host;
+    CStationPlayer player{host};
+};
+
+} // namespace
+
+TEST_F(RemoteStationPlayer, StreamsAreHandedOverAndARunningPlayerIsShownAndTold) {
+    QSignalSpy handed(&player, &CStationPlayer::handedOver);
+    catalogue::CatalogueModel list;
+    list.setRows({{"News", " mms://news.example.net/live ^http://news.example.net/"},
+                  {"", "mms://nameless.example.net/"}});
+    player.activateRow(list, 0);
+    EXPECT_EQ(handOver(), QByteArray("News^mms://news.example.net/live"));
+    EXPECT_EQ(host.shows, 1);
+    EXPECT_EQ(host.commands, QList<qint64>{1});
+    EXPECT_EQ(handed.count(), 1);
+    EXPECT_EQ(player.currentTarget(), QByteArray(" mms://news.example.net/live "));
+    // The homepage follows in the pop-up browser, from the pop-up page on disk.
+    ASSERT_TRUE(waitUntil([&] { return host.popups.size() == 1; }));
+    EXPECT_EQ(host.popups[0], QUrl::fromLocalFile(dataFile(QStringLiteral("a.htm"))));
+    EXPECT_TRUE(QFile(dataFile(QStringLiteral("a.htm"))).size() > 0);
+
+    player.activateRow(list, 1); // a row without a name plays nothing
+    player.activateRow(list, 5);
+    EXPECT_EQ(handed.count(), 1);
+    EXPECT_TRUE(host.loaded.isEmpty());
+    EXPECT_EQ(host.starts, 0);
+}
+
+TEST_F(RemoteStationPlayer, AMissingPlayerIsStartedOnceAndToldWhenItsWindowIsUp) {
+    host.playerUp = false;
+    player.play("mms://a.example.net/");
+    player.play("mms://b.example.net/");
+    EXPECT_EQ(host.starts, 1); // a second start would open a second player
+    EXPECT_TRUE(player.waitingForPlayer());
+    EXPECT_EQ(host.waitedMs, CStationPlayer::kPlayerStartTimeoutMs);
+    EXPECT_TRUE(host.commands.isEmpty());
+    ASSERT_EQ(host.playerWaits.size(), 1);
+    host.playerWaits.takeFirst()(true);
+    EXPECT_EQ(host.commands, QList<qint64>{1}); // once, for the last hand-over
+    EXPECT_EQ(handOver(), QByteArray("mms://b.example.net/"));
+    EXPECT_FALSE(player.waitingForPlayer());
+
+    // A player that never shows its window is not told; the next station starts one again.
+    player.play("mms://c.example.net/");
+    ASSERT_EQ(host.playerWaits.size(), 1);
+    host.playerWaits.takeFirst()(false);
+    EXPECT_EQ(host.commands.size(), 1);
+
+    // A player that cannot be started is not waited for.
+    host.startWorks = false;
+    player.play("mms://d.example.net/");
+    EXPECT_EQ(host.starts, 3);
+    EXPECT_FALSE(player.waitingForPlayer());
+    EXPECT_TRUE(host.playerWaits.isEmpty());
+}
+
+TEST_F(RemoteStationPlayer, PagesAreScrapedAndLateOnesAreDropped) {
+    QSignalSpy handed(&player, &CStationPlayer::handedOver);
+    ASSERT_TRUE(platform::lines::writeFileAtomic(protocol::handOverFile(), "Old^mms://old/"));
+    player.play("+http://radio.example.net/page");
+    EXPECT_EQ(handOver(), QByteArray()); // the old station is gone at once
+    ASSERT_EQ(host.loaded, QList<QUrl>{QUrl(QStringLiteral("http://radio.example.net/page"))});
+
+    player.onPageComplete(true);
+    EXPECT_EQ(host.stops, 1);
+    ASSERT_EQ(host.markupRequests.size(), 1);
+    host.markupRequests.takeFirst()(
+        QStringLiteral("<a href=\"mms://radio.example.net/live\">listen</a>"));
+    EXPECT_EQ(handOver(), QByteArray("mms://radio.example.net/live"));
+    EXPECT_EQ(handed.count(), 1);
+
+    // A page without an address, and a page that failed, hand nothing over.
+    player.play("+http://radio.example.net/empty");
+    player.onPageComplete(true);
+    ASSERT_EQ(host.markupRequests.size(), 1);
+    host.markupRequests.takeFirst()(QStringLiteral("<a href=\"MMS://loud/\">x</a>"));
+    player.play("+http://radio.example.net/broken");
+    player.onPageComplete(false);
+    EXPECT_TRUE(host.markupRequests.isEmpty());
+    EXPECT_EQ(handed.count(), 1);
+
+    // Another station chosen while a page loads, or while its markup is on its way.
+    player.play("+http://radio.example.net/slow");
+    player.play("mms://chosen.example.net/");
+    player.onPageComplete(true);
+    EXPECT_TRUE(host.markupRequests.isEmpty());
+    player.play("+http://radio.example.net/slow");
+    player.onPageComplete(true);
+    ASSERT_EQ(host.markupRequests.size(), 1);
+    player.play("mms://chosen2.example.net/");
+    host.markupRequests.takeFirst()(QStringLiteral("\"mms://late.example.net/\""));
+    EXPECT_EQ(handOver(), QByteArray("mms://chosen2.example.net/"));
+}
+
+TEST_F(RemoteStationPlayer, ShellAddressesGoToTheDesktopAndUnsafeOnesNowhere) {
+    for (const QByteArray& refused :
+         {QByteArray("+file:///etc/passwd"), QByteArray("+javascript:alert(1)"),
+          QByteArray("-javascript:alert(1)"), QByteArray("-smb://host/share")})
+        player.play(refused);
+    EXPECT_TRUE(host.loaded.isEmpty());
+    EXPECT_TRUE(host.desktop.isEmpty());
+    player.play(" -http://tv.example.net/guide ");
+    EXPECT_EQ(host.desktop, QList<QUrl>{QUrl(QStringLiteral("http://tv.example.net/guide"))});
+    EXPECT_EQ(handOver(), QByteArray());
+    EXPECT_TRUE(host.commands.isEmpty());
+}
