@@ -19,7 +19,8 @@ QString TransferSession::title() const {
 }
 
 bool TransferSession::readsControl() const {
-    return !ended_ && !handedOver_ &&
+    // While the user is asked, what arrives waits: it is read once the answer is in.
+    return !ended_ && !handedOver_ && question_ == Question::None &&
            (state_ == XS_OFFER_WAIT || state_ == XS_SENDER || state_ == XS_SIZE_WAIT);
 }
 
@@ -32,6 +33,7 @@ void TransferSession::finish(const QString& text) {
     if (ended_)
         return;
     ended_ = true;
+    question_ = Question::None;
     view_.end(text);
 }
 
@@ -89,9 +91,15 @@ void TransferSession::handleOffer(const QByteArray& text) {
     senderId_ = offer->senderId;
     proposedName_ = safeFileName(offer->fileName);
     filePath_ = proposedName_;
-    const bool yes = view_.askAccept(platform::cp949::toUnicode(senderId_), proposedName_);
-    if (ended_) // the peer went away or the program ended while the question was open
+    question_ = Question::Accept;
+    // The answer may come back inside this call: nothing of this session is touched after it.
+    view_.askAccept(platform::cp949::toUnicode(senderId_), proposedName_);
+}
+
+void TransferSession::answerAccept(bool yes) {
+    if (ended_ || question_ != Question::Accept)
         return;
+    question_ = Question::None;
     if (!yes) {
         view_.sendControl(kNo);
         finish(QString());
@@ -112,9 +120,14 @@ void TransferSession::handleSize(const QByteArray& text) {
     }
     total_ = *size;
     view_.showProgress(text::PreparingReceive);
-    const QString path = view_.askSavePath(proposedName_);
-    if (ended_)
+    question_ = Question::SavePath;
+    view_.askSavePath(proposedName_);
+}
+
+void TransferSession::answerSavePath(const QString& path) {
+    if (ended_ || question_ != Question::SavePath)
         return;
+    question_ = Question::None;
     if (path.isEmpty()) {
         finish(QString());
         return;
