@@ -1,12 +1,12 @@
 #include "filesender/transferlink.h"
 
+#include "filesender/workerrun.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -20,40 +20,30 @@ namespace {
 constexpr int kSocketBuffer = 40960;
 // A control message is a few dozen bytes; a peer sending more is not taken in at once.
 constexpr qint64 kControlReadLimit = 64 * 1024;
-constexpr int kProgressPeriodMs = 100;
-constexpr int kWorkerWaitMs = 5000;
 
 } // namespace
 
 TransferLink::TransferLink(const TransferRequest& request, const QHostAddress& localAddress,
                            QObject* parent)
     : QObject(parent), session_(*this, request), localAddress_(localAddress),
-      socket_(new QTcpSocket(this)), timers_(this), progressTimer_(new QTimer(this)),
-      shared_(std::make_shared<WorkerShared>()), mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->link = this;
-}
+      socket_(new QTcpSocket(this)), timers_(this), run_(new WorkerRun(this)) {}
 
 TransferLink::TransferLink(QTcpSocket* accepted, QObject* parent)
     : QObject(parent), session_(*this), socket_(accepted), timers_(this),
-      progressTimer_(new QTimer(this)), shared_(std::make_shared<WorkerShared>()),
-      mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->link = this;
+      run_(new WorkerRun(this)) {
     socket_->setParent(this);
 }
 
 TransferLink::~TransferLink() {
-    {
-        std::lock_guard lock(mailbox_->mutex);
-        mailbox_->link = nullptr;
-    }
-    stopWorker();
+    run_->disconnect(this);
+    run_->stop();
     closeSocket();
 }
 
 void TransferLink::start() {
     connect(&timers_, &platform::WindowTimers::fired, this, &TransferLink::onTimer);
-    progressTimer_->setInterval(kProgressPeriodMs);
-    connect(progressTimer_, &QTimer::timeout, this, &TransferLink::updateProgress);
+    connect(run_, &WorkerRun::progressed, this, &TransferLink::progressed);
+    connect(run_, &WorkerRun::finished, this, [this](WorkerEnd end) { session_.workerEnded(end); });
 
     if (session_.role() == Role::Sending) {
         if (!localAddress_.isNull() && !socket_->bind(localAddress_, 0))
@@ -199,28 +189,16 @@ int TransferLink::detachSocket(QByteArray* unread) {
     return fd;
 }
 
-void TransferLink::startWorker(WorkerThread::Body body) {
-    shared_->total.store(session_.total());
-    shared_->transferred.store(0);
-    shared_->stop.store(0);
-    worker_.start(std::move(body), [mailbox = mailbox_](WorkerEnd end) {
-        std::lock_guard lock(mailbox->mutex);
-        if (TransferLink* link = mailbox->link)
-            QMetaObject::invokeMethod(
-                link, [link, end] { link->onWorkerEnded(end); }, Qt::QueuedConnection);
-    });
-    progressTimer_->start();
-}
-
 void TransferLink::startSendWorker() {
     const int fd = detachSocket(nullptr);
     if (fd < 0) {
         session_.workerEnded(WorkerEnd::ConnectionError);
         return;
     }
-    SendJob job{fd, QFile::encodeName(session_.filePath()).toStdString(), session_.total(),
-                shared_};
-    startWorker([job = std::move(job)]() mutable { return SendWorker(std::move(job)); });
+    run_->start(session_.total(), [fd, path = QFile::encodeName(session_.filePath()).toStdString(),
+                                   total = session_.total()](std::shared_ptr<WorkerShared> shared) {
+        return SendWorker(SendJob{fd, path, total, std::move(shared)});
+    });
 }
 
 void TransferLink::startReceiveWorker() {
@@ -230,9 +208,11 @@ void TransferLink::startReceiveWorker() {
         session_.workerEnded(WorkerEnd::ReceiveProblem);
         return;
     }
-    ReceiveJob job{fd, QFile::encodeName(session_.filePath()).toStdString(), session_.total(),
-                   unread.toStdString(), shared_};
-    startWorker([job = std::move(job)]() mutable { return ReceiveWorker(std::move(job)); });
+    run_->start(session_.total(), [fd, path = QFile::encodeName(session_.filePath()).toStdString(),
+                                   total = session_.total(), initial = unread.toStdString()](
+                                      std::shared_ptr<WorkerShared> shared) {
+        return ReceiveWorker(ReceiveJob{fd, path, total, initial, std::move(shared)});
+    });
 }
 
 void TransferLink::setTitle(const QString& title) {
@@ -241,26 +221,6 @@ void TransferLink::setTitle(const QString& title) {
 
 void TransferLink::showProgress(const QString& amountLine) {
     emit progressShown(amountLine);
-}
-
-void TransferLink::updateProgress() {
-    // Only after the worker moved bytes: until then the first text stays.
-    const qint64 done = shared_->transferred.load();
-    if (done == shownBytes_)
-        return;
-    shownBytes_ = done;
-    emit progressed(done, shared_->total.load());
-}
-
-void TransferLink::onWorkerEnded(WorkerEnd end) {
-    updateProgress();
-    session_.workerEnded(end);
-}
-
-void TransferLink::stopWorker() {
-    shared_->stop.store(1);
-    if (worker_.started() && !worker_.wait(std::chrono::milliseconds(kWorkerWaitMs)))
-        qCWarning(platform::log::transfer) << "a transfer worker did not stop in time";
 }
 
 void TransferLink::closeSocket() {
@@ -276,8 +236,7 @@ void TransferLink::closeSocket() {
 }
 
 void TransferLink::end(const QString& text) {
-    stopWorker();
-    progressTimer_->stop();
+    run_->stop();
     timers_.kill(kConnectTimer);
     timers_.kill(kTimeoutTimer);
     closeSocket();

@@ -1,22 +1,19 @@
 #pragma once
 // One transfer's connection, on either side, without a window: the control socket until the data
-// worker takes its descriptor over, the connect and time-out timers, the worker's thread and the
-// mailbox it reports its end to. TransferSession decides what happens; whoever shows the transfer
+// worker takes its descriptor over, the connect and time-out timers and the worker's run.
+// TransferSession decides what happens; whoever shows the transfer
 // (its window, or a test) follows the signals and answers the user's questions.
 #include "filesender/transfersession.h"
-#include "filesender/transferworkers.h"
 #include "platform/timers.h"
 
 #include <QHostAddress>
 #include <QObject>
-#include <functional>
-#include <memory>
-#include <mutex>
 
 class QTcpSocket;
-class QTimer;
 
 namespace filesender {
+
+class WorkerRun;
 
 class TransferLink : public QObject, private TransferView {
     Q_OBJECT
@@ -34,7 +31,6 @@ public:
     void start();
 
     const TransferSession& session() const { return session_; }
-    bool isEnded() const { return session_.ended(); }
 
     // The receiving user's answers to acceptAsked and savePathAsked (empty: cancelled).
     void answerAccept(bool yes);
@@ -75,25 +71,12 @@ private:
     // Takes the descriptor away from the socket object (which no longer touches it).
     int detachSocket(QByteArray* unread);
     void closeSocket();
-    void startWorker(WorkerThread::Body body);
-    void onWorkerEnded(WorkerEnd end);
-    void updateProgress();
-    void stopWorker();
 
     TransferSession session_;
     QHostAddress localAddress_;
     QTcpSocket* socket_ = nullptr; // a child while this holds the connection
     platform::WindowTimers timers_;
-    QTimer* progressTimer_ = nullptr;
-    std::shared_ptr<WorkerShared> shared_;
-    WorkerThread worker_;
-    // Where the worker reports its end; cleared before this goes.
-    struct Mailbox {
-        std::mutex mutex;
-        TransferLink* link = nullptr;
-    };
-    std::shared_ptr<Mailbox> mailbox_;
-    qint64 shownBytes_ = 0;
+    WorkerRun* run_; // a child
 };
 
 } // namespace filesender

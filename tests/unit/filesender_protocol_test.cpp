@@ -294,6 +294,44 @@ TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
     }
 }
 
+// A user who answers before the question call has returned.
+class AnsweringView : public FakeView {
+public:
+    TransferSession* session = nullptr;
+    bool accept = true;
+    void askAccept(const QString& id, const QString& name) override {
+        FakeView::askAccept(id, name);
+        session->answerAccept(accept);
+    }
+    void askSavePath(const QString& name) override {
+        FakeView::askSavePath(name);
+        session->answerSavePath(QStringLiteral("/tmp/now.bin"));
+    }
+};
+
+TEST(FileSenderSession, AnswersFromInsideTheQuestionCallCarryOn) {
+    for (const bool accept : {true, false}) {
+        AnsweringView v;
+        v.accept = accept;
+        TransferSession s(v);
+        v.session = &s;
+        s.received("alice a.txt");
+        if (!accept) {
+            EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_No"});
+            EXPECT_EQ(v.ended, QStringList{QString()});
+            continue;
+        }
+        EXPECT_EQ(s.state(), XS_SIZE_WAIT);
+        EXPECT_TRUE(s.readsControl());
+        s.received("7");
+        EXPECT_EQ(v.sent, (QList<QByteArray>{"SendFile_Yes", "Send_Start"}));
+        EXPECT_EQ(v.receiveWorkers, 1);
+        EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/now.bin"));
+        EXPECT_FALSE(s.asking());
+        EXPECT_TRUE(v.ended.isEmpty());
+    }
+}
+
 TEST(FileSenderSession, PeerGoneDuringAQuestionEndsOnceAndALateAnswerSaysNothing) {
     {
         FakeView v;
