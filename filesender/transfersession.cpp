@@ -5,6 +5,30 @@
 
 namespace filesender {
 
+namespace {
+
+// The text a worker's end is reported with (empty: silently).
+QString endText(WorkerEnd end) {
+    switch (end) {
+    case WorkerEnd::Done:
+    case WorkerEnd::Stopped:
+        return QString();
+    case WorkerEnd::CannotOpen:
+        return text::CannotOpen;
+    case WorkerEnd::ConnectionError:
+        return text::ConnectionError;
+    case WorkerEnd::CannotCreate:
+        return text::CannotCreate;
+    case WorkerEnd::ReceiveProblem:
+        return text::ReceiveProblem;
+    case WorkerEnd::SaveProblem:
+        return text::SaveProblem;
+    }
+    return QString();
+}
+
+} // namespace
+
 TransferSession::TransferSession(TransferView& view, const TransferRequest& request)
     : view_(view), role_(Role::Sending), state_(XS_SENDER), recipientId_(request.recipientId),
       senderId_(request.senderId), filePath_(request.filePath), peerAddress_(request.peerAddress) {}
@@ -172,25 +196,6 @@ void TransferSession::cancel() {
 void TransferSession::workerEnded(WorkerEnd end) {
     state_ = XS_ENDED;
     finish(endText(end));
-}
-
-QString TransferSession::endText(WorkerEnd end) {
-    switch (end) {
-    case WorkerEnd::Done:
-    case WorkerEnd::Stopped:
-        return QString();
-    case WorkerEnd::CannotOpen:
-        return text::CannotOpen;
-    case WorkerEnd::ConnectionError:
-        return text::ConnectionError;
-    case WorkerEnd::CannotCreate:
-        return text::CannotCreate;
-    case WorkerEnd::ReceiveProblem:
-        return text::ReceiveProblem;
-    case WorkerEnd::SaveProblem:
-        return text::SaveProblem;
-    }
-    return QString();
 }
 
 } // namespace filesender

@@ -51,7 +51,6 @@ public:
     Role role() const { return role_; }
     int state() const { return state_; }
     bool ended() const { return ended_; }
-    bool readyToSend() const { return readyToSend_; }
     qint64 total() const { return total_; }
     const QByteArray& recipientId() const { return recipientId_; }
     const QByteArray& senderId() const { return senderId_; }
@@ -84,8 +83,6 @@ public:
     void cancel();
     // The data worker ended.
     void workerEnded(WorkerEnd end);
-    // The text a worker's end is reported with (empty: silently).
-    static QString endText(WorkerEnd end);
 
 private:
     void finish(const QString& text);
