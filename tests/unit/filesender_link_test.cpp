@@ -2,6 +2,7 @@
 // test's own, against each other or against a hand-driven peer.
 #include "filesender/transferlink.h"
 #include "filesender/transferservice.h"
+#include "filesender/workerrun.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
 #include "protocol/files.h"
@@ -15,9 +16,11 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <arpa/inet.h>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace filesender;
@@ -109,6 +112,45 @@ protected:
     testsupport::ScopedEnv homeEnv_{"BRONTAVIA_HOME", home_.path().toUtf8()};
     QTemporaryDir files_;
 };
+
+TEST(FileSenderWorkerRun, LastCountBeforeTheEndOnceAndNothingFromARunThatWent) {
+    platformtest::ensureCoreApplication();
+    WorkerRun run;
+    QList<qint64> counts;
+    QList<WorkerEnd> ends;
+    QObject::connect(&run, &WorkerRun::progressed, [&](qint64 done, qint64 total) {
+        EXPECT_EQ(total, 300);
+        EXPECT_TRUE(ends.isEmpty());
+        counts << done;
+    });
+    QObject::connect(&run, &WorkerRun::finished, [&](WorkerEnd end) { ends << end; });
+    run.start(300, [](std::shared_ptr<WorkerShared> shared) {
+        for (int i = 1; i <= 3; ++i)
+            shared->transferred.store(i * 100);
+        return WorkerEnd::Done;
+    });
+    ASSERT_TRUE(waitUntil([&] { return !ends.isEmpty(); }));
+    spin(50);
+    EXPECT_EQ(ends, QList<WorkerEnd>{WorkerEnd::Done});
+    ASSERT_FALSE(counts.isEmpty());
+    EXPECT_EQ(counts.last(), 300);
+
+    // A run destroyed while its worker waits for the stop: the worker ends, its report finds
+    // nobody and nothing is delivered.
+    std::atomic<bool> reported{false};
+    auto gone = std::make_unique<WorkerRun>();
+    QObject::connect(gone.get(), &WorkerRun::finished, [&](WorkerEnd) { ends << WorkerEnd::Done; });
+    gone->start(1, [&reported](std::shared_ptr<WorkerShared> shared) {
+        while (shared->stop.load() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        reported = true;
+        return WorkerEnd::Stopped;
+    });
+    gone.reset();
+    EXPECT_TRUE(reported);
+    spin(50);
+    EXPECT_EQ(ends.size(), 1);
+}
 
 TEST_F(FileSenderLink, FileMovesBetweenTwoServicesAndBothEndSilently) {
     Seen out, in;
