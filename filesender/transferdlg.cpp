@@ -1,8 +1,6 @@
 #include "filesender/transferdlg.h"
 
 #include "platform/automation.h"
-#include "platform/clock.h"
-#include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "platform/log.h"
 #include "protocol/titles.h"
@@ -10,17 +8,10 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
-#include <QTcpSocket>
-#include <QTimer>
-
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace filesender;
 
@@ -28,49 +19,15 @@ namespace {
 
 // The background's size when the skin picture is missing, so the window stays usable.
 constexpr QSize kDefaultSize(356, 196);
-// Socket buffers of the control connection and the data that follows it.
-constexpr int kSocketBuffer = 40960;
-// A control message is a few dozen bytes; a peer sending more is not taken in at once.
-constexpr qint64 kControlReadLimit = 64 * 1024;
-constexpr int kProgressPeriodMs = 100;
-constexpr int kWorkerWaitMs = 5000;
 
 } // namespace
 
-CTransferDlg::Busy::Busy(CTransferDlg* dlg) : dlg_(dlg) {
-    ++dlg_->busy_;
-}
+CTransferDlg::CTransferDlg(TransferLink* link, QWidget* host)
+    : CSkinDialog(host), link_(link), role_(link->session().role()) {}
 
-CTransferDlg::Busy::~Busy() {
-    if (--dlg_->busy_ == 0)
-        dlg_->afterHandlers();
-}
-
-CTransferDlg::CTransferDlg(const TransferRequest& request, const QHostAddress& localAddress,
-                           QWidget* host)
-    : CSkinDialog(host), session_(*this, request), localAddress_(localAddress),
-      socket_(new QTcpSocket(this)), timers_(this), shared_(std::make_shared<WorkerShared>()),
-      mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->window = this;
-}
-
-CTransferDlg::CTransferDlg(QTcpSocket* accepted, QWidget* host)
-    : CSkinDialog(host), session_(*this), socket_(accepted), timers_(this),
-      shared_(std::make_shared<WorkerShared>()), mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->window = this;
-    socket_->setParent(this);
-}
-
-CTransferDlg::~CTransferDlg() {
-    {
-        std::lock_guard lock(mailbox_->mutex);
-        mailbox_->window = nullptr;
-    }
-    stopWorker();
-}
+CTransferDlg::~CTransferDlg() = default;
 
 void CTransferDlg::OnInitDialog() {
-    Busy busy(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     platform::setControlClass(this, QStringLiteral("CTransferDlg"));
     setBackgroundColor(QColor(90, 91, 86));
@@ -87,32 +44,10 @@ void CTransferDlg::OnInitDialog() {
     setFixedSize(size);
     move(screen.width() - 356, screen.height() - 228);
 
-    connect(&timers_, &platform::WindowTimers::fired, this, &CTransferDlg::onTimer);
-    progressTimer_ = new QTimer(this);
-    progressTimer_->setInterval(kProgressPeriodMs);
-    connect(progressTimer_, &QTimer::timeout, this, &CTransferDlg::updateProgress);
-
-    if (session_.role() == Role::Sending) {
-        if (!localAddress_.isNull() && !socket_->bind(localAddress_, 0))
-            qCWarning(platform::log::transfer)
-                << "cannot send from" << localAddress_.toString() << ":" << socket_->errorString();
-        timers_.start(kConnectTimer, platform::clock::scaledMs(kConnectDelayMs));
-    } else {
-        socket_->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kSocketBuffer);
-    }
-    socket_->setReadBufferSize(kControlReadLimit);
-    watchSocket();
-    setWindowTitle(session_.title());
+    setWindowTitle(link_ ? link_->session().title() : QString());
     buildControls();
     amountLine_->setText(text::PreparingTransfer);
-
-    // Bytes that came with the connection are read at once.
-    if (session_.role() == Role::Receiving) {
-        if (socket_->state() != QAbstractSocket::ConnectedState)
-            QMetaObject::invokeMethod(this, &CTransferDlg::onSocketGone, Qt::QueuedConnection);
-        else if (socket_->bytesAvailable() > 0)
-            QMetaObject::invokeMethod(this, &CTransferDlg::readControl, Qt::QueuedConnection);
-    }
+    follow();
 }
 
 void CTransferDlg::buildControls() {
@@ -162,178 +97,52 @@ void CTransferDlg::buildControls() {
     connect(exit_, &QAbstractButton::clicked, this, &CTransferDlg::endTransfer);
 }
 
-void CTransferDlg::watchSocket() {
-    connect(socket_, &QTcpSocket::connected, this, [this] {
-        Busy busy(this);
-        timers_.kill(kTimeoutTimer);
-        session_.connected();
-    });
-    connect(socket_, &QTcpSocket::readyRead, this, [this] { readControl(); });
-    connect(socket_, &QTcpSocket::disconnected, this, &CTransferDlg::onSocketGone);
-    connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        // A send that did not complete, a refused or a reset connection: the connection is gone.
-        if (e == QAbstractSocket::SocketTimeoutError)
-            return;
-        qCDebug(platform::log::transfer) << "control connection:" << socket_->errorString();
-        onSocketGone();
-    });
+void CTransferDlg::follow() {
+    if (!link_)
+        return;
+    connect(link_, &TransferLink::titleChanged, this, &QWidget::setWindowTitle);
+    connect(link_, &TransferLink::progressShown, this, &CTransferDlg::showProgressLines);
+    connect(link_, &TransferLink::progressed, this, &CTransferDlg::showProgress);
+    // Questions are asked from the event loop, never from inside the link's socket handling.
+    connect(link_, &TransferLink::acceptAsked, this, &CTransferDlg::askAccept,
+            Qt::QueuedConnection);
+    connect(link_, &TransferLink::savePathAsked, this, &CTransferDlg::askSavePath,
+            Qt::QueuedConnection);
+    connect(link_, &TransferLink::ended, this, &CTransferDlg::onEnded);
 }
 
-void CTransferDlg::onTimer(int id) {
-    Busy busy(this);
-    if (id == kConnectTimer) {
-        timers_.kill(kConnectTimer);
-        timers_.start(kTimeoutTimer, platform::clock::scaledMs(kConnectTimeoutMs));
-        startConnecting();
-    } else if (id == kTimeoutTimer) {
-        timers_.kill(kTimeoutTimer);
-        session_.connectTimedOut();
-    }
-}
-
-void CTransferDlg::startConnecting() {
-    if (!socket_) {
-        session_.closed();
+void CTransferDlg::askAccept(const QString& senderId, const QString& fileName) {
+    if (ended_ || !link_)
+        return;
+    ++openBoxes_;
+    const bool yes = platform::dialogs::messageBox(this, askText(senderId, fileName),
+                                                   text::AskCaption, platform::Buttons::YesNo,
+                                                   platform::Icon::Question) == platform::IDYES;
+    --openBoxes_;
+    if (ended_) {
+        finishWindow();
         return;
     }
-    const QHostAddress address(session_.peerAddress());
-    if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
-        qCWarning(platform::log::transfer) << "not an IPv4 address:" << session_.peerAddress();
-        session_.closed();
+    if (link_)
+        link_->answerAccept(yes); // may end the transfer, and with it this window
+}
+
+void CTransferDlg::askSavePath(const QString& proposedName) {
+    if (ended_ || !link_)
+        return;
+    ++openBoxes_;
+    const QString path = platform::dialogs::saveFileName(this, text::SaveCaption, QDir::homePath(),
+                                                         proposedName, QString(), QString());
+    --openBoxes_;
+    if (ended_) {
+        finishWindow();
         return;
     }
-    socket_->connectToHost(address, kTransferPort);
-    if (socket_->state() == QAbstractSocket::ConnectingState ||
-        socket_->state() == QAbstractSocket::HostLookupState) {
-        socket_->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSocketBuffer);
-    }
+    if (link_)
+        link_->answerSavePath(path);
 }
 
-void CTransferDlg::readControl() {
-    Busy busy(this);
-    // A question is open: what arrives meanwhile is read once it has been answered.
-    if (busy_ > 1 || !socket_ || !session_.readsControl())
-        return;
-    const QByteArray bytes = socket_->read(kControlReadLimit);
-    if (bytes.isEmpty())
-        return;
-    session_.received(bytes);
-}
-
-void CTransferDlg::onSocketGone() {
-    Busy busy(this);
-    if (!socket_)
-        return;
-    session_.closed();
-}
-
-void CTransferDlg::afterHandlers() {
-    if (finished_) {
-        if (!removed_) {
-            removed_ = true;
-            hide();
-            emit transferFinished();
-            deleteLater();
-        }
-        return;
-    }
-    // Control bytes that arrived while a question was open.
-    if (socket_ && socket_->bytesAvailable() > 0 && session_.readsControl())
-        QMetaObject::invokeMethod(this, &CTransferDlg::readControl, Qt::QueuedConnection);
-}
-
-// --- the view of the session ------------------------------------------------------------
-
-void CTransferDlg::sendControl(const QByteArray& message) {
-    if (!socket_)
-        return;
-    if (socket_->write(message) != message.size())
-        qCWarning(platform::log::transfer) << "control message not sent:" << socket_->errorString();
-    socket_->flush();
-}
-
-bool CTransferDlg::askAccept(const QString& senderId, const QString& fileName) {
-    return platform::dialogs::messageBox(this, askText(senderId, fileName), text::AskCaption,
-                                         platform::Buttons::YesNo,
-                                         platform::Icon::Question) == platform::IDYES;
-}
-
-QString CTransferDlg::askSavePath(const QString& proposedName) {
-    return platform::dialogs::saveFileName(this, text::SaveCaption, QDir::homePath(), proposedName,
-                                           QString(), QString());
-}
-
-std::optional<qint64> CTransferDlg::sourceSize(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    return info.size();
-}
-
-int CTransferDlg::detachSocket(QByteArray* unread) {
-    if (!socket_)
-        return -1;
-    socket_->flush();
-    if (socket_->bytesToWrite() > 0)
-        qCWarning(platform::log::transfer) << "control bytes left unsent at hand-over";
-    if (unread)
-        *unread = socket_->readAll();
-    const int fd = ::fcntl(int(socket_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
-    // The socket object closes only its own descriptor: the connection lives on in `fd`.
-    socket_->disconnect(this);
-    socket_->abort();
-    socket_->deleteLater();
-    socket_ = nullptr;
-    return fd;
-}
-
-std::function<void(WorkerEnd)> CTransferDlg::workerDoneCallback() {
-    return [mailbox = mailbox_](WorkerEnd end) {
-        std::lock_guard lock(mailbox->mutex);
-        if (CTransferDlg* w = mailbox->window)
-            QMetaObject::invokeMethod(
-                w, [w, end] { w->onWorkerEnded(end); }, Qt::QueuedConnection);
-    };
-}
-
-void CTransferDlg::startSendWorker() {
-    const int fd = detachSocket(nullptr);
-    if (fd < 0) {
-        session_.workerEnded(WorkerEnd::ConnectionError);
-        return;
-    }
-    shared_->total.store(session_.total());
-    shared_->transferred.store(0);
-    shared_->stop.store(0);
-    SendJob job{fd, QFile::encodeName(session_.filePath()).toStdString(), session_.total(),
-                shared_};
-    worker_.start([job = std::move(job)]() mutable { return SendWorker(std::move(job)); },
-                  workerDoneCallback());
-    progressTimer_->start();
-}
-
-void CTransferDlg::startReceiveWorker() {
-    QByteArray unread;
-    const int fd = detachSocket(&unread);
-    if (fd < 0) {
-        session_.workerEnded(WorkerEnd::ReceiveProblem);
-        return;
-    }
-    shared_->total.store(session_.total());
-    shared_->transferred.store(0);
-    shared_->stop.store(0);
-    ReceiveJob job{fd, QFile::encodeName(session_.filePath()).toStdString(), session_.total(),
-                   unread.toStdString(), shared_};
-    worker_.start([job = std::move(job)]() mutable { return ReceiveWorker(std::move(job)); },
-                  workerDoneCallback());
-    progressTimer_->start();
-}
-
-void CTransferDlg::setTitle(const QString& title) {
-    setWindowTitle(title);
-}
-
-void CTransferDlg::showProgress(const QString& amountLine) {
+void CTransferDlg::showProgressLines(const QString& amountLine) {
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->show();
@@ -341,70 +150,59 @@ void CTransferDlg::showProgress(const QString& amountLine) {
     amountLine_->show();
 }
 
-void CTransferDlg::updateProgress() {
-    // The lines change after each chunk the worker moved; until then the preparing text stays.
-    const qint64 done = shared_->transferred.load();
-    const qint64 total = shared_->total.load();
-    if (done == shownBytes_)
-        return;
-    shownBytes_ = done;
-    progress_->setValue(progressPercent(done, total));
-    amountLine_->setText(session_.role() == Role::Sending ? sentLine(done) : receivedLine(done));
+void CTransferDlg::showProgress(qint64 transferred, qint64 total) {
+    progress_->setValue(progressPercent(transferred, total));
+    amountLine_->setText(role_ == Role::Sending ? sentLine(transferred)
+                                                : receivedLine(transferred));
     totalLine_->setText(filesender::totalLine(total));
 }
 
-void CTransferDlg::onWorkerEnded(WorkerEnd end) {
-    Busy busy(this);
-    updateProgress();
-    session_.workerEnded(end);
-}
-
-void CTransferDlg::stopWorker() {
-    shared_->stop.store(1);
-    if (worker_.started() && !worker_.wait(std::chrono::milliseconds(kWorkerWaitMs)))
-        qCWarning(platform::log::transfer) << "a transfer worker did not stop in time";
-}
-
-void CTransferDlg::closeSocket() {
-    if (!socket_)
-        return;
-    socket_->disconnect(this);
-    socket_->flush();
-    if (const qintptr fd = socket_->socketDescriptor(); fd >= 0)
-        ::shutdown(int(fd), SHUT_WR);
-    socket_->abort();
-    socket_->deleteLater();
-    socket_ = nullptr;
-}
-
-void CTransferDlg::end(const QString& text) {
-    Busy busy(this);
-    stopWorker();
-    if (progressTimer_)
-        progressTimer_->stop();
-    timers_.kill(kConnectTimer);
-    timers_.kill(kTimeoutTimer);
-    closeSocket();
+void CTransferDlg::onEnded(const QString& text) {
+    ended_ = true;
+    endText_ = quiet_ ? QString() : text;
     // A question or Save As of this window that is still open has lost its transfer.
     for (QDialog* d : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
         if (d->isVisible())
             d->reject();
-    if (!text.isEmpty() && !quiet_)
+    if (openBoxes_ > 0)
+        return; // the box's handler finishes the window once the box is gone
+    if (endText_.isEmpty())
+        remove();
+    else // the box opens from the event loop, not inside the link's handling
+        QMetaObject::invokeMethod(this, &CTransferDlg::finishWindow, Qt::QueuedConnection);
+}
+
+void CTransferDlg::finishWindow() {
+    if (removed_)
+        return;
+    if (const QString text = std::exchange(endText_, QString()); !text.isEmpty()) {
+        ++openBoxes_;
         platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
                                       platform::Buttons::Ok, platform::Icon::Warning);
-    finished_ = true;
+        --openBoxes_;
+    }
+    remove();
+}
+
+void CTransferDlg::remove() {
+    if (removed_ || openBoxes_ > 0)
+        return;
+    removed_ = true;
+    hide();
+    emit transferFinished();
+    deleteLater();
 }
 
 void CTransferDlg::abandon() {
     quiet_ = true;
-    if (socket_)
-        socket_->disconnect(this);
     endTransfer();
 }
 
 void CTransferDlg::endTransfer() {
-    Busy busy(this);
-    session_.cancel();
+    if (link_)
+        link_->cancel();
+    else if (!ended_) // the link went without a word (the program is going away)
+        onEnded(QString());
 }
 
 std::optional<std::int64_t> CTransferDlg::handleMessage(std::uint32_t msg, std::uint64_t,

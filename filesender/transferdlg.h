@@ -1,44 +1,31 @@
 #pragma once
-// One transfer's window, on either side: it owns the control connection until the data worker
-// takes it over, shows the progress and ends the transfer. The exchange's rules live in
-// TransferSession; this is its window and its sockets.
-#include "filesender/transfersession.h"
-#include "filesender/transferworkers.h"
-#include "platform/timers.h"
+// One transfer's window, on either side: it shows the progress of its TransferLink, asks the
+// receiving user the link's questions and tells how the transfer ended.
+#include "filesender/transferlink.h"
 #include "platform/windowdirectory.h"
 #include "skin/skindialog.h"
 
-#include <QHostAddress>
-#include <memory>
-#include <mutex>
+#include <QPointer>
 
 class CHoverButton;
 class QLineEdit;
 class QProgressBar;
-class QTcpSocket;
-class QTimer;
 
-class CTransferDlg : public CSkinDialog,
-                     public platform::MessageHandler,
-                     private filesender::TransferView {
+class CTransferDlg : public CSkinDialog, public platform::MessageHandler {
     Q_OBJECT
 public:
-    // Sending role: connects to the request's peer address (from `localAddress` when given).
-    CTransferDlg(const filesender::TransferRequest& request, const QHostAddress& localAddress,
-                 QWidget* host);
-    // Receiving role: takes over an accepted connection.
-    CTransferDlg(QTcpSocket* accepted, QWidget* host);
+    // Shows `link`, which must not have started yet (its first signals come once it has).
+    CTransferDlg(filesender::TransferLink* link, QWidget* host);
     ~CTransferDlg() override;
 
-    // Skin, layout and the start of the role's exchange.
+    // Skin and layout.
     void OnInitDialog();
 
-    const filesender::TransferSession& session() const { return session_; }
-    bool isEnded() const { return session_.ended(); }
+    bool isEnded() const { return ended_; }
     // Ends the transfer silently (cancel, close, the host's shutdown).
     void endTransfer();
-    // The program is going away without its shutdown (the host is destroyed): stop everything
-    // at once and show nothing more.
+    // The program is going away without its shutdown (the host is destroyed): end at once and
+    // show nothing more.
     void abandon();
 
     std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
@@ -53,62 +40,25 @@ protected:
     void reject() override;
 
 private:
-    // TransferView
-    void sendControl(const QByteArray& message) override;
-    bool askAccept(const QString& senderId, const QString& fileName) override;
-    QString askSavePath(const QString& proposedName) override;
-    std::optional<qint64> sourceSize(const QString& path) override;
-    void startSendWorker() override;
-    void startReceiveWorker() override;
-    void setTitle(const QString& title) override;
-    void showProgress(const QString& amountLine) override;
-    void end(const QString& text) override;
-
-    // Counts the handlers of this window on the stack: a window that ended is removed only
-    // once none of them (nor a nested dialog of theirs) is still running.
-    class Busy {
-    public:
-        explicit Busy(CTransferDlg* dlg);
-        ~Busy();
-
-    private:
-        CTransferDlg* dlg_;
-    };
-    void afterHandlers();
-
     void buildControls();
-    void watchSocket();
-    void onTimer(int id);
-    void startConnecting();
-    void readControl();
-    void onSocketGone();
-    // Takes the descriptor away from the socket object (which no longer touches it).
-    int detachSocket(QByteArray* unread);
-    void closeSocket();
-    void onWorkerEnded(filesender::WorkerEnd end);
-    void updateProgress();
-    void stopWorker();
-    std::function<void(filesender::WorkerEnd)> workerDoneCallback();
+    void follow();
+    void askAccept(const QString& senderId, const QString& fileName);
+    void askSavePath(const QString& proposedName);
+    void showProgressLines(const QString& amountLine);
+    void showProgress(qint64 transferred, qint64 total);
+    void onEnded(const QString& text);
+    // Tells the end text, if any, then goes.
+    void finishWindow();
+    void remove();
 
-    filesender::TransferSession session_;
-    QHostAddress localAddress_;
-    QTcpSocket* socket_ = nullptr; // owned (child) while the window holds the connection
-    platform::WindowTimers timers_;
-    QTimer* progressTimer_ = nullptr;
-    std::shared_ptr<filesender::WorkerShared> shared_;
-    filesender::WorkerThread worker_;
-    // Where a worker reports its end; cleared before the window goes.
-    struct Mailbox {
-        std::mutex mutex;
-        CTransferDlg* window = nullptr;
-    };
-    std::shared_ptr<Mailbox> mailbox_;
-
-    qint64 shownBytes_ = 0;
-    int busy_ = 0;
-    bool finished_ = false; // finishing steps done; only removal is left
-    bool removed_ = false;
+    QPointer<filesender::TransferLink> link_;
+    filesender::Role role_;
+    // Boxes of this window that are open: it goes only once none is left on the stack.
+    int openBoxes_ = 0;
+    bool ended_ = false;
     bool quiet_ = false;
+    bool removed_ = false;
+    QString endText_;
 
     QProgressBar* progress_ = nullptr;
     QLineEdit* amountLine_ = nullptr;

@@ -5,9 +5,6 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/log.h"
-#include "platform/profile.h"
-#include "platform/shell.h"
-#include "protocol/files.h"
 #include "protocol/messages.h"
 #include "protocol/titles.h"
 
@@ -17,17 +14,10 @@
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace filesender;
 
 namespace {
-
-// The profile value that chooses the address the listener binds to (default: all).
-const QString kProgram = QStringLiteral("Parcelo01");
-const QString kSection = QStringLiteral("Transfer");
-const QString kBindKey = QStringLiteral("Bind");
 
 QPushButton* button(QWidget* parent, const QString& text, int id, const QRect& r) {
     auto* b = new QPushButton(text, parent);
@@ -38,7 +28,10 @@ QPushButton* button(QWidget* parent, const QString& text, int id, const QRect& r
 
 } // namespace
 
-CTransferHostDlg::CTransferHostDlg(QWidget* parent) : CSkinDialog(parent), timers_(this) {}
+CTransferHostDlg::CTransferHostDlg(QWidget* parent)
+    : CSkinDialog(parent), timers_(this), service_(new TransferService(this)) {
+    connect(service_, &TransferService::transferAdded, this, &CTransferHostDlg::showTransfer);
+}
 
 CTransferHostDlg::~CTransferHostDlg() {
     // Transfer windows are children. Taking a window off the bus lets events through, so the
@@ -60,7 +53,7 @@ void CTransferHostDlg::OnInitDialog() {
     connect(button(this, QStringLiteral("Button1"), IDC_MANUAL_START, QRect(84, 8, 72, 24)),
             &QPushButton::clicked, this, &CTransferHostDlg::manualStart);
 
-    listen();
+    service_->listen(configuredBindAddress());
     showMinimized();
     connect(&timers_, &platform::WindowTimers::fired, this, [this](int id) {
         if (id == kWatchdogTimer)
@@ -69,62 +62,16 @@ void CTransferHostDlg::OnInitDialog() {
     timers_.start(kWatchdogTimer, platform::clock::scaledMs(kWatchdogMs));
 }
 
-void CTransferHostDlg::listen() {
-    server_ = new QTcpServer(this);
-    server_->setListenBacklogSize(5);
-    const QString bind = platform::Profile(kProgram).getString(kSection, kBindKey).trimmed();
-    bindAddress_ = bind.isEmpty() ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(bind);
-    if (bindAddress_.isNull()) {
-        qCWarning(platform::log::transfer)
-            << "profile value Bind is not an address:" << bind << "- no incoming transfers";
-        return;
-    }
-    connect(server_, &QTcpServer::newConnection, this, &CTransferHostDlg::acceptConnections);
-    connect(server_, &QTcpServer::acceptError, this, [](QAbstractSocket::SocketError) {
-        qCWarning(platform::log::transfer) << "accepting a transfer failed";
-    });
-    if (!server_->listen(bindAddress_, kTransferPort))
-        qCWarning(platform::log::transfer)
-            << "cannot listen on" << bindAddress_.toString() << kTransferPort << ":"
-            << server_->errorString() << "- no incoming transfers";
-}
-
-bool CTransferHostDlg::isListening() const {
-    return server_ && server_->isListening();
-}
-
-void CTransferHostDlg::acceptConnections() {
-    while (QTcpSocket* s = server_->nextPendingConnection()) {
-        if (shuttingDown_ || waitingReceivers() >= kMaxWaitingReceivers) {
-            qCWarning(platform::log::transfer)
-                << "too many transfers wait for an answer; refused one from"
-                << s->peerAddress().toString();
-            s->abort();
-            s->deleteLater();
-            continue;
-        }
-        auto* dlg = new CTransferDlg(s, this); // owned by this window; deletes itself when done
-        dlg->OnInitDialog();
-        track(dlg);
-        dlg->show();
-    }
-}
-
-int CTransferHostDlg::waitingReceivers() const {
-    int n = 0;
-    for (const QPointer<CTransferDlg>& t : transfers_)
-        if (t && t->session().waitingForUser())
-            ++n;
-    return n;
-}
-
-void CTransferHostDlg::track(CTransferDlg* dlg) {
+void CTransferHostDlg::showTransfer(TransferLink* link) {
+    auto* dlg = new CTransferDlg(link, this); // a child; deletes itself once it has finished
+    dlg->OnInitDialog();
     transfers_ << dlg;
     connect(dlg, &CTransferDlg::transferFinished, this,
             [this, dlg] { transfers_.removeAll(QPointer<CTransferDlg>(dlg)); });
     connect(dlg, &QObject::destroyed, this, [this] {
         transfers_.removeIf([](const QPointer<CTransferDlg>& p) { return p.isNull(); });
     });
+    dlg->show();
 }
 
 QList<CTransferDlg*> CTransferHostDlg::transfers() const {
@@ -136,38 +83,10 @@ QList<CTransferDlg*> CTransferHostDlg::transfers() const {
 }
 
 void CTransferHostDlg::startRequest(qint64 n) {
-    if (shuttingDown_)
-        return;
-    TransferRequest request;
-    switch (readRequest(protocol::transferRequestFile(n), request)) {
-    case RequestError::Missing:
-        platform::dialogs::messageBox(this, text::NoRequestFile, protocol::kTransferHostTitle,
+    const QString text = TransferService::resultText(service_->startRequest(n));
+    if (!text.isEmpty())
+        platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
                                       platform::Buttons::Ok, platform::Icon::Warning);
-        return;
-    case RequestError::Unreadable:
-        platform::dialogs::messageBox(this, text::RequestUnreadable, protocol::kTransferHostTitle,
-                                      platform::Buttons::Ok, platform::Icon::Warning);
-        return;
-    case RequestError::None:
-        break;
-    }
-    for (CTransferDlg* t : transfers()) {
-        if (t->isEnded())
-            continue;
-        if (request.recipientId == t->session().recipientId() ||
-            request.recipientId == t->session().senderId()) {
-            platform::dialogs::messageBox(this, text::RecipientBusy, protocol::kTransferHostTitle,
-                                          platform::Buttons::Ok, platform::Icon::Warning);
-            return;
-        }
-    }
-    // Outgoing connections leave from the address this program listens on, when one is set.
-    const QHostAddress local =
-        bindAddress_ == QHostAddress(QHostAddress::AnyIPv4) ? QHostAddress() : bindAddress_;
-    auto* dlg = new CTransferDlg(request, local, this); // deletes itself when done
-    dlg->OnInitDialog();
-    track(dlg);
-    dlg->show();
 }
 
 void CTransferHostDlg::manualStart() {
@@ -194,15 +113,10 @@ void CTransferHostDlg::watchdog() {
 }
 
 void CTransferHostDlg::shutdown() {
-    if (shuttingDown_)
+    if (service_->isShutDown())
         return;
-    shuttingDown_ = true;
     timers_.kill(kWatchdogTimer);
-    platform::shell::deleteFiles(protocol::transferRequestPattern());
-    if (server_)
-        server_->close();
-    for (CTransferDlg* t : transfers())
-        t->endTransfer();
+    service_->shutdown();
     done(platform::IDOK);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
-// The file sender's hidden main window "파일보내기": it takes the chat's send requests, listens
-// for incoming transfers, keeps the open transfer windows and ends the program when the chat is
-// gone.
-#include "filesender/transferprotocol.h"
+// The file sender's hidden main window "파일보내기": it passes the chat's send requests to the
+// transfer service, shows a window for every transfer and ends the program when the chat is gone.
+#include "filesender/transferservice.h"
 #include "platform/timers.h"
 #include "platform/windowdirectory.h"
 #include "skin/skindialog.h"
@@ -12,7 +11,6 @@
 #include <QPointer>
 
 class CTransferDlg;
-class QTcpServer;
 
 class CTransferHostDlg : public CSkinDialog, public platform::MessageHandler {
     Q_OBJECT
@@ -22,14 +20,15 @@ public:
 
     void OnInitDialog();
 
-    // WM_XFER_START: the request file N becomes a sending window.
+    // WM_XFER_START: the request file N becomes a sending transfer.
     void startRequest(qint64 n);
-    // Ends the program: request files deleted, every transfer window closed.
+    // Ends the program: request files deleted, every transfer ended.
     void shutdown();
 
+    // The transfer windows still open (an ended transfer's window stays while it tells why).
     QList<CTransferDlg*> transfers() const;
-    bool isListening() const;
-    QHostAddress listenAddress() const { return bindAddress_; }
+    bool isListening() const { return service_->isListening(); }
+    QHostAddress listenAddress() const { return service_->listenAddress(); }
 
     std::optional<std::int64_t> handleMessage(std::uint32_t msg, std::uint64_t wParam,
                                               std::int64_t lParam) override;
@@ -39,16 +38,11 @@ protected:
     void accept() override;
 
 private:
-    void listen();
-    void acceptConnections();
+    void showTransfer(filesender::TransferLink* link);
     void manualStart();
     void watchdog();
-    void track(CTransferDlg* dlg);
-    int waitingReceivers() const;
 
     platform::WindowTimers timers_;
-    QTcpServer* server_ = nullptr;
-    QHostAddress bindAddress_;
+    filesender::TransferService* service_;
     QList<QPointer<CTransferDlg>> transfers_;
-    bool shuttingDown_ = false;
 };

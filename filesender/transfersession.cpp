@@ -5,6 +5,30 @@
 
 namespace filesender {
 
+namespace {
+
+// The text a worker's end is reported with (empty: silently).
+QString endText(WorkerEnd end) {
+    switch (end) {
+    case WorkerEnd::Done:
+    case WorkerEnd::Stopped:
+        return QString();
+    case WorkerEnd::CannotOpen:
+        return text::CannotOpen;
+    case WorkerEnd::ConnectionError:
+        return text::ConnectionError;
+    case WorkerEnd::CannotCreate:
+        return text::CannotCreate;
+    case WorkerEnd::ReceiveProblem:
+        return text::ReceiveProblem;
+    case WorkerEnd::SaveProblem:
+        return text::SaveProblem;
+    }
+    return QString();
+}
+
+} // namespace
+
 TransferSession::TransferSession(TransferView& view, const TransferRequest& request)
     : view_(view), role_(Role::Sending), state_(XS_SENDER), recipientId_(request.recipientId),
       senderId_(request.senderId), filePath_(request.filePath), peerAddress_(request.peerAddress) {}
@@ -19,7 +43,8 @@ QString TransferSession::title() const {
 }
 
 bool TransferSession::readsControl() const {
-    return !ended_ && !handedOver_ &&
+    // While the user is asked, what arrives waits: it is read once the answer is in.
+    return !ended_ && !handedOver_ && question_ == Question::None &&
            (state_ == XS_OFFER_WAIT || state_ == XS_SENDER || state_ == XS_SIZE_WAIT);
 }
 
@@ -32,6 +57,7 @@ void TransferSession::finish(const QString& text) {
     if (ended_)
         return;
     ended_ = true;
+    question_ = Question::None;
     view_.end(text);
 }
 
@@ -89,9 +115,15 @@ void TransferSession::handleOffer(const QByteArray& text) {
     senderId_ = offer->senderId;
     proposedName_ = safeFileName(offer->fileName);
     filePath_ = proposedName_;
-    const bool yes = view_.askAccept(platform::cp949::toUnicode(senderId_), proposedName_);
-    if (ended_) // the peer went away or the program ended while the question was open
+    question_ = Question::Accept;
+    // The answer may come back inside this call: nothing of this session is touched after it.
+    view_.askAccept(platform::cp949::toUnicode(senderId_), proposedName_);
+}
+
+void TransferSession::answerAccept(bool yes) {
+    if (ended_ || question_ != Question::Accept)
         return;
+    question_ = Question::None;
     if (!yes) {
         view_.sendControl(kNo);
         finish(QString());
@@ -112,9 +144,14 @@ void TransferSession::handleSize(const QByteArray& text) {
     }
     total_ = *size;
     view_.showProgress(text::PreparingReceive);
-    const QString path = view_.askSavePath(proposedName_);
-    if (ended_)
+    question_ = Question::SavePath;
+    view_.askSavePath(proposedName_);
+}
+
+void TransferSession::answerSavePath(const QString& path) {
+    if (ended_ || question_ != Question::SavePath)
         return;
+    question_ = Question::None;
     if (path.isEmpty()) {
         finish(QString());
         return;
@@ -159,25 +196,6 @@ void TransferSession::cancel() {
 void TransferSession::workerEnded(WorkerEnd end) {
     state_ = XS_ENDED;
     finish(endText(end));
-}
-
-QString TransferSession::endText(WorkerEnd end) {
-    switch (end) {
-    case WorkerEnd::Done:
-    case WorkerEnd::Stopped:
-        return QString();
-    case WorkerEnd::CannotOpen:
-        return text::CannotOpen;
-    case WorkerEnd::ConnectionError:
-        return text::ConnectionError;
-    case WorkerEnd::CannotCreate:
-        return text::CannotCreate;
-    case WorkerEnd::ReceiveProblem:
-        return text::ReceiveProblem;
-    case WorkerEnd::SaveProblem:
-        return text::SaveProblem;
-    }
-    return QString();
 }
 
 } // namespace filesender

@@ -1,7 +1,8 @@
 #pragma once
 // The exchange of one transfer, on either side, without a window: states, keyword dispatch and
-// the failure reactions. The window feeds it socket events and answers its questions through
-// TransferView; unit tests drive it with a fake view.
+// the failure reactions. TransferLink feeds it socket events and carries out what it asks through
+// TransferView; the receiving user's answers come back later through answerAccept and
+// answerSavePath. Unit tests drive it with a fake view.
 #include "filesender/transferprotocol.h"
 #include "filesender/transferworkers.h"
 
@@ -25,10 +26,11 @@ class TransferView {
 public:
     virtual ~TransferView() = default;
     virtual void sendControl(const QByteArray& message) = 0;
-    // The receiving user's Yes/No question; true for Yes. May run a nested event loop.
-    virtual bool askAccept(const QString& senderId, const QString& fileName) = 0;
-    // Save As with the proposed name; empty when cancelled. May run a nested event loop.
-    virtual QString askSavePath(const QString& proposedName) = 0;
+    // The receiving user's Yes/No question; the answer comes through answerAccept, at once or
+    // later.
+    virtual void askAccept(const QString& senderId, const QString& fileName) = 0;
+    // Save As with the proposed name; the answer comes through answerSavePath.
+    virtual void askSavePath(const QString& proposedName) = 0;
     // Size of the file to send; nullopt when it does not exist.
     virtual std::optional<qint64> sourceSize(const QString& path) = 0;
     virtual void startSendWorker() = 0;
@@ -49,7 +51,6 @@ public:
     Role role() const { return role_; }
     int state() const { return state_; }
     bool ended() const { return ended_; }
-    bool readyToSend() const { return readyToSend_; }
     qint64 total() const { return total_; }
     const QByteArray& recipientId() const { return recipientId_; }
     const QByteArray& senderId() const { return senderId_; }
@@ -59,13 +60,19 @@ public:
     QString title() const;
     // Control messages are read only in the states that expect one; later bytes are file data.
     bool readsControl() const;
-    // A receiving window that still waits for its user (question or Save As).
+    // A receiving side that still waits for its user (question or Save As).
     bool waitingForUser() const;
+    // A question (or Save As) is out and not answered yet.
+    bool asking() const { return question_ != Question::None; }
 
     // The connection is up: the sender sends its offer.
     void connected();
     // One control message: everything that arrived together.
     void received(const QByteArray& bytes);
+    // The receiving user's answers; ignored when nothing is asked or the transfer has ended.
+    void answerAccept(bool yes);
+    // Empty: the Save As was cancelled.
+    void answerSavePath(const QString& path);
     // The socket can take data: the sender's worker starts once the receiver said "Send_Start".
     void writable();
     // The connection closed (or could not be made) while the window owned the socket.
@@ -76,8 +83,6 @@ public:
     void cancel();
     // The data worker ended.
     void workerEnded(WorkerEnd end);
-    // The text a worker's end is reported with (empty: silently).
-    static QString endText(WorkerEnd end);
 
 private:
     void finish(const QString& text);
@@ -85,12 +90,15 @@ private:
     void handleOffer(const QByteArray& text);
     void handleSize(const QByteArray& text);
 
+    enum class Question { None, Accept, SavePath };
+
     TransferView& view_;
     Role role_;
     int state_ = XS_SENDER;
     bool ended_ = false;
     bool readyToSend_ = false;
     bool handedOver_ = false; // the data worker has the connection
+    Question question_ = Question::None;
     qint64 total_ = 0;
     QByteArray recipientId_;
     QByteArray senderId_;

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -261,6 +262,39 @@ TEST_F(FileSenderWindows, PeerGoneWhileTheQuestionIsOpenAnsweredThroughTheHost) 
     user.start(20);
     EXPECT_TRUE(waitUntil([&] { return seen.size() == 2 && h->transfers().isEmpty(); }));
     EXPECT_EQ(seen.value(1), text::ConnectionError);
+}
+
+TEST_F(FileSenderWindows, PeerGoneWhileSaveAsIsOpenClosesItThenTellsWhy) {
+    auto h = host(loopback(3));
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress(loopback(3)), kTransferPort);
+    ASSERT_TRUE(peer.waitForConnected(5000));
+    platform::dialogs::queueAnswer(platform::IDYES);
+    peer.write("alice a.txt");
+    ASSERT_TRUE(waitUntil([&] { return peer.bytesAvailable() > 0; }));
+    EXPECT_EQ(peer.readAll(), "SendFile_Yes");
+    // The Save As runs its own event loop: this timer acts from inside it.
+    bool sawSaveAs = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (sawSaveAs || !qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+            return;
+        sawSaveAs = true;
+        platform::dialogs::queueAnswer(platform::IDOK); // for the end text
+        peer.abort();
+    });
+    user.start(20);
+    peer.write("3");
+    // The dialog closes on its own: nobody answers it.
+    ASSERT_TRUE(waitUntil([&] { return sawSaveAs && h->transfers().isEmpty(); }));
+    QStringList kinds;
+    for (const auto& shown : platform::dialogs::shown())
+        kinds << shown.kind + QLatin1Char(':') + shown.text;
+    EXPECT_EQ(kinds, (QStringList{QStringLiteral("messagebox:") +
+                                      askText(QStringLiteral("alice"), QStringLiteral("a.txt")),
+                                  QStringLiteral("save:a.txt"),
+                                  QStringLiteral("messagebox:") + text::ConnectionError}));
+    EXPECT_EQ(platform::dialogs::pendingAnswers(), 0);
 }
 
 TEST_F(FileSenderWindows, WatchdogEndsWithoutTheChatAndHidesWithIt) {

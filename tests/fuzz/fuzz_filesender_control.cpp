@@ -1,6 +1,7 @@
 // libFuzzer target: the file sender's control-message handling on both sides. The input is a
 // script: its first byte picks the role and the receiving user's answers, then each chunk
-// (separated by 0xFF) is either a peer event or the bytes of one control message. Whatever the
+// (separated by 0xFF) is either a peer event or the bytes of one control message; a question
+// that is out is answered after the chunk that raised it. Whatever the
 // peer sends, the exchange must keep its promises: it ends at most once and says nothing after
 // its end, starts at most one worker and only after "Send_Start" or the Save As, and never
 // proposes a name that leaves the folder the user picks.
@@ -29,16 +30,32 @@ public:
     int sendWorkers = 0;
     int receiveWorkers = 0;
     bool sawStart = false;
-    TransferSession* session = nullptr;
+    int acceptAsked = 0;
+    int saveAsked = 0;
 
     void sendControl(const QByteArray&) override { require(ends == 0); }
-    bool askAccept(const QString&, const QString& name) override {
+    void askAccept(const QString&, const QString& name) override {
+        require(ends == 0);
         checkName(name);
-        return accept;
+        ++acceptAsked;
     }
-    QString askSavePath(const QString& name) override {
+    void askSavePath(const QString& name) override {
+        require(ends == 0);
         checkName(name);
-        return save ? QStringLiteral("/nonexistent/target") : QString();
+        ++saveAsked;
+    }
+    // The user answers what is out; a second answer to the same question changes nothing.
+    void answer(TransferSession& session) {
+        if (acceptAsked > 0) {
+            acceptAsked = 0;
+            session.answerAccept(accept);
+            session.answerAccept(!accept);
+        }
+        if (saveAsked > 0) {
+            saveAsked = 0;
+            session.answerSavePath(save ? QStringLiteral("/nonexistent/target") : QString());
+            session.answerSavePath(QStringLiteral("/nonexistent/other"));
+        }
     }
     std::optional<qint64> sourceSize(const QString&) override {
         return fileExists ? std::optional<qint64>(5368709120LL) : std::nullopt;
@@ -113,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 view.sawStart = true;
             session.received(chunk);
         }
+        require(view.acceptAsked <= 1 && view.saveAsked <= 1);
+        view.answer(session);
         require(view.ends <= 1);
         require(view.sendWorkers <= 1 && view.receiveWorkers <= 1);
         require(session.total() >= 0);

@@ -105,7 +105,7 @@ TEST(FileSenderProtocol, KilobyteLinesAndPercent) {
     EXPECT_EQ(progressPercent(7, 7), 100);
 }
 
-// A window stand-in recording what the session asked of it.
+// A window stand-in recording what the session asked of it. Questions are answered by the test.
 class FakeView : public TransferView {
 public:
     QList<QByteArray> sent;
@@ -114,24 +114,15 @@ public:
     QStringList proposed;
     QString title;
     QString amount;
-    bool accept = true;
-    QString savePath = QStringLiteral("/tmp/target.bin");
     std::optional<qint64> size = 1234;
     int sendWorkers = 0;
     int receiveWorkers = 0;
-    std::function<void()> duringQuestion;
 
     void sendControl(const QByteArray& m) override { sent << m; }
-    bool askAccept(const QString& id, const QString& name) override {
+    void askAccept(const QString& id, const QString& name) override {
         asked << id + QLatin1Char('|') + name;
-        if (duringQuestion)
-            duringQuestion();
-        return accept;
     }
-    QString askSavePath(const QString& name) override {
-        proposed << name;
-        return savePath;
-    }
+    void askSavePath(const QString& name) override { proposed << name; }
     std::optional<qint64> sourceSize(const QString&) override { return size; }
     void startSendWorker() override { ++sendWorkers; }
     void startReceiveWorker() override { ++receiveWorkers; }
@@ -212,19 +203,37 @@ TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
     EXPECT_TRUE(s.waitingForUser());
     s.received("alice " + fromUnicode(u"보고서 최종.txt"));
     EXPECT_EQ(v.asked, QStringList{QStringLiteral("alice|보고서 최종.txt")});
+    EXPECT_EQ(s.senderId(), "alice");
+    // Nothing is said and nothing read until the user has answered.
+    EXPECT_TRUE(v.sent.isEmpty());
+    EXPECT_TRUE(s.asking());
+    EXPECT_FALSE(s.readsControl());
+    s.answerSavePath(QStringLiteral("/tmp/x")); // not what was asked
+    EXPECT_TRUE(v.sent.isEmpty());
+    s.answerAccept(true);
     EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
     EXPECT_EQ(s.state(), XS_SIZE_WAIT);
     EXPECT_EQ(v.title, QStringLiteral("보고서 최종.txt 파일 수신중"));
-    EXPECT_EQ(s.senderId(), "alice");
+    EXPECT_TRUE(s.readsControl());
+    s.answerAccept(true); // a second answer is not a second Yes
+    EXPECT_EQ(v.sent.size(), 1);
 
     s.received("5368709120");
     EXPECT_EQ(s.state(), XS_DATA_WAIT);
     EXPECT_EQ(s.total(), 5368709120LL);
     EXPECT_EQ(v.amount, text::PreparingReceive);
     EXPECT_EQ(v.proposed, QStringList{QStringLiteral("보고서 최종.txt")});
+    EXPECT_TRUE(s.asking());
+    EXPECT_EQ(v.receiveWorkers, 0);
+    s.answerAccept(false); // not what was asked
+    EXPECT_TRUE(v.ended.isEmpty());
+    s.answerSavePath(QStringLiteral("/tmp/target.bin"));
     EXPECT_EQ(v.sent.value(1), "Send_Start");
     EXPECT_EQ(v.receiveWorkers, 1);
-    EXPECT_EQ(s.filePath(), v.savePath);
+    EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/target.bin"));
+    s.answerSavePath(QStringLiteral("/tmp/again.bin"));
+    EXPECT_EQ(v.receiveWorkers, 1);
+    EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/target.bin"));
     // The data that follows is the worker's, not a control message.
     EXPECT_FALSE(s.readsControl());
     EXPECT_FALSE(s.waitingForUser());
@@ -238,6 +247,7 @@ TEST(FileSenderSession, ReceiverOfferIsAnOfferEvenWithKeywordNames) {
         FakeView v;
         TransferSession s(v);
         s.received("alice " + name);
+        s.answerAccept(true);
         EXPECT_EQ(v.asked, QStringList{QStringLiteral("alice|") + QString::fromLatin1(name)});
         EXPECT_TRUE(v.ended.isEmpty());
         EXPECT_EQ(s.state(), XS_SIZE_WAIT);
@@ -247,11 +257,12 @@ TEST(FileSenderSession, ReceiverOfferIsAnOfferEvenWithKeywordNames) {
 TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
     {
         FakeView v;
-        v.accept = false;
         TransferSession s(v);
         s.received("alice a.txt");
+        s.answerAccept(false);
         EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_No"});
         EXPECT_EQ(v.ended, QStringList{QString()});
+        EXPECT_FALSE(s.asking());
     }
     for (const QByteArray& offer : {QByteArray("   "), QByteArray("alice")}) {
         FakeView v;
@@ -263,10 +274,11 @@ TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
     }
     {
         FakeView v;
-        v.savePath.clear();
         TransferSession s(v);
         s.received("alice a.txt");
+        s.answerAccept(true);
         s.received("10");
+        s.answerSavePath(QString());
         EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
         EXPECT_EQ(v.receiveWorkers, 0);
         EXPECT_EQ(v.ended, QStringList{QString()});
@@ -276,19 +288,73 @@ TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
         FakeView v;
         TransferSession s(v);
         s.received("mallory ../../.bashrc");
+        s.answerAccept(true);
         s.received("10");
         EXPECT_EQ(v.proposed, QStringList{QStringLiteral(".bashrc")});
     }
 }
 
-TEST(FileSenderSession, PeerGoneDuringTheQuestionEndsOnceWithoutAnAnswer) {
-    FakeView v;
-    TransferSession s(v);
-    v.duringQuestion = [&] { s.closed(); };
-    s.received("alice a.txt");
-    EXPECT_TRUE(v.sent.isEmpty());
-    EXPECT_EQ(v.ended, QStringList{text::ConnectionError});
-    EXPECT_EQ(v.receiveWorkers, 0);
+// A user who answers before the question call has returned.
+class AnsweringView : public FakeView {
+public:
+    TransferSession* session = nullptr;
+    bool accept = true;
+    void askAccept(const QString& id, const QString& name) override {
+        FakeView::askAccept(id, name);
+        session->answerAccept(accept);
+    }
+    void askSavePath(const QString& name) override {
+        FakeView::askSavePath(name);
+        session->answerSavePath(QStringLiteral("/tmp/now.bin"));
+    }
+};
+
+TEST(FileSenderSession, AnswersFromInsideTheQuestionCallCarryOn) {
+    for (const bool accept : {true, false}) {
+        AnsweringView v;
+        v.accept = accept;
+        TransferSession s(v);
+        v.session = &s;
+        s.received("alice a.txt");
+        if (!accept) {
+            EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_No"});
+            EXPECT_EQ(v.ended, QStringList{QString()});
+            continue;
+        }
+        EXPECT_EQ(s.state(), XS_SIZE_WAIT);
+        EXPECT_TRUE(s.readsControl());
+        s.received("7");
+        EXPECT_EQ(v.sent, (QList<QByteArray>{"SendFile_Yes", "Send_Start"}));
+        EXPECT_EQ(v.receiveWorkers, 1);
+        EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/now.bin"));
+        EXPECT_FALSE(s.asking());
+        EXPECT_TRUE(v.ended.isEmpty());
+    }
+}
+
+TEST(FileSenderSession, PeerGoneDuringAQuestionEndsOnceAndALateAnswerSaysNothing) {
+    {
+        FakeView v;
+        TransferSession s(v);
+        s.received("alice a.txt");
+        s.closed();
+        EXPECT_FALSE(s.waitingForUser());
+        s.answerAccept(true);
+        EXPECT_TRUE(v.sent.isEmpty());
+        EXPECT_EQ(v.ended, QStringList{text::ConnectionError});
+    }
+    {
+        FakeView v;
+        TransferSession s(v);
+        s.received("alice a.txt");
+        s.answerAccept(true);
+        s.received("10");
+        s.cancel();
+        s.answerSavePath(QStringLiteral("/tmp/target.bin"));
+        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
+        EXPECT_EQ(v.receiveWorkers, 0);
+        EXPECT_EQ(v.ended, QStringList{QString()});
+    }
 }
 
 } // namespace
