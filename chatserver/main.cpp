@@ -31,7 +31,7 @@ bool readTimings(const QString& text, chatd::RedisWorld::Timings& t) {
     t.nodeTtlMs = v[0];
     t.beatMs = v[1];
     t.sweepMs = v[2];
-    t.replyTimeoutMs = std::min(t.replyTimeoutMs, std::max(200, t.beatMs));
+    t.replyTimeoutMs = std::min(t.replyTimeoutMs, std::max(1000, t.beatMs));
     t.mostRetryMs = std::min(t.mostRetryMs, std::max(100, t.beatMs));
     return true;
 }
