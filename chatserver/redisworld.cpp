@@ -174,9 +174,10 @@ bool RedisWorld::beat(std::function<void(bool, bool)> done) {
 }
 
 bool RedisWorld::sweep(std::function<void(bool, int)> done) {
-    return eval(world::script::kSweep, {left_}, [done](const redisReply* r) {
-        done(!isError(r), r && r->type == REDIS_REPLY_INTEGER ? int(r->integer) : 0);
-    });
+    return eval(world::script::kSweep, {left_, QByteArray::number(timings_.sweepMs)},
+                [done](const redisReply* r) {
+                    done(!isError(r), r && r->type == REDIS_REPLY_INTEGER ? int(r->integer) : 0);
+                });
 }
 
 bool RedisWorld::reconcile(const QList<LocalUser>& users,

@@ -175,7 +175,9 @@ const char* const kBeat = BT_PRELUDE
 const char* const kSweep =
     BT_PRELUDE "local gone = 0\n"
                "for _, node in ipairs(redis.call('SMEMBERS', P .. 'nodes')) do\n"
-               "  if redis.call('EXISTS', P .. 'node:' .. node) == 0 then\n"
+               "  local left = redis.call('PTTL', P .. 'node:' .. node)\n"
+               "  if left == -2 or (left >= 0 and left < tonumber(ARGV[2])) then\n"
+               "    redis.call('DEL', P .. 'node:' .. node)\n"
                "    local users = redis.call('HGETALL', P .. 'node:' .. node .. ':users')\n"
                "    for i = 1, #users, 2 do leaveWorld(node, users[i], ARGV[1]) end\n"
                "    redis.call('DEL', P .. 'node:' .. node .. ':users')\n"

@@ -51,14 +51,16 @@ bool decodeNodeMessage(QByteArrayView payload, NodeMessage& out);
 
 // The scripts (Lua, run with EVAL). Their arguments are listed with each.
 namespace script {
-extern const char* const kClaim;     // node, nick -> 1 claimed, 0 taken
-extern const char* const kMove;      // node, nick, how, room, capacity, title, left, joined
-                                     //   -> {"ok", room, title, capacity} or {"full"|"none"|...}
-extern const char* const kLeave;     // node, nick, left
-extern const char* const kWhisper;   // nick, line -> 1 sent, 0 nobody
-extern const char* const kRooms;     // -> rows "!R+ …" in room order
-extern const char* const kBeat;      // node, ttl ms -> 1 known, 0 the world had lost the node
-extern const char* const kSweep;     // ttl-less nodes go: left -> number of nodes swept
+extern const char* const kClaim;   // node, nick -> 1 claimed, 0 taken
+extern const char* const kMove;    // node, nick, how, room, capacity, title, left, joined
+                                   //   -> {"ok", room, title, capacity} or {"full"|"none"|...}
+extern const char* const kLeave;   // node, nick, left
+extern const char* const kWhisper; // nick, line -> 1 sent, 0 nobody
+extern const char* const kRooms;   // -> rows "!R+ …" in room order
+extern const char* const kBeat;    // node, ttl ms -> 1 known, 0 the world had lost the node
+// Nodes whose heartbeat is gone, or would be gone before the next sweep, go with their users:
+// left, sweep interval ms -> number of nodes swept
+extern const char* const kSweep;
 extern const char* const kReconcile; // node, ttl ms, left, {nick, room, title, capacity}...
                                      //   -> nicknames held by another node
 } // namespace script

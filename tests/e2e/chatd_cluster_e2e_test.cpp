@@ -98,11 +98,11 @@ protected:
     void startNode() {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::SeparateChannels);
-        // A node is taken for dead 1.5 s after its last heartbeat.
+        // A node is taken for dead 2 s after its last heartbeat.
         p->start(bin() + QStringLiteral("/brontavia-chatd"),
                  {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                   QStringLiteral("--cluster"), redis_.url(), QStringLiteral("--cluster-timings"),
-                  QStringLiteral("1500,250,250")});
+                  QStringLiteral("2000,250,250")});
         ASSERT_TRUE(p->waitForStarted(5000));
         ASSERT_TRUE(waitUntil([&] { return p->canReadLine(); }, 5000));
         const QByteArray line = p->readLine().trimmed();
