@@ -156,6 +156,24 @@ TEST_F(ClusterE2E, OneWorldOfRoomsUsersMessagesAndWhispers) {
     auto choi = client(1, "choi");
     choi->send("ER 1 ");
     EXPECT_TRUE(choi->waitForLine(":-ER " + cp949Bytes("full")));
+
+    // Garbage from choi is noticed by nobody on the other nodes.
+    for (LineClient* c : {kim.get(), lee.get(), park.get()})
+        c->clear();
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, quint16(ports_[1]));
+    ASSERT_TRUE(waitUntil([&] { return raw.state() == QAbstractSocket::ConnectedState; }));
+    raw.write(QByteArray("\x00\xff\r\n\r\n!U- 1 - kim\r\nid=\r\n", 24) + QByteArray(70000, 'x') +
+              "\r\nM kim 0 ER\r\n");
+    choi->send("W kim\n!MI x y");
+    choi->send("\\");
+    choi->send("LR");
+    ASSERT_TRUE(choi->waitForLine("!R?"));
+    lee->send("MR -1 after");
+    for (LineClient* c : {kim.get(), lee.get(), park.get()}) {
+        ASSERT_TRUE(c->waitForLine("!MR lee after"));
+        EXPECT_EQ(c->lines(), QList<QByteArray>{"!MR lee after"});
+    }
 }
 
 TEST_F(ClusterE2E, AKilledNodesUsersAndEmptiedRoomsDisappear) {

@@ -325,6 +325,34 @@ TEST_F(ClusterTest, GarbageFromOneClientReachesNobodyElse) {
     EXPECT_EQ(members, (QList<QByteArray>{"kim", "lee"}));
 }
 
+TEST_F(ClusterTest, AfterLosingRedisANodeWritesItsViewBack) {
+    Node& a = addNode();
+    Node& b = addNode();
+    logOn(*a.hall, 1, "kim");
+    logOn(*b.hall, 2, "lee");
+    a.hall->received(1, "CR 5  room");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.hall->roomOf(1) == 1; }));
+    b.hall->received(2, "ER 1 ");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return b.hall->roomOf(2) == 1; }));
+    barrier();
+    got.clear();
+
+    // Redis keeps its data but drops every connection; kim goes before the node can tell it.
+    redis.command({"CLIENT", "KILL", "TYPE", "normal"});
+    redis.command({"CLIENT", "KILL", "TYPE", "pubsub"});
+    a.hall->disconnected(1);
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return redis.command({"SMEMBERS", "bt:room:1:members"}) == QList<QByteArray>{"lee"};
+    }));
+    // lee, who never left, hears that kim did, and the world has no trace of kim.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return got[2].contains("!U- 1 - kim"); }));
+    EXPECT_EQ(redis.command({"EXISTS", "bt:nick:kim"}), QList<QByteArray>{"0"});
+    EXPECT_EQ(redis.command({"HGETALL", "bt:node:node1:users"}), QList<QByteArray>{});
+    EXPECT_EQ(redis.command({"HGETALL", "bt:node:node2:users"}), (QList<QByteArray>{"lee", "1"}));
+    b.hall->received(2, "MR -1 alone");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return got[2].contains("!MR lee alone"); }));
+}
+
 TEST(ClusterWire, ChannelsAndMessagesReadBack) {
     EXPECT_EQ(world::roomOfChannel(world::roomChannel(0)), 0);
     EXPECT_EQ(world::roomOfChannel(world::roomChannel(12345)), 12345);
