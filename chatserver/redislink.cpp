@@ -150,11 +150,14 @@ void RedisLink::onDisconnect(const redisAsyncContext* ac, int status) {
 void RedisLink::lost() {
     ac_ = nullptr;
     if (notifiers_) {
-        // hiredis closes the socket next; possibly inside one of their own signals.
+        // hiredis closes the socket next; possibly inside one of their own signals, unless
+        // this link is being destroyed.
         notifiers_->read->setEnabled(false);
         notifiers_->write->setEnabled(false);
-        notifiers_->read.release()->deleteLater();
-        notifiers_->write.release()->deleteLater();
+        if (!dying_) {
+            notifiers_->read.release()->deleteLater();
+            notifiers_->write.release()->deleteLater();
+        }
         notifiers_.reset();
     }
     watchdog_.stop();

@@ -83,6 +83,7 @@ void RedisWorld::check() {
 void RedisWorld::onPush(const QByteArray& channel, const QByteArray& payload) {
     const int room = world::roomOfChannel(channel);
     if (room >= 0) {
+        highestRoom_ = std::max(highestRoom_, room);
         world::RoomEvent e;
         if (world::decodeRoomEvent(payload, e))
             emit roomEvent(room, e);
@@ -182,7 +183,9 @@ bool RedisWorld::sweep(std::function<void(bool, int)> done) {
 
 bool RedisWorld::reconcile(const QList<LocalUser>& users,
                            std::function<void(bool, const QList<QByteArray>&)> done) {
-    QList<QByteArray> args{node_, QByteArray::number(timings_.nodeTtlMs), left_};
+    // Numbers given before Redis lost them are not given again to other rooms.
+    QList<QByteArray> args{node_, QByteArray::number(timings_.nodeTtlMs), left_,
+                           QByteArray::number(highestRoom_)};
     for (const LocalUser& u : users)
         args << u.nick << u.room << u.title << QByteArray::number(u.capacity);
     return eval(world::script::kReconcile, std::move(args),

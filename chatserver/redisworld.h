@@ -78,6 +78,7 @@ private:
     RedisLink events_;
     int confirmations_ = 0; // of the two subscriptions
     bool online_ = false;
+    int highestRoom_ = 0; // of every room event this node has seen
     QByteArray left_;
     QByteArray joined_;
 };

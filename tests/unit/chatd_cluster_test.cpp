@@ -353,6 +353,41 @@ TEST_F(ClusterTest, AfterLosingRedisANodeWritesItsViewBack) {
     EXPECT_TRUE(testsupport::waitUntil([&] { return got[2].contains("!MR lee alone"); }));
 }
 
+TEST_F(ClusterTest, RewritingANodeRestoresUsersRoomsAndNumbering) {
+    auto eval = [&](const char* script, QList<QByteArray> args) {
+        args.prepend("0");
+        args.prepend(script);
+        args.prepend("EVAL");
+        return redis.command(args);
+    };
+    const QByteArray left = rules::leftSuffix();
+    // An empty Redis; the node holds kim in room 3, lee in the waiting room, and park still
+    // logging on; it has seen rooms up to 7.
+    eval(world::script::kReconcile, {"n1", "60000", left, "7", "kim", "3", "t\\ 3", "4", "lee", "0",
+                                     "", "0", "park", "-", "", "0"});
+    EXPECT_EQ(redis.command({"GET", "bt:room:next"}), QList<QByteArray>{"7"});
+    EXPECT_EQ(redis.command({"HMGET", "bt:room:3", "title", "capacity"}),
+              (QList<QByteArray>{"t\\ 3", "4"}));
+    EXPECT_EQ(redis.command({"SMEMBERS", "bt:room:3:members"}), QList<QByteArray>{"kim"});
+    EXPECT_EQ(redis.command({"SMEMBERS", "bt:room:0:members"}), QList<QByteArray>{"lee"});
+    EXPECT_EQ(redis.command({"MGET", "bt:nick:kim", "bt:nick:lee", "bt:nick:park"}),
+              (QList<QByteArray>{"n1", "n1", "n1"}));
+    // A new room does not take a number a room may still have on a node not yet rewritten.
+    eval(world::script::kClaim, {"n2", "choi"});
+    EXPECT_EQ(eval(world::script::kMove, {"n2", "choi", "CR", "0", "5", "new", left, "x"}).value(1),
+              "8");
+
+    // Rewritten again without kim: kim leaves room 3, which goes; park's claim goes to n2 first.
+    redis.command({"SET", "bt:nick:park", "n2"});
+    const QList<QByteArray> clashes =
+        eval(world::script::kReconcile,
+             {"n1", "60000", left, "7", "lee", "0", "", "0", "park", "-", "", "0"});
+    EXPECT_EQ(clashes, QList<QByteArray>{"park"});
+    EXPECT_EQ(redis.command({"EXISTS", "bt:room:3", "bt:room:3:members", "bt:nick:kim"}),
+              QList<QByteArray>{"0"});
+    EXPECT_EQ(redis.command({"GET", "bt:nick:park"}), QList<QByteArray>{"n2"});
+}
+
 TEST(ClusterWire, ChannelsAndMessagesReadBack) {
     EXPECT_EQ(world::roomOfChannel(world::roomChannel(0)), 0);
     EXPECT_EQ(world::roomOfChannel(world::roomChannel(12345)), 12345);
