@@ -1,6 +1,6 @@
 #include "chatserver/worldscripts.h"
 
-#include "protocol/chatwire.h"
+#include "chatserver/hallrules.h"
 
 namespace chatd::world {
 
@@ -48,7 +48,7 @@ bool decodeNodeMessage(QByteArrayView payload, NodeMessage& out) {
         out.kind = NodeMessage::Kind::Whisper;
         out.nick = payload.sliced(2, nl - 2).toByteArray();
         out.line = payload.sliced(nl + 1).toByteArray();
-        return !out.nick.isEmpty();
+        return rules::validNickname(out.nick);
     }
     if (payload.startsWith("M ")) {
         const QList<QByteArray> words = payload.sliced(2).toByteArray().split(' ');
@@ -59,7 +59,7 @@ bool decodeNodeMessage(QByteArrayView payload, NodeMessage& out) {
         out.nick = words[0];
         out.room = words[1].toInt(&ok);
         out.how = words[2];
-        return ok && out.room >= 0;
+        return ok && out.room >= 0 && rules::validNickname(out.nick);
     }
     return false;
 }

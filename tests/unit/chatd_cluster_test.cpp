@@ -413,8 +413,8 @@ TEST(ClusterWire, ChannelsAndMessagesReadBack) {
     EXPECT_EQ(m.kind, world::NodeMessage::Kind::Whisper);
     EXPECT_EQ(m.nick, "lee");
     EXPECT_EQ(m.line, "!MI kim a\\ b");
-    for (const char* bad :
-         {"M kim", "M kim x ER", "M kim -1 ER", "M  1 ER", "W \nx", "W lee", "Z kim 1 ER", ""})
+    for (const char* bad : {"M kim", "M kim x ER", "M kim -1 ER", "M  1 ER", "W \nx", "W lee",
+                            "W  lee\nx", "M k\ni 1 ER", "Z kim 1 ER", ""})
         EXPECT_FALSE(world::decodeNodeMessage(bad, m)) << bad;
 
     RedisAddress a;
