@@ -9,10 +9,17 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,8 +56,19 @@ QByteArray makeNodeId(quint16 port) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
     std::signal(SIGPIPE, SIG_IGN);
+    // A node asked to stop (SIGTERM, Ctrl-C) takes its users out of the shared world first;
+    // the signals arrive as readable bytes on the event loop instead of interrupting it.
+    // Blocked before any thread exists, so that no thread takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    const bool clusterMode = std::any_of(
+        argv, argv + argc, [](const char* a) { return std::strcmp(a, "--cluster") == 0; });
+    if (clusterMode)
+        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    QCoreApplication app(argc, argv);
 
     QString listen = QStringLiteral("127.0.0.1:3000");
     QString cluster;
@@ -110,11 +128,30 @@ int main(int argc, char** argv) {
         server.setHall(hall.get());
         world->start();
     }
+    std::unique_ptr<QSocketNotifier> stopNotifier;
+    const int stopFd = clusterMode ? signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK) : -1;
+    if (stopFd >= 0) {
+        stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
+        QObject::connect(stopNotifier.get(), &QSocketNotifier::activated, &app, [&] {
+            signalfd_siginfo info;
+            while (::read(stopFd, &info, sizeof info) == ssize_t(sizeof info)) {
+            }
+            stopNotifier->setEnabled(false);
+            // The world's answer, or at most two seconds.
+            QTimer::singleShot(2000, &app, &QCoreApplication::quit);
+            if (!world || !world->farewell([] { QCoreApplication::quit(); }))
+                QCoreApplication::quit();
+        });
+    }
     // The actual port (port 0 picks a free one), for scripts and tests that start the server.
     std::printf("listening on %s:%u\n", qPrintable(server.address().toString()),
                 unsigned(server.port()));
     std::fflush(stdout);
     const int code = QCoreApplication::exec();
     server.setHall(nullptr);
+    if (stopFd >= 0) {
+        stopNotifier.reset();
+        ::close(stopFd);
+    }
     return code;
 }

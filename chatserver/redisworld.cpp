@@ -174,6 +174,13 @@ bool RedisWorld::beat(std::function<void(bool, bool)> done) {
                 });
 }
 
+bool RedisWorld::farewell(std::function<void()> done) {
+    return eval(world::script::kFarewell, {node_, left_}, [done](const redisReply* r) {
+        isError(r);
+        done();
+    });
+}
+
 bool RedisWorld::sweep(std::function<void(bool, int)> done) {
     return eval(world::script::kSweep, {left_, QByteArray::number(timings_.sweepMs)},
                 [done](const redisReply* r) {

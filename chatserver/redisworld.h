@@ -56,6 +56,8 @@ public:
     bool users(int room, std::function<void(bool ok, const QList<QByteArray>& nicks)> done);
     bool publish(int room, const QByteArray& line, std::function<void(bool ok)> done);
     bool beat(std::function<void(bool ok, bool known)> done);
+    // This node stops: its users leave the world (everyone is told) and its records go.
+    bool farewell(std::function<void()> done);
     bool sweep(std::function<void(bool ok, int nodes)> done);
     bool reconcile(const QList<LocalUser>& users,
                    std::function<void(bool ok, const QList<QByteArray>& clashes)> done);

@@ -187,6 +187,13 @@ const char* const kSweep =
                "end\n"
                "return gone\n";
 
+const char* const kFarewell =
+    BT_PRELUDE "local users = redis.call('HGETALL', P .. 'node:' .. ARGV[1] .. ':users')\n"
+               "for i = 1, #users, 2 do leaveWorld(ARGV[1], users[i], ARGV[2]) end\n"
+               "redis.call('DEL', P .. 'node:' .. ARGV[1], P .. 'node:' .. ARGV[1] .. ':users')\n"
+               "redis.call('SREM', P .. 'nodes', ARGV[1])\n"
+               "return 1\n";
+
 const char* const kReconcile = BT_PRELUDE
     "local node = ARGV[1]\n"
     "local users = P .. 'node:' .. node .. ':users'\n"

@@ -61,6 +61,8 @@ extern const char* const kBeat;    // node, ttl ms -> 1 known, 0 the world had l
 // Nodes whose heartbeat is gone, or would be gone before the next sweep, go with their users:
 // left, sweep interval ms -> number of nodes swept
 extern const char* const kSweep;
+// A node stopping: its users leave and it goes: node, left
+extern const char* const kFarewell;
 // node, ttl ms, left, highest room number seen, {nick, room, title, capacity}...
 //   -> nicknames held by another node
 extern const char* const kReconcile;

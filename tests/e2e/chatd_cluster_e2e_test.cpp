@@ -95,14 +95,14 @@ protected:
             }
     }
 
-    void startNode() {
+    // By default a node is taken for dead 2 s after its last heartbeat.
+    void startNode(const QString& timings = QStringLiteral("2000,250,250")) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::SeparateChannels);
-        // A node is taken for dead 2 s after its last heartbeat.
         p->start(bin() + QStringLiteral("/brontavia-chatd"),
                  {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                   QStringLiteral("--cluster"), redis_.url(), QStringLiteral("--cluster-timings"),
-                  QStringLiteral("2000,250,250")});
+                  timings});
         ASSERT_TRUE(p->waitForStarted(5000));
         ASSERT_TRUE(waitUntil([&] { return p->canReadLine(); }, 5000));
         const QByteArray line = p->readLine().trimmed();
@@ -201,6 +201,25 @@ TEST_F(ClusterE2E, AKilledNodesUsersAndEmptiedRoomsDisappear) {
     // The nicknames are free again.
     auto lee2 = client(2, "lee");
     EXPECT_TRUE(lee2->connected());
+}
+
+TEST_F(ClusterE2E, ANodeAskedToStopTakesItsUsersOutAtOnce) {
+    // A heartbeat that outlives the test: only the node's own farewell can clear its users.
+    startNode(QStringLiteral("60000,250,250"));
+    auto kim = client(0, "kim");
+    auto lee = client(3, "lee");
+    kim->send("CR 5  one");
+    ASSERT_TRUE(kim->waitForLine("!RC 1"));
+    lee->send("ER 1 ");
+    ASSERT_TRUE(kim->waitForLine("!U+ 1 - lee -"));
+    ASSERT_EQ(redis_.command({"SCARD", "bt:nodes"}), QList<QByteArray>{"4"});
+
+    nodes_[3]->terminate(); // SIGTERM
+    ASSERT_TRUE(nodes_[3]->waitForFinished(10000));
+    EXPECT_EQ(nodes_[3]->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(kim->waitForLine("!U- 1 - lee"));
+    EXPECT_EQ(redis_.command({"SCARD", "bt:nodes"}), QList<QByteArray>{"3"});
+    EXPECT_EQ(redis_.command({"EXISTS", "bt:nick:lee"}), QList<QByteArray>{"0"});
 }
 
 TEST_F(ClusterE2E, RedisLostAndBackEmptyConvergesWithoutReconnecting) {
