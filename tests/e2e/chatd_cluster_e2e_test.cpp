@@ -260,6 +260,33 @@ TEST_F(ClusterE2E, RedisLostAndBackEmptyConvergesWithoutReconnecting) {
     EXPECT_TRUE(twin.waitFor([](const QByteArray& l) { return l.startsWith(":-ID "); }));
 }
 
+TEST_F(ClusterE2E, ARedisThatHangsIsRefusedNotWaitedFor) {
+    auto kim = client(0, "kim");
+    auto lee = client(1, "lee");
+    kim->send("CR 10  stay");
+    ASSERT_TRUE(kim->waitForLine("!RC 1"));
+    lee->send("ER 1 ");
+    ASSERT_TRUE(lee->waitForLine("!RC 1"));
+
+    redis_.pause(true);
+    kim->clear();
+    kim->send("LR");
+    ASSERT_TRUE(kim->waitFor([](const QByteArray& l) { return l.startsWith(":-LR "); }));
+    // Still hanging: the next request is refused too, and the clients stay connected.
+    kim->send("MR -1 lost");
+    ASSERT_TRUE(kim->waitFor([](const QByteArray& l) { return l.startsWith(":-MR "); }));
+    EXPECT_TRUE(kim->connected() && lee->connected());
+
+    redis_.pause(false);
+    // Back: messages flow again between the nodes without anyone reconnecting.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            lee->send("MR -1 back");
+            return kim->waitForLine("!MR lee back", 500);
+        },
+        15000));
+}
+
 TEST_F(ClusterE2E, ARealChatClientTalksWithAUserOfAnotherNode) {
     Client& kim = addClient(QStringLiteral("kim"));
     start(kim);

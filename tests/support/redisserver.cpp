@@ -77,9 +77,15 @@ bool RedisServer::start(QString* why) {
 void RedisServer::kill() {
     if (process_ && process_->state() != QProcess::NotRunning) {
         ::kill(pid_t(process_->processId()), SIGKILL);
+        ::kill(pid_t(process_->processId()), SIGCONT); // a paused one too
         process_->waitForFinished(5000);
     }
     process_.reset();
+}
+
+void RedisServer::pause(bool paused) {
+    if (process_ && process_->state() != QProcess::NotRunning)
+        ::kill(pid_t(process_->processId()), paused ? SIGSTOP : SIGCONT);
 }
 
 QList<QByteArray> RedisServer::command(const QList<QByteArray>& args) const {

@@ -20,6 +20,8 @@ public:
     bool start(QString* why = nullptr);
     // SIGKILL: gone without a word, as a crashed or unplugged server.
     void kill();
+    // SIGSTOP / SIGCONT: connections stay open but nothing answers, as a server that hangs.
+    void pause(bool paused);
     int port() const { return port_; }
     QString url() const { return QStringLiteral("redis://127.0.0.1:%1").arg(port_); }
 
