@@ -5,6 +5,7 @@
 //   bench_chat server [CLIENTS [MESSAGES [INTERVAL_MS]]] : brontavia-chatd with CLIENTS clients in
 //                       one room, each sending MESSAGES messages: delivered per second, p99
 //                       delivery latency, the server's memory per client.
+#include "bench/chatcluster.h"
 #include "chat/chatconnection.h"
 #include "chat/skinlistbox.h"
 
@@ -280,6 +281,9 @@ int main(int argc, char** argv) {
         return server(args.value(2, QStringLiteral("200")).toInt(),
                       args.value(3, QStringLiteral("50")).toInt(),
                       args.value(4, QStringLiteral("250")).toInt());
-    std::fprintf(stderr, "usage: bench_chat flood | server [CLIENTS [MESSAGES [INTERVAL_MS]]]\n");
+    if (mode == QLatin1String("cluster"))
+        return bench::chatCluster(args.value(2, QStringLiteral("3")).toInt());
+    std::fprintf(stderr, "usage: bench_chat flood | server [CLIENTS [MESSAGES [INTERVAL_MS]]] | "
+                         "cluster [NODES]\n");
     return 2;
 }

@@ -1,19 +1,12 @@
 #include "chatserver/chathall.h"
 
-#include "platform/codec.h"
 #include "protocol/chatwire.h"
 
-#include <QString>
 #include <algorithm>
 
 namespace chatd {
 
-using protocol::chatwire::escape;
 using protocol::chatwire::leadingNumber;
-
-QByteArray cp949(const char* utf8) {
-    return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
-}
 
 ChatHall::ChatHall(Sink sink, Closer closer) : sink_(std::move(sink)), closer_(std::move(closer)) {}
 
@@ -50,15 +43,7 @@ void ChatHall::received(int client, QByteArrayView line) {
 }
 
 bool ChatHall::validNickname(QByteArrayView nick) const {
-    if (nick.isEmpty() || nick.size() > kMaxNickname)
-        return false;
-    for (char ch : nick) {
-        const auto b = static_cast<unsigned char>(ch);
-        // Spaces would split the events that carry the name; control bytes have no place in it.
-        if (b <= 0x20 || b == 0x7f || ch == '\\')
-            return false;
-    }
-    return true;
+    return rules::validNickname(nick);
 }
 
 void ChatHall::logOn(int id, Client& c, QByteArrayView line) {
@@ -74,7 +59,7 @@ void ChatHall::logOn(int id, Client& c, QByteArrayView line) {
                 return;
             }
         }
-        sink_(id, ":-ID " + escape(cp949("같은 이름이 있거나 잘못된 이름입니다")));
+        sink_(id, ":-ID " + rules::nicknameRefused());
         return;
     case Stage::Name:
         if (line.startsWith("name=") && line.size() > 5) {
@@ -84,25 +69,14 @@ void ChatHall::logOn(int id, Client& c, QByteArrayView line) {
             sink_(id, ":-Name bad");
         }
         return;
-    case Stage::Pin: {
-        // Five characters: digits, right-aligned with spaces.
-        const QByteArrayView pin = line.startsWith("Pin=") ? line.sliced(4) : QByteArrayView();
-        bool ok = pin.size() == 5;
-        bool digit = false;
-        for (qsizetype i = 0; ok && i < pin.size(); ++i) {
-            if (pin[i] >= '0' && pin[i] <= '9')
-                digit = true;
-            else if (pin[i] != ' ' || digit)
-                ok = false;
-        }
-        if (ok && digit) {
+    case Stage::Pin:
+        if (rules::validPinLine(line)) {
             c.stage = Stage::Finishing;
             sink_(id, ":+Ok.");
         } else {
             sink_(id, ":-Pin bad");
         }
         return;
-    }
     case Stage::Finishing:
         // The empty line ends the log-on; a client that goes straight on is taken as done too.
         c.stage = Stage::In;
@@ -143,8 +117,7 @@ void ChatHall::command(int id, Client& c, QByteArrayView line) {
 }
 
 QByteArray ChatHall::roomRow(int number, const Room& r) const {
-    return "!R+ " + QByteArray::number(number) + ' ' + QByteArray::number(r.members.size()) + '/' +
-           QByteArray::number(r.capacity) + ' ' + r.title;
+    return rules::roomRow(number, qsizetype(r.members.size()), r.capacity, r.title);
 }
 
 void ChatHall::listRooms(int id) {
@@ -169,26 +142,13 @@ void ChatHall::listUsers(int id, const Client& c) {
 }
 
 void ChatHall::createRoom(int id, Client& c, QByteArrayView rest) {
-    // "CR <capacity>  <escaped title>"
-    const int capacity = leadingNumber(rest);
-    qsizetype i = 0;
-    while (i < rest.size() && rest[i] == ' ')
-        ++i;
-    while (i < rest.size() && ((rest[i] >= '0' && rest[i] <= '9') || rest[i] == '-'))
-        ++i;
-    while (i < rest.size() && rest[i] == ' ')
-        ++i;
-    QByteArray title = rest.sliced(i).first(std::min(kMaxTitle, rest.size() - i)).toByteArray();
-    if (title.endsWith('\\') && !title.endsWith("\\\\"))
-        title.chop(1); // a cut that split an escape
-    if (capacity < kMinCapacity || capacity > maxCapacity_) {
-        sink_(id, ":-CR " + escape(cp949("2명에서 20명까지만 가능합니다.")));
+    rules::CreateRequest request = rules::parseCreate(rest);
+    if (const QByteArray refusal = rules::refuseCreate(request, maxCapacity_); !refusal.isEmpty()) {
+        sink_(id, refusal);
         return;
     }
-    if (title.isEmpty()) {
-        sink_(id, ":-CR " + escape(cp949("방 제목이 없습니다")));
-        return;
-    }
+    const int capacity = request.capacity;
+    QByteArray title = std::move(request.title);
     const int number = nextRoom_++;
     rooms_[number] = Room{capacity, title, {}};
     sink_(id, ":+CR");
@@ -204,11 +164,11 @@ void ChatHall::enterRoom(int id, Client& c, int number) {
     if (number > 0) {
         const auto it = rooms_.find(number);
         if (it == rooms_.end()) {
-            sink_(id, ":-ER " + escape(cp949("없는 방입니다")));
+            sink_(id, ":-ER " + rules::roomMissing());
             return;
         }
         if (qsizetype(it->second.members.size()) >= it->second.capacity) {
-            sink_(id, ":-ER " + escape(cp949("방이 꽉찼습니다")));
+            sink_(id, ":-ER " + rules::roomFull());
             return;
         }
     } else {
@@ -233,7 +193,7 @@ void ChatHall::leave(int id, Client& c) {
         return;
     it->second.members.erase(id);
     toRoom(number, "!U- " + QByteArray::number(number) + gone);
-    toRoom(number, "!SM " + c.nickname + escape(cp949("님이 나갔습니다")));
+    toRoom(number, "!SM " + c.nickname + rules::leftSuffix());
     toLobby("!R- " + QByteArray::number(number));
     if (it->second.members.empty())
         rooms_.erase(it);
@@ -250,7 +210,7 @@ void ChatHall::enter(int id, Client& c, int number, bool tell) {
     } else {
         Room& r = rooms_.at(number);
         toRoom(number, here);
-        toRoom(number, "!SM " + c.nickname + escape(cp949("님이 들어왔습니다")));
+        toRoom(number, "!SM " + c.nickname + rules::joinedSuffix());
         r.members.insert(id);
         toLobby("!R- " + QByteArray::number(number));
         announceRoom(number);
@@ -278,11 +238,11 @@ void ChatHall::whisper(int id, const Client& c, QByteArrayView rest) {
     const QByteArrayView text = s < 0 ? QByteArrayView() : rest.sliced(s + 1);
     const auto target = byNickname_.constFind(to);
     if (target == byNickname_.constEnd() || clients_.at(*target).stage != Stage::In) {
-        sink_(id, "!SM " + escape(to + cp949("님을 찾을 수 없습니다")));
+        sink_(id, "!SM " + rules::whisperMissed(to));
         return;
     }
     sink_(*target, "!MI " + c.nickname + ' ' + text.toByteArray());
-    sink_(id, "!SM " + escape(to + cp949("님에게 귀속말을 보냈습니다")));
+    sink_(id, "!SM " + rules::whisperSent(to));
 }
 
 void ChatHall::toLobby(const QByteArray& line, int except) {

@@ -2,6 +2,9 @@
 // The reference chat server's rules without sockets: the log-on dialogue, the waiting room,
 // rooms with a capacity, room messages and whispers. Clients are numbers; what a client is to
 // receive goes out through the sink, one line at a time without its CR LF.
+#include "chatserver/hall.h"
+#include "chatserver/hallrules.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -13,24 +16,24 @@
 
 namespace chatd {
 
-class ChatHall {
+class ChatHall : public Hall {
 public:
     using Sink = std::function<void(int client, const QByteArray& line)>;
     using Closer = std::function<void(int client)>;
 
-    static constexpr int kMinCapacity = 2;
-    static constexpr int kMaxCapacity = 20; // what the chat client offers
-    static constexpr qsizetype kMaxNickname = 24;
-    static constexpr qsizetype kMaxTitle = 200;
+    static constexpr int kMinCapacity = rules::kMinCapacity;
+    static constexpr int kMaxCapacity = rules::kMaxCapacity;
+    static constexpr qsizetype kMaxNickname = rules::kMaxNickname;
+    static constexpr qsizetype kMaxTitle = rules::kMaxTitle;
 
     ChatHall(Sink sink, Closer closer);
 
     // Rooms larger than the client offers, for load tests (brontavia-chatd --max-capacity).
     void setMaxCapacity(int capacity) { maxCapacity_ = std::max(kMinCapacity, capacity); }
 
-    void connected(int client);
-    void received(int client, QByteArrayView line);
-    void disconnected(int client);
+    void connected(int client) override;
+    void received(int client, QByteArrayView line) override;
+    void disconnected(int client) override;
 
     qsizetype clientCount() const { return qsizetype(clients_.size()); }
     qsizetype roomCount() const { return qsizetype(rooms_.size()); }
@@ -76,8 +79,5 @@ private:
     int nextRoom_ = 1;
     int maxCapacity_ = kMaxCapacity;
 };
-
-// CP949 bytes of a text written in the source.
-QByteArray cp949(const char* utf8);
 
 } // namespace chatd

@@ -42,7 +42,7 @@ void ChatServer::onNewConnection() {
                         qCDebug(platform::log::net) << "client" << id << "socket error" << e;
                     onGone(id);
                 });
-        hall_.connected(id);
+        active_->connected(id);
     }
 }
 
@@ -55,7 +55,7 @@ void ChatServer::onReadyRead(int id) {
     const qsizetype dropped = c.framer.droppedLines();
     while (c.framer.hasLine()) {
         const QByteArray line = c.framer.takeLine();
-        hall_.received(id, line);
+        active_->received(id, line);
         // The client may be on its way out now (its "Q").
         const auto still = connections_.find(id);
         if (still == connections_.end() || still->second->closing)
@@ -73,7 +73,7 @@ void ChatServer::onGone(int id) {
     connections_.erase(it);
     c->socket->disconnect(this);
     c->socket->deleteLater();
-    hall_.disconnected(id);
+    active_->disconnected(id);
 }
 
 void ChatServer::send(int id, const QByteArray& line) {

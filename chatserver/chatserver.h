@@ -27,6 +27,13 @@ public:
     ChatHall& hall() { return hall_; }
     qsizetype connections() const { return qsizetype(connections_.size()); }
 
+    // Another world for the clients (a cluster node's); null: the built-in one. Set it before
+    // the first client comes.
+    void setHall(Hall* hall) { active_ = hall ? hall : &hall_; }
+    // What a hall uses to reach a client.
+    void send(int id, const QByteArray& line);
+    void close(int id);
+
 private:
     struct Connection {
         QTcpSocket* socket = nullptr; // owned by the server object (Qt parent)
@@ -37,11 +44,10 @@ private:
     void onNewConnection();
     void onReadyRead(int id);
     void onGone(int id);
-    void send(int id, const QByteArray& line);
-    void close(int id);
 
     QTcpServer server_;
     ChatHall hall_;
+    Hall* active_ = &hall_;
     std::unordered_map<int, std::unique_ptr<Connection>> connections_;
     int nextId_ = 1;
 };
