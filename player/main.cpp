@@ -6,9 +6,9 @@
 #include "platform/log.h"
 #include "platform/messages.h"
 #include "platform/windowdirectory.h"
-#include "player/mpris.h"
-#include "player/playerdlg.h"
-#include "player/session.h"
+#include "player/mpris/mpris.h"
+#include "player/ui/playerdlg.h"
+#include "player/session/session.h"
 #include "protocol/titles.h"
 #include "skin/tooltipstyle.h"
 

@@ -1,4 +1,4 @@
-#include "player/media/capture.h"
+#include "player/desktop/wallpaper.h"
 
 #include "platform/paths.h"
 
@@ -15,7 +15,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-namespace media {
+namespace player::desktop {
 
 namespace {
 
@@ -126,21 +126,6 @@ bool setWithPlasma(const QString& file, int style) {
 
 } // namespace
 
-QString nextCaptureFileName(const QString& folder, const QDateTime& when) {
-    QString base = platform::paths::fromWindows(folder);
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    const QDate date = when.date();
-    const QString stem = base + QStringLiteral("/ZT_%1%2%3")
-                                    .arg(date.month(), 2, 10, QLatin1Char('0'))
-                                    .arg(date.day(), 2, 10, QLatin1Char('0'))
-                                    .arg(when.time().second(), 2, 10, QLatin1Char('0'));
-    QString name = stem + QStringLiteral(".bmp");
-    for (int n = 2; QFileInfo::exists(name); ++n)
-        name = stem + QStringLiteral("(%1).bmp").arg(n);
-    return name;
-}
-
 QString wallpaperCopyPath() {
     return platform::paths::home() + QStringLiteral("/wallpaper.bmp");
 }
@@ -185,4 +170,4 @@ bool setDesktopWallpaper(const QString& bmpPath, int style) {
     return setWithGSettings({"org.gnome.desktop.background", "picture-uri", true}, copy, style);
 }
 
-} // namespace media
+} // namespace player::desktop

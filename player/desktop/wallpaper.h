@@ -1,15 +1,8 @@
 #pragma once
-// Frame capture file names and the desktop wallpaper.
-#include <QDateTime>
+// The desktop wallpaper: the suite's own copy of a captured frame, handed to the desktop.
 #include <QString>
 
-namespace media {
-
-// The capture file for a moment: folder + "/ZT_<month><day><second>.bmp" (two digits each).
-// The name has no hour or minute, so two captures can meet on one name: an existing file is
-// never overwritten, the new picture becomes "ZT_<month><day><second>(2).bmp", "(3)", ...
-// An empty folder means the file system's root.
-QString nextCaptureFileName(const QString& folder, const QDateTime& when);
+namespace player::desktop {
 
 // The suite's own wallpaper file, H/wallpaper.bmp: the desktop reads the wallpaper whenever it
 // likes, long after the capture itself is deleted from the capture folder.
@@ -25,4 +18,4 @@ QString keepWallpaperCopy(const QString& bmpPath);
 // whether a desktop took it; with no known desktop nothing happens and the result is false.
 bool setDesktopWallpaper(const QString& bmpPath, int style);
 
-} // namespace media
+} // namespace player::desktop

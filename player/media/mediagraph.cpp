@@ -5,10 +5,12 @@
 #include "player/media/picturefilter.h"
 #include "player/media/videowindow.h"
 
+#include <QImage>
 #include <QMetaObject>
 #include <QPointer>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSet>
 #include <QStringDecoder>
@@ -94,6 +96,19 @@ QString pathFromBytes(const QByteArray& bytes) {
     const QString asUtf8 = utf8.decode(bytes);
     const QString text = utf8.hasError() ? platform::cp949::toUnicode(bytes) : asUtf8;
     return platform::paths::fromWindows(text);
+}
+
+// Writes `image` as a 24-bit BMP, atomically (no half-written file on failure).
+bool writeBmp24(const QImage& image, const QString& path) {
+    if (image.isNull())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // RGB888 has no alpha and more than 8 bits, so the BMP writer stores 24 bits per pixel.
+    if (!image.convertToFormat(QImage::Format_RGB888).save(&file, "BMP"))
+        return false;
+    return file.commit();
 }
 
 } // namespace
@@ -730,7 +745,7 @@ void MediaGraph::setEffect(int effect, double start, double length, int save,
         return; // no picture yet: nothing is written, as a filter without a frame would
     const QImage image = screenshotImage(shot);
     mpv_free_node_contents(&shot);
-    filter::writeBmp24(image, file);
+    writeBmp24(image, file);
 }
 
 } // namespace media

@@ -1,4 +1,4 @@
-#include "player/handover.h"
+#include "player/model/handover.h"
 
 #include "platform/lines.h"
 

@@ -1,6 +1,6 @@
-#include "player/layout.h"
+#include "player/model/layout.h"
 
-#include "player/playerids.h"
+#include "player/model/playerids.h"
 
 #include <algorithm>
 #include <array>

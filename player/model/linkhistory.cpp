@@ -1,4 +1,4 @@
-#include "player/linkhistory.h"
+#include "player/model/linkhistory.h"
 
 #include "platform/lines.h"
 #include "platform/paths.h"

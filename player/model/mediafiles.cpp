@@ -1,4 +1,4 @@
-#include "player/mediafiles.h"
+#include "player/model/mediafiles.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "player/playerconfig.h"
+#include "player/model/playerconfig.h"
 
 #include "platform/codec.h"
 #include "platform/lines.h"

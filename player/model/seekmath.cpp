@@ -1,4 +1,4 @@
-#include "player/seekmath.h"
+#include "player/model/seekmath.h"
 
 #include <algorithm>
 #include <climits>

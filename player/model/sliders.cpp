@@ -1,6 +1,6 @@
-#include "player/sliders.h"
+#include "player/model/sliders.h"
 
-#include "player/layout.h"
+#include "player/model/layout.h"
 
 #include <algorithm>
 

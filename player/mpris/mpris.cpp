@@ -1,9 +1,9 @@
 // The desktop's media controls: the session's state in MPRIS2's terms, its calls as the
 // session's steps, and the hand-over of a second start.
-#include "player/mpris.h"
+#include "player/mpris/mpris.h"
 
 #include "platform/log.h"
-#include "player/mprisadaptors.h"
+#include "player/mpris/mprisadaptors.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -3,7 +3,7 @@
 // panel widgets and playerctl start, pause, skip and seek through it, and a second start of
 // the player hands its addresses to the running one by its OpenUri.
 // It is built on the session, which keeps the rules; this class only translates.
-#include "player/session.h"
+#include "player/session/session.h"
 
 #include <QObject>
 #include <QString>

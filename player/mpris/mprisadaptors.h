@@ -1,6 +1,6 @@
 #pragma once
 // The two MPRIS2 interfaces as QtDBus serves them; each call goes straight to Mpris.
-#include "player/mpris.h"
+#include "player/mpris/mpris.h"
 #include "protocol/titles.h"
 
 #include <QDBusAbstractAdaptor>

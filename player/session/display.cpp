@@ -1,10 +1,10 @@
 // The session's display modes, full screen, screen mode, keys, mouse and docking.
-#include "player/session.h"
+#include "player/session/session.h"
 
 #include "platform/clock.h"
-#include "player/layout.h"
+#include "player/model/layout.h"
 #include "player/media/engine.h"
-#include "player/playerids.h"
+#include "player/model/playerids.h"
 
 #include <tuple>
 #include <utility>

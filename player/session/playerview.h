@@ -2,7 +2,7 @@
 // What the player's session tells its window, and the companion programs it moves and shows.
 // The main window implements PlayerView; the window directory stands behind Companions. Tests
 // put recording fakes in both places.
-#include "player/sliders.h"
+#include "player/model/sliders.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,17 +1,17 @@
 // The session: start-up, commands, playing with its countdown, the position bar's rules,
 // opening addresses and files, the companions, hiding and ending.
-#include "player/session.h"
+#include "player/session/session.h"
 
 #include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/log.h"
-#include "player/handover.h"
-#include "player/layout.h"
+#include "player/model/handover.h"
+#include "player/model/layout.h"
 #include "player/media/engine.h"
-#include "player/mediafiles.h"
-#include "player/playerconfig.h"
-#include "player/playerids.h"
-#include "player/seekmath.h"
+#include "player/model/mediafiles.h"
+#include "player/model/playerconfig.h"
+#include "player/model/playerids.h"
+#include "player/model/seekmath.h"
 #include "protocol/files.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // companions, sound and picture, capture. It drives the media engine and tells its view what to
 // show, hide and move; the main window is a thin view over it.
 #include "platform/timers.h"
-#include "player/playerview.h"
+#include "player/session/playerview.h"
 
 #include <QObject>
 #include <QPoint>

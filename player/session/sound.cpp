@@ -1,13 +1,14 @@
 // The session's volume, mute, brightness, picture colour and frame capture.
-#include "player/session.h"
+#include "player/session/session.h"
 
 #include "platform/clock.h"
 #include "platform/log.h"
-#include "player/layout.h"
-#include "player/media/capture.h"
+#include "player/desktop/wallpaper.h"
 #include "player/media/engine.h"
-#include "player/playerconfig.h"
-#include "player/playerids.h"
+#include "player/model/capturename.h"
+#include "player/model/layout.h"
+#include "player/model/playerconfig.h"
+#include "player/model/playerids.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -222,8 +223,7 @@ void Session::captureFrame(const QString& notPlayingText, int waitMs, Saved save
         showFailure(notPlayingText);
         return;
     }
-    const QString file =
-        media::nextCaptureFileName(config->captureFolder(), QDateTime::currentDateTime());
+    const QString file = nextCaptureFileName(config->captureFolder(), QDateTime::currentDateTime());
     if (!hasFilter()) {
         qCWarning(platform::log::media) << "no picture filter: no capture";
         return;
@@ -251,7 +251,7 @@ void Session::captureToWallpaper() {
         [this](const QString& file, const PlayerConfig& config, const std::function<void()>& done) {
             // The desktop's own tools take their time; they run beside the window.
             QThread* worker = QThread::create([file, style = config.wallpaperStyle()] {
-                if (!media::setDesktopWallpaper(file, style))
+                if (!desktop::setDesktopWallpaper(file, style))
                     qCWarning(platform::log::media) << "the desktop did not take the wallpaper";
             });
             connect(worker, &QThread::finished, worker, &QObject::deleteLater);

@@ -1,9 +1,9 @@
-#include "player/addressbar.h"
+#include "player/ui/addressbar.h"
 
 #include "platform/automation.h"
 #include "platform/codec.h"
-#include "player/dockedkeys.h"
-#include "player/playerids.h"
+#include "player/ui/dockedkeys.h"
+#include "player/model/playerids.h"
 #include "skin/skinbutton.h"
 
 #include <QComboBox>

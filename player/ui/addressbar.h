@@ -1,6 +1,6 @@
 #pragma once
 // The address bar: a combo box of typed stream addresses with their history, "열기" and "취소".
-#include "player/linkhistory.h"
+#include "player/model/linkhistory.h"
 #include "skin/skindialog.h"
 
 class CSkinButton;

@@ -1,10 +1,10 @@
-#include "player/companions.h"
+#include "player/ui/companions.h"
 
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/windowdirectory.h"
-#include "player/playerids.h"
+#include "player/model/playerids.h"
 
 namespace player {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The companion programs as the window directory finds them: the channel remote and the chat
 // client by their titles.
-#include "player/playerview.h"
+#include "player/session/playerview.h"
 
 namespace player {
 

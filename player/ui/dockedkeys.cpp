@@ -1,4 +1,4 @@
-#include "player/dockedkeys.h"
+#include "player/ui/dockedkeys.h"
 
 #include <QKeyEvent>
 

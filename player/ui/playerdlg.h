@@ -3,8 +3,8 @@
 // three docked windows. A thin view over the player's session, which holds the rules; the
 // window receives the command interface other programs drive it by and hands it on.
 #include "platform/windowdirectory.h"
-#include "player/companions.h"
-#include "player/playerview.h"
+#include "player/ui/companions.h"
+#include "player/session/playerview.h"
 #include "skin/skindialog.h"
 
 #include <QMap>

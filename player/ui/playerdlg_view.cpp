@@ -1,15 +1,15 @@
 // The main window as the session's view (what to show, hide and move), and its input, which
 // it hands to the session.
-#include "player/playerdlg.h"
+#include "player/ui/playerdlg.h"
 
 #include "platform/dialogs.h"
-#include "player/addressbar.h"
-#include "player/layout.h"
+#include "player/ui/addressbar.h"
+#include "player/model/layout.h"
 #include "player/media/mediagraph.h"
-#include "player/playerids.h"
-#include "player/playlistdlg.h"
-#include "player/seekbar.h"
-#include "player/session.h"
+#include "player/model/playerids.h"
+#include "player/ui/playlistdlg.h"
+#include "player/ui/seekbar.h"
+#include "player/session/session.h"
 #include "skin/skinbutton.h"
 
 #include <QCheckBox>

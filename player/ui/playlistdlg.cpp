@@ -1,9 +1,9 @@
-#include "player/playlistdlg.h"
+#include "player/ui/playlistdlg.h"
 
 #include "platform/automation.h"
-#include "player/dockedkeys.h"
-#include "player/mediafiles.h"
-#include "player/playerids.h"
+#include "player/ui/dockedkeys.h"
+#include "player/model/mediafiles.h"
+#include "player/model/playerids.h"
 #include "skin/skinbutton.h"
 
 #include <QHeaderView>

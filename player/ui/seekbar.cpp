@@ -1,10 +1,10 @@
-#include "player/seekbar.h"
+#include "player/ui/seekbar.h"
 
 #include "platform/automation.h"
-#include "player/dockedkeys.h"
-#include "player/playerids.h"
-#include "player/seekmath.h"
-#include "player/session.h"
+#include "player/ui/dockedkeys.h"
+#include "player/model/playerids.h"
+#include "player/model/seekmath.h"
+#include "player/session/session.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 

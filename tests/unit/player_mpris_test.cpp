@@ -1,10 +1,10 @@
 // The player as the desktop's media controls see it, without a bus: the session's state in
 // MPRIS2's terms, the calls as the session's steps, and one announcement per change.
 #include "player/media/engine.h"
-#include "player/mediafiles.h"
-#include "player/mpris.h"
-#include "player/playerview.h"
-#include "player/session.h"
+#include "player/model/mediafiles.h"
+#include "player/mpris/mpris.h"
+#include "player/session/playerview.h"
+#include "player/session/session.h"
 #include "tests/unit/platform_testing.h"
 
 #include <QCoreApplication>

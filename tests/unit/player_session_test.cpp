@@ -4,11 +4,11 @@
 // capture and the waits that never block.
 #include "platform/clock.h"
 #include "platform/codec.h"
-#include "player/layout.h"
+#include "player/model/layout.h"
 #include "player/media/engine.h"
-#include "player/mediafiles.h"
-#include "player/playerview.h"
-#include "player/session.h"
+#include "player/model/mediafiles.h"
+#include "player/session/playerview.h"
+#include "player/session/session.h"
 #include "protocol/files.h"
 #include "tests/unit/platform_testing.h"
 
