@@ -82,6 +82,34 @@ std::span<const int> topRowButtons() {
     return kTopRow;
 }
 
+QRect seekBarRect(const QRect& mainWindow) {
+    return QRect(mainWindow.x(), mainWindow.y() - kSeekBarHeight, kSeekBarWidth, kSeekBarHeight);
+}
+
+QRect playListRect(const QRect& mainWindow) {
+    return QRect(mainWindow.x(), mainWindow.y() + mainWindow.height(), kPlayListWidth,
+                 kPlayListHeight);
+}
+
+QRect addressBarBelow(const QRect& mainWindow) {
+    return QRect(mainWindow.x(), mainWindow.y() + mainWindow.height(), kAddressBarWidth,
+                 kAddressBarHeight);
+}
+
+QRect addressBarOpened(const QRect& mainWindow) {
+    return QRect(mainWindow.x(), (mainWindow.y() + mainWindow.height()) / 2 + kAddressBarDrop,
+                 kAddressBarWidth, kAddressBarHeight);
+}
+
+QRect chatRect(const QRect& mainWindow) {
+    return QRect(mainWindow.x() - kChatWidth, mainWindow.y(), kChatWidth, kChatHeight);
+}
+
+QRect remoteRect(const QRect& mainWindow, int mode) {
+    return QRect(mainWindow.x() + windowSize(mode).width(), mainWindow.y(), kRemoteWidth,
+                 kRemoteHeight);
+}
+
 QRect watchedRect(const QRect& mainWindow, const Neighbours& around) {
     // Edges as left/top/right/bottom with the right and bottom edges just outside the window.
     int left = mainWindow.x();
@@ -93,7 +121,7 @@ QRect watchedRect(const QRect& mainWindow, const Neighbours& around) {
     if (around.remoteVisible)
         right += kRemoteWidth;
     if (around.seekBarVisible)
-        top -= 27;
+        top -= kSeekBarWatchBand;
     if (around.playListVisible)
         bottom += kPlayListHeight;
     return QRect(QPoint(left, top), QSize(right - left, bottom - top));

@@ -34,6 +34,17 @@ inline bool isDouble(int mode) {
     return mode == DoubleSize;
 }
 
+// Where the docked windows and the companions stand against the main window (screen
+// coordinates): the position bar on top, the play list below, the chat to the left and the
+// remote to the right of the mode's width.
+QRect seekBarRect(const QRect& mainWindow);
+QRect playListRect(const QRect& mainWindow);
+QRect addressBarBelow(const QRect& mainWindow);
+// The address bar as its button opens it.
+QRect addressBarOpened(const QRect& mainWindow);
+QRect chatRect(const QRect& mainWindow);
+QRect remoteRect(const QRect& mainWindow, int mode);
+
 // The rectangle the automatic screen-mode watcher keeps the player in: the main window,
 // widened for the companions and docked windows that stand around it.
 struct Neighbours {

@@ -31,6 +31,22 @@ enum PlayerTimer {
 // The position bar's own timer.
 inline constexpr int TIMER_SEEK = 1;
 
+// Timer periods and the waits the player takes, in milliseconds.
+inline constexpr int kConnectTickMs = 1000;         // the connection countdown, once a second
+inline constexpr int kSeekTickMs = 3000;            // the position bar follows the playback
+inline constexpr int kAutoScreenStartMs = 4500;     // the pointer watcher starts after this
+inline constexpr int kAutoScreenTickMs = 200;       // and then looks this often
+inline constexpr int kRelayoutMs = 300;             // a new layout shows at its size after this
+inline constexpr int kDockEnableMs = 800;           // the remote docks once the start is over
+inline constexpr int kChatStartWaitMs = 850;        // a starting chat window gets this to come up
+inline constexpr int kFullScreenWaitMs = 300;       // the picture follows the hidden windows
+inline constexpr int kCaptureWaitMs = 500;          // a captured frame reaches the disk
+inline constexpr int kWallpaperCaptureWaitMs = 750; // likewise, before the desktop is asked
+inline constexpr int kWallpaperRemoveWaitMs = 750;  // the desktop read its copy by then
+
+// Seconds the connection countdown runs before it gives up.
+inline constexpr int kConnectSeconds = 50;
+
 // Controls of the main window.
 enum PlayerControl {
     IDC_GREY = 1000,
@@ -98,5 +114,9 @@ inline constexpr int kChatWidth = 382;
 inline constexpr int kChatHeight = 360;
 inline constexpr int kRemoteWidth = 300;
 inline constexpr int kRemoteHeight = 360;
+// The address bar opens this far below the middle of the main window's bottom coordinate.
+inline constexpr int kAddressBarDrop = 100;
+// The pointer watcher's band above the main window while the position bar shows.
+inline constexpr int kSeekBarWatchBand = 27;
 
 } // namespace player

@@ -164,88 +164,88 @@ bool Mpris::registerOnBus() {
 // --- the player interface ------------------------------------------------------------------------
 
 QString Mpris::trackId() const {
-    if (session_.currentAddress().isEmpty())
+    if (session_.playback().currentAddress().isEmpty())
         return mpris::kNoTrack;
-    return mpris::kTrackPrefix + QString::number(session_.mediumNumber());
+    return mpris::kTrackPrefix + QString::number(session_.playback().mediumNumber());
 }
 
 QVariantMap Mpris::metadata() const {
     QVariantMap m{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId()))}};
-    const QString address = session_.currentAddress();
+    const QString address = session_.playback().currentAddress();
     if (address.isEmpty())
         return m;
-    m.insert(QStringLiteral("xesam:title"), session_.currentTitle());
+    m.insert(QStringLiteral("xesam:title"), session_.playback().currentTitle());
     m.insert(QStringLiteral("xesam:url"), mpris::urlOf(address));
-    if (const std::int64_t length = session_.length(); length > 0)
+    if (const std::int64_t length = session_.playback().length(); length > 0)
         m.insert(QStringLiteral("mpris:length"), qlonglong(mpris::toMicroseconds(length)));
     return m;
 }
 
 QVariantMap Mpris::playerProperties() const {
-    const bool something = !session_.currentAddress().isEmpty();
+    const bool something = !session_.playback().currentAddress().isEmpty();
     return {
-        {QStringLiteral("PlaybackStatus"), mpris::statusName(session_.playbackState())},
+        {QStringLiteral("PlaybackStatus"), mpris::statusName(session_.playback().playbackState())},
         {QStringLiteral("Metadata"), metadata()},
         {QStringLiteral("Volume"), volume()},
         {QStringLiteral("CanPlay"), something},
         {QStringLiteral("CanPause"), something},
-        {QStringLiteral("CanSeek"), session_.length() > 0},
-        {QStringLiteral("CanGoNext"), session_.playListNeighbour(1) >= 0},
-        {QStringLiteral("CanGoPrevious"), session_.playListNeighbour(-1) >= 0},
+        {QStringLiteral("CanSeek"), session_.playback().length() > 0},
+        {QStringLiteral("CanGoNext"), session_.opening().playListNeighbour(1) >= 0},
+        {QStringLiteral("CanGoPrevious"), session_.opening().playListNeighbour(-1) >= 0},
     };
 }
 
 qint64 Mpris::positionMicroseconds() const {
-    return mpris::toMicroseconds(session_.position());
+    return mpris::toMicroseconds(session_.playback().position());
 }
 
 double Mpris::volume() const {
-    return mpris::volumeOf(session_.volumePercent());
+    return mpris::volumeOf(session_.sound().volumePercent());
 }
 
 void Mpris::setVolume(double volume) {
-    session_.setVolumePercent(mpris::percentOf(volume));
+    session_.sound().setVolumePercent(mpris::percentOf(volume));
 }
 
 void Mpris::play() {
-    session_.resume();
+    session_.playback().resume();
 }
 
 void Mpris::pause() {
-    if (session_.playbackState() == PlaybackState::Playing)
-        session_.pauseGraph();
+    if (session_.playback().playbackState() == PlaybackState::Playing)
+        session_.playback().pauseGraph();
 }
 
 void Mpris::playPause() {
-    if (session_.playbackState() == PlaybackState::Playing)
-        session_.pauseGraph();
+    if (session_.playback().playbackState() == PlaybackState::Playing)
+        session_.playback().pauseGraph();
     else
-        session_.resume();
+        session_.playback().resume();
 }
 
 void Mpris::stop() {
-    session_.stopPlayback();
+    session_.playback().stopPlayback();
 }
 
 void Mpris::next() {
-    session_.playListStep(1);
+    session_.opening().playListStep(1);
 }
 
 void Mpris::previous() {
-    session_.playListStep(-1);
+    session_.opening().playListStep(-1);
 }
 
 void Mpris::seek(qint64 offsetMicroseconds) {
-    const std::int64_t length = session_.length();
+    const std::int64_t length = session_.playback().length();
     if (length <= 0)
         return;
-    const std::int64_t target = session_.position() + mpris::toUnits(offsetMicroseconds);
+    const std::int64_t target = session_.playback().position() + mpris::toUnits(offsetMicroseconds);
     if (target > length) {
         next(); // past the end: as if the medium had ended
         return;
     }
-    session_.seekTo(std::max<std::int64_t>(target, 0));
+    session_.playback().seekTo(std::max<std::int64_t>(target, 0));
 }
 
 void Mpris::setPosition(const QString& trackId, qint64 positionMicroseconds) {
@@ -253,8 +253,8 @@ void Mpris::setPosition(const QString& trackId, qint64 positionMicroseconds) {
     if (trackId != this->trackId() || positionMicroseconds < 0)
         return;
     const std::int64_t target = mpris::toUnits(positionMicroseconds);
-    if (target <= session_.length())
-        session_.seekTo(target);
+    if (target <= session_.playback().length())
+        session_.playback().seekTo(target);
 }
 
 bool Mpris::openUri(const QString& uri) {
@@ -273,7 +273,7 @@ void Mpris::openQueued() {
     const QStringList chosen = std::exchange(queuedUris_, {});
     if (chosen.isEmpty())
         return;
-    session_.filesChosen(chosen);
+    session_.opening().filesChosen(chosen);
     raise();
 }
 

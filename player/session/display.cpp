@@ -1,21 +1,52 @@
-// The session's display modes, full screen, screen mode, keys, mouse and docking.
-#include "player/session/session.h"
+// The display modes, full screen, screen mode and the pointer watcher.
+#include "player/session/display.h"
 
 #include "platform/clock.h"
-#include "player/model/layout.h"
+#include "platform/timers.h"
 #include "player/media/engine.h"
+#include "player/model/layout.h"
+#include "player/model/playerconfig.h"
 #include "player/model/playerids.h"
+#include "player/session/playback.h"
+#include "player/session/sound.h"
 
 #include <tuple>
 #include <utility>
 
 namespace player {
 
-QRect Session::pictureRect() const {
+Display::Display(media::Engine& engine, PlayerView& view, Companions& companions,
+                 platform::WindowTimers& timers, const Playback& playback, Sound& sound,
+                 QObject* parent)
+    : QObject(parent), engine_(engine), view_(view), companions_(companions), timers_(timers),
+      playback_(playback), sound_(sound) {}
+
+void Display::reset() {
+    fullScreen_ = false;
+    screenMode_ = false;
+    ready_ = false;
+}
+
+void Display::forgetWindows() {
+    fullScreenSet_ = Remembered{};
+    screenModeSet_ = Remembered{};
+}
+
+void Display::startWatcherFromConfig() {
+    if (const auto config = PlayerConfig::read(); config && config->autoScreenAtStart())
+        setAutoScreen(true);
+}
+
+QRect Display::pictureRect() const {
     return QRect(view_.windowRect().topLeft() + picture_, videoRect(displayMode_).size());
 }
 
-void Session::showRememberedCompanions(bool withRemote) {
+void Display::showIfExists(Companion who) {
+    if (companions_.exists(who))
+        companions_.show(who);
+}
+
+void Display::showRememberedCompanions(bool withRemote) {
     if (fullScreenSet_.addressBar)
         view_.setDockedVisible(Docked::AddressBar, true);
     if (fullScreenSet_.seekBar)
@@ -28,7 +59,7 @@ void Session::showRememberedCompanions(bool withRemote) {
         showIfExists(Companion::Chat);
 }
 
-void Session::setDisplayMode(int mode) {
+void Display::setDisplayMode(int mode) {
     fullScreen_ = false;
     view_.setWindowVisible(true);
     // Every layout ends full screen: the picture comes back into the window first, so the
@@ -43,15 +74,12 @@ void Session::setDisplayMode(int mode) {
     recorded_ = QRect(view_.windowRect().topLeft(), windowSize(mode));
     view_.setWindowRect(QRect(recorded_.topLeft(), QSize(0, 0)));
     timers_.kill(TIMER_AUTOSCREEN);
-    timers_.start(TIMER_RELAYOUT, 300);
+    timers_.start(TIMER_RELAYOUT, kRelayoutMs);
 
     displayMode_ = mode;
     picture_ = videoRect(mode).topLeft();
     view_.applyLayout(mode);
-    placeThumb(sliders::Slider::Volume,
-               sliders::layoutThumb(sliders::Slider::Volume, volume_, mode));
-    placeThumb(sliders::Slider::Brightness,
-               sliders::layoutThumb(sliders::Slider::Brightness, brightness_, mode));
+    sound_.layoutApplied(mode);
     const QSize video = videoRect(mode).size();
     engine_.setVideoGeometry(0, 0, video.width(), video.height());
 
@@ -68,14 +96,21 @@ void Session::setDisplayMode(int mode) {
     ready_ = true;
 }
 
-void Session::leaveVideoFullScreen() {
+void Display::relayoutOver() {
+    timers_.kill(TIMER_RELAYOUT);
+    view_.setWindowRect(recorded_);
+    if (autoScreen_)
+        timers_.start(TIMER_AUTOSCREEN, kAutoScreenTickMs);
+}
+
+void Display::leaveVideoFullScreen() {
     if (engine_.isFullScreen())
         engine_.setFullScreen(false);
 }
 
-void Session::enterFullScreen() {
+void Display::enterFullScreen() {
     fullScreen_ = true;
-    if (!isPlaying() || !ready_)
+    if (!playback_.isPlaying() || !ready_)
         return; // the flag stays until the next left click or layout
     ready_ = false;
     view_.setWindowVisible(false);
@@ -95,14 +130,18 @@ void Session::enterFullScreen() {
     // The windows are gone; the picture follows a moment later, unless the player was laid
     // out again, clicked, closed or asked again meanwhile.
     const quint64 request = ++fullScreenRequest_;
-    platform::clock::later(this, 300, [this, request] {
+    platform::clock::later(this, kFullScreenWaitMs, [this, request] {
         if (request != fullScreenRequest_ || !fullScreen_ || ready_ || !engine_.isBuilt())
             return;
         engine_.setFullScreen(true);
     });
 }
 
-void Session::restoreAfterFullScreen() {
+void Display::cancelFullScreenRequest() {
+    ++fullScreenRequest_;
+}
+
+void Display::restoreAfterFullScreen() {
     // The picture leaves full screen too; otherwise nothing would ever end it from the keys.
     leaveVideoFullScreen();
     setDisplayMode(displayMode_);
@@ -112,7 +151,7 @@ void Session::restoreAfterFullScreen() {
         showIfExists(Companion::Chat);
 }
 
-void Session::screenModeOn() {
+void Display::screenModeOn() {
     // Entering twice would record the hidden windows as the ones to bring back.
     if (!ready_ || screenMode_)
         return;
@@ -138,7 +177,7 @@ void Session::screenModeOn() {
     hideDockedWindows();
 }
 
-void Session::screenModeOff() {
+void Display::screenModeOff() {
     if (screenMode_) {
         screenMode_ = false;
         const QRect video = videoRect(displayMode_);
@@ -150,14 +189,12 @@ void Session::screenModeOff() {
         if (screenModeSet_.addressBar) {
             screenModeSet_.addressBar = false;
             view_.reloadAddressHistory();
-            view_.setDockedRect(Docked::AddressBar, QRect(main.x(), main.y() + main.height(),
-                                                          kAddressBarWidth, kAddressBarHeight));
+            view_.setDockedRect(Docked::AddressBar, addressBarBelow(main));
             view_.setDockedVisible(Docked::AddressBar, true);
         }
         if (screenModeSet_.seekBar) {
             screenModeSet_.seekBar = false;
-            view_.setDockedRect(Docked::SeekBar, QRect(main.x(), main.y() - kSeekBarHeight,
-                                                       kSeekBarWidth, kSeekBarHeight));
+            view_.setDockedRect(Docked::SeekBar, seekBarRect(main));
             view_.setDockedVisible(Docked::SeekBar, true);
         }
         if (screenModeSet_.playList) {
@@ -170,7 +207,24 @@ void Session::screenModeOff() {
         showIfExists(Companion::Remote);
 }
 
-void Session::autoScreenTick() {
+// --- the pointer watcher ---------------------------------------------------------------------
+
+void Display::setAutoScreen(bool on) {
+    autoScreen_ = on;
+    if (on)
+        timers_.start(TIMER_AUTOSCREEN_DELAY, kAutoScreenStartMs);
+    else
+        timers_.kill(TIMER_AUTOSCREEN);
+}
+
+void Display::watcherDelayOver() {
+    timers_.kill(TIMER_AUTOSCREEN_DELAY);
+    // Switched off meanwhile: the watcher stays off.
+    if (autoScreen_)
+        timers_.start(TIMER_AUTOSCREEN, kAutoScreenTickMs);
+}
+
+void Display::watcherTick() {
     const QPoint pointer = view_.pointer();
     if (strictlyInside(pictureRect(), pointer))
         screenModeOff();
@@ -184,62 +238,9 @@ void Session::autoScreenTick() {
         screenModeOn();
 }
 
-// --- keys and mouse ------------------------------------------------------------------------------
+// --- the mouse -------------------------------------------------------------------------------
 
-bool Session::keyPressed(int key, Qt::KeyboardModifiers modifiers) {
-    // A key pressed with Alt (or Alt itself, or F10) is a system key. A digit of the keypad
-    // arrives as the same key with the keypad modifier.
-    if (modifiers.testFlag(Qt::AltModifier) || key == Qt::Key_Alt || key == Qt::Key_F10) {
-        restoreAfterFullScreen();
-        return true;
-    }
-    switch (key) {
-    case Qt::Key_1:
-    case Qt::Key_2:
-    case Qt::Key_3:
-        leaveVideoFullScreen();
-        setDisplayMode(key - Qt::Key_1);
-        return true;
-    case Qt::Key_8:
-        toggleMute();
-        return true;
-    case Qt::Key_Escape:
-        if (fullScreen_)
-            restoreAfterFullScreen();
-        return true;
-    case Qt::Key_4:
-        if (!fullScreen_)
-            enterFullScreen();
-        return true;
-    case Qt::Key_5:
-        if (!fullScreen_) {
-            if (screenMode_)
-                screenModeOff();
-            else
-                screenModeOn();
-        }
-        return true;
-    case Qt::Key_R:
-        if (!fullScreen_ && !screenMode_)
-            showRemote();
-        return true;
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        volumeUp(true);
-        return true;
-    case Qt::Key_Minus:
-        volumeDown(true);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return true; // never closes the player
-    default:
-        return false;
-    }
-}
-
-bool Session::bodyPressed() {
-    const bool drag = !volumeDrag_ && !brightnessDrag_ && !fullScreen_;
+void Display::clicked() {
     // A click on the full-screen picture (it reaches the window through the drain) ends full
     // screen: the picture goes back into the window, which comes back even in screen mode.
     const bool videoWasFullScreen = engine_.isFullScreen();
@@ -251,49 +252,43 @@ bool Session::bodyPressed() {
         ready_ = true;
     }
     fullScreen_ = false;
-    return drag;
 }
 
-void Session::rightPressed() {
+void Display::rightPressed() {
     if (!fullScreen_)
         screenModeOff();
 }
 
-void Session::doubleClicked() {
-    screenModeOff();
+// --- the docked windows ----------------------------------------------------------------------
+
+void Display::hideDockedWindows() {
+    view_.setDockedVisible(Docked::AddressBar, false);
+    view_.setDockedVisible(Docked::SeekBar, false);
+    view_.setDockedVisible(Docked::PlayList, false);
 }
 
-void Session::wheel(int delta) {
-    if (delta > 0)
-        volumeUp(false);
-    else if (delta < 0)
-        volumeDown(false);
+void Display::showPlayListBelow() {
+    view_.setDockedRect(Docked::PlayList, playListRect(view_.windowRect()));
+    view_.setDockedVisible(Docked::PlayList, true);
 }
 
-// --- docking -------------------------------------------------------------------------------------
+void Display::forget(Docked window) {
+    switch (window) {
+    case Docked::AddressBar:
+        fullScreenSet_.addressBar = false;
+        break;
+    case Docked::SeekBar:
+        fullScreenSet_.seekBar = false;
+        break;
+    case Docked::PlayList:
+        fullScreenSet_.playList = false;
+        break;
+    }
+}
 
-void Session::windowMoved() {
-    if (closing_)
-        return;
-    const QRect main = view_.windowRect();
-    const int dy = main.y() - lastPos_.y();
-    if (screenMode_) {
-        view_.setDockedVisible(Docked::PlayList, false);
-        view_.setDockedVisible(Docked::SeekBar, false);
-    } else {
-        view_.setDockedRect(Docked::PlayList, QRect(main.x(), main.y() + main.height(),
-                                                    kPlayListWidth, kPlayListHeight));
-        const QRect bar = view_.dockedRect(Docked::SeekBar);
-        view_.setDockedRect(Docked::SeekBar, QRect(QPoint(main.x(), bar.y() + dy), bar.size()));
-    }
-    if (companions_.exists(Companion::Chat))
-        companions_.move(Companion::Chat,
-                         QRect(main.x() - kChatWidth, main.y(), kChatWidth, kChatHeight));
-    if (dockingEnabled_ && !screenMode_ && dockRemote_ && companions_.exists(Companion::Remote)) {
-        const int right = main.x() + windowSize(displayMode_).width();
-        companions_.move(Companion::Remote, QRect(right, main.y(), kRemoteWidth, kRemoteHeight));
-    }
-    lastPos_ = main.topLeft();
+void Display::forgetSeekBar() {
+    fullScreenSet_.seekBar = false;
+    screenModeSet_.seekBar = false;
 }
 
 } // namespace player

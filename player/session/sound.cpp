@@ -1,18 +1,12 @@
-// The session's volume, mute, brightness, picture colour and frame capture.
-#include "player/session/session.h"
+// Volume, mute, brightness and the picture's colour.
+#include "player/session/sound.h"
 
-#include "platform/clock.h"
-#include "platform/log.h"
-#include "player/desktop/wallpaper.h"
 #include "player/media/engine.h"
-#include "player/model/capturename.h"
 #include "player/model/layout.h"
-#include "player/model/playerconfig.h"
 #include "player/model/playerids.h"
+#include "player/session/display.h"
+#include "player/session/playback.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QThread>
 #include <algorithm>
 
 namespace player {
@@ -38,37 +32,48 @@ int effectCode(int colourMode) {
     }
 }
 
-QRect track(Slider slider, int mode) {
-    return controlRect(mode, slider == Slider::Volume ? IDC_VOLUME_TRACK : IDC_BRIGHTNESS_TRACK);
-}
-
 } // namespace
 
-QPoint Session::thumb(Slider slider) const {
+Sound::Sound(media::Engine& engine, PlayerView& view, const Display& display,
+             const Playback& playback, QObject* parent)
+    : QObject(parent), engine_(engine), view_(view), display_(display), playback_(playback) {}
+
+void Sound::reset() {
+    volumeDrag_ = brightnessDrag_ = false;
+    soundOn_ = true;
+    colourMode_ = media::COLOUR_NORMAL;
+}
+
+QRect Sound::track(Slider slider) const {
+    return controlRect(display_.displayMode(),
+                       slider == Slider::Volume ? IDC_VOLUME_TRACK : IDC_BRIGHTNESS_TRACK);
+}
+
+QPoint Sound::thumb(Slider slider) const {
     return slider == Slider::Volume ? volumeThumb_ : brightnessThumb_;
 }
 
-void Session::placeThumb(Slider slider, const QPoint& at) {
+void Sound::placeThumb(Slider slider, const QPoint& at) {
     (slider == Slider::Volume ? volumeThumb_ : brightnessThumb_) = at;
     view_.placeThumb(slider, at);
 }
 
-bool Session::hasFilter() const {
+bool Sound::hasFilter() const {
     return engine_.isBuilt() && engine_.filterAvailable();
 }
 
-void Session::sendBrightness(int level) {
+void Sound::sendBrightness(int level) {
     if (hasFilter())
         engine_.setEffect(EFFECT_LEVEL, kEffectStart, kEffectLength, 0, QByteArray(), level,
                           colourMode_, 0);
 }
 
-void Session::resendBrightness() {
+void Sound::resendBrightness() {
     if (brightness_ != sliders::kStartPercent)
         sendBrightness(sliders::brightnessLevel(brightness_));
 }
 
-void Session::soundOnStep() {
+void Sound::soundOnStep() {
     soundOn_ = true;
     view_.setMuteText(QStringLiteral("Mute Off"));
     if (!engine_.isBuilt())
@@ -79,44 +84,44 @@ void Session::soundOnStep() {
     }
 }
 
-void Session::volumeMiddle() {
+void Sound::volumeMiddle() {
     view_.setMuteLook(false);
     soundOnStep();
-    placeThumb(Slider::Volume,
-               sliders::middleThumb(track(Slider::Volume, displayMode_), displayMode_));
+    placeThumb(Slider::Volume, sliders::middleThumb(track(Slider::Volume), display_.displayMode()));
     if (engine_.isBuilt())
         engine_.putVolume(sliders::kMiddleVolumeLevel);
     volume_ = sliders::kStartPercent;
     emit volumeChanged();
 }
 
-void Session::brightnessMiddle() {
+void Sound::brightnessMiddle() {
     soundOnStep();
     placeThumb(Slider::Brightness,
-               sliders::middleThumb(track(Slider::Brightness, displayMode_), displayMode_));
+               sliders::middleThumb(track(Slider::Brightness), display_.displayMode()));
     sendBrightness(0);
     brightness_ = sliders::kStartPercent;
 }
 
-void Session::reapplySettings() {
+void Sound::reapplySettings() {
     soundOnStep();
     if (engine_.isBuilt())
         engine_.putVolume(sliders::volumeLevel(volume_));
     resendBrightness();
     placeThumb(Slider::Brightness,
-               sliders::reapplyThumb(Slider::Brightness, brightness_, displayMode_));
-    placeThumb(Slider::Volume, sliders::reapplyThumb(Slider::Volume, volume_, displayMode_));
+               sliders::reapplyThumb(Slider::Brightness, brightness_, display_.displayMode()));
+    placeThumb(Slider::Volume,
+               sliders::reapplyThumb(Slider::Volume, volume_, display_.displayMode()));
 }
 
-void Session::volumeStep(const sliders::Step& step, bool fromKey) {
+void Sound::volumeStep(const sliders::Step& step, bool fromKey) {
     engine_.putVolume(step.level); // a level above 0 is refused and the sound stays
     volume_ = step.percent;
     emit volumeChanged();
-    placeThumb(Slider::Volume, sliders::stepThumb(track(Slider::Volume, displayMode_), volume_,
-                                                  fromKey || !isDouble(displayMode_)));
+    placeThumb(Slider::Volume, sliders::stepThumb(track(Slider::Volume), volume_,
+                                                  fromKey || !isDouble(display_.displayMode())));
 }
 
-void Session::setVolumePercent(int percent) {
+void Sound::setVolumePercent(int percent) {
     percent = std::clamp(percent, 0, 100);
     // The slider's top steps lie above no attenuation, which the engine refuses: they are full
     // volume here.
@@ -126,23 +131,22 @@ void Session::setVolumePercent(int percent) {
     else if (engine_.isBuilt())
         engine_.putVolume(level);
     volume_ = percent;
-    placeThumb(Slider::Volume,
-               sliders::stepThumb(track(Slider::Volume, displayMode_), volume_, true));
+    placeThumb(Slider::Volume, sliders::stepThumb(track(Slider::Volume), volume_, true));
     emit volumeChanged();
 }
 
-void Session::volumeUp(bool fromKey) {
+void Sound::volumeUp(bool fromKey) {
     if (engine_.isBuilt())
         volumeStep(sliders::volumeUp(volume_), fromKey);
 }
 
-void Session::volumeDown(bool fromKey) {
+void Sound::volumeDown(bool fromKey) {
     if (engine_.isBuilt())
         volumeStep(sliders::volumeDown(volume_), fromKey);
 }
 
-void Session::toggleMute() {
-    if (!isPlaying())
+void Sound::toggleMute() {
+    if (!playback_.isPlaying())
         return;
     if (soundOn_) {
         view_.setMuteLook(true);
@@ -161,13 +165,14 @@ void Session::toggleMute() {
     }
 }
 
-void Session::pointerMoved(const QPoint& pointer, bool leftAlone) {
-    const QRect volumeTrack = track(Slider::Volume, displayMode_);
+void Sound::pointerMoved(const QPoint& pointer, bool leftAlone) {
+    const QRect volumeTrack = track(Slider::Volume);
     if (sliders::inDragBand(volumeTrack, pointer)) {
         volumeDrag_ = true;
         if (leftAlone) {
             const int before = volumeThumb_.x();
-            placeThumb(Slider::Volume, sliders::dragThumb(volumeTrack, pointer, displayMode_));
+            placeThumb(Slider::Volume,
+                       sliders::dragThumb(volumeTrack, pointer, display_.displayMode()));
             volume_ = sliders::dragPercent(volumeTrack, before);
             view_.setMuteLook(false);
             soundOn_ = true;
@@ -183,13 +188,13 @@ void Session::pointerMoved(const QPoint& pointer, bool leftAlone) {
         volumeDrag_ = false;
     }
 
-    const QRect brightnessTrack = track(Slider::Brightness, displayMode_);
+    const QRect brightnessTrack = track(Slider::Brightness);
     if (sliders::inDragBand(brightnessTrack, pointer)) {
         brightnessDrag_ = true;
         if (leftAlone) {
             const int before = brightnessThumb_.x();
             placeThumb(Slider::Brightness,
-                       sliders::dragThumb(brightnessTrack, pointer, displayMode_));
+                       sliders::dragThumb(brightnessTrack, pointer, display_.displayMode()));
             brightness_ = sliders::dragPercent(brightnessTrack, before);
             resendBrightness();
         }
@@ -198,71 +203,35 @@ void Session::pointerMoved(const QPoint& pointer, bool leftAlone) {
     }
 }
 
-void Session::setColourMode(int mode) {
+void Sound::saveFrame(const QByteArray& path) {
+    engine_.setEffect(EFFECT_LEVEL, kEffectStart, kEffectLength, 1, path,
+                      sliders::brightnessLevel(brightness_), colourMode_, 0);
+}
+
+void Sound::layoutApplied(int mode) {
+    placeThumb(Slider::Volume, sliders::layoutThumb(Slider::Volume, volume_, mode));
+    placeThumb(Slider::Brightness, sliders::layoutThumb(Slider::Brightness, brightness_, mode));
+}
+
+void Sound::fileOpened() {
+    engine_.putVolume(0);
+    volume_ = sliders::kFileVolumePercent;
+    emit volumeChanged();
+}
+
+void Sound::playbackBegun() {
+    view_.setMuteLook(false);
+    soundOn_ = true;
+    reapplySettings();
+}
+
+void Sound::setColourMode(int mode) {
     colourMode_ = mode;
     if (!hasFilter())
         return;
     engine_.setEffect(effectCode(mode), kEffectStart, kEffectLength, 0, QByteArray(), brightness_,
                       mode, 0);
     resendBrightness();
-}
-
-// --- capture ---------------------------------------------------------------------------------
-
-void Session::captureFrame(const QString& notPlayingText, int waitMs, Saved saved) {
-    const auto config = PlayerConfig::read();
-    if (!config) {
-        qCWarning(platform::log::files) << "cannot read config.txt: no capture";
-        return;
-    }
-    if (!engine_.isBuilt()) {
-        resendBrightness();
-        return;
-    }
-    if (!isPlaying()) {
-        showFailure(notPlayingText);
-        return;
-    }
-    const QString file = nextCaptureFileName(config->captureFolder(), QDateTime::currentDateTime());
-    if (!hasFilter()) {
-        qCWarning(platform::log::media) << "no picture filter: no capture";
-        return;
-    }
-    engine_.setEffect(EFFECT_LEVEL, kEffectStart, kEffectLength, 1, QFile::encodeName(file),
-                      sliders::brightnessLevel(brightness_), colourMode_, 0);
-    // The frame gets its time to reach the disk while the window goes on; the brightness is
-    // sent again once everything is done, as it stands then (the user may have moved it).
-    platform::clock::later(this, waitMs, [this, file, config = *config, saved] {
-        if (saved)
-            saved(file, config, [this] { resendBrightness(); });
-        else
-            resendBrightness();
-    });
-}
-
-void Session::captureToFile() {
-    // Every display here is deep enough; there is no colour-depth check to make.
-    captureFrame(QStringLiteral("화면 갈무리는 동영상 재생시에만 가능합니다."), 500, {});
-}
-
-void Session::captureToWallpaper() {
-    captureFrame(
-        QStringLiteral("바탕화면으로 갈무리는 TV방송중에만 가능합니다."), 750,
-        [this](const QString& file, const PlayerConfig& config, const std::function<void()>& done) {
-            // The desktop's own tools take their time; they run beside the window.
-            QThread* worker = QThread::create([file, style = config.wallpaperStyle()] {
-                if (!desktop::setDesktopWallpaper(file, style))
-                    qCWarning(platform::log::media) << "the desktop did not take the wallpaper";
-            });
-            connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-            connect(worker, &QThread::finished, this, [this, file, done] {
-                platform::clock::later(this, 750, [file, done] {
-                    QFile::remove(file); // the desktop keeps its own copy
-                    done();
-                });
-            });
-            worker->start();
-        });
 }
 
 } // namespace player

@@ -2,8 +2,8 @@
 
 #include "platform/automation.h"
 #include "platform/codec.h"
-#include "player/ui/dockedkeys.h"
 #include "player/model/playerids.h"
+#include "player/ui/dockedkeys.h"
 #include "skin/skinbutton.h"
 
 #include <QComboBox>

@@ -6,15 +6,15 @@
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/profile.h"
-#include "player/ui/addressbar.h"
-#include "player/model/layout.h"
 #include "player/media/mediagraph.h"
+#include "player/model/layout.h"
 #include "player/model/mediafiles.h"
 #include "player/model/playerids.h"
+#include "player/model/sliders.h"
+#include "player/session/session.h"
+#include "player/ui/addressbar.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
-#include "player/session/session.h"
-#include "player/model/sliders.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 
@@ -134,35 +134,36 @@ void CPlayerDlg::createControls() {
     seekBar_ = new CSeekBar(this, s);
     playList_ = new CPlayListDlg(this);
     connect(addressBar_, &CAddressBar::openRequested, this, &CPlayerDlg::openTypedAddress);
-    connect(addressBar_, &CAddressBar::cancelled, this, [&s] { s.addressBarClosed(); });
-    connect(playList_, &CPlayListDlg::closed, this, [&s] { s.playListClosed(); });
-    connect(playList_, &CPlayListDlg::rowActivated, this, [&s](int row) { s.playRow(row); });
+    connect(addressBar_, &CAddressBar::cancelled, this, [&s] { s.opening().addressBarClosed(); });
+    connect(playList_, &CPlayListDlg::closed, this, [&s] { s.opening().playListClosed(); });
+    connect(playList_, &CPlayListDlg::rowActivated, this,
+            [&s](int row) { s.opening().playRow(row); });
 
     auto on = [this](int id, auto slot) {
         connect(buttons_[id], &QAbstractButton::clicked, this, slot);
     };
-    on(IDC_HALF, [&s] { s.setDisplayMode(HalfSize); });
-    on(IDC_NORMAL, [&s] { s.setDisplayMode(NormalSize); });
-    on(IDC_DOUBLE, [&s] { s.setDisplayMode(DoubleSize); });
-    on(IDC_FULL_SCREEN, [&s] { s.enterFullScreen(); });
-    on(IDC_SCREEN_MODE, [&s] { s.screenModeOn(); });
-    on(IDC_REMOTE, [&s] { s.showRemote(); });
+    on(IDC_HALF, [&s] { s.display().setDisplayMode(HalfSize); });
+    on(IDC_NORMAL, [&s] { s.display().setDisplayMode(NormalSize); });
+    on(IDC_DOUBLE, [&s] { s.display().setDisplayMode(DoubleSize); });
+    on(IDC_FULL_SCREEN, [&s] { s.display().enterFullScreen(); });
+    on(IDC_SCREEN_MODE, [&s] { s.display().screenModeOn(); });
+    on(IDC_REMOTE, [&s] { s.docking().showRemote(); });
     on(IDC_MINIMIZE, [this] { showMinimized(); });
     on(IDC_CLOSE_SCREEN, [&s] { s.closeScreen(); });
-    on(IDC_GREY, [&s] { s.setColourMode(media::COLOUR_GREY); });
-    on(IDC_INVERT, [&s] { s.setColourMode(media::COLOUR_INVERTED); });
-    on(IDC_COLOUR, [&s] { s.setColourMode(media::COLOUR_NORMAL); });
+    on(IDC_GREY, [&s] { s.sound().setColourMode(media::COLOUR_GREY); });
+    on(IDC_INVERT, [&s] { s.sound().setColourMode(media::COLOUR_INVERTED); });
+    on(IDC_COLOUR, [&s] { s.sound().setColourMode(media::COLOUR_NORMAL); });
     on(IDC_OPEN_FILES, [this] { openFiles(); });
     on(IDC_OPEN_ADDRESS, [this, &s] {
-        s.showAddressBar();
+        s.opening().showAddressBar();
         addressBar_->focusAddress(); // also when the bar was up already
     });
-    on(IDC_CAPTURE, [&s] { s.captureToFile(); });
-    on(IDC_WALLPAPER, [&s] { s.captureToWallpaper(); });
-    on(IDC_MUTE, [&s] { s.toggleMute(); });
-    on(IDC_VOLUME_MIDDLE, [&s] { s.volumeMiddle(); });
-    on(IDC_BRIGHTNESS_MIDDLE, [&s] { s.brightnessMiddle(); });
-    on(IDC_CHAT, [&s] { s.startChat(); });
+    on(IDC_CAPTURE, [&s] { s.capture().toFile(); });
+    on(IDC_WALLPAPER, [&s] { s.capture().toWallpaper(); });
+    on(IDC_MUTE, [&s] { s.sound().toggleMute(); });
+    on(IDC_VOLUME_MIDDLE, [&s] { s.sound().volumeMiddle(); });
+    on(IDC_BRIGHTNESS_MIDDLE, [&s] { s.sound().brightnessMiddle(); });
+    on(IDC_CHAT, [&s] { s.docking().startChat(); });
 }
 
 void CPlayerDlg::loadSkin() {
@@ -229,14 +230,14 @@ std::optional<std::int64_t> CPlayerDlg::handleMessage(std::uint32_t msg, std::ui
 }
 
 void CPlayerDlg::openTypedAddress(const QString& text) {
-    const QString address = session_->openTypedAddress(text);
+    const QString address = session_->opening().openTypedAddress(text);
     // An address that cannot be played is remembered all the same.
     if (!address.isEmpty())
         addressBar_->remember(platform::cp949::fromUnicode(address));
 }
 
 void CPlayerDlg::openFiles() {
-    session_->filesChosen(platform::dialogs::openFileNames(
+    session_->opening().filesChosen(platform::dialogs::openFileNames(
         this, QStringLiteral("원하시는 파일을 선택하세요!"), QString(), mediafiles::openFilter()));
 }
 

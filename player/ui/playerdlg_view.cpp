@@ -3,13 +3,13 @@
 #include "player/ui/playerdlg.h"
 
 #include "platform/dialogs.h"
-#include "player/ui/addressbar.h"
-#include "player/model/layout.h"
 #include "player/media/mediagraph.h"
+#include "player/model/layout.h"
 #include "player/model/playerids.h"
+#include "player/session/session.h"
+#include "player/ui/addressbar.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
-#include "player/session/session.h"
 #include "skin/skinbutton.h"
 
 #include <QCheckBox>
@@ -274,7 +274,7 @@ void CPlayerDlg::dropEvent(QDropEvent* event) {
         if (url.isLocalFile())
             paths << url.toLocalFile();
     event->acceptProposedAction();
-    session_->dropFiles(paths);
+    session_->opening().dropFiles(paths);
 }
 
 void CPlayerDlg::moveEvent(QMoveEvent* event) {

@@ -1,9 +1,9 @@
 #include "player/ui/playlistdlg.h"
 
 #include "platform/automation.h"
-#include "player/ui/dockedkeys.h"
 #include "player/model/mediafiles.h"
 #include "player/model/playerids.h"
+#include "player/ui/dockedkeys.h"
 #include "skin/skinbutton.h"
 
 #include <QHeaderView>

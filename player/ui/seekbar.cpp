@@ -1,10 +1,10 @@
 #include "player/ui/seekbar.h"
 
 #include "platform/automation.h"
-#include "player/ui/dockedkeys.h"
 #include "player/model/playerids.h"
 #include "player/model/seekmath.h"
 #include "player/session/session.h"
+#include "player/ui/dockedkeys.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 
@@ -64,8 +64,8 @@ CSeekBar::CSeekBar(QWidget* owner, player::Session& session)
     repeat_->setFocusPolicy(Qt::NoFocus);
     platform::setControlId(repeat_, IDC_SEEK_REPEAT);
 
-    connect(play_, &QAbstractButton::clicked, this, [this] { session_.runGraph(); });
-    connect(pause_, &QAbstractButton::clicked, this, [this] { session_.pauseGraph(); });
+    connect(play_, &QAbstractButton::clicked, this, [this] { session_.playback().runGraph(); });
+    connect(pause_, &QAbstractButton::clicked, this, [this] { session_.playback().pauseGraph(); });
     connect(start_, &QAbstractButton::clicked, this, &CSeekBar::backToStart);
 }
 
@@ -93,13 +93,13 @@ void CSeekBar::setThumbPercent(int percent) {
 
 void CSeekBar::backToStart() {
     thumb_->move(track_->x(), track_->y());
-    session_.backToStart();
+    session_.positionBar().backToStart();
 }
 
 void CSeekBar::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (event->buttons() == Qt::LeftButton && seek::inDragBand(p, track_->geometry())) {
-        session_.seekDragStarted();
+        session_.positionBar().dragStarted();
         dragging_ = true;
         const int before = thumb_->x();
         thumb_->move(p.x(), track_->y());
@@ -114,7 +114,7 @@ void CSeekBar::mouseReleaseEvent(QMouseEvent* event) {
     if (dragging_ && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint())) {
         dragging_ = false;
-        session_.seekDragReleased(dragValue_);
+        session_.positionBar().dragReleased(dragValue_);
         dragValue_ = seek::afterRelease(dragValue_);
         event->accept();
         return;

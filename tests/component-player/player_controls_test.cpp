@@ -6,12 +6,12 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/windowdirectory.h"
-#include "player/ui/addressbar.h"
 #include "player/media/mediagraph.h"
+#include "player/session/session.h"
+#include "player/ui/addressbar.h"
 #include "player/ui/playerdlg.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
-#include "player/session/session.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
 
@@ -60,7 +60,8 @@ protected:
     }
     static bool waitPlaying(CPlayerDlg& dlg) {
         return waitUntil([&] {
-            return dlg.session().isPlaying() && !dlg.session().isTimerActive(kTimerConnect);
+            return dlg.session().playback().isPlaying() &&
+                   !dlg.session().isTimerActive(kTimerConnect);
         });
     }
     static void mouseMove(QWidget* w, QPoint at, Qt::MouseButtons buttons) {
@@ -83,7 +84,7 @@ TEST_F(PlayerControls, DisplayModesRelayoutAtTheSameCorner) {
     EXPECT_EQ(dlg->size(), QSize(0, 0)); // invisible until the relayout timer
     ASSERT_TRUE(settled(*dlg));
     EXPECT_EQ(dlg->geometry(), QRect(100, 50, 680, 607));
-    EXPECT_EQ(dlg->session().displayMode(), 2);
+    EXPECT_EQ(dlg->session().display().displayMode(), 2);
     EXPECT_EQ(dlg->videoArea()->geometry(), QRect(20, 25, 640, 480));
     EXPECT_EQ(dlg->button(1022)->geometry(), QRect(647, 7, 19, 18));
     EXPECT_EQ(dlg->backgroundWidth(), 680);
@@ -107,17 +108,17 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     dlg->playList()->show();
 
     QTest::keyClick(dlg.get(), Qt::Key_5);
-    EXPECT_TRUE(dlg->session().screenMode());
+    EXPECT_TRUE(dlg->session().display().screenMode());
     EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
     EXPECT_EQ(dlg->videoArea()->pos(), QPoint(0, 0));
     EXPECT_FALSE(dlg->playList()->isVisible());
     EXPECT_FALSE(remote.isVisible());
     // A second request while in screen mode changes nothing (the remote still comes back).
-    dlg->session().screenModeOn();
+    dlg->session().display().screenModeOn();
     EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
 
     QTest::keyClick(dlg.get(), Qt::Key_5);
-    EXPECT_FALSE(dlg->session().screenMode());
+    EXPECT_FALSE(dlg->session().display().screenMode());
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
     EXPECT_EQ(dlg->videoArea()->pos(), QPoint(78, 72));
     EXPECT_TRUE(dlg->playList()->isVisible());
@@ -128,10 +129,10 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     QTest::keyClick(dlg.get(), Qt::Key_2);
     ASSERT_TRUE(settled(*dlg));
     QTest::mouseClick(dlg->button(1050), Qt::LeftButton);
-    EXPECT_TRUE(dlg->session().screenMode());
+    EXPECT_TRUE(dlg->session().display().screenMode());
     EXPECT_FALSE(dlg->button(1022)->isVisible());
     QTest::mouseClick(dlg.get(), Qt::RightButton, {}, QPoint(50, 50));
-    EXPECT_FALSE(dlg->session().screenMode());
+    EXPECT_FALSE(dlg->session().display().screenMode());
     EXPECT_TRUE(dlg->button(1022)->isVisible());
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
 }
@@ -140,7 +141,7 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     auto dlg = openPlayer();
     dlg->move(1000, 100); // on the second screen, 1280 x 800 at (800, 0)
     ASSERT_EQ(dlg->screen()->geometry(), QRect(800, 0, 1280, 800));
-    dlg->session().showAddressBar();
+    dlg->session().opening().showAddressBar();
     dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
     QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
     ASSERT_TRUE(waitPlaying(*dlg));
@@ -172,7 +173,7 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     auto expectHome = [&](const QPointer<QWidget>& host, const char* how) {
         SCOPED_TRACE(how);
         EXPECT_FALSE(dlg->graph().isFullScreen());
-        EXPECT_FALSE(dlg->session().fullScreenFlag());
+        EXPECT_FALSE(dlg->session().display().fullScreenFlag());
         EXPECT_TRUE(dlg->isVisible());
         EXPECT_EQ(video->parentWidget(), dlg->videoArea());
         EXPECT_TRUE(video->isVisible());
@@ -198,7 +199,7 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     host = enter();
     QTest::keyClick(video, Qt::Key_1);
     expectHome(host, "layout key");
-    EXPECT_EQ(dlg->session().displayMode(), 0);
+    EXPECT_EQ(dlg->session().display().displayMode(), 0);
 
     // A double-click's first press already ends it; the rest lands in the player.
     host = enter();
@@ -214,12 +215,12 @@ TEST_F(PlayerControls, KeysAndTheWheelReachTheVolume) {
     const QRect track = dlg->volumeTrack()->geometry();
     QTest::keyClick(dlg.get(), Qt::Key_Equal);
     QTest::keyClick(dlg.get(), Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(dlg->session().volumePercent(), 60);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 60);
     EXPECT_EQ(dlg->graph().volume(), 60 * 30 - 2910);
     EXPECT_EQ(dlg->volumeThumb()->pos(),
               QPoint(track.x() + track.width() * 60 / 100 - 15, track.y() + 1));
     wheel(dlg.get(), -120);
-    EXPECT_EQ(dlg->session().volumePercent(), 55);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 55);
     QTest::mouseClick(dlg->button(1030), Qt::LeftButton);
     EXPECT_EQ(dlg->graph().volume(), -1500);
 }
@@ -236,14 +237,15 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
     const QPoint thumbBefore = dlg->brightnessThumb()->pos();
     mouseMove(dlg.get(), {bright.x() + 46, y}, Qt::LeftButton);
     EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 46, bright.y() + 1));
-    EXPECT_EQ(dlg->session().brightnessPercent(), (thumbBefore.x() - bright.x()) * 100 / 73);
+    EXPECT_EQ(dlg->session().sound().brightnessPercent(),
+              (thumbBefore.x() - bright.x()) * 100 / 73);
     mouseMove(dlg.get(), {bright.x() + 60, y}, Qt::LeftButton);
-    EXPECT_EQ(dlg->session().brightnessPercent(), 46 * 100 / 73);
+    EXPECT_EQ(dlg->session().sound().brightnessPercent(), 46 * 100 / 73);
     EXPECT_EQ(dlg->pos(), window);
 
     mouseMove(dlg.get(), {volume.x() + 10, y}, Qt::LeftButton);
     mouseMove(dlg.get(), {volume.x() + 30, y}, Qt::LeftButton);
-    EXPECT_EQ(dlg->session().volumePercent(), 10 * 100 / 73);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 10 * 100 / 73);
     EXPECT_EQ(dlg->graph().volume(), (10 * 100 / 73) * 30 - 2910);
 
     // Outside the band nothing follows.
@@ -251,7 +253,7 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
     EXPECT_EQ(dlg->volumeThumb()->x(), volume.x() + 30);
 
     QTest::mouseClick(dlg->button(1031), Qt::LeftButton);
-    EXPECT_EQ(dlg->session().brightnessPercent(), 50);
+    EXPECT_EQ(dlg->session().sound().brightnessPercent(), 50);
     EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 40, bright.y() + 1));
 }
 
@@ -330,7 +332,7 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     ASSERT_TRUE(dlg->OnInitDialog());
     dlg->move(10, 10);
     EXPECT_EQ(remote.frameGeometry(), remoteAtStart); // docking starts a little after start-up
-    ASSERT_TRUE(waitUntil([&] { return dlg->session().dockingEnabled(); }));
+    ASSERT_TRUE(waitUntil([&] { return dlg->session().docking().dockingEnabled(); }));
     ASSERT_TRUE(settled(*dlg));
 
     dlg->move(400, 120);
@@ -382,9 +384,9 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
         bar->addressBox()->setEditText(QStringLiteral("nosuch://방송 %1 ").arg(i));
         QTest::keyClick(bar, Qt::Key_Return);
     }
-    EXPECT_EQ(dlg->session().currentTitle(), "nosuch://방송 11 ");
-    EXPECT_EQ(dlg->session().currentAddress(), "nosuch://방송11");
-    EXPECT_FALSE(dlg->session().playingFromList());
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "nosuch://방송 11 ");
+    EXPECT_EQ(dlg->session().playback().currentAddress(), "nosuch://방송11");
+    EXPECT_FALSE(dlg->session().playback().playingFromList());
     bar->addressBox()->setEditText("nosuch://방송5");
     QTest::keyClick(bar, Qt::Key_Return); // already known: not added again
 
@@ -403,7 +405,7 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     ASSERT_TRUE(link.open(QIODevice::WriteOnly | QIODevice::Truncate));
     link.write("mms://only\r\n");
     link.close();
-    dlg->session().showAddressBar();
+    dlg->session().opening().showAddressBar();
     EXPECT_EQ(bar->addressBox()->count(), 1);
     EXPECT_EQ(bar->addressBox()->itemText(0), "mms://only");
 }
@@ -428,7 +430,7 @@ TEST_F(PlayerControls, AddressBarTakesTheKeyboardWithItsTextSelected) {
     openAddress();
     type("4");
     EXPECT_EQ(field->text(), "4");
-    EXPECT_FALSE(dlg->session().fullScreenFlag());
+    EXPECT_FALSE(dlg->session().display().fullScreenFlag());
 
     // The player has the keyboard again; 주소열기 with the bar still up hands it back, with
     // the text selected so that typing replaces it.
@@ -451,19 +453,19 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     const QString pattern = mediatest::patternFile();
     const QString flat = mediatest::flatColourFile();
     auto dlg = openPlayer();
-    dlg->session().dropFiles({QStringLiteral("/tmp/readme.txt")});
-    EXPECT_TRUE(dlg->session().fileList().isEmpty());
+    dlg->session().opening().dropFiles({QStringLiteral("/tmp/readme.txt")});
+    EXPECT_TRUE(dlg->session().opening().fileList().isEmpty());
     EXPECT_FALSE(dlg->playList()->isVisible());
 
-    dlg->session().dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
-    EXPECT_EQ(dlg->session().fileList(), (QStringList{pattern, flat}));
+    dlg->session().opening().dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
+    EXPECT_EQ(dlg->session().opening().fileList(), (QStringList{pattern, flat}));
     CPlayListDlg* list = dlg->playList();
     ASSERT_TRUE(list->isVisible());
     ASSERT_EQ(list->rowCount(), 2);
     EXPECT_EQ(list->rowText(0, 0), "pattern");
     EXPECT_EQ(list->rowText(0, 1), "avi");
-    EXPECT_EQ(dlg->session().currentTitle(), "pattern.avi");
-    EXPECT_TRUE(dlg->session().playingFromList());
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "pattern.avi");
+    EXPECT_TRUE(dlg->session().playback().playingFromList());
     ASSERT_TRUE(waitPlaying(*dlg));
 
     // Cancelling the file dialog keeps the rows and shows the list.
@@ -478,8 +480,8 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     EXPECT_EQ(list->rowText(0, 0), "flat");
     EXPECT_EQ(list->rowText(1, 0), "pattern");
     ASSERT_EQ(platform::windows::activate("Lumaset", "CPlayListDlg:1043", 0), 0);
-    ASSERT_TRUE(waitUntil([&] { return dlg->session().currentAddress() == flat; }));
-    EXPECT_EQ(dlg->session().currentTitle(), "flat");
+    ASSERT_TRUE(waitUntil([&] { return dlg->session().playback().currentAddress() == flat; }));
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
     ASSERT_TRUE(waitPlaying(*dlg));
 
     QTest::keyClick(list->list(), Qt::Key_Return);
@@ -492,26 +494,26 @@ namespace {
 
 TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
     auto dlg = openPlayer();
-    dlg->session().showAddressBar();
+    dlg->session().opening().showAddressBar();
     dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
     QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
     ASSERT_TRUE(waitPlaying(*dlg));
     CSeekBar* bar = dlg->seekBar();
     ASSERT_TRUE(bar->isVisible());
-    const std::int64_t stop = dlg->session().stopPosition();
+    const std::int64_t stop = dlg->session().playback().stopPosition();
     const int y = 15;
 
     // The value comes from where the thumb stood before each move.
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
     mouseMove(bar, {195, y}, Qt::LeftButton);
     EXPECT_TRUE(bar->isDragging());
-    EXPECT_FALSE(dlg->session().isSeekTimerActive());
+    EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
     mouseMove(bar, {196, y}, Qt::LeftButton);
     EXPECT_EQ(bar->dragValue(), 49);
     EXPECT_EQ(bar->thumb()->pos(), QPoint(196, 7));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(196, y));
     EXPECT_FALSE(bar->isDragging());
-    EXPECT_TRUE(dlg->session().isSeekTimerActive());
+    EXPECT_TRUE(dlg->session().positionBar().isTimerActive());
     EXPECT_TRUE(waitUntil([&] {
         const std::int64_t p = dlg->graph().currentPosition();
         return p >= stop * 52 / 100 && p < stop * 60 / 100;
@@ -521,7 +523,7 @@ TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
     mouseMove(bar, {120, y}, Qt::LeftButton);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(120, 200));
-    EXPECT_FALSE(dlg->session().isSeekTimerActive());
+    EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
 
     QTest::mouseClick(bar->button(1048), Qt::LeftButton);
     EXPECT_EQ(bar->thumb()->pos(), QPoint(105, 7));

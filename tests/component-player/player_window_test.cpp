@@ -9,12 +9,12 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/windowdirectory.h"
-#include "player/ui/addressbar.h"
 #include "player/media/mediagraph.h"
+#include "player/session/session.h"
+#include "player/ui/addressbar.h"
 #include "player/ui/playerdlg.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
-#include "player/session/session.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
 
@@ -72,7 +72,7 @@ protected:
 
     static bool waitPlaying(CPlayerDlg& dlg) {
         return waitUntil([&] {
-            return dlg.session().isPlaying() && !dlg.statusText()->isVisible() &&
+            return dlg.session().playback().isPlaying() && !dlg.statusText()->isVisible() &&
                    !dlg.session().isTimerActive(kTimerConnect);
         });
     }
@@ -104,9 +104,9 @@ TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
     const QRect screen = dlg->screen()->geometry();
     EXPECT_EQ(dlg->pos(), QPoint((screen.width() - 344) / 2, (screen.height() - 360) / 2));
     EXPECT_FALSE(dlg->statusText()->isVisible());
-    EXPECT_EQ(dlg->session().volumePercent(), 50);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 50);
     EXPECT_EQ(dlg->graph().volume(), -1500);
-    EXPECT_FALSE(dlg->session().autoScreen());
+    EXPECT_FALSE(dlg->session().display().autoScreen());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 
     // Every skinned control has its pictures, its place and its tip.
@@ -146,7 +146,7 @@ TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
     {
         auto dlg = openPlayer();
         EXPECT_FALSE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        EXPECT_TRUE(dlg->session().autoScreen());
+        EXPECT_TRUE(dlg->session().display().autoScreen());
         EXPECT_TRUE(dlg->session().isTimerActive(kTimerAutoScreenDelay));
         EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "SaveFolder"), "E:");
     }
@@ -154,12 +154,12 @@ TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
     writeFile(configPath(), "/tmp\r\n0\r\n1\r\n0");
     {
         auto dlg = openPlayer();
-        EXPECT_FALSE(dlg->session().autoScreen());
+        EXPECT_FALSE(dlg->session().display().autoScreen());
         EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "SaveFolder"), "D:\\video");
     }
     writeFile(configPath(), "/tmp\r\n0");
     auto dlg = openPlayer();
-    EXPECT_FALSE(dlg->session().autoScreen());
+    EXPECT_FALSE(dlg->session().display().autoScreen());
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerAutoScreenDelay));
 }
 
@@ -167,9 +167,9 @@ TEST_F(PlayerWindow, CommandsReachTheSessionOverTheBusAndAnswerOne) {
     auto dlg = openPlayer();
     namespace w = platform::windows;
     EXPECT_EQ(w::send("Lumaset", 1026, 0, 2), 1);
-    EXPECT_FALSE(dlg->session().dockRemote());
+    EXPECT_FALSE(dlg->session().docking().dockRemote());
     ASSERT_TRUE(w::post("Lumaset", 1026, 0, 4));
-    EXPECT_TRUE(waitUntil([&] { return dlg->session().autoScreen(); }));
+    EXPECT_TRUE(waitUntil([&] { return dlg->session().display().autoScreen(); }));
     EXPECT_EQ(w::send("Lumaset", 1026, 0, 99), 1);
 }
 
@@ -180,17 +180,17 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     handOver(QStringLiteral("테스트 방송^  ") + file + "  ");
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
     ASSERT_TRUE(waitPlaying(*dlg));
-    EXPECT_EQ(dlg->session().currentTitle(), "테스트 방송");
-    EXPECT_EQ(dlg->session().currentAddress(), file);
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "테스트 방송");
+    EXPECT_EQ(dlg->session().playback().currentAddress(), file);
     EXPECT_EQ(dlg->titleText()->text(), "테스트 방송");
-    EXPECT_FALSE(dlg->session().playingFromList());
+    EXPECT_FALSE(dlg->session().playback().playingFromList());
     EXPECT_TRUE(dlg->videoArea()->isVisible());
 
     // A medium with a length: the position bar above the window, louder sound.
     EXPECT_TRUE(dlg->seekBar()->isVisible());
     EXPECT_EQ(dlg->seekBar()->geometry(), QRect(300, 175, 344, 25));
-    EXPECT_TRUE(dlg->session().isSeekTimerActive());
-    EXPECT_EQ(dlg->session().volumePercent(), 85);
+    EXPECT_TRUE(dlg->session().positionBar().isTimerActive());
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 85);
     EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
 
     // Mute works while playing and gives the sound back.
@@ -207,8 +207,8 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     dlg->handleMessage(1026, 0, 1);
     QFile::remove(protocol::handOverFile());
     dlg->handleMessage(1026, 0, 1);
-    EXPECT_EQ(dlg->session().currentAddress(), file);
-    EXPECT_TRUE(dlg->session().isPlaying());
+    EXPECT_EQ(dlg->session().playback().currentAddress(), file);
+    EXPECT_TRUE(dlg->session().playback().isPlaying());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
@@ -240,30 +240,31 @@ TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->geometry(), QRect(dlg->x(), dlg->y() + 360, 344, 197));
     EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_EQ(dlg->session().currentTitle(), "pattern.avi");
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "pattern.avi");
     ASSERT_TRUE(waitPlaying(*dlg));
-    EXPECT_TRUE(dlg->session().playingFromList());
+    EXPECT_TRUE(dlg->session().playback().playingFromList());
 
     auto playToEnd = [&] {
         media::MediaGraph& g = dlg->graph();
-        g.setCurrentPosition(dlg->session().stopPosition());
-        return waitUntil([&] { return g.currentPosition() >= dlg->session().stopPosition(); });
+        g.setCurrentPosition(dlg->session().playback().stopPosition());
+        return waitUntil(
+            [&] { return g.currentPosition() >= dlg->session().playback().stopPosition(); });
     };
     ASSERT_TRUE(playToEnd());
-    dlg->session().seekTick();
+    dlg->session().positionBar().tick();
     EXPECT_EQ(list->currentRow(), 1);
-    EXPECT_EQ(dlg->session().currentTitle(), "flat");
-    EXPECT_EQ(dlg->session().currentAddress(), flat);
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
+    EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
 
     // Ticked: the same row plays again from its start.
     dlg->seekBar()->repeatBox()->setChecked(true);
     ASSERT_TRUE(playToEnd());
-    dlg->session().seekTick();
+    dlg->session().positionBar().tick();
     EXPECT_EQ(list->currentRow(), 1);
-    EXPECT_EQ(dlg->session().currentAddress(), flat);
+    EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
-    EXPECT_LT(dlg->graph().currentPosition(), dlg->session().stopPosition() / 2);
+    EXPECT_LT(dlg->graph().currentPosition(), dlg->session().playback().stopPosition() / 2);
 
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
@@ -286,7 +287,7 @@ TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
     dlg->handleMessage(1026, 0, 1);
     ASSERT_TRUE(waitPlaying(*dlg));
     QTest::mouseClick(dlg->button(1000), Qt::LeftButton);
-    EXPECT_EQ(dlg->session().colourMode(), 1);
+    EXPECT_EQ(dlg->session().sound().colourMode(), 1);
     ASSERT_TRUE(waitForFrames(dlg->graph(), 8));
     QTest::mouseClick(dlg->button(1008), Qt::LeftButton);
     const QStringList bitmaps = QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files);
@@ -325,14 +326,14 @@ TEST_F(PlayerWindow, CloseButtonHidesAndTellsTheChatCloseMessageEndsIt) {
     QTest::mouseClick(dlg->button(1022), Qt::LeftButton);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_FALSE(dlg->seekBar()->isVisible());
-    EXPECT_FALSE(dlg->session().isSeekTimerActive());
+    EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
     EXPECT_FALSE(dlg->graph().isBuilt());
     EXPECT_TRUE(remote.isVisible());
     EXPECT_TRUE(chatMessages.contains(platform::registerWindowMessage("WM_MOVILARK_CLOSE")));
 
     // Still there for commands: the hand-over plays again.
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
-    EXPECT_TRUE(waitUntil([&] { return dlg->session().isPlaying(); }));
+    EXPECT_TRUE(waitUntil([&] { return dlg->session().playback().isPlaying(); }));
 
     QSignalSpy ended(dlg.get(), &QDialog::finished);
     EXPECT_EQ(platform::windows::send("Lumaset", platform::WM_CLOSE), 0);

@@ -1,8 +1,8 @@
 // The player's arithmetic without a window: levels, steps, thumbs, seeking, the watcher, and
 // the picture filter's mapping onto mpv.
-#include "player/model/layout.h"
 #include "player/media/engine.h"
 #include "player/media/picturefilter.h"
+#include "player/model/layout.h"
 #include "player/model/seekmath.h"
 #include "player/model/sliders.h"
 
