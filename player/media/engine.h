@@ -16,6 +16,10 @@ inline constexpr int EFFECT_INVERT = 1006;
 inline constexpr int EFFECT_COLOUR = 1015;
 inline constexpr int EFFECT_LEVEL = 1007;
 
+// The start and length every SetEffect call carries; the filter never looked at them.
+inline constexpr double kEffectStart = 0.0;
+inline constexpr double kEffectLength = 555550000.0;
+
 // Colour modes.
 inline constexpr int COLOUR_NORMAL = 0;
 inline constexpr int COLOUR_GREY = 1;

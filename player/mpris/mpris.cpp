@@ -185,7 +185,7 @@ QVariantMap Mpris::metadata() const {
 QVariantMap Mpris::playerProperties() const {
     const bool something = !session_.playback().currentAddress().isEmpty();
     return {
-        {QStringLiteral("PlaybackStatus"), mpris::statusName(session_.playback().playbackState())},
+        {QStringLiteral("PlaybackStatus"), mpris::statusName(session_.graph().state())},
         {QStringLiteral("Metadata"), metadata()},
         {QStringLiteral("Volume"), volume()},
         {QStringLiteral("CanPlay"), something},
@@ -213,13 +213,13 @@ void Mpris::play() {
 }
 
 void Mpris::pause() {
-    if (session_.playback().playbackState() == PlaybackState::Playing)
-        session_.playback().pauseGraph();
+    if (session_.graph().state() == PlaybackState::Playing)
+        session_.graph().pause();
 }
 
 void Mpris::playPause() {
-    if (session_.playback().playbackState() == PlaybackState::Playing)
-        session_.playback().pauseGraph();
+    if (session_.graph().state() == PlaybackState::Playing)
+        session_.graph().pause();
     else
         session_.playback().resume();
 }

@@ -8,7 +8,7 @@
 #include "player/model/capturename.h"
 #include "player/model/playerconfig.h"
 #include "player/model/playerids.h"
-#include "player/session/playback.h"
+#include "player/session/graph.h"
 #include "player/session/sound.h"
 
 #include <QDateTime>
@@ -17,9 +17,9 @@
 
 namespace player {
 
-Capture::Capture(media::Engine& engine, PlayerView& view, const Playback& playback, Sound& sound,
+Capture::Capture(media::Engine& engine, PlayerView& view, const Graph& graph, Sound& sound,
                  QObject* parent)
-    : QObject(parent), engine_(engine), view_(view), playback_(playback), sound_(sound) {}
+    : QObject(parent), engine_(engine), view_(view), graph_(graph), sound_(sound) {}
 
 void Capture::captureFrame(const QString& notPlayingText, int waitMs, Saved saved) {
     const auto config = PlayerConfig::read();
@@ -31,16 +31,18 @@ void Capture::captureFrame(const QString& notPlayingText, int waitMs, Saved save
         sound_.resendBrightness();
         return;
     }
-    if (!playback_.isPlaying()) {
+    if (!graph_.isPlaying()) {
         view_.showMessage(notPlayingText, true);
         return;
     }
     const QString file = nextCaptureFileName(config->captureFolder(), QDateTime::currentDateTime());
-    if (!sound_.hasFilter()) {
+    if (!engine_.filterAvailable()) {
         qCWarning(platform::log::media) << "no picture filter: no capture";
         return;
     }
-    sound_.saveFrame(QFile::encodeName(file));
+    engine_.setEffect(media::EFFECT_LEVEL, media::kEffectStart, media::kEffectLength, 1,
+                      QFile::encodeName(file), sliders::brightnessLevel(sound_.brightnessPercent()),
+                      sound_.colourMode(), 0);
     // The frame gets its time to reach the disk while the window goes on; the brightness is
     // sent again once everything is done, as it stands then (the user may have moved it).
     platform::clock::later(this, waitMs, [this, file, config = *config, saved] {

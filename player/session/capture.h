@@ -14,14 +14,14 @@ class Engine;
 
 namespace player {
 
-class Playback;
+class Graph;
 class PlayerConfig;
 class Sound;
 
 class Capture : public QObject {
     Q_OBJECT
 public:
-    Capture(media::Engine& engine, PlayerView& view, const Playback& playback, Sound& sound,
+    Capture(media::Engine& engine, PlayerView& view, const Graph& graph, Sound& sound,
             QObject* parent = nullptr);
 
     void toFile();
@@ -36,7 +36,7 @@ private:
 
     media::Engine& engine_;
     PlayerView& view_;
-    const Playback& playback_;
+    const Graph& graph_;
     Sound& sound_;
 };
 

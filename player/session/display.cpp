@@ -7,29 +7,20 @@
 #include "player/model/layout.h"
 #include "player/model/playerconfig.h"
 #include "player/model/playerids.h"
-#include "player/session/playback.h"
+#include "player/session/graph.h"
 #include "player/session/sound.h"
-
-#include <tuple>
-#include <utility>
 
 namespace player {
 
 Display::Display(media::Engine& engine, PlayerView& view, Companions& companions,
-                 platform::WindowTimers& timers, const Playback& playback, Sound& sound,
-                 QObject* parent)
+                 platform::WindowTimers& timers, const Graph& graph, Sound& sound, QObject* parent)
     : QObject(parent), engine_(engine), view_(view), companions_(companions), timers_(timers),
-      playback_(playback), sound_(sound) {}
+      graph_(graph), sound_(sound), hidden_(view, companions) {}
 
 void Display::reset() {
     fullScreen_ = false;
     screenMode_ = false;
     ready_ = false;
-}
-
-void Display::forgetWindows() {
-    fullScreenSet_ = Remembered{};
-    screenModeSet_ = Remembered{};
 }
 
 void Display::startWatcherFromConfig() {
@@ -41,24 +32,6 @@ QRect Display::pictureRect() const {
     return QRect(view_.windowRect().topLeft() + picture_, videoRect(displayMode_).size());
 }
 
-void Display::showIfExists(Companion who) {
-    if (companions_.exists(who))
-        companions_.show(who);
-}
-
-void Display::showRememberedCompanions(bool withRemote) {
-    if (fullScreenSet_.addressBar)
-        view_.setDockedVisible(Docked::AddressBar, true);
-    if (fullScreenSet_.seekBar)
-        view_.setDockedVisible(Docked::SeekBar, true);
-    if (fullScreenSet_.playList)
-        view_.setDockedVisible(Docked::PlayList, true);
-    if (fullScreenSet_.remote && withRemote)
-        showIfExists(Companion::Remote);
-    if (fullScreenSet_.chat)
-        showIfExists(Companion::Chat);
-}
-
 void Display::setDisplayMode(int mode) {
     fullScreen_ = false;
     view_.setWindowVisible(true);
@@ -66,7 +39,7 @@ void Display::setDisplayMode(int mode) {
     // windows hidden for full screen come back with it rather than staying hidden behind a
     // picture nobody can leave.
     leaveVideoFullScreen();
-    showRememberedCompanions();
+    hidden_.showAfterFullScreen();
     screenModeOff();
 
     // Shrunk to nothing at the same corner for a moment, then shown at the new size, so the
@@ -110,23 +83,11 @@ void Display::leaveVideoFullScreen() {
 
 void Display::enterFullScreen() {
     fullScreen_ = true;
-    if (!playback_.isPlaying() || !ready_)
+    if (!graph_.isPlaying() || !ready_)
         return; // the flag stays until the next left click or layout
     ready_ = false;
     view_.setWindowVisible(false);
-    for (auto [window, flag] : {std::pair{Docked::AddressBar, &fullScreenSet_.addressBar},
-                                {Docked::SeekBar, &fullScreenSet_.seekBar},
-                                {Docked::PlayList, &fullScreenSet_.playList}}) {
-        *flag = view_.isDockedVisible(window);
-        view_.setDockedVisible(window, false);
-    }
-    for (auto [who, flag] : {std::pair{Companion::Remote, &fullScreenSet_.remote},
-                             {Companion::Chat, &fullScreenSet_.chat}}) {
-        if (!companions_.exists(who))
-            continue;
-        *flag = companions_.isVisible(who);
-        companions_.hide(who);
-    }
+    hidden_.hideForFullScreen();
     // The windows are gone; the picture follows a moment later, unless the player was laid
     // out again, clicked, closed or asked again meanwhile.
     const quint64 request = ++fullScreenRequest_;
@@ -145,28 +106,14 @@ void Display::restoreAfterFullScreen() {
     // The picture leaves full screen too; otherwise nothing would ever end it from the keys.
     leaveVideoFullScreen();
     setDisplayMode(displayMode_);
-    if (fullScreenSet_.remote)
-        showIfExists(Companion::Remote);
-    if (fullScreenSet_.chat)
-        showIfExists(Companion::Chat);
+    hidden_.showCompanionsAfterFullScreen();
 }
 
 void Display::screenModeOn() {
     // Entering twice would record the hidden windows as the ones to bring back.
     if (!ready_ || screenMode_)
         return;
-    for (auto [window, fullScreenFlag, screenFlag] :
-         {std::tuple{Docked::AddressBar, &fullScreenSet_.addressBar, &screenModeSet_.addressBar},
-          {Docked::SeekBar, &fullScreenSet_.seekBar, &screenModeSet_.seekBar},
-          {Docked::PlayList, &fullScreenSet_.playList, &screenModeSet_.playList}}) {
-        *fullScreenFlag = view_.isDockedVisible(window);
-        if (*fullScreenFlag)
-            *screenFlag = true;
-    }
-    if (companions_.exists(Companion::Remote)) {
-        fullScreenSet_.remote = companions_.isVisible(Companion::Remote);
-        companions_.hide(Companion::Remote);
-    }
+    hidden_.rememberForScreenMode();
     screenMode_ = true;
 
     view_.setWindowRect(pictureRect());
@@ -174,7 +121,7 @@ void Display::screenModeOn() {
     view_.placePicture(picture_);
     if (displayMode_ != HalfSize)
         view_.setTopRowVisible(false);
-    hideDockedWindows();
+    hidden_.hideDocked();
 }
 
 void Display::screenModeOff() {
@@ -185,26 +132,10 @@ void Display::screenModeOff() {
             QRect(view_.windowRect().topLeft() - video.topLeft(), windowSize(displayMode_)));
         picture_ = video.topLeft();
         view_.placePicture(picture_);
-        const QRect main = view_.windowRect();
-        if (screenModeSet_.addressBar) {
-            screenModeSet_.addressBar = false;
-            view_.reloadAddressHistory();
-            view_.setDockedRect(Docked::AddressBar, addressBarBelow(main));
-            view_.setDockedVisible(Docked::AddressBar, true);
-        }
-        if (screenModeSet_.seekBar) {
-            screenModeSet_.seekBar = false;
-            view_.setDockedRect(Docked::SeekBar, seekBarRect(main));
-            view_.setDockedVisible(Docked::SeekBar, true);
-        }
-        if (screenModeSet_.playList) {
-            screenModeSet_.playList = false;
-            showPlayListBelow();
-        }
+        hidden_.showAfterScreenMode(view_.windowRect());
     }
     view_.setTopRowVisible(true);
-    if (fullScreenSet_.remote)
-        showIfExists(Companion::Remote);
+    hidden_.showRemoteIfHidden();
 }
 
 // --- the pointer watcher ---------------------------------------------------------------------
@@ -248,7 +179,7 @@ void Display::clicked() {
     if (!screenMode_ || videoWasFullScreen) {
         view_.setWindowVisible(true);
         // The remote only comes back when the full screen hid it.
-        showRememberedCompanions(fullScreen_);
+        hidden_.showAfterFullScreen(fullScreen_);
         ready_ = true;
     }
     fullScreen_ = false;
@@ -257,38 +188,6 @@ void Display::clicked() {
 void Display::rightPressed() {
     if (!fullScreen_)
         screenModeOff();
-}
-
-// --- the docked windows ----------------------------------------------------------------------
-
-void Display::hideDockedWindows() {
-    view_.setDockedVisible(Docked::AddressBar, false);
-    view_.setDockedVisible(Docked::SeekBar, false);
-    view_.setDockedVisible(Docked::PlayList, false);
-}
-
-void Display::showPlayListBelow() {
-    view_.setDockedRect(Docked::PlayList, playListRect(view_.windowRect()));
-    view_.setDockedVisible(Docked::PlayList, true);
-}
-
-void Display::forget(Docked window) {
-    switch (window) {
-    case Docked::AddressBar:
-        fullScreenSet_.addressBar = false;
-        break;
-    case Docked::SeekBar:
-        fullScreenSet_.seekBar = false;
-        break;
-    case Docked::PlayList:
-        fullScreenSet_.playList = false;
-        break;
-    }
-}
-
-void Display::forgetSeekBar() {
-    fullScreenSet_.seekBar = false;
-    screenModeSet_.seekBar = false;
 }
 
 } // namespace player

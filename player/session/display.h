@@ -2,6 +2,7 @@
 // How the player shows itself: the three display modes, full screen with the windows it hides
 // and brings back, screen mode (the window shrunk to its picture) and the pointer watcher that
 // enters and leaves screen mode on its own.
+#include "player/session/hiddenwindows.h"
 #include "player/session/playerview.h"
 
 #include <QObject>
@@ -18,19 +19,19 @@ class WindowTimers;
 
 namespace player {
 
-class Playback;
+class Graph;
 class Sound;
 
 class Display : public QObject {
     Q_OBJECT
 public:
     Display(media::Engine& engine, PlayerView& view, Companions& companions,
-            platform::WindowTimers& timers, const Playback& playback, Sound& sound,
+            platform::WindowTimers& timers, const Graph& graph, Sound& sound,
             QObject* parent = nullptr);
 
     void reset();                  // the start-up's state
-    void forgetWindows();          // nothing is remembered to come back
     void startWatcherFromConfig(); // config.txt may ask for the pointer watcher at start
+    HiddenWindows& hidden() { return hidden_; }
 
     void setDisplayMode(int mode);
     void enterFullScreen();
@@ -50,14 +51,6 @@ public:
     void clicked();
     void rightPressed();
 
-    // --- the docked windows --------------------------------------------------------------------
-    void hideDockedWindows();
-    void showPlayListBelow();
-    // A docked window the user closed does not come back after full screen.
-    void forget(Docked window);
-    // A live stream has no position bar: it comes back neither after full screen nor after
-    // screen mode.
-    void forgetSeekBar();
     void cancelFullScreenRequest(); // the medium is let go: a pending switch is out of date
 
     int displayMode() const { return displayMode_; }
@@ -67,24 +60,13 @@ public:
     bool autoScreen() const { return autoScreen_; }
 
 private:
-    // What the full screen and screen mode remember of the windows around the player.
-    struct Remembered {
-        bool addressBar = false;
-        bool seekBar = false;
-        bool playList = false;
-        bool remote = false;
-        bool chat = false;
-    };
-
-    void showRememberedCompanions(bool withRemote = true);
-    void showIfExists(Companion who);
     QRect pictureRect() const; // the video area in screen coordinates
 
     media::Engine& engine_;
     PlayerView& view_;
     Companions& companions_;
     platform::WindowTimers& timers_;
-    const Playback& playback_;
+    const Graph& graph_;
     Sound& sound_;
 
     int displayMode_ = 1;
@@ -93,8 +75,7 @@ private:
     bool ready_ = false;
     QRect recorded_;
     QPoint picture_; // where the video area stands in the window
-    Remembered fullScreenSet_;
-    Remembered screenModeSet_;
+    HiddenWindows hidden_;
     bool autoScreen_ = false;
     quint64 fullScreenRequest_ = 0; // tells a pending switch to full screen it is out of date
 };

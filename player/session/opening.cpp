@@ -29,11 +29,11 @@ QString Opening::openTypedAddress(const QString& text) {
 }
 
 void Opening::addressBarClosed() {
-    display_.forget(Docked::AddressBar);
+    display_.hidden().forget(Docked::AddressBar);
 }
 
 void Opening::playListClosed() {
-    display_.forget(Docked::PlayList);
+    display_.hidden().forget(Docked::PlayList);
 }
 
 void Opening::startFirstEntry() {
@@ -50,7 +50,7 @@ void Opening::filesChosen(const QStringList& chosen) {
     view_.refillPlayList(fileList_);
     if (!chosen.isEmpty() && !fileList_.isEmpty())
         startFirstEntry();
-    display_.showPlayListBelow();
+    display_.hidden().showPlayListBelow();
 }
 
 void Opening::dropFiles(const QStringList& paths) {
@@ -59,7 +59,7 @@ void Opening::dropFiles(const QStringList& paths) {
         return; // the play list keeps its old rows
     view_.refillPlayList(fileList_);
     startFirstEntry();
-    display_.showPlayListBelow();
+    display_.hidden().showPlayListBelow();
 }
 
 void Opening::playRow(int row) {

@@ -1,4 +1,4 @@
-// What plays: the graph, opening with the countdown, the moment playback begins, and the
+// What plays: opening with the countdown, the moment playback begins, and the
 // desktop's media controls.
 #include "player/session/playback.h"
 
@@ -19,32 +19,14 @@
 
 namespace player {
 
-namespace {
-
-const QString kFilterMissing = QStringLiteral(
-    "Brontavia Filter 적재 실패\nBrontavia.ax가 올바로 설치되었는지 확인하세요!\n"
-    "Brontavia.ax가 설치되지 않으면\n화면갈무리 , 화면밝기조절 , 바탕화면으로 갈무리\n"
-    "기능을 사용할 수 없습니다!");
-
-} // namespace
-
 Playback::Playback(media::Engine& engine, PlayerView& view, platform::WindowTimers& timers,
-                   PositionBar& positionBar, Display& display, Sound& sound, QObject* parent)
-    : QObject(parent), engine_(engine), view_(view), timers_(timers), positionBar_(positionBar),
-      display_(display), sound_(sound) {
+                   Graph& graph, PositionBar& positionBar, Display& display, Sound& sound,
+                   QObject* parent)
+    : QObject(parent), engine_(engine), view_(view), timers_(timers), graph_(graph),
+      positionBar_(positionBar), display_(display), sound_(sound) {
     connect(&engine_, &media::Engine::rendered, this, &Playback::onRendered);
     connect(&engine_, &media::Engine::renderFailed, this, &Playback::onRenderFailed);
     connect(&engine_, &media::Engine::playbackStarted, this, &Playback::onPlaybackStarted);
-}
-
-bool Playback::buildAtStart() {
-    const bool built = engine_.build();
-    freshGraph_ = built;
-    if (!built)
-        view_.showMessage(QStringLiteral("에러: DirectShow 초기화 실패"), true);
-    else if (!engine_.filterAvailable())
-        showFailure(kFilterMissing);
-    return built;
 }
 
 void Playback::reset() {
@@ -53,64 +35,20 @@ void Playback::reset() {
     playingFromList_ = false;
 }
 
-void Playback::showFailure(const QString& text) {
-    view_.showMessage(text, true);
-}
-
-// --- the graph ---------------------------------------------------------------------------------
+// --- the medium ------------------------------------------------------------------------------
 
 bool Playback::rebuildGraph() {
-    stopGraph();
     renderPending_ = false;
-    // A graph that never opened anything is all a rebuild would give, and building one takes a
-    // noticeable moment: the first play after start keeps the graph built at start.
-    if (!freshGraph_ || !engine_.isBuilt()) {
-        engine_.release();
-        if (!engine_.build())
-            return false;
-    }
-    freshGraph_ = true;
-    if (!engine_.filterAvailable())
-        showFailure(kFilterMissing);
-    return true;
-}
-
-void Playback::stopGraph() {
-    if (engine_.isBuilt() && !engine_.stop())
-        showFailure(QStringLiteral("*** Failed in Stop()***"));
-    setState(PlaybackState::Stopped);
-}
-
-void Playback::pauseGraph() {
-    if (engine_.isBuilt() && !engine_.pause())
-        showFailure(QStringLiteral("*** Failed in Pause()!"));
-    if (state_ == PlaybackState::Playing)
-        setState(PlaybackState::Paused);
-}
-
-void Playback::runGraph() {
-    if (engine_.isBuilt() && engine_.run())
-        setState(PlaybackState::Playing);
+    return graph_.rebuild();
 }
 
 void Playback::release() {
-    stopGraph();
+    graph_.stop();
     timers_.kill(TIMER_CONNECT);
     renderPending_ = false;
     engine_.release();
     mediumOpen_ = false;
     emit mediumChanged();
-}
-
-void Playback::setState(PlaybackState state) {
-    if (state_ == state)
-        return;
-    state_ = state;
-    emit playbackStateChanged();
-}
-
-bool Playback::isPlaying() const {
-    return engine_.isBuilt() && engine_.currentPosition() > 0;
 }
 
 // --- opening with the countdown ------------------------------------------------------------------
@@ -147,10 +85,10 @@ void Playback::play(const QString& address) {
     view_.setStatusVisible(true);
     timers_.start(TIMER_CONNECT, kConnectTickMs);
     renderPending_ = true;
-    freshGraph_ = false;
+    graph_.opening();
     mediumOpen_ = false;
     ++mediumNumber_;
-    setState(PlaybackState::Playing);
+    graph_.setState(PlaybackState::Playing);
     emit mediumChanged();
     // The whole address goes to the engine, however long it is.
     if (!engine_.isBuilt() || !engine_.render(address))
@@ -163,7 +101,7 @@ void Playback::onRenderFailed(const QString& why) {
     qCWarning(platform::log::media) << "cannot open" << currentAddress_ << why;
     renderPending_ = false;
     timers_.kill(TIMER_CONNECT);
-    setState(PlaybackState::Stopped);
+    graph_.setState(PlaybackState::Stopped);
     view_.setStatusText(
         QStringLiteral("현재 ") + currentTitle_ +
         QStringLiteral(" 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다."));
@@ -182,16 +120,17 @@ void Playback::onRendered() {
 
     if (!engine_.run()) {
         view_.setTitleText(currentTitle_ + QStringLiteral("Casting 실패"));
-        setState(PlaybackState::Stopped);
+        graph_.setState(PlaybackState::Stopped);
         return;
     }
     view_.setTitleText(currentTitle_);
-    setState(PlaybackState::Playing); // a pause while connecting does not hold against this run
+    graph_.setState(
+        PlaybackState::Playing); // a pause while connecting does not hold against this run
 
     if (stopPosition_ < 2) {
         // A live stream: no position to show, and none to bring back later.
         positionBar_.hide();
-        display_.forgetSeekBar();
+        display_.hidden().forgetSeekBar();
         return;
     }
     positionBar_.showAtStart();
@@ -214,7 +153,7 @@ void Playback::connectTick() {
                             QStringLiteral("방송국 서버중지,채널변경 또는 현재 네트워크가 정상 "
                                            "가동중인지 확인해 보시기 바랍니다."));
         engine_.stop();
-        setState(PlaybackState::Stopped);
+        graph_.setState(PlaybackState::Stopped);
     }
     if (position > 0)
         playbackBegun();
@@ -239,10 +178,10 @@ void Playback::playbackBegun() {
 // --- the desktop's media controls ------------------------------------------------------------
 
 bool Playback::resume() {
-    if (state_ == PlaybackState::Playing)
+    if (graph_.state() == PlaybackState::Playing)
         return true;
     if (mediumOpen_ && engine_.isBuilt() && engine_.run()) {
-        setState(PlaybackState::Playing);
+        graph_.setState(PlaybackState::Playing);
         return true;
     }
     if (currentAddress_.isEmpty())
@@ -258,7 +197,7 @@ void Playback::stopPlayback() {
         timers_.kill(TIMER_CONNECT);
         view_.setStatusText(QString());
     }
-    stopGraph();
+    graph_.stop();
     if (length() > 0) {
         engine_.setCurrentPosition(0);
         view_.setSeekThumb(0);

@@ -1,6 +1,7 @@
 #pragma once
-// What plays: the media graph's life, opening an address with its connection countdown, the
-// moment playback begins, and the desktop's media controls (resume, stop, position, seek).
+// What plays: opening an address with its connection countdown, the moment playback begins,
+// and the desktop's media controls (resume, stop, position, seek).
+#include "player/session/graph.h"
 #include "player/session/playerview.h"
 
 #include <QObject>
@@ -21,24 +22,16 @@ class Display;
 class PositionBar;
 class Sound;
 
-// What the desktop's media controls see of the playback: connecting counts as playing.
-enum class PlaybackState { Stopped, Playing, Paused };
-
 class Playback : public QObject {
     Q_OBJECT
 public:
     // The parts it tells about a medium it opened; they are only remembered here.
-    Playback(media::Engine& engine, PlayerView& view, platform::WindowTimers& timers,
+    Playback(media::Engine& engine, PlayerView& view, platform::WindowTimers& timers, Graph& graph,
              PositionBar& positionBar, Display& display, Sound& sound, QObject* parent = nullptr);
 
-    // Builds the engine and reports a failure (or a missing picture filter) in a message box.
-    bool buildAtStart();
     void reset(); // the start-up's state
-
-    bool rebuildGraph(); // stop, release, build again; false when no engine could be had
-    void stopGraph();    // reports a failure in a message box
-    void pauseGraph();   // likewise
-    void runGraph();
+    // The graph built again for a new medium; false when no engine could be had.
+    bool rebuildGraph();
     // Stops and lets go of the medium (closing the screen or the program).
     void release();
 
@@ -49,10 +42,8 @@ public:
     void playHandOver();
     // The medium the next play() opens, as the play list's row names it.
     void setMedium(const QString& title, const QString& address);
-    void connectTick();     // the countdown's timer
-    bool isPlaying() const; // the position has moved past 0
+    void connectTick(); // the countdown's timer
 
-    PlaybackState playbackState() const { return state_; }
     // Goes on where it was paused or stopped; opens the current address again when the engine
     // has nothing left to run. False when there is nothing to play.
     bool resume();
@@ -75,13 +66,10 @@ public:
     int connectionCount() const { return connectCount_; }
 
 signals:
-    void playbackStateChanged();
     void mediumChanged();                       // title, address, length
     void positionJumped(std::int64_t position); // a seek, not the playback's own progress
 
 private:
-    void setState(PlaybackState state);
-    void showFailure(const QString& text);
     void onRendered();
     void onRenderFailed(const QString& why);
     void onPlaybackStarted();
@@ -90,6 +78,7 @@ private:
     media::Engine& engine_;
     PlayerView& view_;
     platform::WindowTimers& timers_;
+    Graph& graph_;
     PositionBar& positionBar_;
     Display& display_;
     Sound& sound_;
@@ -98,10 +87,8 @@ private:
     QString currentAddress_;
     bool playingFromList_ = false;
     bool renderPending_ = false;
-    bool freshGraph_ = false; // built, and never asked to open anything
     std::int64_t stopPosition_ = 0;
     int connectCount_ = 0;
-    PlaybackState state_ = PlaybackState::Stopped;
     bool mediumOpen_ = false; // the engine opened the current address
     quint64 mediumNumber_ = 0;
 };

@@ -5,13 +5,14 @@
 #include "player/model/layout.h"
 #include "player/model/playerids.h"
 #include "player/model/seekmath.h"
+#include "player/session/graph.h"
 #include "player/session/playback.h"
 
 namespace player {
 
-PositionBar::PositionBar(media::Engine& engine, PlayerView& view, Playback& playback,
+PositionBar::PositionBar(media::Engine& engine, PlayerView& view, Graph& graph, Playback& playback,
                          QObject* parent)
-    : QObject(parent), engine_(engine), view_(view), playback_(playback) {
+    : QObject(parent), engine_(engine), view_(view), graph_(graph), playback_(playback) {
     connect(&timers_, &platform::WindowTimers::fired, this, [this](int id) {
         if (id == TIMER_SEEK)
             tick();
@@ -49,7 +50,7 @@ void PositionBar::mediumEnded(bool repeat) {
         playback_.play(playback_.currentAddress());
         return;
     }
-    playback_.stopGraph();
+    graph_.stop();
     if (!playback_.playingFromList())
         return; // a medium opened by address stays stopped, rewound
     playback_.rebuildGraph();
@@ -58,7 +59,7 @@ void PositionBar::mediumEnded(bool repeat) {
 }
 
 void PositionBar::backToStart() {
-    playback_.stopGraph();
+    graph_.stop();
     playback_.jumpTo(0);
 }
 

@@ -12,12 +12,13 @@ class Engine;
 
 namespace player {
 
+class Graph;
 class Playback;
 
 class PositionBar : public QObject {
     Q_OBJECT
 public:
-    PositionBar(media::Engine& engine, PlayerView& view, Playback& playback,
+    PositionBar(media::Engine& engine, PlayerView& view, Graph& graph, Playback& playback,
                 QObject* parent = nullptr);
 
     void tick(); // its timer: the thumb, and the end of the medium
@@ -36,6 +37,7 @@ public:
 private:
     media::Engine& engine_;
     PlayerView& view_;
+    Graph& graph_;
     Playback& playback_;
     platform::WindowTimers timers_; // the bar's own timer
 };

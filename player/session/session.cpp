@@ -9,14 +9,14 @@
 namespace player {
 
 Session::Session(media::Engine& engine, PlayerView& view, Companions& companions, QObject* parent)
-    : QObject(parent), view_(view), companions_(companions),
-      playback_(engine, view, timers_, positionBar_, display_, sound_),
-      positionBar_(engine, view, playback_),
-      display_(engine, view, companions, timers_, playback_, sound_),
-      docking_(view, companions, timers_, display_), sound_(engine, view, display_, playback_),
-      capture_(engine, view, playback_, sound_), opening_(view, playback_, display_) {
+    : QObject(parent), view_(view), companions_(companions), graph_(engine, view),
+      playback_(engine, view, timers_, graph_, positionBar_, display_, sound_),
+      positionBar_(engine, view, graph_, playback_),
+      display_(engine, view, companions, timers_, graph_, sound_),
+      docking_(view, companions, timers_, display_), sound_(engine, view, display_, graph_),
+      capture_(engine, view, graph_, sound_), opening_(view, playback_, display_) {
     connect(&timers_, &platform::WindowTimers::fired, this, &Session::timerExpired);
-    connect(&playback_, &Playback::playbackStateChanged, this, &Session::playbackStateChanged);
+    connect(&graph_, &Graph::stateChanged, this, &Session::playbackStateChanged);
     connect(&playback_, &Playback::mediumChanged, this, &Session::mediumChanged);
     connect(&playback_, &Playback::positionJumped, this, &Session::positionJumped);
     connect(&sound_, &Sound::volumeChanged, this, &Session::volumeChanged);
@@ -27,7 +27,7 @@ Session::~Session() = default;
 // --- start-up, commands and timers -------------------------------------------------------------
 
 bool Session::buildAtStart() {
-    return playback_.buildAtStart();
+    return graph_.buildAtStart();
 }
 
 void Session::start() {
@@ -40,7 +40,7 @@ void Session::start() {
     docking_.start();
     display_.setDisplayMode(NormalSize);
     display_.startWatcherFromConfig();
-    display_.forgetWindows();
+    display_.hidden().forgetAll();
 }
 
 std::int64_t Session::command(std::int64_t code) {
@@ -181,7 +181,7 @@ void Session::releaseMedium() {
 
 void Session::closeScreen() {
     positionBar_.stopTimer();
-    display_.hideDockedWindows();
+    display_.hidden().hideDocked();
     if (companions_.exists(Companion::Chat))
         companions_.broadcastScreenClosed();
     docking_.showRemote();
@@ -194,7 +194,7 @@ bool Session::closeProgram() {
         return false;
     docking_.stop();
     positionBar_.stopTimer();
-    display_.hideDockedWindows();
+    display_.hidden().hideDocked();
     if (companions_.exists(Companion::Chat))
         companions_.closeChat();
     releaseMedium();

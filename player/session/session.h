@@ -8,6 +8,7 @@
 #include "player/session/capture.h"
 #include "player/session/display.h"
 #include "player/session/docking.h"
+#include "player/session/graph.h"
 #include "player/session/opening.h"
 #include "player/session/playback.h"
 #include "player/session/playerview.h"
@@ -31,6 +32,7 @@ public:
             QObject* parent = nullptr);
     ~Session() override;
 
+    Graph& graph() { return graph_; }
     Playback& playback() { return playback_; }
     PositionBar& positionBar() { return positionBar_; }
     Display& display() { return display_; }
@@ -67,7 +69,6 @@ public:
     void windowMoved();  // the main window moved or changed size
     void closeScreen();  // the "X" button
     bool closeProgram(); // false when the player is already closing
-    bool closing() const { return docking_.stopped(); }
 
 signals:
     void playbackStateChanged();
@@ -83,6 +84,7 @@ private:
     // The parts know each other by reference: each is handed the ones it calls, and none of
     // them calls another while it is being built.
     platform::WindowTimers timers_; // the main window's timers, shared by the parts
+    Graph graph_;
     Playback playback_;
     PositionBar positionBar_;
     Display display_;

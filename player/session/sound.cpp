@@ -5,7 +5,7 @@
 #include "player/model/layout.h"
 #include "player/model/playerids.h"
 #include "player/session/display.h"
-#include "player/session/playback.h"
+#include "player/session/graph.h"
 
 #include <algorithm>
 
@@ -16,10 +16,8 @@ using sliders::Slider;
 namespace {
 
 using media::EFFECT_LEVEL;
-
-// The fixed values of the picture filter's call.
-constexpr double kEffectStart = 0.0;
-constexpr double kEffectLength = 555550000.0;
+using media::kEffectLength;
+using media::kEffectStart;
 
 int effectCode(int colourMode) {
     switch (colourMode) {
@@ -32,21 +30,20 @@ int effectCode(int colourMode) {
     }
 }
 
+QRect track(Slider slider, int mode) {
+    return controlRect(mode, slider == Slider::Volume ? IDC_VOLUME_TRACK : IDC_BRIGHTNESS_TRACK);
+}
+
 } // namespace
 
-Sound::Sound(media::Engine& engine, PlayerView& view, const Display& display,
-             const Playback& playback, QObject* parent)
-    : QObject(parent), engine_(engine), view_(view), display_(display), playback_(playback) {}
+Sound::Sound(media::Engine& engine, PlayerView& view, const Display& display, const Graph& graph,
+             QObject* parent)
+    : QObject(parent), engine_(engine), view_(view), display_(display), graph_(graph) {}
 
 void Sound::reset() {
     volumeDrag_ = brightnessDrag_ = false;
     soundOn_ = true;
     colourMode_ = media::COLOUR_NORMAL;
-}
-
-QRect Sound::track(Slider slider) const {
-    return controlRect(display_.displayMode(),
-                       slider == Slider::Volume ? IDC_VOLUME_TRACK : IDC_BRIGHTNESS_TRACK);
 }
 
 QPoint Sound::thumb(Slider slider) const {
@@ -87,7 +84,8 @@ void Sound::soundOnStep() {
 void Sound::volumeMiddle() {
     view_.setMuteLook(false);
     soundOnStep();
-    placeThumb(Slider::Volume, sliders::middleThumb(track(Slider::Volume), display_.displayMode()));
+    placeThumb(Slider::Volume, sliders::middleThumb(track(Slider::Volume, display_.displayMode()),
+                                                    display_.displayMode()));
     if (engine_.isBuilt())
         engine_.putVolume(sliders::kMiddleVolumeLevel);
     volume_ = sliders::kStartPercent;
@@ -97,7 +95,8 @@ void Sound::volumeMiddle() {
 void Sound::brightnessMiddle() {
     soundOnStep();
     placeThumb(Slider::Brightness,
-               sliders::middleThumb(track(Slider::Brightness), display_.displayMode()));
+               sliders::middleThumb(track(Slider::Brightness, display_.displayMode()),
+                                    display_.displayMode()));
     sendBrightness(0);
     brightness_ = sliders::kStartPercent;
 }
@@ -117,8 +116,9 @@ void Sound::volumeStep(const sliders::Step& step, bool fromKey) {
     engine_.putVolume(step.level); // a level above 0 is refused and the sound stays
     volume_ = step.percent;
     emit volumeChanged();
-    placeThumb(Slider::Volume, sliders::stepThumb(track(Slider::Volume), volume_,
-                                                  fromKey || !isDouble(display_.displayMode())));
+    placeThumb(Slider::Volume,
+               sliders::stepThumb(track(Slider::Volume, display_.displayMode()), volume_,
+                                  fromKey || !isDouble(display_.displayMode())));
 }
 
 void Sound::setVolumePercent(int percent) {
@@ -131,7 +131,8 @@ void Sound::setVolumePercent(int percent) {
     else if (engine_.isBuilt())
         engine_.putVolume(level);
     volume_ = percent;
-    placeThumb(Slider::Volume, sliders::stepThumb(track(Slider::Volume), volume_, true));
+    placeThumb(Slider::Volume,
+               sliders::stepThumb(track(Slider::Volume, display_.displayMode()), volume_, true));
     emit volumeChanged();
 }
 
@@ -146,7 +147,7 @@ void Sound::volumeDown(bool fromKey) {
 }
 
 void Sound::toggleMute() {
-    if (!playback_.isPlaying())
+    if (!graph_.isPlaying())
         return;
     if (soundOn_) {
         view_.setMuteLook(true);
@@ -166,7 +167,7 @@ void Sound::toggleMute() {
 }
 
 void Sound::pointerMoved(const QPoint& pointer, bool leftAlone) {
-    const QRect volumeTrack = track(Slider::Volume);
+    const QRect volumeTrack = track(Slider::Volume, display_.displayMode());
     if (sliders::inDragBand(volumeTrack, pointer)) {
         volumeDrag_ = true;
         if (leftAlone) {
@@ -188,7 +189,7 @@ void Sound::pointerMoved(const QPoint& pointer, bool leftAlone) {
         volumeDrag_ = false;
     }
 
-    const QRect brightnessTrack = track(Slider::Brightness);
+    const QRect brightnessTrack = track(Slider::Brightness, display_.displayMode());
     if (sliders::inDragBand(brightnessTrack, pointer)) {
         brightnessDrag_ = true;
         if (leftAlone) {
@@ -201,11 +202,6 @@ void Sound::pointerMoved(const QPoint& pointer, bool leftAlone) {
     } else {
         brightnessDrag_ = false;
     }
-}
-
-void Sound::saveFrame(const QByteArray& path) {
-    engine_.setEffect(EFFECT_LEVEL, kEffectStart, kEffectLength, 1, path,
-                      sliders::brightnessLevel(brightness_), colourMode_, 0);
 }
 
 void Sound::layoutApplied(int mode) {

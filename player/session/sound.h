@@ -4,7 +4,6 @@
 #include "player/model/sliders.h"
 #include "player/session/playerview.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QPoint>
 
@@ -15,12 +14,12 @@ class Engine;
 namespace player {
 
 class Display;
-class Playback;
+class Graph;
 
 class Sound : public QObject {
     Q_OBJECT
 public:
-    Sound(media::Engine& engine, PlayerView& view, const Display& display, const Playback& playback,
+    Sound(media::Engine& engine, PlayerView& view, const Display& display, const Graph& graph,
           QObject* parent = nullptr);
 
     void reset(); // the start-up's state
@@ -36,8 +35,6 @@ public:
     void reapplySettings();
     // The brightness goes to the filter again, as it stands now (after a capture).
     void resendBrightness();
-    // The picture as shown goes to `path` (file-system bytes); the filter writes it at once.
-    void saveFrame(const QByteArray& path);
     // The pointer over the main window (client coordinates): the sliders follow it.
     void pointerMoved(const QPoint& at, bool leftAlone);
 
@@ -63,12 +60,11 @@ private:
     void sendBrightness(int level);
     void placeThumb(sliders::Slider slider, const QPoint& at);
     void volumeStep(const sliders::Step& step, bool fromKey);
-    QRect track(sliders::Slider slider) const;
 
     media::Engine& engine_;
     PlayerView& view_;
     const Display& display_;
-    const Playback& playback_;
+    const Graph& graph_;
 
     int colourMode_ = 0;
     int brightness_ = sliders::kStartPercent;

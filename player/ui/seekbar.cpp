@@ -64,8 +64,8 @@ CSeekBar::CSeekBar(QWidget* owner, player::Session& session)
     repeat_->setFocusPolicy(Qt::NoFocus);
     platform::setControlId(repeat_, IDC_SEEK_REPEAT);
 
-    connect(play_, &QAbstractButton::clicked, this, [this] { session_.playback().runGraph(); });
-    connect(pause_, &QAbstractButton::clicked, this, [this] { session_.playback().pauseGraph(); });
+    connect(play_, &QAbstractButton::clicked, this, [this] { session_.graph().run(); });
+    connect(pause_, &QAbstractButton::clicked, this, [this] { session_.graph().pause(); });
     connect(start_, &QAbstractButton::clicked, this, &CSeekBar::backToStart);
 }
 

@@ -60,7 +60,7 @@ protected:
     }
     static bool waitPlaying(CPlayerDlg& dlg) {
         return waitUntil([&] {
-            return dlg.session().playback().isPlaying() &&
+            return dlg.session().graph().isPlaying() &&
                    !dlg.session().isTimerActive(kTimerConnect);
         });
     }

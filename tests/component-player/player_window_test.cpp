@@ -72,7 +72,7 @@ protected:
 
     static bool waitPlaying(CPlayerDlg& dlg) {
         return waitUntil([&] {
-            return dlg.session().playback().isPlaying() && !dlg.statusText()->isVisible() &&
+            return dlg.session().graph().isPlaying() && !dlg.statusText()->isVisible() &&
                    !dlg.session().isTimerActive(kTimerConnect);
         });
     }
@@ -208,7 +208,7 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     QFile::remove(protocol::handOverFile());
     dlg->handleMessage(1026, 0, 1);
     EXPECT_EQ(dlg->session().playback().currentAddress(), file);
-    EXPECT_TRUE(dlg->session().playback().isPlaying());
+    EXPECT_TRUE(dlg->session().graph().isPlaying());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
@@ -333,7 +333,7 @@ TEST_F(PlayerWindow, CloseButtonHidesAndTellsTheChatCloseMessageEndsIt) {
 
     // Still there for commands: the hand-over plays again.
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
-    EXPECT_TRUE(waitUntil([&] { return dlg->session().playback().isPlaying(); }));
+    EXPECT_TRUE(waitUntil([&] { return dlg->session().graph().isPlaying(); }));
 
     QSignalSpy ended(dlg.get(), &QDialog::finished);
     EXPECT_EQ(platform::windows::send("Lumaset", platform::WM_CLOSE), 0);
