@@ -78,8 +78,8 @@ CPlayerDlg::CPlayerDlg(QWidget* parent) : CSkinDialog(parent, Variant::Player) {
     setMouseTracking(true); // the sliders follow the pointer without a button held
     setAcceptDrops(true);
     graph_ = new media::MediaGraph(this);
-    player::PlayerView& view = *this;
-    session_ = std::make_unique<player::Session>(*graph_, view, companions_);
+    view_ = std::make_unique<WindowView>(*this, controls_, *graph_);
+    session_ = std::make_unique<player::Session>(*graph_, *view_, companions_);
     createControls();
 }
 
@@ -92,21 +92,21 @@ void CPlayerDlg::createControls() {
     for (const ButtonDef& b : kButtons) {
         auto* button = new CSkinButton(QString::fromUtf8(b.label), this, b.id);
         button->setFocusPolicy(Qt::NoFocus); // keys always reach the window
-        buttons_.insert(b.id, button);
+        controls_.buttons.insert(b.id, button);
     }
 
-    video_ = new QWidget(this);
-    video_->setAutoFillBackground(true);
-    QPalette black = video_->palette();
+    controls_.video = new QWidget(this);
+    controls_.video->setAutoFillBackground(true);
+    QPalette black = controls_.video->palette();
     black.setColor(QPalette::Window, Qt::black);
-    video_->setPalette(black);
-    platform::setControlId(video_, IDC_VIDEO);
+    controls_.video->setPalette(black);
+    platform::setControlId(controls_.video, IDC_VIDEO);
 
-    status_ = staticText(this, IDC_STATUS, QColor(210, 210, 210));
-    status_->setAlignment(Qt::AlignCenter);
-    status_->setWordWrap(true);
-    status_->hide();
-    title_ = staticText(this, IDC_TITLE, QColor(200, 200, 200));
+    controls_.status = staticText(this, IDC_STATUS, QColor(210, 210, 210));
+    controls_.status->setAlignment(Qt::AlignCenter);
+    controls_.status->setWordWrap(true);
+    controls_.status->hide();
+    controls_.title = staticText(this, IDC_TITLE, QColor(200, 200, 200));
 
     // The tracks are painted in the background; these controls only mark where they are.
     auto track = [this](int id) {
@@ -115,8 +115,8 @@ void CPlayerDlg::createControls() {
         platform::setControlId(w, id);
         return w;
     };
-    volumeTrack_ = track(IDC_VOLUME_TRACK);
-    brightnessTrack_ = track(IDC_BRIGHTNESS_TRACK);
+    controls_.volumeTrack = track(IDC_VOLUME_TRACK);
+    controls_.brightnessTrack = track(IDC_BRIGHTNESS_TRACK);
     auto thumb = [this](int id) {
         auto* t = new QLabel(this);
         t->setPixmap(QPixmap(skin::resourceIconPath(kVolumeThumbIcon)));
@@ -125,22 +125,24 @@ void CPlayerDlg::createControls() {
         platform::setControlId(t, id);
         return t;
     };
-    volumeThumb_ = thumb(IDC_VOLUME_THUMB);
-    brightnessThumb_ = thumb(IDC_BRIGHTNESS_THUMB);
-    applyLayout(NormalSize);
+    controls_.volumeThumb = thumb(IDC_VOLUME_THUMB);
+    controls_.brightnessThumb = thumb(IDC_BRIGHTNESS_THUMB);
+    view_->applyLayout(NormalSize);
 
     player::Session& s = *session_;
-    addressBar_ = new CAddressBar(this);
-    seekBar_ = new CSeekBar(this, s);
-    playList_ = new CPlayListDlg(this);
-    connect(addressBar_, &CAddressBar::openRequested, this, &CPlayerDlg::openTypedAddress);
-    connect(addressBar_, &CAddressBar::cancelled, this, [&s] { s.opening().addressBarClosed(); });
-    connect(playList_, &CPlayListDlg::closed, this, [&s] { s.opening().playListClosed(); });
-    connect(playList_, &CPlayListDlg::rowActivated, this,
+    controls_.addressBar = new CAddressBar(this);
+    controls_.seekBar = new CSeekBar(this, s);
+    controls_.playList = new CPlayListDlg(this);
+    connect(controls_.addressBar, &CAddressBar::openRequested, this, &CPlayerDlg::openTypedAddress);
+    connect(controls_.addressBar, &CAddressBar::cancelled, this,
+            [&s] { s.opening().addressBarClosed(); });
+    connect(controls_.playList, &CPlayListDlg::closed, this,
+            [&s] { s.opening().playListClosed(); });
+    connect(controls_.playList, &CPlayListDlg::rowActivated, this,
             [&s](int row) { s.opening().playRow(row); });
 
     auto on = [this](int id, auto slot) {
-        connect(buttons_[id], &QAbstractButton::clicked, this, slot);
+        connect(controls_.buttons[id], &QAbstractButton::clicked, this, slot);
     };
     on(IDC_HALF, [&s] { s.display().setDisplayMode(HalfSize); });
     on(IDC_NORMAL, [&s] { s.display().setDisplayMode(NormalSize); });
@@ -156,7 +158,7 @@ void CPlayerDlg::createControls() {
     on(IDC_OPEN_FILES, [this] { openFiles(); });
     on(IDC_OPEN_ADDRESS, [this, &s] {
         s.opening().showAddressBar();
-        addressBar_->focusAddress(); // also when the bar was up already
+        controls_.addressBar->focusAddress(); // also when the bar was up already
     });
     on(IDC_CAPTURE, [&s] { s.capture().toFile(); });
     on(IDC_WALLPAPER, [&s] { s.capture().toWallpaper(); });
@@ -168,8 +170,8 @@ void CPlayerDlg::createControls() {
 
 void CPlayerDlg::loadSkin() {
     for (const ButtonDef& b : kButtons) {
-        buttons_[b.id]->LoadNormal(b.normal);
-        buttons_[b.id]->LoadHighlight(b.highlight);
+        controls_.buttons[b.id]->LoadNormal(b.normal);
+        controls_.buttons[b.id]->LoadHighlight(b.highlight);
     }
 }
 
@@ -195,7 +197,7 @@ bool CPlayerDlg::OnInitDialog() {
 
     QFont statusFont(QStringLiteral("돋움"));
     statusFont.setPixelSize(17);
-    status_->setFont(statusFont);
+    controls_.status->setFont(statusFont);
     loadSkin();
 
     const QSize size = windowSize(NormalSize);
@@ -209,7 +211,7 @@ bool CPlayerDlg::OnInitDialog() {
     setWindowTitle(kPlayerTitle);
     for (const ButtonDef& b : kButtons)
         if (b.tip)
-            buttons_[b.id]->setToolTip(QString::fromUtf8(b.tip));
+            controls_.buttons[b.id]->setToolTip(QString::fromUtf8(b.tip));
 
     const QString saveFolder = profile.getString(brontavia, QStringLiteral("SaveFolder"));
     if (saveFolder.size() == 3)
@@ -233,7 +235,7 @@ void CPlayerDlg::openTypedAddress(const QString& text) {
     const QString address = session_->opening().openTypedAddress(text);
     // An address that cannot be played is remembered all the same.
     if (!address.isEmpty())
-        addressBar_->remember(platform::cp949::fromUnicode(address));
+        controls_.addressBar->remember(platform::cp949::fromUnicode(address));
 }
 
 void CPlayerDlg::openFiles() {

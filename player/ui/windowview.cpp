@@ -1,290 +1,196 @@
-// The main window as the session's view (what to show, hide and move), and its input, which
-// it hands to the session.
-#include "player/ui/playerdlg.h"
+// The main window as the session's view: what to show, hide and move.
+#include "player/ui/windowview.h"
 
 #include "platform/dialogs.h"
 #include "player/media/mediagraph.h"
 #include "player/model/layout.h"
 #include "player/model/playerids.h"
-#include "player/session/session.h"
 #include "player/ui/addressbar.h"
+#include "player/ui/playercontrols.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
 #include "skin/skinbutton.h"
+#include "skin/skindialog.h"
 
-#include <QCheckBox>
 #include <QCursor>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QUrl>
-#include <QWheelEvent>
 
-using namespace player;
+namespace player {
+
+WindowView::WindowView(CSkinDialog& window, const PlayerControls& controls,
+                       media::MediaGraph& graph)
+    : window_(window), controls_(controls), graph_(graph) {}
 
 // --- the main window -----------------------------------------------------------------------------
 
-QRect CPlayerDlg::windowRect() const {
-    return geometry();
+QRect WindowView::windowRect() const {
+    return window_.geometry();
 }
 
-void CPlayerDlg::setWindowRect(const QRect& rect) {
-    setGeometry(rect);
+void WindowView::setWindowRect(const QRect& rect) {
+    window_.setGeometry(rect);
 }
 
-void CPlayerDlg::setWindowVisible(bool visible) {
-    setVisible(visible);
+void WindowView::setWindowVisible(bool visible) {
+    window_.setVisible(visible);
 }
 
-void CPlayerDlg::applyLayout(int mode) {
-    for (CSkinButton* b : std::as_const(buttons_))
+void WindowView::applyLayout(int mode) {
+    for (CSkinButton* b : std::as_const(controls_.buttons))
         b->show();
-    for (QWidget* w :
-         {static_cast<QWidget*>(title_), volumeTrack_, brightnessTrack_,
-          static_cast<QWidget*>(volumeThumb_), static_cast<QWidget*>(brightnessThumb_)})
+    for (QWidget* w : {static_cast<QWidget*>(controls_.title), controls_.volumeTrack,
+                       controls_.brightnessTrack, static_cast<QWidget*>(controls_.volumeThumb),
+                       static_cast<QWidget*>(controls_.brightnessThumb)})
         w->show();
     const QRect video = videoRect(mode);
-    video_->setGeometry(video);
-    status_->setGeometry(video);
+    controls_.video->setGeometry(video);
+    controls_.status->setGeometry(video);
     for (const ControlPlace& place : controlPlaces()) {
         const QRect r = controlRect(mode, place.id);
-        if (CSkinButton* b = buttons_.value(place.id))
+        if (CSkinButton* b = controls_.button(place.id))
             b->setGeometry(r);
         else if (place.id == IDC_TITLE)
-            title_->setGeometry(r);
+            controls_.title->setGeometry(r);
         else if (place.id == IDC_VOLUME_TRACK)
-            volumeTrack_->setGeometry(r);
+            controls_.volumeTrack->setGeometry(r);
         else if (place.id == IDC_BRIGHTNESS_TRACK)
-            brightnessTrack_->setGeometry(r);
+            controls_.brightnessTrack->setGeometry(r);
     }
-    LoadBackground(backgroundBitmap(mode));
+    window_.LoadBackground(backgroundBitmap(mode));
 }
 
-void CPlayerDlg::placePicture(const QPoint& topLeft) {
-    video_->move(topLeft);
-    status_->move(topLeft);
+void WindowView::placePicture(const QPoint& topLeft) {
+    controls_.video->move(topLeft);
+    controls_.status->move(topLeft);
 }
 
-void CPlayerDlg::setTopRowVisible(bool visible) {
+void WindowView::setTopRowVisible(bool visible) {
     for (int id : topRowButtons())
-        buttons_[id]->setVisible(visible);
+        controls_.button(id)->setVisible(visible);
 }
 
-void CPlayerDlg::takeFocus() {
-    setFocus();
+void WindowView::takeFocus() {
+    window_.setFocus();
 }
 
-QPoint CPlayerDlg::pointer() const {
+QPoint WindowView::pointer() const {
     return QCursor::pos();
 }
 
 // --- the picture and its texts -----------------------------------------------------------------
 
-void CPlayerDlg::setVideoAreaVisible(bool visible) {
-    video_->setVisible(visible);
+void WindowView::setVideoAreaVisible(bool visible) {
+    controls_.video->setVisible(visible);
 }
 
-void CPlayerDlg::setStatusVisible(bool visible) {
-    status_->setVisible(visible);
+void WindowView::setStatusVisible(bool visible) {
+    controls_.status->setVisible(visible);
 }
 
-void CPlayerDlg::setStatusText(const QString& text) {
-    status_->setText(text);
+void WindowView::setStatusText(const QString& text) {
+    controls_.status->setText(text);
 }
 
-void CPlayerDlg::setTitleText(const QString& text) {
-    title_->setText(text);
+void WindowView::setTitleText(const QString& text) {
+    controls_.title->setText(text);
 }
 
-void CPlayerDlg::attachVideo() {
-    graph_->setMessageDrain(this);
-    graph_->setVideoOwner(nullptr);
-    graph_->setVideoOwner(video_);
-    graph_->setVideoVisible(true);
+void WindowView::attachVideo() {
+    graph_.setMessageDrain(&window_);
+    graph_.setVideoOwner(nullptr);
+    graph_.setVideoOwner(controls_.video);
+    graph_.setVideoVisible(true);
 }
 
 // --- sound and picture controls ------------------------------------------------------------------
 
-void CPlayerDlg::setMuteLook(bool muted) {
-    CSkinButton* mute = buttons_[IDC_MUTE];
+void WindowView::setMuteLook(bool muted) {
+    CSkinButton* mute = controls_.button(IDC_MUTE);
     mute->LoadNormal(muted ? kMuteOnNormal : kMuteOffNormal);
     mute->LoadHighlight(muted ? kMuteOnHighlight : kMuteOffHighlight);
 }
 
-void CPlayerDlg::setMuteText(const QString& text) {
-    buttons_[IDC_MUTE]->setText(text);
+void WindowView::setMuteText(const QString& text) {
+    controls_.button(IDC_MUTE)->setText(text);
 }
 
-void CPlayerDlg::setMuteTip(const QString& text) {
-    buttons_[IDC_MUTE]->setToolTip(text);
+void WindowView::setMuteTip(const QString& text) {
+    controls_.button(IDC_MUTE)->setToolTip(text);
 }
 
-void CPlayerDlg::placeThumb(sliders::Slider slider, const QPoint& at) {
-    (slider == sliders::Slider::Volume ? volumeThumb_ : brightnessThumb_)->move(at);
+void WindowView::placeThumb(sliders::Slider slider, const QPoint& at) {
+    (slider == sliders::Slider::Volume ? controls_.volumeThumb : controls_.brightnessThumb)
+        ->move(at);
 }
 
 // --- docked windows ------------------------------------------------------------------------------
 
-QWidget* CPlayerDlg::docked(Docked window) const {
+QWidget* WindowView::docked(Docked window) const {
     switch (window) {
     case Docked::AddressBar:
-        return addressBar_;
+        return controls_.addressBar;
     case Docked::SeekBar:
-        return seekBar_;
+        return controls_.seekBar;
     case Docked::PlayList:
-        return playList_;
+        return controls_.playList;
     }
     return nullptr;
 }
 
-bool CPlayerDlg::isDockedVisible(Docked window) const {
+bool WindowView::isDockedVisible(Docked window) const {
     return docked(window)->isVisible();
 }
 
-void CPlayerDlg::setDockedVisible(Docked window, bool visible) {
+void WindowView::setDockedVisible(Docked window, bool visible) {
     docked(window)->setVisible(visible);
 }
 
-QRect CPlayerDlg::dockedRect(Docked window) const {
+QRect WindowView::dockedRect(Docked window) const {
     return docked(window)->geometry();
 }
 
-void CPlayerDlg::setDockedRect(Docked window, const QRect& rect) {
+void WindowView::setDockedRect(Docked window, const QRect& rect) {
     docked(window)->setGeometry(rect);
 }
 
-void CPlayerDlg::reloadAddressHistory() {
-    addressBar_->reloadHistory();
+void WindowView::reloadAddressHistory() {
+    controls_.addressBar->reloadHistory();
 }
 
-void CPlayerDlg::setSeekThumb(int percent) {
-    seekBar_->setThumbPercent(percent);
+void WindowView::setSeekThumb(int percent) {
+    controls_.seekBar->setThumbPercent(percent);
 }
 
-bool CPlayerDlg::repeatTicked() const {
-    return seekBar_->repeat();
+bool WindowView::repeatTicked() const {
+    return controls_.seekBar->repeat();
 }
 
 // --- the play list -------------------------------------------------------------------------------
 
-void CPlayerDlg::refillPlayList(const QStringList& paths) {
-    playList_->refill(paths);
+void WindowView::refillPlayList(const QStringList& paths) {
+    controls_.playList->refill(paths);
 }
 
-int CPlayerDlg::playListRowCount() const {
-    return playList_->rowCount();
+int WindowView::playListRowCount() const {
+    return controls_.playList->rowCount();
 }
 
-PlayListRow CPlayerDlg::playListRow(int row) const {
-    return {playList_->rowText(row, CPlayListDlg::NameColumn),
-            playList_->rowText(row, CPlayListDlg::PathColumn)};
+PlayListRow WindowView::playListRow(int row) const {
+    return {controls_.playList->rowText(row, CPlayListDlg::NameColumn),
+            controls_.playList->rowText(row, CPlayListDlg::PathColumn)};
 }
 
-int CPlayerDlg::playListCurrentRow() const {
-    return playList_->currentRow();
+int WindowView::playListCurrentRow() const {
+    return controls_.playList->currentRow();
 }
 
-void CPlayerDlg::selectPlayListRow(int row) {
-    playList_->selectRow(row);
+void WindowView::selectPlayListRow(int row) {
+    controls_.playList->selectRow(row);
 }
 
-void CPlayerDlg::showMessage(const QString& text, bool information) {
-    platform::dialogs::messageBox(this, text, kMessageCaption, platform::Buttons::Ok,
+void WindowView::showMessage(const QString& text, bool information) {
+    platform::dialogs::messageBox(&window_, text, kMessageCaption, platform::Buttons::Ok,
                                   information ? platform::Icon::Information : platform::Icon::None);
 }
 
-// --- input ---------------------------------------------------------------------------------------
-
-void CPlayerDlg::keyPressEvent(QKeyEvent* event) {
-    event->accept();
-    if (session_->keyPressed(event->key(), event->modifiers()))
-        return;
-    event->ignore();
-    CSkinDialog::keyPressEvent(event);
-}
-
-void CPlayerDlg::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        event->accept();
-        session_->rightPressed();
-        return;
-    }
-    if (event->button() != Qt::LeftButton) {
-        CSkinDialog::mousePressEvent(event);
-        return;
-    }
-    event->accept();
-    // The press itself tells the sliders where the pointer is: no move need have come before
-    // it (none does when the window appeared under the pointer or a dialog just closed).
-    const QPoint at = event->position().toPoint();
-    session_->pointerMoved(at, false);
-    if (session_->bodyPressed() && !onSlider(at)) {
-        windowDrag_ = true;
-        CSkinDialog::mousePressEvent(event); // moves the window as a caption drag would
-    }
-}
-
-bool CPlayerDlg::onSlider(const QPoint& at) const {
-    // The whole track and the thumb, which reaches past the band its drag follows.
-    for (const QWidget* w : {volumeTrack_, brightnessTrack_, static_cast<QWidget*>(volumeThumb_),
-                             static_cast<QWidget*>(brightnessThumb_)})
-        if (w->isVisible() && w->geometry().contains(at))
-            return true;
-    return false;
-}
-
-void CPlayerDlg::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        windowDrag_ = false;
-    CSkinDialog::mouseReleaseEvent(event);
-}
-
-void CPlayerDlg::mouseDoubleClickEvent(QMouseEvent* event) {
-    event->accept();
-    if (event->button() == Qt::LeftButton)
-        session_->doubleClicked();
-}
-
-void CPlayerDlg::mouseMoveEvent(QMouseEvent* event) {
-    // While the window itself is being dragged the pointer is not working the sliders.
-    if (!(windowDrag_ && event->buttons().testFlag(Qt::LeftButton))) {
-        const bool leftAlone = event->buttons() == Qt::LeftButton &&
-                               !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
-        session_->pointerMoved(event->position().toPoint(), leftAlone);
-    }
-    CSkinDialog::mouseMoveEvent(event);
-}
-
-void CPlayerDlg::wheelEvent(QWheelEvent* event) {
-    event->accept();
-    session_->wheel(event->angleDelta().y());
-}
-
-void CPlayerDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void CPlayerDlg::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    event->acceptProposedAction();
-    session_->opening().dropFiles(paths);
-}
-
-void CPlayerDlg::moveEvent(QMoveEvent* event) {
-    CSkinDialog::moveEvent(event);
-    if (playList_ && session_) // not while the window is being built or taken down
-        session_->windowMoved();
-}
-
-void CPlayerDlg::resizeEvent(QResizeEvent* event) {
-    CSkinDialog::resizeEvent(event);
-    if (playList_ && session_) // not while the window is being built or taken down
-        session_->windowMoved();
-}
+} // namespace player
