@@ -1,7 +1,7 @@
 #pragma once
 // What the player's logic needs of its media engine: the media graph's operations without the
-// widgets its video window lives in. MediaGraph is the engine over libmpv; tests put a fake in
-// its place.
+// widgets its video window lives in. MpvPlayer is the engine over libmpv, MediaGraph adds its
+// video window; tests put a fake in its place.
 #include <QByteArray>
 #include <QObject>
 #include <QString>

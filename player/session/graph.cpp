@@ -64,7 +64,7 @@ void Graph::run() {
         setState(PlaybackState::Playing);
 }
 
-void Graph::opening() {
+void Graph::markUsed() {
     fresh_ = false;
 }
 

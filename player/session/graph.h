@@ -27,7 +27,7 @@ public:
     void stop();    // reports a failure in a message box
     void pause();   // likewise
     void run();
-    void opening();         // asked to open something: a rebuild builds afresh
+    void markUsed();        // asked to open something: a rebuild builds afresh
     bool isPlaying() const; // the position has moved past 0
 
     PlaybackState state() const { return state_; }

@@ -85,7 +85,7 @@ void Playback::play(const QString& address) {
     view_.setStatusVisible(true);
     timers_.start(TIMER_CONNECT, kConnectTickMs);
     renderPending_ = true;
-    graph_.opening();
+    graph_.markUsed();
     mediumOpen_ = false;
     ++mediumNumber_;
     graph_.setState(PlaybackState::Playing);

@@ -1,7 +1,7 @@
 #pragma once
 // What the player's session tells its window, and the companion programs it moves and shows.
-// The main window implements PlayerView; the window directory stands behind Companions. Tests
-// put recording fakes in both places.
+// The main window's WindowView implements PlayerView; the window directory stands behind
+// Companions. Tests put recording fakes in both places.
 #include "player/model/sliders.h"
 
 #include <QPoint>

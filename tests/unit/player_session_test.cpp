@@ -539,7 +539,8 @@ TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     Session t(noFilter, view, companions);
     EXPECT_TRUE(t.buildAtStart());
     EXPECT_TRUE(view.messages.constLast().startsWith("Brontavia Filter 적재 실패\n"));
-    t.playback().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false); // said before every play
+    t.playback().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"),
+                            false); // said before every play
     EXPECT_EQ(view.messages.filter("Brontavia Filter").size(), 2);
 }
 
@@ -682,6 +683,41 @@ TEST_F(PlayerSession, ScreenModeShrinksToThePictureAndPutsEverythingBack) {
     session().display().screenModeOn();
     session().doubleClicked();
     EXPECT_FALSE(session().display().screenMode());
+}
+
+// A position bar hidden by full screen or screen mode comes back with the windows around it,
+// unless a live stream (which has no position to show) opened meanwhile.
+TEST_F(PlayerSession, APositionBarHiddenForALiveStreamStaysHiddenAfterFullScreenAndScreenMode) {
+    startUp();
+    const auto reopen = [&](const QString& address, std::int64_t length) {
+        session().playback().playTitled(QStringLiteral("방송"), address, false);
+        engine.open(length);
+        engine.begin();
+    };
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live stream" : "file");
+        reopen(QStringLiteral("/f.avi"), 600 * kSecond);
+        ASSERT_TRUE(view.visible[Docked::SeekBar]);
+        session().keyPressed(Qt::Key_4, {});
+        ASSERT_TRUE(session().display().fullScreenFlag());
+        EXPECT_FALSE(view.visible[Docked::SeekBar]);
+        reopen(live ? QStringLiteral("mms://x/live") : QStringLiteral("/g.avi"),
+               live ? 0 : 300 * kSecond);
+        session().keyPressed(Qt::Key_Escape, {});
+        session().timerExpired(kTimerRelayout);
+        EXPECT_EQ(view.visible[Docked::SeekBar], !live) << "after full screen";
+
+        reopen(QStringLiteral("/f.avi"), 600 * kSecond);
+        ASSERT_TRUE(view.visible[Docked::SeekBar]);
+        session().keyPressed(Qt::Key_5, {});
+        ASSERT_TRUE(session().display().screenMode());
+        EXPECT_FALSE(view.visible[Docked::SeekBar]);
+        reopen(live ? QStringLiteral("mms://x/live") : QStringLiteral("/g.avi"),
+               live ? 0 : 300 * kSecond);
+        session().keyPressed(Qt::Key_5, {});
+        ASSERT_FALSE(session().display().screenMode());
+        EXPECT_EQ(view.visible[Docked::SeekBar], !live) << "after screen mode";
+    }
 }
 
 TEST_F(PlayerSession, ThePointerWatcherEntersAndLeavesScreenMode) {
