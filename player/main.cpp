@@ -6,9 +6,9 @@
 #include "platform/log.h"
 #include "platform/messages.h"
 #include "platform/windowdirectory.h"
-#include "player/mpris.h"
-#include "player/playerdlg.h"
-#include "player/session.h"
+#include "player/mpris/mpris.h"
+#include "player/session/session.h"
+#include "player/ui/playerdlg.h"
 #include "protocol/titles.h"
 #include "skin/tooltipstyle.h"
 
@@ -48,6 +48,6 @@ int main(int argc, char** argv) {
             chosen << address;
     }
     if (!chosen.isEmpty())
-        dlg.session().filesChosen(chosen);
+        dlg.session().opening().filesChosen(chosen);
     return QApplication::exec();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the player's logic needs of its media engine: the media graph's operations without the
-// widgets its video window lives in. MediaGraph is the engine over libmpv; tests put a fake in
-// its place.
+// widgets its video window lives in. MpvPlayer is the engine over libmpv, MediaGraph adds its
+// video window; tests put a fake in its place.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -15,6 +15,10 @@ inline constexpr int EFFECT_GREY = 1003;
 inline constexpr int EFFECT_INVERT = 1006;
 inline constexpr int EFFECT_COLOUR = 1015;
 inline constexpr int EFFECT_LEVEL = 1007;
+
+// The start and length every SetEffect call carries; the filter never looked at them.
+inline constexpr double kEffectStart = 0.0;
+inline constexpr double kEffectLength = 555550000.0;
 
 // Colour modes.
 inline constexpr int COLOUR_NORMAL = 0;

@@ -1,8 +1,8 @@
 #include "player/media/picturefilter.h"
 
-#include "player/media/mediagraph.h"
+#include "player/media/engine.h"
 
-#include <QSaveFile>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -50,18 +50,6 @@ QString videoFilters(const EffectState& state) {
 double mpvVolume(long level) {
     const double decibels = std::clamp(level, -10000L, 0L) / 100.0;
     return 100.0 * std::pow(10.0, decibels / 60.0);
-}
-
-bool writeBmp24(const QImage& image, const QString& path) {
-    if (image.isNull())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // RGB888 has no alpha and more than 8 bits, so the BMP writer stores 24 bits per pixel.
-    if (!image.convertToFormat(QImage::Format_RGB888).save(&file, "BMP"))
-        return false;
-    return file.commit();
 }
 
 } // namespace media::filter

@@ -1,6 +1,5 @@
 #pragma once
-// The picture filter's effects as mpv video filters, the level mappings, and the frame file.
-#include <QImage>
+// The picture filter's effects as mpv video filters and the level mappings.
 #include <QString>
 
 namespace media::filter {
@@ -29,8 +28,5 @@ QString videoFilters(const EffectState& state);
 // mpv's volume percentage for an audio level in hundredths of a decibel (0 = 100 %).
 // mpv's volume curve is cubic in amplitude, so the decibels survive the trip.
 double mpvVolume(long level);
-
-// Writes `image` as a 24-bit BMP, atomically (no half-written file on failure).
-bool writeBmp24(const QImage& image, const QString& path);
 
 } // namespace media::filter

@@ -1,7 +1,8 @@
 // Capture file names and the desktop wallpaper hand-over.
 #include "media_support.h"
 #include "platform/paths.h"
-#include "player/media/capture.h"
+#include "player/desktop/wallpaper.h"
+#include "player/model/capturename.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,19 +56,19 @@ TEST(MediaCapture, NamesCarryMonthDaySecondAndNeverOverwriteAnEarlierPicture) {
     const QString folder = mediatest::scratchFolder();
     const QDateTime first(QDate(2024, 3, 7), QTime(10, 15, 7));
     const QDateTime minuteLater(QDate(2024, 3, 7), QTime(10, 16, 7));
-    const QString name = media::nextCaptureFileName(folder, first);
+    const QString name = player::nextCaptureFileName(folder, first);
     EXPECT_EQ(name, folder + QStringLiteral("/ZT_030707.bmp"));
-    EXPECT_EQ(media::nextCaptureFileName(folder + QStringLiteral("/"), first), name);
+    EXPECT_EQ(player::nextCaptureFileName(folder + QStringLiteral("/"), first), name);
 
     ASSERT_TRUE(writeFile(name, "first"));
-    const QString second = media::nextCaptureFileName(folder, minuteLater);
+    const QString second = player::nextCaptureFileName(folder, minuteLater);
     EXPECT_EQ(second, folder + QStringLiteral("/ZT_030707(2).bmp"));
     ASSERT_TRUE(writeFile(second, "second"));
-    EXPECT_EQ(media::nextCaptureFileName(folder, first),
+    EXPECT_EQ(player::nextCaptureFileName(folder, first),
               folder + QStringLiteral("/ZT_030707(3).bmp"));
     EXPECT_EQ(readFile(name), "first");
 
-    EXPECT_EQ(media::nextCaptureFileName(folder, QDateTime(QDate(2024, 12, 31), QTime(0, 0, 59))),
+    EXPECT_EQ(player::nextCaptureFileName(folder, QDateTime(QDate(2024, 12, 31), QTime(0, 0, 59))),
               folder + QStringLiteral("/ZT_123159.bmp"));
 }
 
@@ -78,15 +79,15 @@ TEST(MediaCapture, WallpaperCopyOutlivesTheCaptureAndIsReplacedWhole) {
     ASSERT_TRUE(writeFile(a, "BM picture a"));
     ASSERT_TRUE(writeFile(b, "BM picture b, longer"));
 
-    const QString copy = media::keepWallpaperCopy(a);
+    const QString copy = player::desktop::keepWallpaperCopy(a);
     EXPECT_EQ(copy, platform::paths::home() + QStringLiteral("/wallpaper.bmp"));
     QFile::remove(a); // the player cleans its capture folder
     EXPECT_EQ(readFile(copy), "BM picture a");
 
-    EXPECT_EQ(media::keepWallpaperCopy(b), copy);
+    EXPECT_EQ(player::desktop::keepWallpaperCopy(b), copy);
     EXPECT_EQ(readFile(copy), "BM picture b, longer");
 
-    EXPECT_TRUE(media::keepWallpaperCopy(folder + QStringLiteral("/gone.bmp")).isEmpty());
+    EXPECT_TRUE(player::desktop::keepWallpaperCopy(folder + QStringLiteral("/gone.bmp")).isEmpty());
     EXPECT_EQ(readFile(copy), "BM picture b, longer") << "a failed copy keeps the old picture";
     const QStringList left = QDir(platform::paths::home()).entryList({"wallpaper*"}, QDir::Files);
     EXPECT_EQ(left, QStringList{QStringLiteral("wallpaper.bmp")}) << "no temporary files left";
@@ -97,12 +98,12 @@ TEST(MediaCapture, WallpaperWithoutAKnownDesktopFailsSilently) {
     ASSERT_TRUE(writeFile(bmp, "BM"));
     {
         ScopedEnv none("XDG_CURRENT_DESKTOP", std::nullopt);
-        EXPECT_FALSE(media::setDesktopWallpaper(bmp, 0));
+        EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 0));
     }
     {
         ScopedEnv gnome("XDG_CURRENT_DESKTOP", "GNOME");
         ScopedEnv noTools("PATH", "/nonexistent");
-        EXPECT_FALSE(media::setDesktopWallpaper(bmp, 2));
+        EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 2));
     }
     EXPECT_TRUE(QFileInfo::exists(bmp));
 }
@@ -113,15 +114,15 @@ TEST(MediaCapture, GnomeTakesTheSuiteCopyWithTheStyleAsArguments) {
     ScopedEnv desktop("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
     FakeTool gsettings(QStringLiteral("gsettings"), kLogArgs);
 
-    ASSERT_TRUE(media::setDesktopWallpaper(bmp, 1));
+    ASSERT_TRUE(player::desktop::setDesktopWallpaper(bmp, 1));
     const QString uri =
-        QUrl::fromLocalFile(media::wallpaperCopyPath()).toString(QUrl::FullyEncoded);
+        QUrl::fromLocalFile(player::desktop::wallpaperCopyPath()).toString(QUrl::FullyEncoded);
     const QStringList calls = gsettings.calls();
     EXPECT_TRUE(calls.contains(
         QStringLiteral("set\norg.gnome.desktop.background\npicture-uri\n%1\n").arg(uri)));
     EXPECT_TRUE(calls.contains(
         QStringLiteral("set\norg.gnome.desktop.background\npicture-options\nwallpaper\n")));
-    EXPECT_EQ(readFile(media::wallpaperCopyPath()), "BM gnome");
+    EXPECT_EQ(readFile(player::desktop::wallpaperCopyPath()), "BM gnome");
 }
 
 TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
@@ -137,8 +138,8 @@ TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
                         "  exit 0\n"
                         "fi\n" +
                             kLogArgs);
-        ASSERT_TRUE(media::setDesktopWallpaper(bmp, 2));
-        const QString copy = media::wallpaperCopyPath();
+        ASSERT_TRUE(player::desktop::setDesktopWallpaper(bmp, 2));
+        const QString copy = player::desktop::wallpaperCopyPath();
         const QStringList calls = xfconf.calls();
         for (const char* monitor : {"monitor0", "monitorHDMI-1"}) {
             const QString base =
@@ -149,5 +150,5 @@ TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
         }
     }
     FakeTool broken(QStringLiteral("xfconf-query"), "exit 1\n");
-    EXPECT_FALSE(media::setDesktopWallpaper(bmp, 0));
+    EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 0));
 }

@@ -6,12 +6,12 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "platform/windowdirectory.h"
-#include "player/addressbar.h"
 #include "player/media/mediagraph.h"
-#include "player/playerdlg.h"
-#include "player/playlistdlg.h"
-#include "player/seekbar.h"
-#include "player/session.h"
+#include "player/session/session.h"
+#include "player/ui/addressbar.h"
+#include "player/ui/playerdlg.h"
+#include "player/ui/playlistdlg.h"
+#include "player/ui/seekbar.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
 
@@ -60,7 +60,7 @@ protected:
     }
     static bool waitPlaying(CPlayerDlg& dlg) {
         return waitUntil([&] {
-            return dlg.session().isPlaying() && !dlg.session().isTimerActive(kTimerConnect);
+            return dlg.session().graph().isPlaying() && !dlg.session().isTimerActive(kTimerConnect);
         });
     }
     static void mouseMove(QWidget* w, QPoint at, Qt::MouseButtons buttons) {
@@ -79,20 +79,20 @@ protected:
 TEST_F(PlayerControls, DisplayModesRelayoutAtTheSameCorner) {
     auto dlg = openPlayer();
     dlg->move(100, 50);
-    QTest::mouseClick(dlg->button(1039), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1039), Qt::LeftButton);
     EXPECT_EQ(dlg->size(), QSize(0, 0)); // invisible until the relayout timer
     ASSERT_TRUE(settled(*dlg));
     EXPECT_EQ(dlg->geometry(), QRect(100, 50, 680, 607));
-    EXPECT_EQ(dlg->session().displayMode(), 2);
-    EXPECT_EQ(dlg->videoArea()->geometry(), QRect(20, 25, 640, 480));
-    EXPECT_EQ(dlg->button(1022)->geometry(), QRect(647, 7, 19, 18));
+    EXPECT_EQ(dlg->session().display().displayMode(), 2);
+    EXPECT_EQ(dlg->controls().video->geometry(), QRect(20, 25, 640, 480));
+    EXPECT_EQ(dlg->controls().button(1022)->geometry(), QRect(647, 7, 19, 18));
     EXPECT_EQ(dlg->backgroundWidth(), 680);
 
     QTest::keyClick(dlg.get(), Qt::Key_1);
     ASSERT_TRUE(settled(*dlg));
     EXPECT_EQ(dlg->geometry(), QRect(100, 50, 344, 360));
-    EXPECT_EQ(dlg->videoArea()->geometry(), QRect(78, 72, 192, 144));
-    EXPECT_EQ(dlg->volumeTrack()->geometry(), QRect(113, 302, 88, 17));
+    EXPECT_EQ(dlg->controls().video->geometry(), QRect(78, 72, 192, 144));
+    EXPECT_EQ(dlg->controls().volumeTrack->geometry(), QRect(113, 302, 88, 17));
     EXPECT_EQ(dlg->backgroundWidth(), 344);
 }
 
@@ -104,35 +104,35 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     QTest::keyClick(dlg.get(), Qt::Key_1);
     ASSERT_TRUE(settled(*dlg));
     dlg->move(200, 100);
-    dlg->playList()->show();
+    dlg->controls().playList->show();
 
     QTest::keyClick(dlg.get(), Qt::Key_5);
-    EXPECT_TRUE(dlg->session().screenMode());
+    EXPECT_TRUE(dlg->session().display().screenMode());
     EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
-    EXPECT_EQ(dlg->videoArea()->pos(), QPoint(0, 0));
-    EXPECT_FALSE(dlg->playList()->isVisible());
+    EXPECT_EQ(dlg->controls().video->pos(), QPoint(0, 0));
+    EXPECT_FALSE(dlg->controls().playList->isVisible());
     EXPECT_FALSE(remote.isVisible());
     // A second request while in screen mode changes nothing (the remote still comes back).
-    dlg->session().screenModeOn();
+    dlg->session().display().screenModeOn();
     EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
 
     QTest::keyClick(dlg.get(), Qt::Key_5);
-    EXPECT_FALSE(dlg->session().screenMode());
+    EXPECT_FALSE(dlg->session().display().screenMode());
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
-    EXPECT_EQ(dlg->videoArea()->pos(), QPoint(78, 72));
-    EXPECT_TRUE(dlg->playList()->isVisible());
-    EXPECT_EQ(dlg->playList()->geometry(), QRect(200, 460, 344, 197));
+    EXPECT_EQ(dlg->controls().video->pos(), QPoint(78, 72));
+    EXPECT_TRUE(dlg->controls().playList->isVisible());
+    EXPECT_EQ(dlg->controls().playList->geometry(), QRect(200, 460, 344, 197));
     EXPECT_TRUE(remote.isVisible());
 
     // Normal size hides the top row; a right click leaves screen mode too.
     QTest::keyClick(dlg.get(), Qt::Key_2);
     ASSERT_TRUE(settled(*dlg));
-    QTest::mouseClick(dlg->button(1050), Qt::LeftButton);
-    EXPECT_TRUE(dlg->session().screenMode());
-    EXPECT_FALSE(dlg->button(1022)->isVisible());
+    QTest::mouseClick(dlg->controls().button(1050), Qt::LeftButton);
+    EXPECT_TRUE(dlg->session().display().screenMode());
+    EXPECT_FALSE(dlg->controls().button(1022)->isVisible());
     QTest::mouseClick(dlg.get(), Qt::RightButton, {}, QPoint(50, 50));
-    EXPECT_FALSE(dlg->session().screenMode());
-    EXPECT_TRUE(dlg->button(1022)->isVisible());
+    EXPECT_FALSE(dlg->session().display().screenMode());
+    EXPECT_TRUE(dlg->controls().button(1022)->isVisible());
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
 }
 
@@ -140,9 +140,9 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     auto dlg = openPlayer();
     dlg->move(1000, 100); // on the second screen, 1280 x 800 at (800, 0)
     ASSERT_EQ(dlg->screen()->geometry(), QRect(800, 0, 1280, 800));
-    dlg->session().showAddressBar();
-    dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
-    QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
+    dlg->session().opening().showAddressBar();
+    dlg->controls().addressBar->addressBox()->setEditText(mediatest::flatColourFile());
+    QTest::keyClick(dlg->controls().addressBar, Qt::Key_Return);
     ASSERT_TRUE(waitPlaying(*dlg));
     QWidget* video = dlg->graph().videoWindow();
     ASSERT_NE(video, nullptr);
@@ -151,16 +151,16 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     auto strayWindows = [&] {
         QStringList stray;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w != dlg.get() && w != dlg->addressBar() && w != dlg->seekBar() &&
-                w != dlg->playList())
+            if (w->isVisible() && w != dlg.get() && w != dlg->controls().addressBar &&
+                w != dlg->controls().seekBar && w != dlg->controls().playList)
                 stray << QString::fromLatin1(w->metaObject()->className());
         return stray;
     };
     auto enter = [&]() -> QPointer<QWidget> {
         QTest::keyClick(dlg.get(), Qt::Key_4);
         EXPECT_FALSE(dlg->isVisible());
-        EXPECT_FALSE(dlg->addressBar()->isVisible());
-        EXPECT_FALSE(dlg->seekBar()->isVisible());
+        EXPECT_FALSE(dlg->controls().addressBar->isVisible());
+        EXPECT_FALSE(dlg->controls().seekBar->isVisible());
         EXPECT_TRUE(waitUntil([&] { return dlg->graph().isFullScreen(); }));
         QWidget* host = video->window();
         EXPECT_NE(host, dlg.get());
@@ -172,12 +172,12 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     auto expectHome = [&](const QPointer<QWidget>& host, const char* how) {
         SCOPED_TRACE(how);
         EXPECT_FALSE(dlg->graph().isFullScreen());
-        EXPECT_FALSE(dlg->session().fullScreenFlag());
+        EXPECT_FALSE(dlg->session().display().fullScreenFlag());
         EXPECT_TRUE(dlg->isVisible());
-        EXPECT_EQ(video->parentWidget(), dlg->videoArea());
+        EXPECT_EQ(video->parentWidget(), dlg->controls().video);
         EXPECT_TRUE(video->isVisible());
-        EXPECT_TRUE(dlg->addressBar()->isVisible());
-        EXPECT_TRUE(dlg->seekBar()->isVisible());
+        EXPECT_TRUE(dlg->controls().addressBar->isVisible());
+        EXPECT_TRUE(dlg->controls().seekBar->isVisible());
         EXPECT_TRUE(strayWindows().isEmpty()) << strayWindows().join(' ').toStdString();
         EXPECT_TRUE(waitUntil([&] { return host.isNull(); }));
     };
@@ -198,7 +198,7 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     host = enter();
     QTest::keyClick(video, Qt::Key_1);
     expectHome(host, "layout key");
-    EXPECT_EQ(dlg->session().displayMode(), 0);
+    EXPECT_EQ(dlg->session().display().displayMode(), 0);
 
     // A double-click's first press already ends it; the rest lands in the player.
     host = enter();
@@ -211,53 +211,54 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
 
 TEST_F(PlayerControls, KeysAndTheWheelReachTheVolume) {
     auto dlg = openPlayer();
-    const QRect track = dlg->volumeTrack()->geometry();
+    const QRect track = dlg->controls().volumeTrack->geometry();
     QTest::keyClick(dlg.get(), Qt::Key_Equal);
     QTest::keyClick(dlg.get(), Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(dlg->session().volumePercent(), 60);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 60);
     EXPECT_EQ(dlg->graph().volume(), 60 * 30 - 2910);
-    EXPECT_EQ(dlg->volumeThumb()->pos(),
+    EXPECT_EQ(dlg->controls().volumeThumb->pos(),
               QPoint(track.x() + track.width() * 60 / 100 - 15, track.y() + 1));
     wheel(dlg.get(), -120);
-    EXPECT_EQ(dlg->session().volumePercent(), 55);
-    QTest::mouseClick(dlg->button(1030), Qt::LeftButton);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 55);
+    QTest::mouseClick(dlg->controls().button(1030), Qt::LeftButton);
     EXPECT_EQ(dlg->graph().volume(), -1500);
 }
 
 TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
     auto dlg = openPlayer();
     const QPoint window = dlg->pos();
-    const QRect bright = dlg->brightnessTrack()->geometry();
-    const QRect volume = dlg->volumeTrack()->geometry();
+    const QRect bright = dlg->controls().brightnessTrack->geometry();
+    const QRect volume = dlg->controls().volumeTrack->geometry();
     const int y = bright.y() + 8;
 
     // Over the track with no button: the thumb stays, and a press does not drag the window.
     mouseMove(dlg.get(), {bright.x() + 40, y}, Qt::NoButton);
-    const QPoint thumbBefore = dlg->brightnessThumb()->pos();
+    const QPoint thumbBefore = dlg->controls().brightnessThumb->pos();
     mouseMove(dlg.get(), {bright.x() + 46, y}, Qt::LeftButton);
-    EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 46, bright.y() + 1));
-    EXPECT_EQ(dlg->session().brightnessPercent(), (thumbBefore.x() - bright.x()) * 100 / 73);
+    EXPECT_EQ(dlg->controls().brightnessThumb->pos(), QPoint(bright.x() + 46, bright.y() + 1));
+    EXPECT_EQ(dlg->session().sound().brightnessPercent(),
+              (thumbBefore.x() - bright.x()) * 100 / 73);
     mouseMove(dlg.get(), {bright.x() + 60, y}, Qt::LeftButton);
-    EXPECT_EQ(dlg->session().brightnessPercent(), 46 * 100 / 73);
+    EXPECT_EQ(dlg->session().sound().brightnessPercent(), 46 * 100 / 73);
     EXPECT_EQ(dlg->pos(), window);
 
     mouseMove(dlg.get(), {volume.x() + 10, y}, Qt::LeftButton);
     mouseMove(dlg.get(), {volume.x() + 30, y}, Qt::LeftButton);
-    EXPECT_EQ(dlg->session().volumePercent(), 10 * 100 / 73);
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 10 * 100 / 73);
     EXPECT_EQ(dlg->graph().volume(), (10 * 100 / 73) * 30 - 2910);
 
     // Outside the band nothing follows.
     mouseMove(dlg.get(), {volume.x() + 30, volume.y() - 20}, Qt::LeftButton);
-    EXPECT_EQ(dlg->volumeThumb()->x(), volume.x() + 30);
+    EXPECT_EQ(dlg->controls().volumeThumb->x(), volume.x() + 30);
 
-    QTest::mouseClick(dlg->button(1031), Qt::LeftButton);
-    EXPECT_EQ(dlg->session().brightnessPercent(), 50);
-    EXPECT_EQ(dlg->brightnessThumb()->pos(), QPoint(bright.x() + 40, bright.y() + 1));
+    QTest::mouseClick(dlg->controls().button(1031), Qt::LeftButton);
+    EXPECT_EQ(dlg->session().sound().brightnessPercent(), 50);
+    EXPECT_EQ(dlg->controls().brightnessThumb->pos(), QPoint(bright.x() + 40, bright.y() + 1));
 }
 
 TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     auto dlg = openPlayer();
-    const QRect volume = dlg->volumeTrack()->geometry();
+    const QRect volume = dlg->controls().volumeTrack->geometry();
     auto press = [&](QPoint at) {
         QMouseEvent e(QEvent::MouseButtonPress, QPointF(at), QPointF(dlg->mapToGlobal(at)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -271,17 +272,17 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
 
     // No move at all before the press on the thumb: the thumb follows, the window stays.
     QPoint window = dlg->pos();
-    const QPoint thumb = dlg->volumeThumb()->geometry().center();
+    const QPoint thumb = dlg->controls().volumeThumb->geometry().center();
     press(thumb);
     mouseMove(dlg.get(), {volume.x() + 20, thumb.y()}, Qt::LeftButton);
     EXPECT_EQ(dlg->pos(), window);
-    EXPECT_EQ(dlg->volumeThumb()->x(), volume.x() + 20);
+    EXPECT_EQ(dlg->controls().volumeThumb->x(), volume.x() + 20);
     release({volume.x() + 20, thumb.y()});
 
     // Loud, the thumb reaches past the band its drag follows: a press there is still its own.
     for (int i = 0; i < 12; ++i)
         QTest::keyClick(dlg.get(), Qt::Key_Equal);
-    const QRect loud = dlg->volumeThumb()->geometry();
+    const QRect loud = dlg->controls().volumeThumb->geometry();
     ASSERT_GE(loud.right(), volume.right() - 15);
     press({loud.right() - 1, loud.center().y()});
     mouseMove(dlg.get(), {loud.right() + 30, loud.center().y()}, Qt::LeftButton);
@@ -290,7 +291,7 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
 
     // The pointer last seen over the brightness track no longer counts once it presses on
     // the body: that press drags the window.
-    const QRect bright = dlg->brightnessTrack()->geometry();
+    const QRect bright = dlg->controls().brightnessTrack->geometry();
     mouseMove(dlg.get(), {bright.x() + 40, bright.y() + 8}, Qt::NoButton);
     press({6, 300});
     mouseMove(dlg.get(), {16, 310}, Qt::LeftButton);
@@ -298,7 +299,7 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     release({16, 310});
 
     // The position bar is never dragged by a press on its thumb either.
-    CSeekBar* seek = dlg->seekBar();
+    CSeekBar* seek = dlg->controls().seekBar;
     seek->show();
     const QPoint bar = seek->pos();
     const QPoint seekThumb = seek->thumb()->geometry().center();
@@ -330,13 +331,13 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     ASSERT_TRUE(dlg->OnInitDialog());
     dlg->move(10, 10);
     EXPECT_EQ(remote.frameGeometry(), remoteAtStart); // docking starts a little after start-up
-    ASSERT_TRUE(waitUntil([&] { return dlg->session().dockingEnabled(); }));
+    ASSERT_TRUE(waitUntil([&] { return dlg->session().docking().dockingEnabled(); }));
     ASSERT_TRUE(settled(*dlg));
 
     dlg->move(400, 120);
     EXPECT_EQ(remote.frameGeometry(), QRect(744, 120, 300, 360));
     EXPECT_EQ(chat.frameGeometry(), QRect(18, 120, 382, 360));
-    EXPECT_EQ(dlg->playList()->geometry(), QRect(400, 480, 344, 197));
+    EXPECT_EQ(dlg->controls().playList->geometry(), QRect(400, 480, 344, 197));
 
     platform::windows::send("Lumaset", 1026, 0, 2);
     dlg->move(450, 120);
@@ -346,7 +347,7 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     dlg->move(400, 100);
     EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(744, 100));
 
-    QTest::mouseClick(dlg->button(1039), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1039), Qt::LeftButton);
     ASSERT_TRUE(settled(*dlg));
     dlg->move(300, 100);
     EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(980, 100));
@@ -354,7 +355,7 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     // The chat button places an existing chat window and applies the topmost line once the
     // chat had its time to come up; the window goes on meanwhile.
     chat.move(0, 0);
-    QTest::mouseClick(dlg->button(1009), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1009), Qt::LeftButton);
     EXPECT_EQ(chat.frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_TRUE(waitUntil([&] { return chat.frameGeometry() == QRect(-82, 100, 382, 360); }));
     EXPECT_TRUE(chat.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -367,8 +368,8 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
 TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     auto dlg = openPlayer();
     dlg->move(100, 200);
-    QTest::mouseClick(dlg->button(1004), Qt::LeftButton);
-    CAddressBar* bar = dlg->addressBar();
+    QTest::mouseClick(dlg->controls().button(1004), Qt::LeftButton);
+    CAddressBar* bar = dlg->controls().addressBar;
     ASSERT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->geometry(), QRect(100, (200 + 360) / 2 + 100, 382, 157));
 
@@ -382,9 +383,9 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
         bar->addressBox()->setEditText(QStringLiteral("nosuch://방송 %1 ").arg(i));
         QTest::keyClick(bar, Qt::Key_Return);
     }
-    EXPECT_EQ(dlg->session().currentTitle(), "nosuch://방송 11 ");
-    EXPECT_EQ(dlg->session().currentAddress(), "nosuch://방송11");
-    EXPECT_FALSE(dlg->session().playingFromList());
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "nosuch://방송 11 ");
+    EXPECT_EQ(dlg->session().playback().currentAddress(), "nosuch://방송11");
+    EXPECT_FALSE(dlg->session().playback().playingFromList());
     bar->addressBox()->setEditText("nosuch://방송5");
     QTest::keyClick(bar, Qt::Key_Return); // already known: not added again
 
@@ -403,17 +404,17 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     ASSERT_TRUE(link.open(QIODevice::WriteOnly | QIODevice::Truncate));
     link.write("mms://only\r\n");
     link.close();
-    dlg->session().showAddressBar();
+    dlg->session().opening().showAddressBar();
     EXPECT_EQ(bar->addressBox()->count(), 1);
     EXPECT_EQ(bar->addressBox()->itemText(0), "mms://only");
 }
 
 TEST_F(PlayerControls, AddressBarTakesTheKeyboardWithItsTextSelected) {
     auto dlg = openPlayer();
-    CAddressBar* bar = dlg->addressBar();
+    CAddressBar* bar = dlg->controls().addressBar;
     QLineEdit* field = bar->addressBox()->lineEdit();
     auto openAddress = [&] {
-        QTest::mouseClick(dlg->button(1004), Qt::LeftButton);
+        QTest::mouseClick(dlg->controls().button(1004), Qt::LeftButton);
         ASSERT_TRUE(bar->isVisible());
         ASSERT_TRUE(
             waitUntil([&] { return QGuiApplication::focusWindow() == bar->windowHandle(); }));
@@ -428,7 +429,7 @@ TEST_F(PlayerControls, AddressBarTakesTheKeyboardWithItsTextSelected) {
     openAddress();
     type("4");
     EXPECT_EQ(field->text(), "4");
-    EXPECT_FALSE(dlg->session().fullScreenFlag());
+    EXPECT_FALSE(dlg->session().display().fullScreenFlag());
 
     // The player has the keyboard again; 주소열기 with the bar still up hands it back, with
     // the text selected so that typing replaces it.
@@ -451,25 +452,25 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     const QString pattern = mediatest::patternFile();
     const QString flat = mediatest::flatColourFile();
     auto dlg = openPlayer();
-    dlg->session().dropFiles({QStringLiteral("/tmp/readme.txt")});
-    EXPECT_TRUE(dlg->session().fileList().isEmpty());
-    EXPECT_FALSE(dlg->playList()->isVisible());
+    dlg->session().opening().dropFiles({QStringLiteral("/tmp/readme.txt")});
+    EXPECT_TRUE(dlg->session().opening().fileList().isEmpty());
+    EXPECT_FALSE(dlg->controls().playList->isVisible());
 
-    dlg->session().dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
-    EXPECT_EQ(dlg->session().fileList(), (QStringList{pattern, flat}));
-    CPlayListDlg* list = dlg->playList();
+    dlg->session().opening().dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
+    EXPECT_EQ(dlg->session().opening().fileList(), (QStringList{pattern, flat}));
+    CPlayListDlg* list = dlg->controls().playList;
     ASSERT_TRUE(list->isVisible());
     ASSERT_EQ(list->rowCount(), 2);
     EXPECT_EQ(list->rowText(0, 0), "pattern");
     EXPECT_EQ(list->rowText(0, 1), "avi");
-    EXPECT_EQ(dlg->session().currentTitle(), "pattern.avi");
-    EXPECT_TRUE(dlg->session().playingFromList());
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "pattern.avi");
+    EXPECT_TRUE(dlg->session().playback().playingFromList());
     ASSERT_TRUE(waitPlaying(*dlg));
 
     // Cancelling the file dialog keeps the rows and shows the list.
     list->hide();
     platform::dialogs::queueAnswer(QString());
-    QTest::mouseClick(dlg->button(1002), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1002), Qt::LeftButton);
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->rowCount(), 2);
 
@@ -478,8 +479,8 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     EXPECT_EQ(list->rowText(0, 0), "flat");
     EXPECT_EQ(list->rowText(1, 0), "pattern");
     ASSERT_EQ(platform::windows::activate("Lumaset", "CPlayListDlg:1043", 0), 0);
-    ASSERT_TRUE(waitUntil([&] { return dlg->session().currentAddress() == flat; }));
-    EXPECT_EQ(dlg->session().currentTitle(), "flat");
+    ASSERT_TRUE(waitUntil([&] { return dlg->session().playback().currentAddress() == flat; }));
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
     ASSERT_TRUE(waitPlaying(*dlg));
 
     QTest::keyClick(list->list(), Qt::Key_Return);
@@ -492,26 +493,26 @@ namespace {
 
 TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
     auto dlg = openPlayer();
-    dlg->session().showAddressBar();
-    dlg->addressBar()->addressBox()->setEditText(mediatest::flatColourFile());
-    QTest::keyClick(dlg->addressBar(), Qt::Key_Return);
+    dlg->session().opening().showAddressBar();
+    dlg->controls().addressBar->addressBox()->setEditText(mediatest::flatColourFile());
+    QTest::keyClick(dlg->controls().addressBar, Qt::Key_Return);
     ASSERT_TRUE(waitPlaying(*dlg));
-    CSeekBar* bar = dlg->seekBar();
+    CSeekBar* bar = dlg->controls().seekBar;
     ASSERT_TRUE(bar->isVisible());
-    const std::int64_t stop = dlg->session().stopPosition();
+    const std::int64_t stop = dlg->session().playback().stopPosition();
     const int y = 15;
 
     // The value comes from where the thumb stood before each move.
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
     mouseMove(bar, {195, y}, Qt::LeftButton);
     EXPECT_TRUE(bar->isDragging());
-    EXPECT_FALSE(dlg->session().isSeekTimerActive());
+    EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
     mouseMove(bar, {196, y}, Qt::LeftButton);
     EXPECT_EQ(bar->dragValue(), 49);
     EXPECT_EQ(bar->thumb()->pos(), QPoint(196, 7));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(196, y));
     EXPECT_FALSE(bar->isDragging());
-    EXPECT_TRUE(dlg->session().isSeekTimerActive());
+    EXPECT_TRUE(dlg->session().positionBar().isTimerActive());
     EXPECT_TRUE(waitUntil([&] {
         const std::int64_t p = dlg->graph().currentPosition();
         return p >= stop * 52 / 100 && p < stop * 60 / 100;
@@ -521,7 +522,7 @@ TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
     mouseMove(bar, {120, y}, Qt::LeftButton);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(120, 200));
-    EXPECT_FALSE(dlg->session().isSeekTimerActive());
+    EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
 
     QTest::mouseClick(bar->button(1048), Qt::LeftButton);
     EXPECT_EQ(bar->thumb()->pos(), QPoint(105, 7));

@@ -9,12 +9,12 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/windowdirectory.h"
-#include "player/addressbar.h"
 #include "player/media/mediagraph.h"
-#include "player/playerdlg.h"
-#include "player/playlistdlg.h"
-#include "player/seekbar.h"
-#include "player/session.h"
+#include "player/session/session.h"
+#include "player/ui/addressbar.h"
+#include "player/ui/playerdlg.h"
+#include "player/ui/playlistdlg.h"
+#include "player/ui/seekbar.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
 
@@ -72,7 +72,7 @@ protected:
 
     static bool waitPlaying(CPlayerDlg& dlg) {
         return waitUntil([&] {
-            return dlg.session().isPlaying() && !dlg.statusText()->isVisible() &&
+            return dlg.session().graph().isPlaying() && !dlg.controls().status->isVisible() &&
                    !dlg.session().isTimerActive(kTimerConnect);
         });
     }
@@ -103,24 +103,24 @@ TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
     EXPECT_EQ(dlg->size(), QSize(344, 360));
     const QRect screen = dlg->screen()->geometry();
     EXPECT_EQ(dlg->pos(), QPoint((screen.width() - 344) / 2, (screen.height() - 360) / 2));
-    EXPECT_FALSE(dlg->statusText()->isVisible());
-    EXPECT_EQ(dlg->session().volumePercent(), 50);
+    EXPECT_FALSE(dlg->controls().status->isVisible());
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 50);
     EXPECT_EQ(dlg->graph().volume(), -1500);
-    EXPECT_FALSE(dlg->session().autoScreen());
+    EXPECT_FALSE(dlg->session().display().autoScreen());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 
     // Every skinned control has its pictures, its place and its tip.
     for (int id : {1037, 1038, 1039, 1040, 1050, 1006, 1034, 1022, 1000, 1001, 1003, 1002, 1004,
                    1008, 1028, 1023, 1030, 1031, 1009}) {
-        CSkinButton* b = dlg->button(id);
+        CSkinButton* b = dlg->controls().button(id);
         ASSERT_TRUE(b) << id;
         EXPECT_TRUE(b->hasNormal() && b->hasHighlight()) << id;
         EXPECT_TRUE(b->isVisible()) << id;
     }
-    EXPECT_EQ(dlg->button(1022)->geometry(), QRect(319, 5, 19, 18));
-    EXPECT_EQ(dlg->button(1023)->toolTip(), "소리 끔(8)");
-    EXPECT_EQ(dlg->button(1023)->text(), "Mute Off");
-    EXPECT_EQ(dlg->videoArea()->geometry(), QRect(12, 23, 320, 240));
+    EXPECT_EQ(dlg->controls().button(1022)->geometry(), QRect(319, 5, 19, 18));
+    EXPECT_EQ(dlg->controls().button(1023)->toolTip(), "소리 끔(8)");
+    EXPECT_EQ(dlg->controls().button(1023)->text(), "Mute Off");
+    EXPECT_EQ(dlg->controls().video->geometry(), QRect(12, 23, 320, 240));
 
     // The docked windows are owned windows of their own classes, reachable by class and id.
     const auto dump = platform::windows::dump("Lumaset");
@@ -131,8 +131,8 @@ TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
     owned.sort();
     EXPECT_EQ(owned, (QStringList{"CAddressBar", "CPlayListDlg", "CSeekBar"}));
     EXPECT_EQ(platform::windows::setText("Lumaset", "CAddressBar:1045", "mms://x"), 0);
-    EXPECT_TRUE(
-        waitUntil([&] { return dlg->addressBar()->addressBox()->currentText() == "mms://x"; }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return dlg->controls().addressBar->addressBox()->currentText() == "mms://x"; }));
 }
 
 TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
@@ -146,7 +146,7 @@ TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
     {
         auto dlg = openPlayer();
         EXPECT_FALSE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        EXPECT_TRUE(dlg->session().autoScreen());
+        EXPECT_TRUE(dlg->session().display().autoScreen());
         EXPECT_TRUE(dlg->session().isTimerActive(kTimerAutoScreenDelay));
         EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "SaveFolder"), "E:");
     }
@@ -154,12 +154,12 @@ TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
     writeFile(configPath(), "/tmp\r\n0\r\n1\r\n0");
     {
         auto dlg = openPlayer();
-        EXPECT_FALSE(dlg->session().autoScreen());
+        EXPECT_FALSE(dlg->session().display().autoScreen());
         EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "SaveFolder"), "D:\\video");
     }
     writeFile(configPath(), "/tmp\r\n0");
     auto dlg = openPlayer();
-    EXPECT_FALSE(dlg->session().autoScreen());
+    EXPECT_FALSE(dlg->session().display().autoScreen());
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerAutoScreenDelay));
 }
 
@@ -167,9 +167,9 @@ TEST_F(PlayerWindow, CommandsReachTheSessionOverTheBusAndAnswerOne) {
     auto dlg = openPlayer();
     namespace w = platform::windows;
     EXPECT_EQ(w::send("Lumaset", 1026, 0, 2), 1);
-    EXPECT_FALSE(dlg->session().dockRemote());
+    EXPECT_FALSE(dlg->session().docking().dockRemote());
     ASSERT_TRUE(w::post("Lumaset", 1026, 0, 4));
-    EXPECT_TRUE(waitUntil([&] { return dlg->session().autoScreen(); }));
+    EXPECT_TRUE(waitUntil([&] { return dlg->session().display().autoScreen(); }));
     EXPECT_EQ(w::send("Lumaset", 1026, 0, 99), 1);
 }
 
@@ -180,26 +180,26 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     handOver(QStringLiteral("테스트 방송^  ") + file + "  ");
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
     ASSERT_TRUE(waitPlaying(*dlg));
-    EXPECT_EQ(dlg->session().currentTitle(), "테스트 방송");
-    EXPECT_EQ(dlg->session().currentAddress(), file);
-    EXPECT_EQ(dlg->titleText()->text(), "테스트 방송");
-    EXPECT_FALSE(dlg->session().playingFromList());
-    EXPECT_TRUE(dlg->videoArea()->isVisible());
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "테스트 방송");
+    EXPECT_EQ(dlg->session().playback().currentAddress(), file);
+    EXPECT_EQ(dlg->controls().title->text(), "테스트 방송");
+    EXPECT_FALSE(dlg->session().playback().playingFromList());
+    EXPECT_TRUE(dlg->controls().video->isVisible());
 
     // A medium with a length: the position bar above the window, louder sound.
-    EXPECT_TRUE(dlg->seekBar()->isVisible());
-    EXPECT_EQ(dlg->seekBar()->geometry(), QRect(300, 175, 344, 25));
-    EXPECT_TRUE(dlg->session().isSeekTimerActive());
-    EXPECT_EQ(dlg->session().volumePercent(), 85);
+    EXPECT_TRUE(dlg->controls().seekBar->isVisible());
+    EXPECT_EQ(dlg->controls().seekBar->geometry(), QRect(300, 175, 344, 25));
+    EXPECT_TRUE(dlg->session().positionBar().isTimerActive());
+    EXPECT_EQ(dlg->session().sound().volumePercent(), 85);
     EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
 
     // Mute works while playing and gives the sound back.
     QTest::keyClick(dlg.get(), Qt::Key_8);
-    EXPECT_EQ(dlg->button(1023)->text(), "Mute On");
-    EXPECT_EQ(dlg->button(1023)->toolTip(), "소리 켬(8)");
+    EXPECT_EQ(dlg->controls().button(1023)->text(), "Mute On");
+    EXPECT_EQ(dlg->controls().button(1023)->toolTip(), "소리 켬(8)");
     EXPECT_EQ(dlg->graph().volume(), -10000);
     QTest::keyClick(dlg.get(), Qt::Key_8);
-    EXPECT_EQ(dlg->button(1023)->text(), "Mute Off");
+    EXPECT_EQ(dlg->controls().button(1023)->text(), "Mute Off");
     EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
 
     // An empty first line, or no file, leaves the playback alone.
@@ -207,8 +207,8 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     dlg->handleMessage(1026, 0, 1);
     QFile::remove(protocol::handOverFile());
     dlg->handleMessage(1026, 0, 1);
-    EXPECT_EQ(dlg->session().currentAddress(), file);
-    EXPECT_TRUE(dlg->session().isPlaying());
+    EXPECT_EQ(dlg->session().playback().currentAddress(), file);
+    EXPECT_TRUE(dlg->session().graph().isPlaying());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
@@ -218,14 +218,15 @@ TEST_F(PlayerWindow, AddressesThatCannotBeOpenedAreReportedWithoutACountdown) {
         QStringLiteral("현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
     handOver(QStringLiteral("없는 방송^nosuch://host/x"));
     dlg->handleMessage(1026, 0, 1);
-    EXPECT_EQ(dlg->statusText()->text(), failed.arg("없는 방송"));
+    EXPECT_EQ(dlg->controls().status->text(), failed.arg("없는 방송"));
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
 
     handOver(QStringLiteral("없는 파일^/nonexistent/none.avi"));
     dlg->handleMessage(1026, 0, 1);
-    EXPECT_TRUE(waitUntil([&] { return dlg->statusText()->text() == failed.arg("없는 파일"); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return dlg->controls().status->text() == failed.arg("없는 파일"); }));
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
-    EXPECT_TRUE(dlg->statusText()->isVisible());
+    EXPECT_TRUE(dlg->controls().status->isVisible());
 }
 
 TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
@@ -234,36 +235,37 @@ TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
     ASSERT_FALSE(flat.isEmpty());
     auto dlg = openPlayer();
     platform::dialogs::queueAnswer(pattern + "\n" + flat);
-    QTest::mouseClick(dlg->button(1002), Qt::LeftButton);
-    CPlayListDlg* list = dlg->playList();
+    QTest::mouseClick(dlg->controls().button(1002), Qt::LeftButton);
+    CPlayListDlg* list = dlg->controls().playList;
     ASSERT_EQ(list->rowCount(), 2);
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->geometry(), QRect(dlg->x(), dlg->y() + 360, 344, 197));
     EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_EQ(dlg->session().currentTitle(), "pattern.avi");
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "pattern.avi");
     ASSERT_TRUE(waitPlaying(*dlg));
-    EXPECT_TRUE(dlg->session().playingFromList());
+    EXPECT_TRUE(dlg->session().playback().playingFromList());
 
     auto playToEnd = [&] {
         media::MediaGraph& g = dlg->graph();
-        g.setCurrentPosition(dlg->session().stopPosition());
-        return waitUntil([&] { return g.currentPosition() >= dlg->session().stopPosition(); });
+        g.setCurrentPosition(dlg->session().playback().stopPosition());
+        return waitUntil(
+            [&] { return g.currentPosition() >= dlg->session().playback().stopPosition(); });
     };
     ASSERT_TRUE(playToEnd());
-    dlg->session().seekTick();
+    dlg->session().positionBar().tick();
     EXPECT_EQ(list->currentRow(), 1);
-    EXPECT_EQ(dlg->session().currentTitle(), "flat");
-    EXPECT_EQ(dlg->session().currentAddress(), flat);
+    EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
+    EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
 
     // Ticked: the same row plays again from its start.
-    dlg->seekBar()->repeatBox()->setChecked(true);
+    dlg->controls().seekBar->repeatBox()->setChecked(true);
     ASSERT_TRUE(playToEnd());
-    dlg->session().seekTick();
+    dlg->session().positionBar().tick();
     EXPECT_EQ(list->currentRow(), 1);
-    EXPECT_EQ(dlg->session().currentAddress(), flat);
+    EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
-    EXPECT_LT(dlg->graph().currentPosition(), dlg->session().stopPosition() / 2);
+    EXPECT_LT(dlg->graph().currentPosition(), dlg->session().playback().stopPosition() / 2);
 
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
@@ -277,18 +279,18 @@ TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
     // Nothing plays yet: both buttons say so.
     platform::dialogs::queueAnswer(platform::IDOK);
     platform::dialogs::queueAnswer(platform::IDOK);
-    QTest::mouseClick(dlg->button(1008), Qt::LeftButton);
-    QTest::mouseClick(dlg->button(1028), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1008), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1028), Qt::LeftButton);
     EXPECT_EQ(messages(), (QStringList{"화면 갈무리는 동영상 재생시에만 가능합니다.",
                                        "바탕화면으로 갈무리는 TV방송중에만 가능합니다."}));
 
     handOver("flat^" + mediatest::flatColourFile());
     dlg->handleMessage(1026, 0, 1);
     ASSERT_TRUE(waitPlaying(*dlg));
-    QTest::mouseClick(dlg->button(1000), Qt::LeftButton);
-    EXPECT_EQ(dlg->session().colourMode(), 1);
+    QTest::mouseClick(dlg->controls().button(1000), Qt::LeftButton);
+    EXPECT_EQ(dlg->session().sound().colourMode(), 1);
     ASSERT_TRUE(waitForFrames(dlg->graph(), 8));
-    QTest::mouseClick(dlg->button(1008), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1008), Qt::LeftButton);
     const QStringList bitmaps = QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files);
     ASSERT_EQ(bitmaps.size(), 1);
     const QImage shot(QDir(folder).filePath(bitmaps[0]));
@@ -300,7 +302,7 @@ TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
     }
 
     // The wallpaper's frame is written at once and taken away once the desktop had its time.
-    QTest::mouseClick(dlg->button(1028), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1028), Qt::LeftButton);
     EXPECT_EQ(QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files).size(), 2);
     EXPECT_TRUE(
         waitUntil([&] { return QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files) == bitmaps; }));
@@ -320,19 +322,19 @@ TEST_F(PlayerWindow, CloseButtonHidesAndTellsTheChatCloseMessageEndsIt) {
     handOver("p^" + mediatest::patternFile());
     dlg->handleMessage(1026, 0, 1);
     ASSERT_TRUE(waitPlaying(*dlg));
-    ASSERT_TRUE(dlg->seekBar()->isVisible());
+    ASSERT_TRUE(dlg->controls().seekBar->isVisible());
 
-    QTest::mouseClick(dlg->button(1022), Qt::LeftButton);
+    QTest::mouseClick(dlg->controls().button(1022), Qt::LeftButton);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_FALSE(dlg->seekBar()->isVisible());
-    EXPECT_FALSE(dlg->session().isSeekTimerActive());
+    EXPECT_FALSE(dlg->controls().seekBar->isVisible());
+    EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
     EXPECT_FALSE(dlg->graph().isBuilt());
     EXPECT_TRUE(remote.isVisible());
     EXPECT_TRUE(chatMessages.contains(platform::registerWindowMessage("WM_MOVILARK_CLOSE")));
 
     // Still there for commands: the hand-over plays again.
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
-    EXPECT_TRUE(waitUntil([&] { return dlg->session().isPlaying(); }));
+    EXPECT_TRUE(waitUntil([&] { return dlg->session().graph().isPlaying(); }));
 
     QSignalSpy ended(dlg.get(), &QDialog::finished);
     EXPECT_EQ(platform::windows::send("Lumaset", platform::WM_CLOSE), 0);

@@ -6,7 +6,7 @@
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/profile.h"
-#include "player/playerconfig.h"
+#include "player/model/playerconfig.h"
 #include "remote/suiteconfig.h"
 #include "tests/fuzz/fuzzsupport.h"
 

@@ -2,8 +2,8 @@
 // entries; adding keeps the history at most ten entries without duplicates. Any hand-over
 // line splits into a title without '^' and the trimmed rest.
 #include "platform/lines.h"
-#include "player/handover.h"
-#include "player/linkhistory.h"
+#include "player/model/handover.h"
+#include "player/model/linkhistory.h"
 #include "tests/fuzz/fuzzsupport.h"
 
 namespace {

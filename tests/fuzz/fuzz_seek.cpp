@@ -1,7 +1,7 @@
 // The position bar's arithmetic on whatever a stream or file reports as position and length:
 // no overflow (the sanitizer ends the run on one), percentages within 0 to 100 for positions
 // within the medium, and seeks never before its start nor past its end.
-#include "player/seekmath.h"
+#include "player/model/seekmath.h"
 #include "tests/fuzz/fuzzsupport.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 // The player's arithmetic without a window: levels, steps, thumbs, seeking, the watcher, and
 // the picture filter's mapping onto mpv.
-#include "player/layout.h"
 #include "player/media/engine.h"
 #include "player/media/picturefilter.h"
-#include "player/seekmath.h"
-#include "player/sliders.h"
+#include "player/model/layout.h"
+#include "player/model/seekmath.h"
+#include "player/model/sliders.h"
 
 #include <climits>
 #include <gtest/gtest.h>

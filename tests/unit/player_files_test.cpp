@@ -2,10 +2,10 @@
 // link.txt and config.txt.
 #include "platform/codec.h"
 #include "platform/paths.h"
-#include "player/handover.h"
-#include "player/linkhistory.h"
-#include "player/mediafiles.h"
-#include "player/playerconfig.h"
+#include "player/model/handover.h"
+#include "player/model/linkhistory.h"
+#include "player/model/mediafiles.h"
+#include "player/model/playerconfig.h"
 
 #include <QDir>
 #include <QFile>

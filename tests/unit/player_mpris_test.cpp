@@ -1,10 +1,10 @@
 // The player as the desktop's media controls see it, without a bus: the session's state in
 // MPRIS2's terms, the calls as the session's steps, and one announcement per change.
 #include "player/media/engine.h"
-#include "player/mediafiles.h"
-#include "player/mpris.h"
-#include "player/playerview.h"
-#include "player/session.h"
+#include "player/model/mediafiles.h"
+#include "player/mpris/mpris.h"
+#include "player/session/playerview.h"
+#include "player/session/session.h"
 #include "tests/unit/platform_testing.h"
 
 #include <QCoreApplication>
@@ -178,8 +178,8 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
     EXPECT_FALSE(property("CanPlay").toBool()) << "nothing to play yet";
     EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(), mpris::kNoTrack);
 
-    session.playTitled(QStringLiteral("영화 한 편"), QStringLiteral("/media/영화 한 편.mkv"),
-                       false);
+    session.playback().playTitled(QStringLiteral("영화 한 편"),
+                                  QStringLiteral("/media/영화 한 편.mkv"), false);
     EXPECT_EQ(status(), "Playing") << "connecting counts as playing";
     EXPECT_FALSE(property("CanSeek").toBool()) << "no length before the medium opened";
     engine.open(90 * kSecond);
@@ -190,7 +190,8 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
     EXPECT_TRUE(property("CanSeek").toBool());
     const QString fileTrack = mpris.trackId();
 
-    session.playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://live.example/news"), false);
+    session.playback().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://live.example/news"),
+                                  false);
     engine.open(0);
     m = metadata();
     EXPECT_EQ(m.value("xesam:url").toString(), "mms://live.example/news");
@@ -202,15 +203,15 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
 TEST_F(PlayerMpris, VolumeIsThePlayersPercentageBothWays) {
     EXPECT_DOUBLE_EQ(mpris.volume(), 0.5);
     mpris.setVolume(0.3);
-    EXPECT_EQ(session.volumePercent(), 30);
+    EXPECT_EQ(session.sound().volumePercent(), 30);
     EXPECT_EQ(engine.levels.last(), 30 * 30 - 2910);
     // The slider's top lies above no attenuation, which the engine refuses: full volume.
     mpris.setVolume(1.0);
     EXPECT_EQ(engine.levels.last(), 0);
     mpris.setVolume(7.5);
-    EXPECT_EQ(session.volumePercent(), 100);
+    EXPECT_EQ(session.sound().volumePercent(), 100);
     mpris.setVolume(-1.0);
-    EXPECT_EQ(session.volumePercent(), 0);
+    EXPECT_EQ(session.sound().volumePercent(), 0);
     EXPECT_EQ(mpris::percentOf(std::nan("")), 0);
     settle();
     ASSERT_FALSE(announced.isEmpty());
@@ -257,7 +258,7 @@ TEST_F(PlayerMpris, TheTypesAndSchemesOfferedAreTheDesktopEntrysOwn) {
 // --- what the desktop does -----------------------------------------------------------------------
 
 TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAgain) {
-    session.playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);
+    session.playback().playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);
     engine.open(60 * kSecond);
     mpris.playPause();
     EXPECT_EQ(status(), "Paused");
@@ -277,7 +278,8 @@ TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAga
 
     // Stopped while still connecting: a late answer of the engine does not start playback, and
     // Play connects again.
-    session.playTitled(QStringLiteral("라디오"), QStringLiteral("http://r.example/live"), false);
+    session.playback().playTitled(QStringLiteral("라디오"), QStringLiteral("http://r.example/live"),
+                                  false);
     mpris.stop();
     emit engine.rendered();
     EXPECT_EQ(status(), "Stopped");
@@ -295,18 +297,18 @@ TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAga
 }
 
 TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
-    session.filesChosen({"/m/one.avi", "/m/two.avi", "/m/three.avi"});
+    session.opening().filesChosen({"/m/one.avi", "/m/two.avi", "/m/three.avi"});
     engine.open(10 * kSecond);
-    EXPECT_EQ(session.currentTitle(), "one.avi");
+    EXPECT_EQ(session.playback().currentTitle(), "one.avi");
     EXPECT_FALSE(property("CanGoPrevious").toBool());
     EXPECT_TRUE(property("CanGoNext").toBool());
 
     mpris.next();
-    EXPECT_EQ(session.currentAddress(), "/m/two.avi");
+    EXPECT_EQ(session.playback().currentAddress(), "/m/two.avi");
     EXPECT_EQ(view.current, 1);
     engine.open(10 * kSecond);
     mpris.previous();
-    EXPECT_EQ(session.currentAddress(), "/m/one.avi");
+    EXPECT_EQ(session.playback().currentAddress(), "/m/one.avi");
     engine.open(10 * kSecond);
 
     // Seeking: forward within the file, back below the start, then past the end.
@@ -317,7 +319,7 @@ TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
     EXPECT_EQ(engine.position, 0);
     EXPECT_EQ(seeks, (QList<qint64>{5 * kSecondUs, 0}));
     mpris.seek(60 * kSecondUs);
-    EXPECT_EQ(session.currentAddress(), "/m/two.avi");
+    EXPECT_EQ(session.playback().currentAddress(), "/m/two.avi");
     engine.open(10 * kSecond);
 
     // SetPosition for a track that is no longer playing is stale, and so is one past the end.
@@ -331,7 +333,7 @@ TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
     mpris.setPosition(mpris.trackId(), 4 * kSecondUs);
     EXPECT_EQ(engine.position, 4 * kSecond);
     mpris.next(); // the last row: nothing happens
-    EXPECT_EQ(session.currentAddress(), "/m/three.avi");
+    EXPECT_EQ(session.playback().currentAddress(), "/m/three.avi");
 }
 
 TEST_F(PlayerMpris, UrisThatArriveTogetherAreOneFileChoice) {
@@ -341,18 +343,19 @@ TEST_F(PlayerMpris, UrisThatArriveTogetherAreOneFileChoice) {
     EXPECT_TRUE(engine.renders.isEmpty()) << "opened once the calls are taken in";
     settle();
     ASSERT_EQ(view.rows.size(), 2);
-    EXPECT_EQ(session.fileList(), (QStringList{"/m/하나.avi", "http://radio.example/live"}));
+    EXPECT_EQ(session.opening().fileList(),
+              (QStringList{"/m/하나.avi", "http://radio.example/live"}));
     EXPECT_EQ(engine.renders, QStringList{"/m/하나.avi"});
-    EXPECT_TRUE(session.playingFromList());
+    EXPECT_TRUE(session.playback().playingFromList());
 
     // A later call is a new choice of its own.
     EXPECT_TRUE(mpris.openUri("/m/셋.avi"));
     settle();
-    EXPECT_EQ(session.fileList(), QStringList{"/m/셋.avi"});
+    EXPECT_EQ(session.opening().fileList(), QStringList{"/m/셋.avi"});
 }
 
 TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
-    session.playTitled(QStringLiteral("하나"), QStringLiteral("/m/1.avi"), false);
+    session.playback().playTitled(QStringLiteral("하나"), QStringLiteral("/m/1.avi"), false);
     engine.open(10 * kSecond);
     settle();
     ASSERT_EQ(announced.size(), 1);
@@ -363,7 +366,7 @@ TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
 
     // Another medium: stopping the old one on the way is no change the desktop sees.
     announced.clear();
-    session.playTitled(QStringLiteral("둘"), QStringLiteral("mms://x/live"), false);
+    session.playback().playTitled(QStringLiteral("둘"), QStringLiteral("mms://x/live"), false);
     engine.open(0);
     settle();
     ASSERT_EQ(announced.size(), 1);

@@ -4,11 +4,11 @@
 // capture and the waits that never block.
 #include "platform/clock.h"
 #include "platform/codec.h"
-#include "player/layout.h"
 #include "player/media/engine.h"
-#include "player/mediafiles.h"
-#include "player/playerview.h"
-#include "player/session.h"
+#include "player/model/layout.h"
+#include "player/model/mediafiles.h"
+#include "player/session/playerview.h"
+#include "player/session/session.h"
 #include "protocol/files.h"
 #include "tests/unit/platform_testing.h"
 
@@ -264,13 +264,15 @@ protected:
     }
     // Plays an address through to its first picture.
     void playUntilShown(const QString& address, std::int64_t length = 0) {
-        session().playTitled(QStringLiteral("방송"), address, false);
+        session().playback().playTitled(QStringLiteral("방송"), address, false);
         engine.open(length);
         engine.begin();
         ASSERT_FALSE(view.status);
     }
-    QString countdownText(int n) const {
-        return QStringLiteral("\n\n\n\n%1\n\n접속중 : %2").arg(session_->currentTitle()).arg(n);
+    QString countdownText(int n) {
+        return QStringLiteral("\n\n\n\n%1\n\n접속중 : %2")
+            .arg(session_->playback().currentTitle())
+            .arg(n);
     }
 
     QTemporaryDir home_;
@@ -285,7 +287,7 @@ protected:
 
 TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATick) {
     startUp();
-    session().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://x/live"), false);
+    session().playback().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://x/live"), false);
     EXPECT_EQ(engine.renders, QStringList{"mms://x/live"});
     EXPECT_TRUE(view.status);
     EXPECT_FALSE(view.video);
@@ -301,16 +303,16 @@ TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATi
 
     // The engine's own event: the countdown's closing steps run at once, and the settings go to
     // the new graph.
-    session().volumeUp(true); // 55 %
+    session().sound().volumeUp(true); // 55 %
     engine.level = -2000;
     engine.begin();
     EXPECT_FALSE(session().isTimerActive(kTimerConnect));
     EXPECT_FALSE(view.status);
     EXPECT_TRUE(view.statusText.isEmpty());
     EXPECT_TRUE(view.video);
-    EXPECT_EQ(session().connectionCount(), 0);
+    EXPECT_EQ(session().playback().connectionCount(), 0);
     EXPECT_FALSE(view.muted);
-    EXPECT_TRUE(session().soundOn());
+    EXPECT_TRUE(session().sound().soundOn());
     EXPECT_EQ(engine.level, 55 * 30 - 2910);
 
     // A second report, or one after the countdown ended, changes nothing.
@@ -321,7 +323,8 @@ TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATi
 
 TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
     startUp();
-    session().playTitled(QStringLiteral("라디오"), QStringLiteral("http://x/radio"), false);
+    session().playback().playTitled(QStringLiteral("라디오"), QStringLiteral("http://x/radio"),
+                                    false);
     engine.open();
     session().timerExpired(kTimerConnect);
     session().timerExpired(kTimerConnect);
@@ -335,7 +338,8 @@ TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
 
 TEST_F(PlayerSession, AStreamThatNeverStartsTimesOutOnTheFiftyFirstTick) {
     startUp();
-    session().playTitled(QStringLiteral("멈춤"), QStringLiteral("http://x/never"), false);
+    session().playback().playTitled(QStringLiteral("멈춤"), QStringLiteral("http://x/never"),
+                                    false);
     engine.open();
     const int stopsBefore = engine.stops;
     int ticks = 0;
@@ -347,7 +351,7 @@ TEST_F(PlayerSession, AStreamThatNeverStartsTimesOutOnTheFiftyFirstTick) {
         ++ticks;
     }
     EXPECT_EQ(ticks, 51);
-    EXPECT_EQ(session().connectionCount(), 0);
+    EXPECT_EQ(session().playback().connectionCount(), 0);
     EXPECT_EQ(view.statusText, QStringLiteral("접속 제한시간 초과\n\n멈춤방송국 서버중지,채널변경 "
                                               "또는 현재 네트워크가 정상 가동중인지 확인해 보시기 "
                                               "바랍니다."));
@@ -363,12 +367,14 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReported) {
     const QString failed =
         QStringLiteral("현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
     engine.renderOk = false; // refused at once
-    session().playTitled(QStringLiteral("없는 방송"), QStringLiteral("nosuch://x"), false);
+    session().playback().playTitled(QStringLiteral("없는 방송"), QStringLiteral("nosuch://x"),
+                                    false);
     EXPECT_EQ(view.statusText, failed.arg("없는 방송"));
     EXPECT_FALSE(session().isTimerActive(kTimerConnect));
 
     engine.renderOk = true; // fails later
-    session().playTitled(QStringLiteral("없는 파일"), QStringLiteral("/none.avi"), false);
+    session().playback().playTitled(QStringLiteral("없는 파일"), QStringLiteral("/none.avi"),
+                                    false);
     EXPECT_TRUE(session().isTimerActive(kTimerConnect));
     emit engine.renderFailed(QStringLiteral("not found"));
     EXPECT_EQ(view.statusText, failed.arg("없는 파일"));
@@ -377,7 +383,7 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReported) {
     EXPECT_EQ(view.attached, 0);
 
     engine.runOk = false; // opens but does not run: the countdown keeps counting
-    session().playTitled(QStringLiteral("정지"), QStringLiteral("/a.avi"), false);
+    session().playback().playTitled(QStringLiteral("정지"), QStringLiteral("/a.avi"), false);
     engine.open();
     EXPECT_EQ(view.titleText, "정지Casting 실패");
     EXPECT_TRUE(session().isTimerActive(kTimerConnect));
@@ -385,28 +391,28 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReported) {
 
 TEST_F(PlayerSession, AFileShowsThePositionBarLouderAndALiveStreamHidesIt) {
     startUp();
-    session().playTitled(QStringLiteral("파일"), QStringLiteral("/f.avi"), false);
+    session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/f.avi"), false);
     engine.open(600 * kSecond);
     EXPECT_TRUE(view.visible[Docked::SeekBar]);
     EXPECT_EQ(view.rects[Docked::SeekBar], QRect(300, 175, 344, 25));
     EXPECT_EQ(view.seekThumb, 1);
-    EXPECT_TRUE(session().isSeekTimerActive());
+    EXPECT_TRUE(session().positionBar().isTimerActive());
     EXPECT_EQ(engine.level, 0);
-    EXPECT_EQ(session().volumePercent(), 85);
+    EXPECT_EQ(session().sound().volumePercent(), 85);
 
-    session().playTitled(QStringLiteral("생방송"), QStringLiteral("mms://x"), false);
+    session().playback().playTitled(QStringLiteral("생방송"), QStringLiteral("mms://x"), false);
     engine.open(0);
     EXPECT_FALSE(view.visible[Docked::SeekBar]);
-    EXPECT_FALSE(session().isSeekTimerActive());
+    EXPECT_FALSE(session().positionBar().isTimerActive());
 }
 
 TEST_F(PlayerSession, TheHandOverLineGivesTitleAndAddressAndAnEmptyOneIsIgnored) {
     startUp();
     handOver(QStringLiteral("테스트 방송^  mms://a/x^y  "));
     EXPECT_EQ(session().command(1), 1);
-    EXPECT_EQ(session().currentTitle(), "테스트 방송");
-    EXPECT_EQ(session().currentAddress(), "mms://a/x^y");
-    EXPECT_FALSE(session().playingFromList());
+    EXPECT_EQ(session().playback().currentTitle(), "테스트 방송");
+    EXPECT_EQ(session().playback().currentAddress(), "mms://a/x^y");
+    EXPECT_FALSE(session().playback().playingFromList());
     const int builds = engine.builds;
 
     QFile f(protocol::handOverFile());
@@ -417,28 +423,28 @@ TEST_F(PlayerSession, TheHandOverLineGivesTitleAndAddressAndAnEmptyOneIsIgnored)
     QFile::remove(protocol::handOverFile());
     session().command(1);
     EXPECT_EQ(engine.builds, builds); // the playback goes on untouched
-    EXPECT_EQ(session().currentAddress(), "mms://a/x^y");
+    EXPECT_EQ(session().playback().currentAddress(), "mms://a/x^y");
 }
 
 // --- the end of a medium -------------------------------------------------------------------------
 
 TEST_F(PlayerSession, EndOfMediumPlaysTheNextRowWrapsAndRepeats) {
     startUp();
-    session().filesChosen({"/m/a.avi", "/m/b.avi", "/m/c.avi"});
+    session().opening().filesChosen({"/m/a.avi", "/m/b.avi", "/m/c.avi"});
     EXPECT_EQ(view.current, 0);
-    EXPECT_EQ(session().currentTitle(), "a.avi");
-    EXPECT_TRUE(session().playingFromList());
+    EXPECT_EQ(session().playback().currentTitle(), "a.avi");
+    EXPECT_TRUE(session().playback().playingFromList());
     EXPECT_TRUE(view.visible[Docked::PlayList]);
     engine.open(10 * kSecond);
 
     auto end = [&] {
         engine.position = 10 * kSecond; // at the end the engine reports the length
-        session().seekTick();
+        session().positionBar().tick();
     };
     end();
     EXPECT_EQ(view.current, 1);
-    EXPECT_EQ(session().currentAddress(), "/m/b.avi");
-    EXPECT_EQ(session().currentTitle(), "b"); // the row's name, not the file name
+    EXPECT_EQ(session().playback().currentAddress(), "/m/b.avi");
+    EXPECT_EQ(session().playback().currentTitle(), "b"); // the row's name, not the file name
     EXPECT_EQ(engine.renders.constLast(), "/m/b.avi");
 
     view.current = 2;
@@ -456,26 +462,26 @@ TEST_F(PlayerSession, EndOfMediumPlaysTheNextRowWrapsAndRepeats) {
 
 TEST_F(PlayerSession, AMediumOpenedByAddressStopsRewoundAtItsEnd) {
     startUp();
-    session().filesChosen({"/m/a.avi"}); // rows exist, but the address bar plays next
-    EXPECT_EQ(session().openTypedAddress(QStringLiteral(" /m/b c.avi")), "/m/bc.avi");
-    EXPECT_EQ(session().currentTitle(), " /m/b c.avi");
+    session().opening().filesChosen({"/m/a.avi"}); // rows exist, but the address bar plays next
+    EXPECT_EQ(session().opening().openTypedAddress(QStringLiteral(" /m/b c.avi")), "/m/bc.avi");
+    EXPECT_EQ(session().playback().currentTitle(), " /m/b c.avi");
     engine.open(10 * kSecond);
     const int rendered = int(engine.renders.size());
     const int stops = engine.stops;
     engine.position = 10 * kSecond;
-    session().seekTick();
+    session().positionBar().tick();
     EXPECT_EQ(engine.renders.size(), rendered);
     EXPECT_EQ(engine.stops, stops + 1);
     EXPECT_EQ(engine.seeks.constLast(), 0);
-    EXPECT_EQ(session().currentAddress(), "/m/bc.avi");
+    EXPECT_EQ(session().playback().currentAddress(), "/m/bc.avi");
 
     // Before the end the tick only moves the thumb.
     engine.position = 5 * kSecond;
-    session().seekTick();
+    session().positionBar().tick();
     EXPECT_EQ(view.seekThumb, 50);
     EXPECT_EQ(engine.renders.size(), rendered);
 
-    EXPECT_TRUE(session().openTypedAddress(QString()).isEmpty());
+    EXPECT_TRUE(session().opening().openTypedAddress(QString()).isEmpty());
     EXPECT_EQ(view.messages, QStringList{"주소를 입력하세요."});
 }
 
@@ -484,12 +490,12 @@ TEST_F(PlayerSession, AMediumOpenedByAddressStopsRewoundAtItsEnd) {
 TEST_F(PlayerSession, CommandsSwitchDockingAndTheWatcherAndAlwaysAnswerOne) {
     startUp();
     EXPECT_EQ(session().command(2), 1);
-    EXPECT_FALSE(session().dockRemote());
+    EXPECT_FALSE(session().docking().dockRemote());
     EXPECT_EQ(session().command(3), 1);
-    EXPECT_TRUE(session().dockRemote());
+    EXPECT_TRUE(session().docking().dockRemote());
 
     session().command(4);
-    EXPECT_TRUE(session().autoScreen());
+    EXPECT_TRUE(session().display().autoScreen());
     EXPECT_TRUE(session().isTimerActive(kTimerAutoScreenDelay));
     session().command(5); // off before the delay ran out: the watcher never starts
     session().timerExpired(kTimerAutoScreenDelay);
@@ -503,24 +509,24 @@ TEST_F(PlayerSession, CommandsSwitchDockingAndTheWatcherAndAlwaysAnswerOne) {
     for (int n : {6, 7, 8, 99, -1})
         EXPECT_EQ(session().command(n), 1);
     EXPECT_TRUE(engine.renders.isEmpty());
-    EXPECT_EQ(session().displayMode(), NormalSize);
+    EXPECT_EQ(session().display().displayMode(), NormalSize);
 }
 
 TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     writeData(QStringLiteral("config.txt"), "/tmp\r\n0\r\n0\r\n0");
     startUp();
-    EXPECT_TRUE(session().autoScreen());
+    EXPECT_TRUE(session().display().autoScreen());
     EXPECT_TRUE(session().isTimerActive(kTimerAutoScreenDelay));
     EXPECT_TRUE(session().isTimerActive(kTimerDockEnable));
-    EXPECT_EQ(session().volumePercent(), 50);
+    EXPECT_EQ(session().sound().volumePercent(), 50);
     EXPECT_EQ(engine.level, -1500);
     EXPECT_TRUE(view.messages.isEmpty());
     // The first play keeps the graph built at start, which never opened anything; every later
     // play builds afresh.
     const int builds = engine.builds;
-    session().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false);
+    session().playback().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false);
     EXPECT_EQ(engine.builds, builds);
-    session().playTitled(QStringLiteral("나"), QStringLiteral("/b.avi"), false);
+    session().playback().playTitled(QStringLiteral("나"), QStringLiteral("/b.avi"), false);
     EXPECT_EQ(engine.builds, builds + 1);
 
     FakeEngine broken;
@@ -533,7 +539,8 @@ TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     Session t(noFilter, view, companions);
     EXPECT_TRUE(t.buildAtStart());
     EXPECT_TRUE(view.messages.constLast().startsWith("Brontavia Filter 적재 실패\n"));
-    t.playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false); // said before every play
+    t.playback().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"),
+                            false); // said before every play
     EXPECT_EQ(view.messages.filter("Brontavia Filter").size(), 2);
 }
 
@@ -544,7 +551,7 @@ TEST_F(PlayerSession, ALayoutShrinksTheWindowAndRestoresItAtTheSameCorner) {
     startUp();
     view.window = QRect(100, 50, 344, 360);
     view.rects[Docked::AddressBar] = QRect(5, 5, 382, 157);
-    session().setDisplayMode(DoubleSize);
+    session().display().setDisplayMode(DoubleSize);
     EXPECT_EQ(view.window, QRect(100, 50, 0, 0));
     EXPECT_EQ(view.layoutMode, DoubleSize);
     EXPECT_EQ(engine.videoGeometry, QRect(0, 0, 640, 480));
@@ -555,7 +562,7 @@ TEST_F(PlayerSession, ALayoutShrinksTheWindowAndRestoresItAtTheSameCorner) {
     EXPECT_EQ(view.rects[Docked::AddressBar], QRect(5, 5, 382, 157)); // only normal size moves it
 
     session().command(4);
-    session().setDisplayMode(NormalSize);
+    session().display().setDisplayMode(NormalSize);
     EXPECT_EQ(view.rects[Docked::AddressBar].topLeft(), QPoint(100, 50 + 157));
     session().timerExpired(kTimerRelayout);
     EXPECT_EQ(view.window, QRect(100, 50, 344, 360));
@@ -565,14 +572,14 @@ TEST_F(PlayerSession, ALayoutShrinksTheWindowAndRestoresItAtTheSameCorner) {
 TEST_F(PlayerSession, FullScreenIsRefusedWhileNothingPlaysAndTheFlagGatesKeys) {
     startUp();
     EXPECT_TRUE(session().keyPressed(Qt::Key_4, {}));
-    EXPECT_TRUE(session().fullScreenFlag());
+    EXPECT_TRUE(session().display().fullScreenFlag());
     EXPECT_TRUE(view.windowVisible);
     session().keyPressed(Qt::Key_5, {});
-    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(session().display().screenMode());
     EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 50));
     // The next click only clears the flag; the window is not dragged.
     EXPECT_FALSE(session().bodyPressed());
-    EXPECT_FALSE(session().fullScreenFlag());
+    EXPECT_FALSE(session().display().fullScreenFlag());
     EXPECT_TRUE(session().bodyPressed());
 }
 
@@ -599,7 +606,7 @@ TEST_F(PlayerSession, FullScreenHidesAndRemembersAndEscapeBringsEverythingBack) 
     EXPECT_TRUE(view.visible[Docked::SeekBar]);
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
     EXPECT_FALSE(companions.windows[Companion::Chat].visible); // it was hidden before
-    EXPECT_FALSE(session().fullScreenFlag());
+    EXPECT_FALSE(session().display().fullScreenFlag());
 
     // A click on the picture and a layout end it as well, picture and windows together.
     session().keyPressed(Qt::Key_4, {});
@@ -610,7 +617,7 @@ TEST_F(PlayerSession, FullScreenHidesAndRemembersAndEscapeBringsEverythingBack) 
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
     session().keyPressed(Qt::Key_4, {});
     ASSERT_TRUE(waitUntil([&] { return engine.fullScreen; }));
-    session().setDisplayMode(DoubleSize);
+    session().display().setDisplayMode(DoubleSize);
     EXPECT_FALSE(engine.fullScreen);
     EXPECT_TRUE(view.visible[Docked::AddressBar]);
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
@@ -631,7 +638,7 @@ TEST_F(PlayerSession, LeavingDuringTheWaitForFullScreenCancelsIt) {
 
     // Laid out again and asked again: this time it switches.
     session().keyPressed(Qt::Key_2, {});
-    session().enterFullScreen();
+    session().display().enterFullScreen();
     EXPECT_TRUE(waitUntil([&] { return engine.fullScreen; }));
 }
 
@@ -645,18 +652,18 @@ TEST_F(PlayerSession, ScreenModeShrinksToThePictureAndPutsEverythingBack) {
     view.visible[Docked::SeekBar] = true;
 
     session().keyPressed(Qt::Key_5, {});
-    EXPECT_TRUE(session().screenMode());
+    EXPECT_TRUE(session().display().screenMode());
     EXPECT_EQ(view.window, QRect(278, 172, 192, 144));
     EXPECT_EQ(view.picture, QPoint(0, 0));
     EXPECT_TRUE(view.topRow); // half size keeps its buttons, they are outside anyway
     EXPECT_FALSE(view.visible[Docked::PlayList]);
     EXPECT_FALSE(view.visible[Docked::SeekBar]);
     EXPECT_FALSE(companions.windows[Companion::Remote].visible);
-    session().screenModeOn(); // twice: nothing recorded again
+    session().display().screenModeOn(); // twice: nothing recorded again
     EXPECT_EQ(view.window, QRect(278, 172, 192, 144));
 
     session().keyPressed(Qt::Key_5, {});
-    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(session().display().screenMode());
     EXPECT_EQ(view.window, QRect(200, 100, 344, 360));
     EXPECT_EQ(view.picture, QPoint(78, 72));
     EXPECT_EQ(view.rects[Docked::PlayList], QRect(200, 460, 344, 197));
@@ -668,14 +675,49 @@ TEST_F(PlayerSession, ScreenModeShrinksToThePictureAndPutsEverythingBack) {
 
     // Normal size hides the top row; a right click leaves, unless full screen is asked for.
     session().keyPressed(Qt::Key_2, {});
-    session().screenModeOn();
+    session().display().screenModeOn();
     EXPECT_FALSE(view.topRow);
     session().rightPressed();
-    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(session().display().screenMode());
     EXPECT_TRUE(view.topRow);
-    session().screenModeOn();
+    session().display().screenModeOn();
     session().doubleClicked();
-    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(session().display().screenMode());
+}
+
+// A position bar hidden by full screen or screen mode comes back with the windows around it,
+// unless a live stream (which has no position to show) opened meanwhile.
+TEST_F(PlayerSession, APositionBarHiddenForALiveStreamStaysHiddenAfterFullScreenAndScreenMode) {
+    startUp();
+    const auto reopen = [&](const QString& address, std::int64_t length) {
+        session().playback().playTitled(QStringLiteral("방송"), address, false);
+        engine.open(length);
+        engine.begin();
+    };
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live stream" : "file");
+        reopen(QStringLiteral("/f.avi"), 600 * kSecond);
+        ASSERT_TRUE(view.visible[Docked::SeekBar]);
+        session().keyPressed(Qt::Key_4, {});
+        ASSERT_TRUE(session().display().fullScreenFlag());
+        EXPECT_FALSE(view.visible[Docked::SeekBar]);
+        reopen(live ? QStringLiteral("mms://x/live") : QStringLiteral("/g.avi"),
+               live ? 0 : 300 * kSecond);
+        session().keyPressed(Qt::Key_Escape, {});
+        session().timerExpired(kTimerRelayout);
+        EXPECT_EQ(view.visible[Docked::SeekBar], !live) << "after full screen";
+
+        reopen(QStringLiteral("/f.avi"), 600 * kSecond);
+        ASSERT_TRUE(view.visible[Docked::SeekBar]);
+        session().keyPressed(Qt::Key_5, {});
+        ASSERT_TRUE(session().display().screenMode());
+        EXPECT_FALSE(view.visible[Docked::SeekBar]);
+        reopen(live ? QStringLiteral("mms://x/live") : QStringLiteral("/g.avi"),
+               live ? 0 : 300 * kSecond);
+        session().keyPressed(Qt::Key_5, {});
+        ASSERT_FALSE(session().display().screenMode());
+        EXPECT_EQ(view.visible[Docked::SeekBar], !live) << "after screen mode";
+    }
 }
 
 TEST_F(PlayerSession, ThePointerWatcherEntersAndLeavesScreenMode) {
@@ -684,14 +726,14 @@ TEST_F(PlayerSession, ThePointerWatcherEntersAndLeavesScreenMode) {
     view.window = QRect(500, 300, 344, 360);
     view.pointerAt = QPoint(500 - 382, 400); // on the edge of the widened rectangle
     session().timerExpired(kTimerAutoScreen);
-    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(session().display().screenMode());
     view.pointerAt = QPoint(500 - 383, 400);
     session().timerExpired(kTimerAutoScreen);
-    EXPECT_TRUE(session().screenMode());
+    EXPECT_TRUE(session().display().screenMode());
     EXPECT_EQ(view.window, QRect(512, 323, 320, 240));
     view.pointerAt = QPoint(600, 400); // over the picture
     session().timerExpired(kTimerAutoScreen);
-    EXPECT_FALSE(session().screenMode());
+    EXPECT_FALSE(session().display().screenMode());
     EXPECT_EQ(view.window, QRect(500, 300, 344, 360));
 }
 
@@ -701,7 +743,7 @@ TEST_F(PlayerSession, KeysFollowTheirTable) {
     EXPECT_FALSE(session().keyPressed(Qt::Key_A, {}));
     EXPECT_TRUE(session().keyPressed(Qt::Key_Return, {}));
     EXPECT_TRUE(session().keyPressed(Qt::Key_3, Qt::KeypadModifier));
-    EXPECT_EQ(session().displayMode(), DoubleSize);
+    EXPECT_EQ(session().display().displayMode(), DoubleSize);
 
     session().keyPressed(Qt::Key_R, {});
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
@@ -711,13 +753,13 @@ TEST_F(PlayerSession, KeysFollowTheirTable) {
     EXPECT_FALSE(companions.windows[Companion::Remote].visible);
     // A system key lays out again, which clears the flag.
     EXPECT_TRUE(session().keyPressed(Qt::Key_X, Qt::AltModifier));
-    EXPECT_FALSE(session().fullScreenFlag());
+    EXPECT_FALSE(session().display().fullScreenFlag());
     EXPECT_TRUE(session().isTimerActive(kTimerRelayout));
 
     session().keyPressed(Qt::Key_Equal, {});
-    EXPECT_EQ(session().volumePercent(), 55);
+    EXPECT_EQ(session().sound().volumePercent(), 55);
     session().keyPressed(Qt::Key_Minus, Qt::KeypadModifier);
-    EXPECT_EQ(session().volumePercent(), 50);
+    EXPECT_EQ(session().sound().volumePercent(), 50);
 }
 
 // --- docking
@@ -747,14 +789,14 @@ TEST_F(PlayerSession, CompanionsFollowTheWindowOnceDockingIsEnabled) {
     EXPECT_EQ(companions.windows[Companion::Remote].rect.topLeft(), QPoint(744, 120));
     EXPECT_EQ(companions.windows[Companion::Chat].rect.topLeft(), QPoint(68, 120));
     session().command(3);
-    session().setDisplayMode(DoubleSize);
+    session().display().setDisplayMode(DoubleSize);
     session().timerExpired(kTimerRelayout);
     session().windowMoved(); // the window's own move and resize
     EXPECT_EQ(companions.windows[Companion::Remote].rect.topLeft(), QPoint(450 + 680, 120));
 
     // In screen mode the docked windows hide and the remote stays where it is.
     view.visible[Docked::PlayList] = true;
-    session().screenModeOn();
+    session().display().screenModeOn();
     const QRect remote = companions.windows[Companion::Remote].rect;
     view.window.moveTo(0, 0);
     session().windowMoved();
@@ -766,7 +808,7 @@ TEST_F(PlayerSession, TheChatStartsWithItsPlaceAndIsPlacedAfterItsWait) {
     writeData(QStringLiteral("config.txt"), "\r\n0\r\n1\r\n1");
     startUp();
     view.window = QRect(100, 80, 344, 360);
-    session().startChat();
+    session().docking().startChat();
     EXPECT_EQ(companions.chatStarts, QStringList{"-282$80"});
     // The chat comes up meanwhile; the session did not wait for it.
     companions.windows[Companion::Chat] = {QRect(0, 0, 100, 100), true};
@@ -776,7 +818,7 @@ TEST_F(PlayerSession, TheChatStartsWithItsPlaceAndIsPlacedAfterItsWait) {
 
     // No chat came up: nothing more happens.
     companions.windows.clear();
-    session().startChat();
+    session().docking().startChat();
     QThread::msleep(30);
     QCoreApplication::processEvents();
     EXPECT_FALSE(companions.exists(Companion::Chat));
@@ -790,7 +832,7 @@ TEST_F(PlayerSession, CloseScreenHidesTellsTheChatAndReleasesAndCloseEndsOnce) {
     session().closeScreen();
     EXPECT_FALSE(view.windowVisible);
     EXPECT_FALSE(view.visible[Docked::SeekBar]);
-    EXPECT_FALSE(session().isSeekTimerActive());
+    EXPECT_FALSE(session().positionBar().isTimerActive());
     EXPECT_EQ(companions.screenClosedBroadcasts, 1);
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
     EXPECT_FALSE(engine.built);
@@ -809,40 +851,40 @@ TEST_F(PlayerSession, CloseScreenHidesTellsTheChatAndReleasesAndCloseEndsOnce) {
 TEST_F(PlayerSession, VolumeStepsClampAndMuteWorksOnlyWhilePlaying) {
     startUp();
     for (int i = 0; i < 9; ++i)
-        session().volumeUp(true);
-    EXPECT_EQ(session().volumePercent(), 95);
+        session().sound().volumeUp(true);
+    EXPECT_EQ(session().sound().volumePercent(), 95);
     session().wheel(120);
-    EXPECT_EQ(session().volumePercent(), 99);
+    EXPECT_EQ(session().sound().volumePercent(), 99);
     EXPECT_EQ(engine.levels.constLast(), 90); // refused: the sound stays where it was
     EXPECT_EQ(engine.level, 95 * 30 - 2910);
     const QRect track = controlRect(NormalSize, 1026);
-    EXPECT_EQ(session().thumb(Slider::Volume),
+    EXPECT_EQ(session().sound().thumb(Slider::Volume),
               QPoint(track.x() + track.width() * 99 / 100 - 15, track.y() + 1));
     for (int i = 0; i < 20; ++i)
         session().wheel(-120);
-    EXPECT_EQ(session().volumePercent(), 15);
+    EXPECT_EQ(session().sound().volumePercent(), 15);
     EXPECT_EQ(engine.level, 10 * 30 - 2910);
 
-    session().toggleMute(); // nothing plays
-    EXPECT_TRUE(session().soundOn());
+    session().sound().toggleMute(); // nothing plays
+    EXPECT_TRUE(session().sound().soundOn());
     EXPECT_FALSE(view.muted);
 
     playUntilShown(QStringLiteral("mms://x"));
-    session().toggleMute();
-    EXPECT_FALSE(session().soundOn());
+    session().sound().toggleMute();
+    EXPECT_FALSE(session().sound().soundOn());
     EXPECT_TRUE(view.muted);
     EXPECT_EQ(view.muteText, "Mute On");
     EXPECT_EQ(view.muteTip, "소리 켬(8)");
     EXPECT_EQ(engine.level, -10000);
     // The brightness middle button says "Mute Off" but leaves the sound off.
-    session().brightnessMiddle();
-    EXPECT_TRUE(session().soundOn());
+    session().sound().brightnessMiddle();
+    EXPECT_TRUE(session().sound().soundOn());
     EXPECT_EQ(view.muteText, "Mute Off");
     EXPECT_EQ(engine.level, -10000);
     EXPECT_TRUE(view.muted);
-    session().volumeMiddle();
+    session().sound().volumeMiddle();
     EXPECT_EQ(engine.level, -1500);
-    EXPECT_EQ(session().volumePercent(), 50);
+    EXPECT_EQ(session().sound().volumePercent(), 50);
     EXPECT_FALSE(view.muted);
 }
 
@@ -852,17 +894,17 @@ TEST_F(PlayerSession, ColourAndBrightnessReachTheFilterTogether) {
     const int y = bright.y() + 8;
     // Hovering sets the drag flag (no window drag then); a left drag moves the thumb.
     session().pointerMoved({bright.x() + 40, y}, false);
-    EXPECT_TRUE(session().sliderDragging());
+    EXPECT_TRUE(session().sound().sliderDragging());
     EXPECT_FALSE(session().bodyPressed());
     session().pointerMoved({bright.x() + 46, y}, true);
     session().pointerMoved({bright.x() + 72, y}, true);
-    EXPECT_EQ(session().brightnessPercent(), 46 * 100 / 73);
+    EXPECT_EQ(session().sound().brightnessPercent(), 46 * 100 / 73);
     EXPECT_EQ(engine.effects.constLast().level, sliders::brightnessLevel(63));
     session().pointerMoved({bright.x() + 40, bright.y() - 5}, true);
-    EXPECT_FALSE(session().sliderDragging());
+    EXPECT_FALSE(session().sound().sliderDragging());
 
     engine.effects.clear();
-    session().setColourMode(1);
+    session().sound().setColourMode(1);
     ASSERT_EQ(engine.effects.size(), 2);
     EXPECT_EQ(engine.effects[0].effect, 1003);
     EXPECT_EQ(engine.effects[0].level, 63); // the colour call carries the percentage
@@ -871,8 +913,8 @@ TEST_F(PlayerSession, ColourAndBrightnessReachTheFilterTogether) {
     EXPECT_EQ(engine.effects[1].level, sliders::brightnessLevel(63));
 
     engine.effects.clear();
-    session().brightnessMiddle();
-    session().setColourMode(2);
+    session().sound().brightnessMiddle();
+    session().sound().setColourMode(2);
     ASSERT_EQ(engine.effects.size(), 2); // the level 0 call, then the colour call alone
     EXPECT_EQ(engine.effects[1].effect, 1006);
 }
@@ -882,17 +924,17 @@ TEST_F(PlayerSession, CaptureWritesAtOnceAndSendsTheBrightnessOnceItsWaitIsOver)
     platformtest::ScopedEnv noDesktop("XDG_CURRENT_DESKTOP", std::nullopt);
     writeData(QStringLiteral("config.txt"), "  " + QFile::encodeName(folder.path()) + " \r\n2");
     startUp();
-    session().captureToFile();
-    session().captureToWallpaper();
+    session().capture().toFile();
+    session().capture().toWallpaper();
     EXPECT_EQ(view.messages, (QStringList{"화면 갈무리는 동영상 재생시에만 가능합니다.",
                                           "바탕화면으로 갈무리는 TV방송중에만 가능합니다."}));
 
     playUntilShown(QStringLiteral("/f.avi"));
     session().pointerMoved({controlRect(NormalSize, 1027).x() + 20, 310}, true);
     session().pointerMoved({controlRect(NormalSize, 1027).x() + 60, 310}, true);
-    const int level = sliders::brightnessLevel(session().brightnessPercent());
+    const int level = sliders::brightnessLevel(session().sound().brightnessPercent());
     engine.effects.clear();
-    session().captureToFile();
+    session().capture().toFile();
     ASSERT_EQ(engine.effects.size(), 1);
     EXPECT_EQ(engine.effects[0].save, 1);
     EXPECT_EQ(engine.effects[0].level, level);
@@ -903,7 +945,7 @@ TEST_F(PlayerSession, CaptureWritesAtOnceAndSendsTheBrightnessOnceItsWaitIsOver)
 
     // The wallpaper's frame is taken away after the desktop's wait; its brightness call last.
     engine.effects.clear();
-    session().captureToWallpaper();
+    session().capture().toWallpaper();
     const QString wallpaper = QFile::decodeName(engine.effects[0].path);
     EXPECT_TRUE(QFile::exists(wallpaper));
     EXPECT_TRUE(waitUntil([&] { return engine.effects.size() == 2; }));

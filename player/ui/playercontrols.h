@@ -1,0 +1,30 @@
+#pragma once
+// The main window's controls as the window builds them; its view and the tests reach them here.
+#include <QMap>
+
+class CAddressBar;
+class CPlayListDlg;
+class CSeekBar;
+class CSkinButton;
+class QLabel;
+class QWidget;
+
+namespace player {
+
+struct PlayerControls {
+    QMap<int, CSkinButton*> buttons; // by control id
+    QWidget* video = nullptr;        // the video area the engine's picture goes into
+    QLabel* status = nullptr;        // the connection countdown over the video area
+    QLabel* title = nullptr;
+    QWidget* volumeTrack = nullptr;
+    QWidget* brightnessTrack = nullptr;
+    QLabel* volumeThumb = nullptr;
+    QLabel* brightnessThumb = nullptr;
+    CAddressBar* addressBar = nullptr;
+    CSeekBar* seekBar = nullptr;
+    CPlayListDlg* playList = nullptr;
+
+    CSkinButton* button(int id) const { return buttons.value(id); }
+};
+
+} // namespace player
