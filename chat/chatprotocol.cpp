@@ -168,7 +168,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         if (isMuted(sender))
             return;
         QByteArray first = t.take();
-        QRgb colour = kWhite;
+        Rgb colour = kWhite;
         if (first.startsWith("~~")) {
             colour = colourFromWord(first);
             first.clear();
@@ -245,7 +245,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
     }
 }
 
-void ChatProtocol::show(const QByteArray& name, const QByteArray& text, QRgb colour) {
+void ChatProtocol::show(const QByteArray& name, const QByteArray& text, Rgb colour) {
     if (displayOn_ && listener_)
         listener_->showLine(name, text, colour);
 }

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QRgb>
 #include <functional>
 
 namespace chat {
@@ -21,7 +20,7 @@ enum ChatState {
     CS_PIN_SENT = 41006,
 };
 
-inline constexpr QRgb kWhite = 0xffffffff;
+inline constexpr Rgb kWhite = 0xffffffff;
 
 struct RoomRow {
     int number = 0;
@@ -43,7 +42,7 @@ public:
     public:
         virtual ~Listener() = default;
         // A display line; the name part already carries its separator (" : ").
-        virtual void showLine(const QByteArray& name, const QByteArray& text, QRgb colour) = 0;
+        virtual void showLine(const QByteArray& name, const QByteArray& text, Rgb colour) = 0;
         virtual void loggedOn() {}
         virtual void nicknameRefused() {}
         virtual void enteredLobby() {}
@@ -91,8 +90,8 @@ public:
     ChatState state() const { return state_; }
     QByteArray nickname() const { return nickname_; }
     QByteArray pin() const { return pin_; }
-    QRgb colour() const { return colour_; }
-    void setColour(QRgb colour) { colour_ = colour; }
+    Rgb colour() const { return colour_; }
+    void setColour(Rgb colour) { colour_ = colour; }
     bool displayOn() const { return displayOn_; }
     bool loggedOnFlag() const { return loggedOn_; }
     bool inRoom() const { return inRoom_; }
@@ -113,7 +112,7 @@ private:
     void enterLobby();
     void enterRoom();
     void sendPin();
-    void show(const QByteArray& name, const QByteArray& text, QRgb colour);
+    void show(const QByteArray& name, const QByteArray& text, Rgb colour);
 
     std::function<void(const QByteArray&)> queue_;
     Listener* listener_;
@@ -125,7 +124,7 @@ private:
     QByteArray pin_;
     QByteArray roomTitle_;
     QByteArray lastRoomMessage_;
-    QRgb colour_ = kWhite;
+    Rgb colour_ = kWhite;
     bool displayOn_ = false;
     bool loggedOn_ = false;
     bool inRoom_ = false;

@@ -31,13 +31,12 @@ QByteArray withoutLineBreaks(QByteArrayView text) {
     return out;
 }
 
-QByteArray colourWord(QRgb colour) {
-    return "~~" + QByteArray::number(qRed(colour) | 0x100, 16).mid(1) +
-           QByteArray::number(qGreen(colour) | 0x100, 16).mid(1) +
-           QByteArray::number(qBlue(colour) | 0x100, 16).mid(1) + "\\ ";
+QByteArray colourWord(Rgb colour) {
+    // Each channel as two lower-case hex digits.
+    return "~~" + QByteArray::number((colour & 0xffffff) | 0x1000000, 16).mid(1) + "\\ ";
 }
 
-QRgb colourFromWord(QByteArrayView word) {
+Rgb colourFromWord(QByteArrayView word) {
     auto digit = [&](qsizetype i) -> int {
         if (i >= word.size())
             return 0;
@@ -49,7 +48,7 @@ QRgb colourFromWord(QByteArrayView word) {
         return 0;
     };
     auto pair = [&](qsizetype i) { return digit(i) * 16 + digit(i + 1); };
-    return qRgb(pair(2), pair(4), pair(6));
+    return rgb(pair(2), pair(4), pair(6));
 }
 
 QByteArray formatPin(int number) {
