@@ -86,13 +86,12 @@ struct ListControls {
 class Lists : public chat::ChatProtocol::Listener {
 public:
     ListControls controls;
-    void showLine(const QByteArray&, const QByteArray&, QRgb) override {}
-    void roomInserted(qsizetype index, const chat::RoomRow& row) override {
-        controls.rooms.insertRow(int(index), QString::fromLatin1(row.text), 0xffffffff);
+    // What the chat window does with each row.
+    void showLine(const QString&, const QString&, QRgb) override {}
+    void roomInserted(qsizetype index, const QString& text) override {
+        controls.rooms.insertRow(int(index), text, chat::kWhite);
     }
-    void userAdded(const chat::UserRow& row) override {
-        new QListWidgetItem(QString::fromLatin1(row.name), &controls.users);
-    }
+    void userAdded(const QString& name) override { new QListWidgetItem(name, &controls.users); }
 };
 
 // The client's connection receiving the flood into the list controls: from the first byte the
@@ -103,7 +102,7 @@ double floodMs(const QByteArray& bytes) {
     chat::CChatConnection connection(&lists);
     QEventLoop loop;
     double ms = -1;
-    connection.open(QStringLiteral("127.0.0.1"), server.port(), "bench", "Vexo");
+    connection.open(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("bench"));
     // Checked between event-loop passes.
     QTimer check;
     check.setInterval(0);

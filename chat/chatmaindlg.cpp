@@ -5,11 +5,11 @@
 #include "chat/chatids.h"
 #include "chat/chatui.h"
 #include "chat/chatview.h"
+#include "chat/handover.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
-#include "platform/codec.h"
 #include "platform/desktop.h"
 #include "platform/lines.h"
 #include "platform/log.h"
@@ -36,13 +36,6 @@ using namespace chat;
 
 namespace {
 
-using ui::b;
-using ui::u;
-
-QString nicknameFile() {
-    return QDir::current().filePath(QString::fromLatin1(kNicknameFile));
-}
-
 struct ButtonDef {
     int id;
     const char* label;
@@ -64,17 +57,6 @@ const ButtonDef kButtons[] = {
     {IDC_EXIT, "닫기", "skin\\exit.bmp", "skin\\exiton.bmp", 354, 3, 21, 19},
     {IDC_MESSAGE_LABEL, "", "skin\\message.bmp", nullptr, 7, 223, 60, 36},
 };
-
-// Link and homepage addresses open only as web addresses, never as anything the desktop
-// would run.
-QUrl webAddress(const QString& text) {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() ||
-        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return {};
-    return url;
-}
 
 } // namespace
 
@@ -138,11 +120,11 @@ void CChatMainDlg::createControls() {
     connect(buttons_[IDC_RENAME], &QAbstractButton::clicked, this, &CChatMainDlg::onRename);
     connect(buttons_[IDC_COLOUR], &QAbstractButton::clicked, this, &CChatMainDlg::onColour);
     connect(buttons_[IDC_LINK], &QAbstractButton::clicked, this,
-            [this] { openSendTo(QStringLiteral("~~~~Link")); });
+            [this] { openSendTo(CSendToDlg::SEND_LINK); });
     connect(buttons_[IDC_HOME], &QAbstractButton::clicked, this,
-            [this] { openSendTo(QStringLiteral("~~~~Home")); });
+            [this] { openSendTo(CSendToDlg::SEND_HOME); });
     connect(buttons_[IDC_WHISPER], &QAbstractButton::clicked, this,
-            [this] { openSendTo(QString()); });
+            [this] { openSendTo(CSendToDlg::SEND_WHISPER); });
     connect(buttons_[IDC_FILE], &QAbstractButton::clicked, this, &CChatMainDlg::onFile);
     connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, [this] {
         if (connection_) {
@@ -152,7 +134,7 @@ void CChatMainDlg::createControls() {
         closeChat();
     });
     connect(view_, &CChatView::sendSelection, this,
-            [this](const QString& text) { openSendTo(text); });
+            [this](const QString& text) { openSendTo(CSendToDlg::SEND_WHISPER, text); });
 }
 
 bool CChatMainDlg::OnInitDialog() {
@@ -185,8 +167,7 @@ bool CChatMainDlg::OnInitDialog() {
     }
 
     connection_ = new CChatConnection(this, this);
-    connect(connection_, &CChatConnection::connectionEstablished, this,
-            [this] { timers_.kill(TIMER_TIMEOUT); });
+    connect(connection_, &CChatConnection::timedOut, this, &CChatMainDlg::onTimedOut);
     connect(connection_, &CChatConnection::connectionClosed, this,
             &CChatMainDlg::onConnectionClosed);
 
@@ -261,7 +242,7 @@ bool CChatMainDlg::eventFilter(QObject* watched, QEvent* event) {
                 connection_->protocol().inRoom()) {
                 const QString text = input_->text();
                 if (!text.isEmpty()) {
-                    connection_->protocol().sendRoomMessage(b(text));
+                    connection_->protocol().sendRoomMessage(text);
                     input_->clear();
                 }
             }
@@ -278,7 +259,6 @@ void CChatMainDlg::resetClient() {
         connection_->reset();
     setAcceptDrops(false);
     timers_.kill(TIMER_IDLE);
-    timers_.kill(TIMER_TIMEOUT);
     showWaitCursor(false);
     view_->hide();
     rooms_->hide();
@@ -291,9 +271,7 @@ void CChatMainDlg::resetClient() {
     input_->hide();
     input_->setEnabled(false);
 
-    nickname_.clear();
-    if (const auto lines = platform::lines::readLines(nicknameFile()); lines && !lines->isEmpty())
-        nickname_ = lines->constFirst();
+    nickname_ = readNickname();
     timers_.start(TIMER_LOGON, platform::clock::scaledMs(kLogOnDelayMs));
 }
 
@@ -308,13 +286,11 @@ void CChatMainDlg::logOnStart() {
         }
         if (closing_)
             return;
-        nickname_ = b(nicknameDlg_->nickname());
+        nickname_ = nicknameDlg_->nickname();
     }
     showWaitCursor(true);
-    if (!connection_->open(serverHost_, quint16(serverPort_), withoutLineBreaks(nickname_),
-                           kFixedName))
+    if (!connection_->open(serverHost_, quint16(serverPort_), nickname_))
         return; // the close notice ends the chat
-    timers_.start(TIMER_TIMEOUT, platform::clock::scaledMs(kConnectTimeoutMs));
     findTransferHost();
 }
 
@@ -341,22 +317,13 @@ void CChatMainDlg::onTimer(int id) {
     case TIMER_LOGON:
         logOnStart();
         break;
-    case TIMER_TIMEOUT:
-        timers_.kill(TIMER_TIMEOUT);
-        showWaitCursor(false);
-        if (connection_)
-            connection_->reset(); // the unanswered attempt ends here, without a notice
-        message(QStringLiteral("시간초과되었습니다.\r\n다시 시도해주십시오"), 2);
-        if (!closing_)
-            resetClient();
-        break;
     case TIMER_IDLE:
         if (connection_)
             connection_->protocol().idleKeepAlive();
         break;
     case TIMER_OLD_PEER: {
         timers_.kill(TIMER_OLD_PEER);
-        const QString who = u(receiverNick_);
+        const QString who = receiverNick_;
         receiverNick_.clear();
         message(who + QStringLiteral("님이\r\n옛버전을 사용중이므로\r\n파일을 보낼수 없습니다"), 3);
         break;
@@ -364,6 +331,13 @@ void CChatMainDlg::onTimer(int id) {
     default:
         break;
     }
+}
+
+void CChatMainDlg::onTimedOut() {
+    showWaitCursor(false);
+    message(QStringLiteral("시간초과되었습니다.\r\n다시 시도해주십시오"), 2);
+    if (!closing_)
+        resetClient();
 }
 
 void CChatMainDlg::onConnectionClosed(const QString& text) {
@@ -379,7 +353,7 @@ void CChatMainDlg::onConnectionClosed(const QString& text) {
 
 void CChatMainDlg::loggedOn() {
     // The nickname that worked is kept for the next start, whole or not at all.
-    if (!nickname_.isEmpty() && !platform::lines::writeFileAtomic(nicknameFile(), nickname_)) {
+    if (!nickname_.isEmpty() && !storeNickname(nickname_)) {
         qCWarning(platform::log::files) << "cannot write the nickname file" << nicknameFile();
         nickname_.clear();
     }
@@ -390,7 +364,7 @@ void CChatMainDlg::loggedOn() {
 void CChatMainDlg::nicknameRefused() {
     showWaitCursor(false);
     nickname_.clear();
-    if (QFile::exists(nicknameFile()) && !QFile::remove(nicknameFile()))
+    if (!forgetNickname())
         qCWarning(platform::log::files) << "cannot delete the nickname file";
     connection_->reset(); // nothing more is read from this connection
     deferred([this] {
@@ -459,8 +433,8 @@ void CChatMainDlg::roomsCleared() {
     rooms_->clear();
 }
 
-void CChatMainDlg::roomInserted(qsizetype index, const RoomRow& row) {
-    rooms_->insertRow(int(index), u(row.text), kWhite);
+void CChatMainDlg::roomInserted(qsizetype index, const QString& text) {
+    rooms_->insertRow(int(index), text, kWhite);
 }
 
 void CChatMainDlg::roomRemoved(qsizetype index) {
@@ -471,12 +445,13 @@ void CChatMainDlg::usersCleared() {
     users_->clear();
 }
 
-void CChatMainDlg::userAdded(const UserRow& row) {
+void CChatMainDlg::userAdded(const QString& name) {
     fillingUsers_ = true;
-    auto* item = new QListWidgetItem(u(row.name), users_);
+    auto* item = new QListWidgetItem(name, users_);
+    // In a room a user can be muted by unticking; everyone starts heard.
     if (connection_ && connection_->protocol().state() == CS_ROOM) {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(row.checked ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(Qt::Checked);
     }
     fillingUsers_ = false;
 }
@@ -498,18 +473,17 @@ void CChatMainDlg::onCreateOrLeave() {
         p.leaveRoom();
         return;
     }
-    createRoomDlg_->prepare(u(p.nickname()) + QStringLiteral("의 방"));
+    createRoomDlg_->prepare(p.nickname() + QStringLiteral("의 방"));
     if (runModal(createRoomDlg_) != QDialog::Accepted || closing_)
         return;
-    p.createRoom(createRoomDlg_->capacity(), b(createRoomDlg_->title()));
+    p.createRoom(createRoomDlg_->capacity(), createRoomDlg_->title());
 }
 
 void CChatMainDlg::onJoin() {
     const int row = rooms_->currentRow();
-    if (!connection_ || row < 0 || row >= connection_->protocol().rooms().size() ||
-        !rooms_->currentItem() || !rooms_->currentItem()->isSelected())
+    if (!connection_ || row < 0 || !rooms_->currentItem() || !rooms_->currentItem()->isSelected())
         return;
-    connection_->protocol().joinRoom(connection_->protocol().rooms()[row].text);
+    connection_->protocol().joinRoom(row);
 }
 
 void CChatMainDlg::onRename() {
@@ -520,8 +494,8 @@ void CChatMainDlg::onRename() {
 
 // --- chat view and sending -----------------------------------------------------------------
 
-void CChatMainDlg::showLine(const QByteArray& name, const QByteArray& text, QRgb colour) {
-    view_->showLine(u(name), u(text), colour);
+void CChatMainDlg::showLine(const QString& name, const QString& text, QRgb colour) {
+    view_->showLine(name, text, colour);
 }
 
 void CChatMainDlg::onColour() {
@@ -529,41 +503,54 @@ void CChatMainDlg::onColour() {
         connection_->protocol().setColour(colourDlg_->colour());
 }
 
-QByteArray CChatMainDlg::ownNickname() const {
+QString CChatMainDlg::ownNickname() const {
     return connection_ ? connection_->protocol().nickname() : nickname_;
 }
 
 QStringList CChatMainDlg::otherUsers() const {
     QStringList out;
-    const QString own = u(ownNickname());
+    const QString own = ownNickname();
     for (int i = 0; i < users_->count(); ++i)
         if (users_->item(i)->text() != own)
             out << users_->item(i)->text();
     return out;
 }
 
-void CChatMainDlg::openSendTo(const QString& initial) {
+void CChatMainDlg::openSendTo(int mode, const QString& whisper) {
     if (!connection_ || !connection_->protocol().inRoom())
         return;
-    sendToDlg_->prepare(initial, otherUsers());
-    if (runModal(sendToDlg_) != QDialog::Accepted || closing_)
+    sendToDlg_->prepare(CSendToDlg::Mode(mode), otherUsers(), whisper);
+    if (runModal(sendToDlg_) != QDialog::Accepted || closing_ || !connection_)
         return;
-    for (const QString& receiver : sendToDlg_->chosenReceivers())
-        connection_->protocol().sendChat(b(sendToDlg_->textToSend()), b(receiver));
+    ChatProtocol& p = connection_->protocol();
+    const QString text = sendToDlg_->textToSend();
+    for (const QString& receiver : sendToDlg_->chosenReceivers()) {
+        switch (sendToDlg_->mode()) {
+        case CSendToDlg::SEND_LINK:
+            p.sendLink(text, receiver);
+            break;
+        case CSendToDlg::SEND_HOME:
+            p.sendHomepage(text, receiver);
+            break;
+        case CSendToDlg::SEND_WHISPER:
+            p.sendWhisper(text, receiver);
+            break;
+        }
+    }
 }
 
-void CChatMainDlg::linkOffered(const QByteArray& sender, const QByteArray& link) {
+void CChatMainDlg::linkOffered(const QString& sender, const QString& link) {
     deferred([this, sender, link] {
-        const int answer = message(u(sender) + QStringLiteral("님이 보낸 링크\r\n") + u(link) +
+        const int answer = message(sender + QStringLiteral("님이 보낸 링크\r\n") + link +
                                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
                                    4, true);
         if (answer != kAnswerOk || closing_)
             return;
-        if (webAddress(u(link)).isEmpty()) {
+        if (webAddress(link).isEmpty()) {
             qCWarning(platform::log::chat) << "a received link is not a web address; refused";
             return;
         }
-        if (!platform::lines::writeFileAtomic(protocol::linkHandOverFile(), link)) {
+        if (!writeLinkHandOver(link)) {
             qCWarning(platform::log::files) << "cannot write the link hand-over file";
             return;
         }
@@ -574,15 +561,14 @@ void CChatMainDlg::linkOffered(const QByteArray& sender, const QByteArray& link)
     });
 }
 
-void CChatMainDlg::homeOffered(const QByteArray& sender, const QByteArray& address) {
+void CChatMainDlg::homeOffered(const QString& sender, const QString& address) {
     deferred([this, sender, address] {
-        const int answer =
-            message(u(sender) + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + u(address) +
-                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                    4, true);
+        const int answer = message(sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") +
+                                       address + QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                                   4, true);
         if (answer != kAnswerOk || closing_)
             return;
-        const QUrl url = webAddress(u(address));
+        const QUrl url = webAddress(address);
         if (url.isEmpty()) {
             qCWarning(platform::log::chat) << "a received homepage is not a web address; refused";
             return;

@@ -69,22 +69,22 @@ public:
     bool timerActive(int id) const { return timers_.isActive(id); }
 
     // ChatProtocol::Listener
-    void showLine(const QByteArray& name, const QByteArray& text, QRgb colour) override;
+    void showLine(const QString& name, const QString& text, QRgb colour) override;
     void loggedOn() override;
     void nicknameRefused() override;
     void enteredLobby() override;
     void enteredRoom() override;
     void roomsCleared() override;
-    void roomInserted(qsizetype index, const chat::RoomRow& row) override;
+    void roomInserted(qsizetype index, const QString& text) override;
     void roomRemoved(qsizetype index) override;
     void usersCleared() override;
-    void userAdded(const chat::UserRow& row) override;
+    void userAdded(const QString& name) override;
     void userRemoved(qsizetype index) override;
     void roomFull() override;
-    void linkOffered(const QByteArray& sender, const QByteArray& link) override;
-    void homeOffered(const QByteArray& sender, const QByteArray& address) override;
-    void addressRequested(const QByteArray& sender) override;
-    void addressReceived(const QByteArray& address) override;
+    void linkOffered(const QString& sender, const QString& link) override;
+    void homeOffered(const QString& sender, const QString& address) override;
+    void addressRequested(const QString& sender) override;
+    void addressReceived(const QString& address) override;
 
     void done(int result) override;
     void accept() override {}
@@ -104,6 +104,7 @@ private:
     void onTimer(int id);
     void logOnStart();
     void onConnectionClosed(const QString& text);
+    void onTimedOut();
     void findTransferHost();
     void showWaitCursor(bool on);
 
@@ -113,22 +114,21 @@ private:
     void onServerList(const QByteArray& body, bool ok);
     void onRename();
     void onColour();
-    void openSendTo(const QString& initial);
+    void openSendTo(int mode, const QString& whisper = QString());
     void onFile();
     void chooseReceiver();
     void handOver();
-    void answerAddress(const QByteArray& sender);
 
     int runModal(CSkinDialog* dialog);
     void deferred(std::function<void()> step);
     QStringList otherUsers() const;
-    QByteArray ownNickname() const;
+    QString ownNickname() const;
     void setRoomMode(bool inRoom);
 
     chat::ChatSettings settings_;
     QString serverHost_;
     int serverPort_ = 3000;
-    QByteArray nickname_;
+    QString nickname_;
     int startX_;
     int startY_;
 
@@ -149,8 +149,8 @@ private:
     QNetworkAccessManager* network_ = nullptr;
 
     // The file send under way.
-    QByteArray receiverNick_;
-    QByteArray receiverAddress_;
+    QString receiverNick_;
+    QString receiverAddress_;
     QString filePath_;
     qint64 transferN_ = 0;
     bool transferHostFound_ = false;

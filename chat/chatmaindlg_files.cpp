@@ -4,11 +4,10 @@
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
 #include "chat/chatui.h"
+#include "chat/handover.h"
 #include "chat/serverlist.h"
 #include "chat/skinlistbox.h"
-#include "platform/codec.h"
 #include "platform/dialogs.h"
-#include "platform/lines.h"
 #include "platform/log.h"
 #include "protocol/files.h"
 #include "skin/skinbutton.h"
@@ -25,9 +24,6 @@
 using namespace chat;
 
 namespace {
-
-using ui::b;
-using ui::u;
 
 constexpr qint64 kServerListLimit = 1024 * 1024;
 
@@ -65,20 +61,17 @@ void CChatMainDlg::chooseReceiver() {
     selectDlg_->prepare(CSelectDlg::SELECT_RECEIVER, otherUsers());
     if (runModal(selectDlg_) != QDialog::Accepted || closing_)
         return;
-    receiverNick_ = b(selectDlg_->chosenName());
-    connection_->protocol().sendChat("~~IPAD", receiverNick_);
+    receiverNick_ = selectDlg_->chosenName();
+    connection_->protocol().requestAddress(receiverNick_);
     timers_.start(TIMER_OLD_PEER, kOldPeerMs);
 }
 
 // --- the address exchange ------------------------------------------------------------------
 
-void CChatMainDlg::addressRequested(const QByteArray& sender) {
+void CChatMainDlg::addressRequested(const QString& sender) {
     if (!settings_.announce.isEmpty()) {
-        const QHostAddress announce(settings_.announce);
-        if (announce.protocol() == QAbstractSocket::IPv4Protocol) {
-            connection_->protocol().sendChat("~~IPRE\\ " + announce.toString().toLatin1(), sender);
+        if (connection_->protocol().answerAddress(sender, QHostAddress(settings_.announce)))
             return;
-        }
         qCWarning(platform::log::chat) << "profile value Announce is not an IPv4 address";
     }
     // The host name's own addresses, looked up without holding the window.
@@ -86,26 +79,22 @@ void CChatMainDlg::addressRequested(const QByteArray& sender) {
     QHostInfo::lookupHost(QHostInfo::localHostName(), this, [self, sender](const QHostInfo& info) {
         if (!self || self->closing_ || !self->connection_)
             return;
-        for (const QHostAddress& a : info.addresses()) {
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                self->connection_->protocol().sendChat("~~IPRE\\ " + a.toString().toLatin1(),
-                                                       sender);
+        for (const QHostAddress& a : info.addresses())
+            if (self->connection_->protocol().answerAddress(sender, a))
                 return;
-            }
-        }
         qCWarning(platform::log::chat) << "no IPv4 address of this host to announce";
     });
 }
 
-void CChatMainDlg::addressReceived(const QByteArray& address) {
+void CChatMainDlg::addressReceived(const QString& address) {
     timers_.kill(TIMER_OLD_PEER);
     // The peer's word is taken only as a dotted IPv4 address.
-    const QHostAddress peer(QString::fromLatin1(address));
+    const QHostAddress peer(address);
     if (peer.protocol() != QAbstractSocket::IPv4Protocol) {
         qCWarning(platform::log::chat) << "an address answer that is no IPv4 address was ignored";
         return;
     }
-    receiverAddress_ = peer.toString().toLatin1();
+    receiverAddress_ = peer.toString();
     deferred([this] { handOver(); });
 }
 
@@ -120,8 +109,8 @@ void CChatMainDlg::handOver() {
     }
     bool written = false;
     if (transferHostFound_) {
-        const QList<QByteArray> lines{receiverNick_, ownNickname(), b(filePath_), receiverAddress_};
-        written = platform::lines::writeLinesAtomic(requestFile, lines);
+        written = writeTransferRequest(requestFile,
+                                       {receiverNick_, ownNickname(), filePath_, receiverAddress_});
         receiverAddress_.clear();
         filePath_.clear();
         receiverNick_.clear();
@@ -175,19 +164,13 @@ void CChatMainDlg::onServerList(const QByteArray& body, bool ok) {
         message(QStringLiteral("서버리스트를 얻어오는데 실패했습니다."), 1);
         return;
     }
-    QStringList names;
-    for (const ServerEntry& e : servers)
-        names << u(e.name);
-    selectDlg_->prepare(CSelectDlg::SELECT_SERVER, names);
+    selectDlg_->prepare(CSelectDlg::SELECT_SERVER, serverNames(servers));
     if (runModal(selectDlg_) != QDialog::Accepted || closing_)
         return;
-    const QString chosen = selectDlg_->chosenName();
-    for (const ServerEntry& e : servers) {
-        if (u(e.name) == chosen) {
-            serverHost_ = QString::fromLatin1(e.host);
-            serverPort_ = e.port;
-            resetClient();
-            return;
-        }
-    }
+    const int chosen = selectDlg_->chosenRow();
+    if (chosen < 0 || chosen >= servers.size())
+        return;
+    serverHost_ = QString::fromLatin1(servers[chosen].host);
+    serverPort_ = servers[chosen].port;
+    resetClient();
 }

@@ -203,7 +203,7 @@ TEST_F(ChatWindowTest, AsksForANicknameRefusesSpacesAndStoresIt) {
     ASSERT_TRUE(waitForState(CS_LOBBY));
     EXPECT_EQ(messages,
               QStringList{QStringLiteral("잘못된 대화명입니다\n공백을 입력하면 안됩니다")});
-    EXPECT_EQ(protocol().nickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
+    EXPECT_EQ(protocol().nickname(), QStringLiteral("이순신"));
     EXPECT_EQ(storedNickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
 }
 
