@@ -1,93 +1,95 @@
-// The main window's file-send hand-over and the server list.
+#include "chat/chathandover.h"
+
 #include "chat/chatconnection.h"
 #include "chat/chatdialogs.h"
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
-#include "chat/chatui.h"
 #include "chat/handover.h"
-#include "chat/serverlist.h"
-#include "chat/skinlistbox.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/log.h"
+#include "platform/windowdirectory.h"
 #include "protocol/files.h"
-#include "skin/skinbutton.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QMimeData>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QPointer>
 
 using namespace chat;
 
-namespace {
+CChatHandOver::CChatHandOver(CChatMainDlg* chat) : QObject(chat), chat_(chat) {
+    oldPeer_.setSingleShot(true);
+    connect(&oldPeer_, &QTimer::timeout, this, [this] {
+        const QString who = receiverNick_;
+        receiverNick_.clear();
+        chat_->message(
+            who + QStringLiteral("님이\r\n옛버전을 사용중이므로\r\n파일을 보낼수 없습니다"), 3);
+    });
+}
 
-constexpr qint64 kServerListLimit = 1024 * 1024;
-
-} // namespace
+void CChatHandOver::findTransferHost() {
+    if (hostFound_ || hostWaiting_)
+        return;
+    hostWaiting_ = true;
+    platform::windows::whenExists(kTransferHostTitle, kTransferHostWaitMs, this, [this](bool ok) {
+        hostWaiting_ = false;
+        if (!ok) {
+            qCWarning(platform::log::chat)
+                << "the file sender's window did not appear; files cannot be sent";
+            return;
+        }
+        hostFound_ = true;
+        platform::clock::later(this, 20, [] {
+            platform::windows::show(kTransferHostTitle, platform::ShowCommand::Hide);
+        });
+    });
+}
 
 // --- choosing the receiver -----------------------------------------------------------------
 
-void CChatMainDlg::onFile() {
+void CChatHandOver::sendFile(const QString& droppedFile) {
     receiverAddress_.clear();
-    filePath_.clear();
     receiverNick_.clear();
+    filePath_ = droppedFile;
     chooseReceiver();
 }
 
-void CChatMainDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (acceptDrops() && event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void CChatMainDlg::dropEvent(QDropEvent* event) {
-    if (!connection_ || !connection_->protocol().inRoom())
+void CChatHandOver::chooseReceiver() {
+    CChatConnection* connection = chat_->connection();
+    if (!connection || !connection->protocol().inRoom())
         return;
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+    CSelectDlg* select = chat_->selectDialog();
+    select->prepare(CSelectDlg::SELECT_RECEIVER, chat_->otherUsers());
+    if (chat_->runModal(select) != QDialog::Accepted || chat_->isClosing())
         return;
-    event->acceptProposedAction();
-    filePath_ = urls.constFirst().toLocalFile();
-    // Choosing runs a dialog; the drop itself returns first.
-    deferred([this] { chooseReceiver(); });
-}
-
-void CChatMainDlg::chooseReceiver() {
-    if (!connection_ || !connection_->protocol().inRoom())
-        return;
-    selectDlg_->prepare(CSelectDlg::SELECT_RECEIVER, otherUsers());
-    if (runModal(selectDlg_) != QDialog::Accepted || closing_)
-        return;
-    receiverNick_ = selectDlg_->chosenName();
-    connection_->protocol().requestAddress(receiverNick_);
-    timers_.start(TIMER_OLD_PEER, kOldPeerMs);
+    receiverNick_ = select->chosenName();
+    connection->protocol().requestAddress(receiverNick_);
+    oldPeer_.start(kOldPeerMs);
 }
 
 // --- the address exchange ------------------------------------------------------------------
 
-void CChatMainDlg::addressRequested(const QString& sender) {
-    if (!settings_.announce.isEmpty()) {
-        if (connection_->protocol().answerAddress(sender, QHostAddress(settings_.announce)))
+void CChatHandOver::answerAddress(const QString& sender, const QString& announce) {
+    if (!announce.isEmpty()) {
+        if (chat_->connection()->protocol().answerAddress(sender, QHostAddress(announce)))
             return;
         qCWarning(platform::log::chat) << "profile value Announce is not an IPv4 address";
     }
     // The host name's own addresses, looked up without holding the window.
-    QPointer<CChatMainDlg> self(this);
+    QPointer<CChatHandOver> self(this);
     QHostInfo::lookupHost(QHostInfo::localHostName(), this, [self, sender](const QHostInfo& info) {
-        if (!self || self->closing_ || !self->connection_)
+        if (!self || self->chat_->isClosing() || !self->chat_->connection())
             return;
         for (const QHostAddress& a : info.addresses())
-            if (self->connection_->protocol().answerAddress(sender, a))
+            if (self->chat_->connection()->protocol().answerAddress(sender, a))
                 return;
         qCWarning(platform::log::chat) << "no IPv4 address of this host to announce";
     });
 }
 
-void CChatMainDlg::addressReceived(const QString& address) {
-    timers_.kill(TIMER_OLD_PEER);
+void CChatHandOver::addressReceived(const QString& address) {
+    oldPeer_.stop();
     // The peer's word is taken only as a dotted IPv4 address.
     const QHostAddress peer(address);
     if (peer.protocol() != QAbstractSocket::IPv4Protocol) {
@@ -95,22 +97,22 @@ void CChatMainDlg::addressReceived(const QString& address) {
         return;
     }
     receiverAddress_ = peer.toString();
-    deferred([this] { handOver(); });
+    chat_->deferred([this] { handOver(); });
 }
 
-void CChatMainDlg::handOver() {
+void CChatHandOver::handOver() {
     const QString requestFile = protocol::transferRequestFile(transferN_);
     if (filePath_.isEmpty()) {
         const QString chosen =
-            platform::dialogs::openFileName(this, QString(), QString(), QString());
-        if (chosen.isEmpty() || closing_)
+            platform::dialogs::openFileName(chat_, QString(), QString(), QString());
+        if (chosen.isEmpty() || chat_->isClosing())
             return;
         filePath_ = chosen;
     }
     bool written = false;
-    if (transferHostFound_) {
-        written = writeTransferRequest(requestFile,
-                                       {receiverNick_, ownNickname(), filePath_, receiverAddress_});
+    if (hostFound_) {
+        written = writeTransferRequest(
+            requestFile, {receiverNick_, chat_->ownNickname(), filePath_, receiverAddress_});
         receiverAddress_.clear();
         filePath_.clear();
         receiverNick_.clear();
@@ -118,7 +120,7 @@ void CChatMainDlg::handOver() {
             qCWarning(platform::log::files) << "cannot write the transfer request" << requestFile;
     }
     if (!written) {
-        message(QStringLiteral("파일을 보내는데 실패했습니다"), 1);
+        chat_->message(QStringLiteral("파일을 보내는데 실패했습니다"), 1);
         return;
     }
     const qint64 n = transferN_++;
@@ -126,51 +128,44 @@ void CChatMainDlg::handOver() {
         qCWarning(platform::log::chat) << "the file sender did not take request" << n;
 }
 
-// --- server list ---------------------------------------------------------------------------
+// --- links and homepages -------------------------------------------------------------------
 
-void CChatMainDlg::onServer() {
-    if (fetchingServers_ || !connection_ || connection_->protocol().state() != CS_LOBBY)
-        return;
-    if (!network_)
-        network_ = new QNetworkAccessManager(this);
-    fetchingServers_ = true;
-    buttons_[IDC_SERVER]->setEnabled(false);
-    QNetworkRequest request{QUrl(settings_.serverListAddress())};
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    request.setTransferTimeout(15000);
-    QNetworkReply* reply = network_->get(request);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > kServerListLimit)
-            reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool ok = reply->error() == QNetworkReply::NoError && (status == 0 || status < 400);
-        if (!ok)
-            qCWarning(platform::log::net) << "server list request failed:" << reply->errorString();
-        onServerList(ok ? reply->readAll() : QByteArray(), ok);
+void CChatHandOver::offerLink(const QString& sender, const QString& link) {
+    chat_->deferred([this, sender, link] {
+        const int answer = chat_->message(sender + QStringLiteral("님이 보낸 링크\r\n") + link +
+                                              QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                                          4, true);
+        if (answer != kAnswerOk || chat_->isClosing())
+            return;
+        if (webAddress(link).isEmpty()) {
+            qCWarning(platform::log::chat) << "a received link is not a web address; refused";
+            return;
+        }
+        if (!writeLinkHandOver(link)) {
+            qCWarning(platform::log::files) << "cannot write the link hand-over file";
+            return;
+        }
+        platform::clock::later(this, 200, [] {
+            if (platform::windows::exists(kLinkReceiverTitle))
+                platform::windows::post(kLinkReceiverTitle, WM_LINK_HANDOVER, 0, 0);
+        });
     });
 }
 
-void CChatMainDlg::onServerList(const QByteArray& body, bool ok) {
-    fetchingServers_ = false;
-    buttons_[IDC_SERVER]->setEnabled(true);
-    if (closing_)
-        return;
-    const QList<ServerEntry> servers = ok ? parseServerList(body) : QList<ServerEntry>();
-    if (servers.isEmpty()) {
-        message(QStringLiteral("서버리스트를 얻어오는데 실패했습니다."), 1);
-        return;
-    }
-    selectDlg_->prepare(CSelectDlg::SELECT_SERVER, serverNames(servers));
-    if (runModal(selectDlg_) != QDialog::Accepted || closing_)
-        return;
-    const int chosen = selectDlg_->chosenRow();
-    if (chosen < 0 || chosen >= servers.size())
-        return;
-    serverHost_ = QString::fromLatin1(servers[chosen].host);
-    serverPort_ = servers[chosen].port;
-    resetClient();
+void CChatHandOver::offerHomepage(const QString& sender, const QString& address) {
+    chat_->deferred([this, sender, address] {
+        const int answer =
+            chat_->message(sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + address +
+                               QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                           4, true);
+        if (answer != kAnswerOk || chat_->isClosing())
+            return;
+        const QUrl url = webAddress(address);
+        if (url.isEmpty()) {
+            qCWarning(platform::log::chat) << "a received homepage is not a web address; refused";
+            return;
+        }
+        if (!platform::desktop::openDocument(url.toString()))
+            qCWarning(platform::log::chat) << "the desktop could not open the homepage";
+    });
 }

@@ -40,13 +40,12 @@ inline constexpr int IDCANCEL_BUTTON = 2;
 
 // Main-window timers.
 enum MainTimer {
-    TIMER_LOGON = 2,     // 500 ms after a reset
-    TIMER_IDLE = 5,      // 300 s without a key or a click
-    TIMER_OLD_PEER = 10, // 5 s for an address answer
+    TIMER_LOGON = 2, // 500 ms after a reset
+    TIMER_IDLE = 5,  // 300 s without a key or a click
 };
 inline constexpr int kLogOnDelayMs = 500;
 inline constexpr int kIdlePeriodMs = 300000;
-inline constexpr int kOldPeerMs = 5000;
+inline constexpr int kOldPeerMs = 5000; // for the answer to an address request
 // How long the chat waits for the file sender's window after a log-on start.
 inline constexpr int kTransferHostWaitMs = 10000;
 

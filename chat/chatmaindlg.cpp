@@ -2,10 +2,12 @@
 
 #include "chat/chatconnection.h"
 #include "chat/chatdialogs.h"
+#include "chat/chathandover.h"
 #include "chat/chatids.h"
 #include "chat/chatui.h"
 #include "chat/chatview.h"
 #include "chat/handover.h"
+#include "chat/serverlistfetch.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "platform/automation.h"
@@ -23,12 +25,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
 
@@ -112,6 +117,9 @@ void CChatMainDlg::createControls() {
     messageDlg_ = new CSkinMessageDlg(this);
     sendToDlg_ = new CSendToDlg(this);
     colourDlg_ = new CColourDlg(this);
+    handOver_ = new CChatHandOver(this);
+    serverList_ = new ServerListFetch(this);
+    connect(serverList_, &ServerListFetch::finished, this, &CChatMainDlg::onServerList);
 
     connect(buttons_[IDC_CREATE], &QAbstractButton::clicked, this, &CChatMainDlg::onCreateOrLeave);
     connect(buttons_[IDC_JOIN], &QAbstractButton::clicked, this, &CChatMainDlg::onJoin);
@@ -125,7 +133,7 @@ void CChatMainDlg::createControls() {
             [this] { openSendTo(CSendToDlg::SEND_HOME); });
     connect(buttons_[IDC_WHISPER], &QAbstractButton::clicked, this,
             [this] { openSendTo(CSendToDlg::SEND_WHISPER); });
-    connect(buttons_[IDC_FILE], &QAbstractButton::clicked, this, &CChatMainDlg::onFile);
+    connect(buttons_[IDC_FILE], &QAbstractButton::clicked, this, [this] { handOver_->sendFile(); });
     connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, [this] {
         if (connection_) {
             connection_->protocol().quit();
@@ -212,7 +220,7 @@ void CChatMainDlg::closeChat() {
 void CChatMainDlg::done(int result) {
     closing_ = true;
     timers_.kill(TIMER_IDLE);
-    if (transferHostFound_ && platform::windows::exists(kTransferHostTitle))
+    if (handOver_->transferHostFound() && platform::windows::exists(kTransferHostTitle))
         platform::windows::post(kTransferHostTitle, platform::WM_CLOSE);
     if (connection_)
         connection_->closeSocket();
@@ -291,25 +299,7 @@ void CChatMainDlg::logOnStart() {
     showWaitCursor(true);
     if (!connection_->open(serverHost_, quint16(serverPort_), nickname_))
         return; // the close notice ends the chat
-    findTransferHost();
-}
-
-void CChatMainDlg::findTransferHost() {
-    if (transferHostFound_ || transferHostWaiting_)
-        return;
-    transferHostWaiting_ = true;
-    platform::windows::whenExists(kTransferHostTitle, kTransferHostWaitMs, this, [this](bool ok) {
-        transferHostWaiting_ = false;
-        if (!ok) {
-            qCWarning(platform::log::chat)
-                << "the file sender's window did not appear; files cannot be sent";
-            return;
-        }
-        transferHostFound_ = true;
-        platform::clock::later(this, 20, [] {
-            platform::windows::show(kTransferHostTitle, platform::ShowCommand::Hide);
-        });
-    });
+    handOver_->findTransferHost();
 }
 
 void CChatMainDlg::onTimer(int id) {
@@ -321,13 +311,6 @@ void CChatMainDlg::onTimer(int id) {
         if (connection_)
             connection_->protocol().idleKeepAlive();
         break;
-    case TIMER_OLD_PEER: {
-        timers_.kill(TIMER_OLD_PEER);
-        const QString who = receiverNick_;
-        receiverNick_.clear();
-        message(who + QStringLiteral("님이\r\n옛버전을 사용중이므로\r\n파일을 보낼수 없습니다"), 3);
-        break;
-    }
     default:
         break;
     }
@@ -540,42 +523,64 @@ void CChatMainDlg::openSendTo(int mode, const QString& whisper) {
 }
 
 void CChatMainDlg::linkOffered(const QString& sender, const QString& link) {
-    deferred([this, sender, link] {
-        const int answer = message(sender + QStringLiteral("님이 보낸 링크\r\n") + link +
-                                       QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                                   4, true);
-        if (answer != kAnswerOk || closing_)
-            return;
-        if (webAddress(link).isEmpty()) {
-            qCWarning(platform::log::chat) << "a received link is not a web address; refused";
-            return;
-        }
-        if (!writeLinkHandOver(link)) {
-            qCWarning(platform::log::files) << "cannot write the link hand-over file";
-            return;
-        }
-        platform::clock::later(this, 200, [] {
-            if (platform::windows::exists(kLinkReceiverTitle))
-                platform::windows::post(kLinkReceiverTitle, WM_LINK_HANDOVER, 0, 0);
-        });
-    });
+    handOver_->offerLink(sender, link);
 }
 
 void CChatMainDlg::homeOffered(const QString& sender, const QString& address) {
-    deferred([this, sender, address] {
-        const int answer = message(sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") +
-                                       address + QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                                   4, true);
-        if (answer != kAnswerOk || closing_)
-            return;
-        const QUrl url = webAddress(address);
-        if (url.isEmpty()) {
-            qCWarning(platform::log::chat) << "a received homepage is not a web address; refused";
-            return;
-        }
-        if (!platform::desktop::openDocument(url.toString()))
-            qCWarning(platform::log::chat) << "the desktop could not open the homepage";
-    });
+    handOver_->offerHomepage(sender, address);
+}
+
+void CChatMainDlg::addressRequested(const QString& sender) {
+    handOver_->answerAddress(sender, settings_.announce);
+}
+
+void CChatMainDlg::addressReceived(const QString& address) {
+    handOver_->addressReceived(address);
+}
+
+void CChatMainDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptDrops() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CChatMainDlg::dropEvent(QDropEvent* event) {
+    if (!connection_ || !connection_->protocol().inRoom())
+        return;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // Choosing the receiver runs a dialog; the drop itself returns first.
+    const QString path = urls.constFirst().toLocalFile();
+    deferred([this, path] { handOver_->sendFile(path); });
+}
+
+// --- server list ---------------------------------------------------------------------------
+
+void CChatMainDlg::onServer() {
+    if (!connection_ || connection_->protocol().state() != CS_LOBBY ||
+        !serverList_->start(QUrl(settings_.serverListAddress())))
+        return;
+    buttons_[IDC_SERVER]->setEnabled(false);
+}
+
+void CChatMainDlg::onServerList(const QList<ServerEntry>& servers) {
+    buttons_[IDC_SERVER]->setEnabled(true);
+    if (closing_)
+        return;
+    if (servers.isEmpty()) {
+        message(QStringLiteral("서버리스트를 얻어오는데 실패했습니다."), 1);
+        return;
+    }
+    selectDlg_->prepare(CSelectDlg::SELECT_SERVER, serverNames(servers));
+    if (runModal(selectDlg_) != QDialog::Accepted || closing_)
+        return;
+    const int chosen = selectDlg_->chosenRow();
+    if (chosen < 0 || chosen >= servers.size())
+        return;
+    serverHost_ = QString::fromLatin1(servers[chosen].host);
+    serverPort_ = servers[chosen].port;
+    resetClient();
 }
 
 // --- helpers -------------------------------------------------------------------------------

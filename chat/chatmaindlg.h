@@ -3,6 +3,7 @@
 // dialogs and the file-send hand-over. The protocol itself lives in CChatConnection.
 #include "chat/chatprotocol.h"
 #include "chat/chatsettings.h"
+#include "chat/serverlist.h"
 #include "platform/timers.h"
 #include "platform/windowdirectory.h"
 #include "skin/skindialog.h"
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <functional>
 
+class CChatHandOver;
 class CChatView;
 class CColourDlg;
 class CCreateRoomDlg;
@@ -22,11 +24,11 @@ class CSkinListBox;
 class CSkinMessageDlg;
 class QLineEdit;
 class QListWidget;
-class QNetworkAccessManager;
 
 namespace chat {
 class CChatConnection;
-}
+class ServerListFetch;
+} // namespace chat
 
 class CChatMainDlg : public CSkinDialog,
                      public platform::MessageHandler,
@@ -45,6 +47,14 @@ public:
 
     // The skinned message box (modal); 6 after OK, 7 after Cancel.
     int message(const QString& text, int lines, bool ask = false);
+
+    // A member dialog, modal, placed over the window; Rejected while the window closes.
+    int runModal(CSkinDialog* dialog);
+    // A step after the current event has been handled, unless the window closes first.
+    void deferred(std::function<void()> step);
+    // The users of the list but this user, as the send dialogs offer them.
+    QStringList otherUsers() const;
+    QString ownNickname() const;
 
     // Ends open member dialogs as with OK, then the window.
     void closeChat();
@@ -65,7 +75,7 @@ public:
     bool isClosing() const { return closing_; }
     QString serverHost() const { return serverHost_; }
     int serverPort() const { return serverPort_; }
-    qint64 transferNumber() const { return transferN_; }
+    CChatHandOver* handOver() const { return handOver_; }
     bool timerActive(int id) const { return timers_.isActive(id); }
 
     // ChatProtocol::Listener
@@ -105,24 +115,16 @@ private:
     void logOnStart();
     void onConnectionClosed(const QString& text);
     void onTimedOut();
-    void findTransferHost();
     void showWaitCursor(bool on);
 
     void onCreateOrLeave();
     void onJoin();
     void onServer();
-    void onServerList(const QByteArray& body, bool ok);
+    void onServerList(const QList<chat::ServerEntry>& servers);
     void onRename();
     void onColour();
     void openSendTo(int mode, const QString& whisper = QString());
-    void onFile();
-    void chooseReceiver();
-    void handOver();
 
-    int runModal(CSkinDialog* dialog);
-    void deferred(std::function<void()> step);
-    QStringList otherUsers() const;
-    QString ownNickname() const;
     void setRoomMode(bool inRoom);
 
     chat::ChatSettings settings_;
@@ -146,18 +148,10 @@ private:
     CSkinMessageDlg* messageDlg_ = nullptr;
     CSendToDlg* sendToDlg_ = nullptr;
     CColourDlg* colourDlg_ = nullptr;
-    QNetworkAccessManager* network_ = nullptr;
-
-    // The file send under way.
-    QString receiverNick_;
-    QString receiverAddress_;
-    QString filePath_;
-    qint64 transferN_ = 0;
-    bool transferHostFound_ = false;
-    bool transferHostWaiting_ = false;
+    CChatHandOver* handOver_ = nullptr;
+    chat::ServerListFetch* serverList_ = nullptr;
 
     bool closing_ = false;
     bool waitCursor_ = false;
     bool fillingUsers_ = false;
-    bool fetchingServers_ = false;
 };
