@@ -1,6 +1,7 @@
 #include "chat/chatmaindlg.h"
 
 #include "chat/chatconnection.h"
+#include "chat/chatcontrols.h"
 #include "chat/chatdialogs.h"
 #include "chat/chathandover.h"
 #include "chat/chatids.h"
@@ -39,32 +40,6 @@
 
 using namespace chat;
 
-namespace {
-
-struct ButtonDef {
-    int id;
-    const char* label;
-    const char* normal;
-    const char* highlight;
-    int x, y, w, h;
-};
-
-const ButtonDef kButtons[] = {
-    {IDC_CREATE, "방만들기(C)", "skin\\Create.bmp", "skin\\Createon.bmp", 315, 195, 70, 29},
-    {IDC_JOIN, "입장", "skin\\join.bmp", "skin\\joinon.bmp", 252, 195, 70, 29},
-    {IDC_SERVER, "서버선택", "skin\\Server.bmp", "skin\\ServerOn.bmp", 247, 228, 139, 29},
-    {IDC_RENAME, "새 대화명", "skin\\New.bmp", "skin\\newon.bmp", 187, 195, 70, 29},
-    {IDC_COLOUR, "글자색", "skin\\colour.bmp", "skin\\colouron.bmp", 254, 195, 70, 29},
-    {IDC_LINK, "링크", "skin\\Link.bmp", "skin\\Linkon.bmp", 130, 195, 64, 29},
-    {IDC_WHISPER, "귓속말", "skin\\Whisper.bmp", "skin\\whisperon.bmp", 190, 195, 64, 29},
-    {IDC_FILE, "파일", "skin\\File.bmp", "skin\\Fileon.bmp", 67, 195, 64, 29},
-    {IDC_HOME, "홈페이지", "skin\\HP.bmp", "skin\\HPon.bmp", 5, 195, 64, 29},
-    {IDC_EXIT, "닫기", "skin\\exit.bmp", "skin\\exiton.bmp", 354, 3, 21, 19},
-    {IDC_MESSAGE_LABEL, "", "skin\\message.bmp", nullptr, 7, 223, 60, 36},
-};
-
-} // namespace
-
 CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
     : CSkinDialog(parent), startX_(x), startY_(y), timers_(this) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -72,42 +47,35 @@ CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
     setDragEnabled(true);
     setDialogKeysIgnored(true);
     connect(&timers_, &platform::WindowTimers::fired, this, &CChatMainDlg::onTimer);
-    createControls();
+    controls_ = new CChatControls(this);
+    connectControls();
 }
 
 CChatMainDlg::~CChatMainDlg() {
     qApp->removeEventFilter(this);
 }
 
-void CChatMainDlg::createControls() {
-    for (const ButtonDef& d : kButtons) {
-        CSkinButton* btn = ui::button(this, d.id, QString::fromUtf8(d.label), nullptr, nullptr, d.x,
-                                      d.y, d.w, d.h);
-        buttons_.insert(d.id, btn);
-    }
-    buttons_[IDC_MESSAGE_LABEL]->setEnabled(false); // a label, no action
+CSkinButton* CChatMainDlg::button(int id) const {
+    return controls_->button(id);
+}
+CSkinListBox* CChatMainDlg::roomList() const {
+    return controls_->rooms();
+}
+CChatView* CChatMainDlg::chatView() const {
+    return controls_->view();
+}
+QLineEdit* CChatMainDlg::input() const {
+    return controls_->input();
+}
+QListWidget* CChatMainDlg::userList() const {
+    return controls_->users();
+}
 
-    rooms_ = new CSkinListBox(this, IDC_ROOMS);
-    rooms_->setGeometry(7, 38, 366, 150);
-    view_ = new CChatView(this, IDC_VIEW);
-    view_->setGeometry(7, 38, 366, 150);
-    input_ = new QLineEdit(this);
-    platform::setControlId(input_, IDC_INPUT);
-    input_->setMaxLength(kInputLimit);
-    input_->setGeometry(67, 237, 306, 20);
-    ui::styleEdit(input_);
-    input_->installEventFilter(this);
-    users_ = new QListWidget(this);
-    platform::setControlId(users_, IDC_USERS);
-    users_->setGeometry(7, 264, 366, 84);
-    users_->setFrameShape(QFrame::NoFrame);
-    users_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: rgb(90,90,86); color: white; }"
-        "QListWidget::item:selected { background: rgb(120,120,114); color: white; }"));
-    connect(users_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        if (!fillingUsers_ && connection_)
-            connection_->protocol().setUserChecked(users_->row(item),
-                                                   item->checkState() == Qt::Checked);
+void CChatMainDlg::connectControls() {
+    controls_->input()->installEventFilter(this);
+    connect(controls_, &CChatControls::userChecked, this, [this](int row, bool checked) {
+        if (connection_)
+            connection_->protocol().setUserChecked(row, checked);
     });
 
     auto notice = [this](const QString& text, int lines) { message(text, lines); };
@@ -121,27 +89,27 @@ void CChatMainDlg::createControls() {
     serverList_ = new ServerListFetch(this);
     connect(serverList_, &ServerListFetch::finished, this, &CChatMainDlg::onServerList);
 
-    connect(buttons_[IDC_CREATE], &QAbstractButton::clicked, this, &CChatMainDlg::onCreateOrLeave);
-    connect(buttons_[IDC_JOIN], &QAbstractButton::clicked, this, &CChatMainDlg::onJoin);
-    connect(rooms_, &QListWidget::itemDoubleClicked, this, &CChatMainDlg::onJoin);
-    connect(buttons_[IDC_SERVER], &QAbstractButton::clicked, this, &CChatMainDlg::onServer);
-    connect(buttons_[IDC_RENAME], &QAbstractButton::clicked, this, &CChatMainDlg::onRename);
-    connect(buttons_[IDC_COLOUR], &QAbstractButton::clicked, this, &CChatMainDlg::onColour);
-    connect(buttons_[IDC_LINK], &QAbstractButton::clicked, this,
+    connect(button(IDC_CREATE), &QAbstractButton::clicked, this, &CChatMainDlg::onCreateOrLeave);
+    connect(button(IDC_JOIN), &QAbstractButton::clicked, this, &CChatMainDlg::onJoin);
+    connect(roomList(), &QListWidget::itemDoubleClicked, this, &CChatMainDlg::onJoin);
+    connect(button(IDC_SERVER), &QAbstractButton::clicked, this, &CChatMainDlg::onServer);
+    connect(button(IDC_RENAME), &QAbstractButton::clicked, this, &CChatMainDlg::onRename);
+    connect(button(IDC_COLOUR), &QAbstractButton::clicked, this, &CChatMainDlg::onColour);
+    connect(button(IDC_LINK), &QAbstractButton::clicked, this,
             [this] { openSendTo(CSendToDlg::SEND_LINK); });
-    connect(buttons_[IDC_HOME], &QAbstractButton::clicked, this,
+    connect(button(IDC_HOME), &QAbstractButton::clicked, this,
             [this] { openSendTo(CSendToDlg::SEND_HOME); });
-    connect(buttons_[IDC_WHISPER], &QAbstractButton::clicked, this,
+    connect(button(IDC_WHISPER), &QAbstractButton::clicked, this,
             [this] { openSendTo(CSendToDlg::SEND_WHISPER); });
-    connect(buttons_[IDC_FILE], &QAbstractButton::clicked, this, [this] { handOver_->sendFile(); });
-    connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, [this] {
+    connect(button(IDC_FILE), &QAbstractButton::clicked, this, [this] { handOver_->sendFile(); });
+    connect(button(IDC_EXIT), &QAbstractButton::clicked, this, [this] {
         if (connection_) {
             connection_->protocol().quit();
             connection_->flushNow();
         }
         closeChat();
     });
-    connect(view_, &CChatView::sendSelection, this,
+    connect(chatView(), &CChatView::sendSelection, this,
             [this](const QString& text) { openSendTo(CSendToDlg::SEND_WHISPER, text); });
 }
 
@@ -167,12 +135,7 @@ bool CChatMainDlg::OnInitDialog() {
     setGeometry(startX_, startY_, width, height);
     setFixedSize(width, height);
 
-    for (const ButtonDef& d : kButtons) {
-        CSkinButton* btn = buttons_[d.id];
-        btn->LoadNormal(ui::skinPath(d.normal));
-        if (d.highlight)
-            btn->LoadHighlight(ui::skinPath(d.highlight));
-    }
+    controls_->loadSkins();
 
     connection_ = new CChatConnection(this, this);
     connect(connection_, &CChatConnection::timedOut, this, &CChatMainDlg::onTimedOut);
@@ -243,15 +206,15 @@ bool CChatMainDlg::eventFilter(QObject* watched, QEvent* event) {
         if (left && w->window() == this && timers_.isActive(TIMER_IDLE))
             timers_.start(TIMER_IDLE, kIdlePeriodMs);
     }
-    if (watched == input_ && type == QEvent::KeyPress) {
+    if (watched == input() && type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             if (connection_ && connection_->protocol().loggedOnFlag() &&
                 connection_->protocol().inRoom()) {
-                const QString text = input_->text();
+                const QString text = input()->text();
                 if (!text.isEmpty()) {
                     connection_->protocol().sendRoomMessage(text);
-                    input_->clear();
+                    input()->clear();
                 }
             }
             return true;
@@ -268,16 +231,7 @@ void CChatMainDlg::resetClient() {
     setAcceptDrops(false);
     timers_.kill(TIMER_IDLE);
     showWaitCursor(false);
-    view_->hide();
-    rooms_->hide();
-    for (int id : {IDC_CREATE, IDC_SERVER, IDC_JOIN, IDC_COLOUR, IDC_RENAME, IDC_LINK, IDC_WHISPER,
-                   IDC_FILE, IDC_HOME})
-        buttons_[id]->hide();
-    users_->hide();
-    buttons_[IDC_MESSAGE_LABEL]->show();
-    input_->clear();
-    input_->hide();
-    input_->setEnabled(false);
+    controls_->showLoggedOff();
 
     nickname_ = readNickname();
     timers_.start(TIMER_LOGON, platform::clock::scaledMs(kLogOnDelayMs));
@@ -370,38 +324,10 @@ void CChatMainDlg::showWaitCursor(bool on) {
 // --- waiting room and rooms ----------------------------------------------------------------
 
 void CChatMainDlg::setRoomMode(bool inRoom) {
-    users_->clear();
     if (connection_)
         connection_->startKeepAlive();
     setAcceptDrops(inRoom);
-    CSkinButton* create = buttons_[IDC_CREATE];
-    create->setText(inRoom ? QStringLiteral("나가기(X)") : QStringLiteral("방만들기(C)"));
-    create->LoadNormal(ui::skinPath(inRoom ? "skin\\Out.bmp" : "skin\\Create.bmp"));
-    create->LoadHighlight(ui::skinPath(inRoom ? "skin\\outon.bmp" : "skin\\Createon.bmp"));
-    create->show();
-    create->setEnabled(true);
-    rooms_->clear();
-    rooms_->setEnabled(!inRoom);
-    rooms_->setVisible(!inRoom);
-    view_->clearLines();
-    view_->setVisible(inRoom);
-    view_->setEnabled(inRoom);
-    buttons_[IDC_JOIN]->setVisible(!inRoom);
-    buttons_[IDC_JOIN]->setEnabled(!inRoom);
-    buttons_[IDC_SERVER]->setVisible(!inRoom);
-    buttons_[IDC_RENAME]->setVisible(!inRoom);
-    for (int id : {IDC_COLOUR, IDC_LINK, IDC_WHISPER, IDC_FILE, IDC_HOME})
-        buttons_[id]->setVisible(inRoom);
-    CSkinButton* label = buttons_[IDC_MESSAGE_LABEL];
-    if (inRoom)
-        label->LoadNormal(ui::skinPath("skin\\message.bmp"));
-    label->setVisible(inRoom);
-    users_->show();
-    input_->clear();
-    input_->setVisible(inRoom);
-    input_->setEnabled(inRoom);
-    if (inRoom)
-        input_->setFocus();
+    controls_->showRoomMode(inRoom);
 }
 
 void CChatMainDlg::enteredLobby() {
@@ -413,34 +339,27 @@ void CChatMainDlg::enteredRoom() {
 }
 
 void CChatMainDlg::roomsCleared() {
-    rooms_->clear();
+    controls_->clearRooms();
 }
 
 void CChatMainDlg::roomInserted(qsizetype index, const QString& text) {
-    rooms_->insertRow(int(index), text, kWhite);
+    controls_->insertRoom(index, text);
 }
 
 void CChatMainDlg::roomRemoved(qsizetype index) {
-    delete rooms_->takeItem(int(index));
+    controls_->removeRoom(index);
 }
 
 void CChatMainDlg::usersCleared() {
-    users_->clear();
+    controls_->clearUsers();
 }
 
 void CChatMainDlg::userAdded(const QString& name) {
-    fillingUsers_ = true;
-    auto* item = new QListWidgetItem(name, users_);
-    // In a room a user can be muted by unticking; everyone starts heard.
-    if (connection_ && connection_->protocol().state() == CS_ROOM) {
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
-    fillingUsers_ = false;
+    controls_->addUser(name, connection_ && connection_->protocol().state() == CS_ROOM);
 }
 
 void CChatMainDlg::userRemoved(qsizetype index) {
-    delete users_->takeItem(int(index));
+    controls_->removeUser(index);
 }
 
 void CChatMainDlg::roomFull() {
@@ -452,7 +371,7 @@ void CChatMainDlg::onCreateOrLeave() {
         return;
     ChatProtocol& p = connection_->protocol();
     if (p.inRoom()) {
-        users_->hide();
+        userList()->hide();
         p.leaveRoom();
         return;
     }
@@ -463,8 +382,9 @@ void CChatMainDlg::onCreateOrLeave() {
 }
 
 void CChatMainDlg::onJoin() {
-    const int row = rooms_->currentRow();
-    if (!connection_ || row < 0 || !rooms_->currentItem() || !rooms_->currentItem()->isSelected())
+    const int row = roomList()->currentRow();
+    if (!connection_ || row < 0 || !roomList()->currentItem() ||
+        !roomList()->currentItem()->isSelected())
         return;
     connection_->protocol().joinRoom(row);
 }
@@ -478,7 +398,7 @@ void CChatMainDlg::onRename() {
 // --- chat view and sending -----------------------------------------------------------------
 
 void CChatMainDlg::showLine(const QString& name, const QString& text, QRgb colour) {
-    view_->showLine(name, text, colour);
+    chatView()->showLine(name, text, colour);
 }
 
 void CChatMainDlg::onColour() {
@@ -493,9 +413,9 @@ QString CChatMainDlg::ownNickname() const {
 QStringList CChatMainDlg::otherUsers() const {
     QStringList out;
     const QString own = ownNickname();
-    for (int i = 0; i < users_->count(); ++i)
-        if (users_->item(i)->text() != own)
-            out << users_->item(i)->text();
+    for (int i = 0; i < userList()->count(); ++i)
+        if (userList()->item(i)->text() != own)
+            out << userList()->item(i)->text();
     return out;
 }
 
@@ -561,11 +481,11 @@ void CChatMainDlg::onServer() {
     if (!connection_ || connection_->protocol().state() != CS_LOBBY ||
         !serverList_->start(QUrl(settings_.serverListAddress())))
         return;
-    buttons_[IDC_SERVER]->setEnabled(false);
+    button(IDC_SERVER)->setEnabled(false);
 }
 
 void CChatMainDlg::onServerList(const QList<ServerEntry>& servers) {
-    buttons_[IDC_SERVER]->setEnabled(true);
+    button(IDC_SERVER)->setEnabled(true);
     if (closing_)
         return;
     if (servers.isEmpty()) {

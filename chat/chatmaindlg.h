@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <functional>
 
+class CChatControls;
 class CChatHandOver;
 class CChatView;
 class CColourDlg;
@@ -62,11 +63,11 @@ public:
     void resetClient();
 
     chat::CChatConnection* connection() const { return connection_; }
-    CSkinButton* button(int id) const { return buttons_.value(id); }
-    CSkinListBox* roomList() const { return rooms_; }
-    CChatView* chatView() const { return view_; }
-    QLineEdit* input() const { return input_; }
-    QListWidget* userList() const { return users_; }
+    CSkinButton* button(int id) const;
+    CSkinListBox* roomList() const;
+    CChatView* chatView() const;
+    QLineEdit* input() const;
+    QListWidget* userList() const;
     CNicknameDlg* nicknameDialog() const { return nicknameDlg_; }
     CCreateRoomDlg* createRoomDialog() const { return createRoomDlg_; }
     CSelectDlg* selectDialog() const { return selectDlg_; }
@@ -110,7 +111,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void createControls();
+    void connectControls();
     void onTimer(int id);
     void logOnStart();
     void onConnectionClosed(const QString& text);
@@ -136,11 +137,7 @@ private:
 
     chat::CChatConnection* connection_ = nullptr;
     platform::WindowTimers timers_;
-    QMap<int, CSkinButton*> buttons_;
-    CSkinListBox* rooms_ = nullptr;
-    CChatView* view_ = nullptr;
-    QLineEdit* input_ = nullptr;
-    QListWidget* users_ = nullptr;
+    CChatControls* controls_ = nullptr;
 
     CNicknameDlg* nicknameDlg_ = nullptr;
     CCreateRoomDlg* createRoomDlg_ = nullptr;
@@ -153,5 +150,4 @@ private:
 
     bool closing_ = false;
     bool waitCursor_ = false;
-    bool fillingUsers_ = false;
 };

@@ -15,6 +15,9 @@ QByteArray cp(const char* utf8) {
 }
 
 QString fromWire(QByteArrayView bytes) {
+    // Plain ASCII reads the same in CP949; most names and titles on a busy list are.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     return platform::cp949::toUnicode(bytes);
 }
 
@@ -23,14 +26,6 @@ QByteArray toWire(const QString& text) {
 }
 
 namespace {
-
-// Each word followed by one space.
-QByteArray rebuild(const QList<QByteArray>& words) {
-    QByteArray out;
-    for (const QByteArray& w : words)
-        out += w + ' ';
-    return out;
-}
 
 int timeSeededPin() {
     // A new generator seeded with the current second, as each PIN is made.
@@ -135,7 +130,7 @@ void ChatProtocol::sendPin() {
 void ChatProtocol::onEvent(CLineTokens& t) {
     const QByteArray code = t.take();
     if (code == "SM") {
-        QByteArray text = rebuild(t.all());
+        QByteArray text = t.rest();
         if (text.contains(cp("귀속말")))
             text = cp("메세지를 보냈습니다");
         show({}, text, kWhite);
@@ -146,7 +141,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
     } else if (code == "R+") {
         const QByteArray number = t.take();
         t.take(); // what the server counts beside the number; not shown
-        RoomRow row{leadingNumber(number), number + " : " + rebuild(t.all())};
+        RoomRow row{leadingNumber(number), t.rest(number + " : ")};
         // Sorted by number; a row equal to others goes after them, as a stable sort keeps it.
         const auto at = std::upper_bound(rooms_.begin(), rooms_.end(), row.number,
                                          [](int n, const RoomRow& r) { return n < r.number; });
@@ -184,7 +179,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         } else {
             first += ' ';
         }
-        const QByteArray text = first + rebuild(t.all());
+        const QByteArray text = t.rest(first);
         if (text.contains("!@#$"))
             return; // the idle keep-alive
         show(sender.isEmpty() ? sender : sender + " : ", text, colour);
@@ -197,7 +192,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
             const QByteArray word = first.mid(1);
             if (word.contains("Link")) {
                 if (listener_)
-                    listener_->linkOffered(fromWire(sender), fromWire(rebuild(t.all())));
+                    listener_->linkOffered(fromWire(sender), fromWire(t.rest()));
                 return;
             }
             if (word.contains("IPAD")) {
@@ -212,13 +207,11 @@ void ChatProtocol::onEvent(CLineTokens& t) {
             }
             if (word.contains("Home")) {
                 if (listener_)
-                    listener_->homeOffered(fromWire(sender), fromWire(rebuild(t.all())));
+                    listener_->homeOffered(fromWire(sender), fromWire(t.rest()));
                 return;
             }
         }
-        QList<QByteArray> words{first};
-        words << t.all();
-        show(sender + cp("의 귀속말 : "), rebuild(words), kWhite);
+        show(sender + cp("의 귀속말 : "), t.rest(first + ' '), kWhite);
     } else if (code == "U?") {
         displayOn_ = true;
         users_.clear();

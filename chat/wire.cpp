@@ -5,13 +5,16 @@
 namespace chat {
 
 CLineTokens CLineTokens::fromLine(QByteArrayView line) {
+    if (line.startsWith('!')) {
+        QList<QByteArray> tokens = tokenize(line.sliced(1));
+        tokens.prepend(QByteArrayLiteral("!"));
+        return CLineTokens(std::move(tokens));
+    }
     QList<QByteArray> tokens;
     if (line.startsWith(':')) {
-        tokens << QByteArray(":") << (line.size() > 1 ? QByteArray(1, line[1]) : QByteArray());
+        tokens << QByteArrayLiteral(":")
+               << (line.size() > 1 ? QByteArray(1, line[1]) : QByteArray());
         tokens << tokenize(line.size() > 2 ? line.sliced(2) : QByteArrayView());
-    } else if (line.startsWith('!')) {
-        tokens << QByteArray("!");
-        tokens << tokenize(line.sliced(1));
     }
     return CLineTokens(std::move(tokens));
 }
@@ -20,6 +23,20 @@ QByteArray CLineTokens::take() {
     if (next_ >= tokens_.size())
         return {};
     return tokens_[next_++];
+}
+
+QByteArray CLineTokens::rest(QByteArrayView prefix) {
+    qsizetype size = prefix.size();
+    for (qsizetype i = next_; i < tokens_.size(); ++i)
+        size += tokens_[i].size() + 1;
+    QByteArray out;
+    out.reserve(size);
+    out.append(prefix);
+    for (; next_ < tokens_.size(); ++next_) {
+        out.append(tokens_[next_]);
+        out.append(' ');
+    }
+    return out;
 }
 
 QByteArray withoutLineBreaks(QByteArrayView text) {

@@ -26,6 +26,8 @@ public:
     static CLineTokens fromLine(QByteArrayView line);
 
     QByteArray take();
+    // The prefix, then every token not taken yet followed by one space; all are taken.
+    QByteArray rest(QByteArrayView prefix = {});
     bool isEmpty() const { return next_ >= tokens_.size(); }
     qsizetype remaining() const { return tokens_.size() - next_; }
     QList<QByteArray> all() const { return tokens_.mid(next_); }
