@@ -54,9 +54,6 @@ QString errorText(Notification n, int code) {
         if (code == WSAECONNREFUSED)
             return QStringLiteral("강제로 접속이 차단되었습니다");
         break;
-    case Notification::Receive:
-    case Notification::Send:
-        break;
     }
     return {};
 }

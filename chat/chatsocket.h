@@ -27,7 +27,7 @@ enum WinsockError : int {
 };
 
 // Which notification an error came with; the texts differ.
-enum class Notification { Close, Connect, Receive, Send };
+enum class Notification { Close, Connect };
 
 // The Winsock code that stands for a Qt socket error.
 int winsockCode(QAbstractSocket::SocketError error);
