@@ -1,5 +1,6 @@
 #include "chat/chatmaindlg.h"
 
+#include "chat/chatactions.h"
 #include "chat/chatconnection.h"
 #include "chat/chatcontrols.h"
 #include "chat/chatdialogs.h"
@@ -8,7 +9,6 @@
 #include "chat/chatui.h"
 #include "chat/chatview.h"
 #include "chat/handover.h"
-#include "chat/serverlistfetch.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "platform/automation.h"
@@ -86,21 +86,20 @@ void CChatMainDlg::connectControls() {
     sendToDlg_ = new CSendToDlg(this);
     colourDlg_ = new CColourDlg(this);
     handOver_ = new CChatHandOver(this);
-    serverList_ = new ServerListFetch(this);
-    connect(serverList_, &ServerListFetch::finished, this, &CChatMainDlg::onServerList);
+    actions_ = new CChatActions(this);
 
-    connect(button(IDC_CREATE), &QAbstractButton::clicked, this, &CChatMainDlg::onCreateOrLeave);
-    connect(button(IDC_JOIN), &QAbstractButton::clicked, this, &CChatMainDlg::onJoin);
-    connect(roomList(), &QListWidget::itemDoubleClicked, this, &CChatMainDlg::onJoin);
-    connect(button(IDC_SERVER), &QAbstractButton::clicked, this, &CChatMainDlg::onServer);
-    connect(button(IDC_RENAME), &QAbstractButton::clicked, this, &CChatMainDlg::onRename);
-    connect(button(IDC_COLOUR), &QAbstractButton::clicked, this, &CChatMainDlg::onColour);
-    connect(button(IDC_LINK), &QAbstractButton::clicked, this,
-            [this] { openSendTo(CSendToDlg::SEND_LINK); });
-    connect(button(IDC_HOME), &QAbstractButton::clicked, this,
-            [this] { openSendTo(CSendToDlg::SEND_HOME); });
-    connect(button(IDC_WHISPER), &QAbstractButton::clicked, this,
-            [this] { openSendTo(CSendToDlg::SEND_WHISPER); });
+    connect(button(IDC_CREATE), &QAbstractButton::clicked, actions_, &CChatActions::createOrLeave);
+    connect(button(IDC_JOIN), &QAbstractButton::clicked, actions_, &CChatActions::join);
+    connect(roomList(), &QListWidget::itemDoubleClicked, actions_, &CChatActions::join);
+    connect(button(IDC_SERVER), &QAbstractButton::clicked, actions_, &CChatActions::chooseServer);
+    connect(button(IDC_RENAME), &QAbstractButton::clicked, actions_, &CChatActions::rename);
+    connect(button(IDC_COLOUR), &QAbstractButton::clicked, actions_, &CChatActions::colour);
+    connect(button(IDC_LINK), &QAbstractButton::clicked, actions_,
+            [this] { actions_->sendTo(CSendToDlg::SEND_LINK); });
+    connect(button(IDC_HOME), &QAbstractButton::clicked, actions_,
+            [this] { actions_->sendTo(CSendToDlg::SEND_HOME); });
+    connect(button(IDC_WHISPER), &QAbstractButton::clicked, actions_,
+            [this] { actions_->sendTo(CSendToDlg::SEND_WHISPER); });
     connect(button(IDC_FILE), &QAbstractButton::clicked, this, [this] { handOver_->sendFile(); });
     connect(button(IDC_EXIT), &QAbstractButton::clicked, this, [this] {
         if (connection_) {
@@ -110,7 +109,7 @@ void CChatMainDlg::connectControls() {
         closeChat();
     });
     connect(chatView(), &CChatView::sendSelection, this,
-            [this](const QString& text) { openSendTo(CSendToDlg::SEND_WHISPER, text); });
+            [this](const QString& text) { actions_->sendTo(CSendToDlg::SEND_WHISPER, text); });
 }
 
 bool CChatMainDlg::OnInitDialog() {
@@ -366,44 +365,10 @@ void CChatMainDlg::roomFull() {
     deferred([this] { message(QStringLiteral("이방은 꽉찬방입니다"), 1); });
 }
 
-void CChatMainDlg::onCreateOrLeave() {
-    if (!connection_ || !connection_->protocol().loggedOnFlag())
-        return;
-    ChatProtocol& p = connection_->protocol();
-    if (p.inRoom()) {
-        userList()->hide();
-        p.leaveRoom();
-        return;
-    }
-    createRoomDlg_->prepare(p.nickname() + QStringLiteral("의 방"));
-    if (runModal(createRoomDlg_) != QDialog::Accepted || closing_)
-        return;
-    p.createRoom(createRoomDlg_->capacity(), createRoomDlg_->title());
-}
-
-void CChatMainDlg::onJoin() {
-    const int row = roomList()->currentRow();
-    if (!connection_ || row < 0 || !roomList()->currentItem() ||
-        !roomList()->currentItem()->isSelected())
-        return;
-    connection_->protocol().joinRoom(row);
-}
-
-void CChatMainDlg::onRename() {
-    if (!QFile::remove(nicknameFile()))
-        return;
-    message(QStringLiteral("새 이름은 다음 로그온시 적용됩니다."), 1);
-}
-
 // --- chat view and sending -----------------------------------------------------------------
 
 void CChatMainDlg::showLine(const QString& name, const QString& text, QRgb colour) {
     chatView()->showLine(name, text, colour);
-}
-
-void CChatMainDlg::onColour() {
-    if (runModal(colourDlg_) == QDialog::Accepted && !closing_ && connection_)
-        connection_->protocol().setColour(colourDlg_->colour());
 }
 
 QString CChatMainDlg::ownNickname() const {
@@ -417,29 +382,6 @@ QStringList CChatMainDlg::otherUsers() const {
         if (userList()->item(i)->text() != own)
             out << userList()->item(i)->text();
     return out;
-}
-
-void CChatMainDlg::openSendTo(int mode, const QString& whisper) {
-    if (!connection_ || !connection_->protocol().inRoom())
-        return;
-    sendToDlg_->prepare(CSendToDlg::Mode(mode), otherUsers(), whisper);
-    if (runModal(sendToDlg_) != QDialog::Accepted || closing_ || !connection_)
-        return;
-    ChatProtocol& p = connection_->protocol();
-    const QString text = sendToDlg_->textToSend();
-    for (const QString& receiver : sendToDlg_->chosenReceivers()) {
-        switch (sendToDlg_->mode()) {
-        case CSendToDlg::SEND_LINK:
-            p.sendLink(text, receiver);
-            break;
-        case CSendToDlg::SEND_HOME:
-            p.sendHomepage(text, receiver);
-            break;
-        case CSendToDlg::SEND_WHISPER:
-            p.sendWhisper(text, receiver);
-            break;
-        }
-    }
 }
 
 void CChatMainDlg::linkOffered(const QString& sender, const QString& link) {
@@ -477,29 +419,9 @@ void CChatMainDlg::dropEvent(QDropEvent* event) {
 
 // --- server list ---------------------------------------------------------------------------
 
-void CChatMainDlg::onServer() {
-    if (!connection_ || connection_->protocol().state() != CS_LOBBY ||
-        !serverList_->start(QUrl(settings_.serverListAddress())))
-        return;
-    button(IDC_SERVER)->setEnabled(false);
-}
-
-void CChatMainDlg::onServerList(const QList<ServerEntry>& servers) {
-    button(IDC_SERVER)->setEnabled(true);
-    if (closing_)
-        return;
-    if (servers.isEmpty()) {
-        message(QStringLiteral("서버리스트를 얻어오는데 실패했습니다."), 1);
-        return;
-    }
-    selectDlg_->prepare(CSelectDlg::SELECT_SERVER, serverNames(servers));
-    if (runModal(selectDlg_) != QDialog::Accepted || closing_)
-        return;
-    const int chosen = selectDlg_->chosenRow();
-    if (chosen < 0 || chosen >= servers.size())
-        return;
-    serverHost_ = QString::fromLatin1(servers[chosen].host);
-    serverPort_ = servers[chosen].port;
+void CChatMainDlg::switchServer(const QString& host, int port) {
+    serverHost_ = host;
+    serverPort_ = port;
     resetClient();
 }
 

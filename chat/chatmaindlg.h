@@ -3,7 +3,6 @@
 // dialogs and the file-send hand-over. The protocol itself lives in CChatConnection.
 #include "chat/chatprotocol.h"
 #include "chat/chatsettings.h"
-#include "chat/serverlist.h"
 #include "platform/timers.h"
 #include "platform/windowdirectory.h"
 #include "skin/skindialog.h"
@@ -12,6 +11,7 @@
 #include <QPointer>
 #include <functional>
 
+class CChatActions;
 class CChatControls;
 class CChatHandOver;
 class CChatView;
@@ -28,7 +28,6 @@ class QListWidget;
 
 namespace chat {
 class CChatConnection;
-class ServerListFetch;
 } // namespace chat
 
 class CChatMainDlg : public CSkinDialog,
@@ -56,6 +55,10 @@ public:
     // The users of the list but this user, as the send dialogs offer them.
     QStringList otherUsers() const;
     QString ownNickname() const;
+
+    const chat::ChatSettings& settings() const { return settings_; }
+    // Logs on to another server from the start.
+    void switchServer(const QString& host, int port);
 
     // Ends open member dialogs as with OK, then the window.
     void closeChat();
@@ -118,14 +121,6 @@ private:
     void onTimedOut();
     void showWaitCursor(bool on);
 
-    void onCreateOrLeave();
-    void onJoin();
-    void onServer();
-    void onServerList(const QList<chat::ServerEntry>& servers);
-    void onRename();
-    void onColour();
-    void openSendTo(int mode, const QString& whisper = QString());
-
     void setRoomMode(bool inRoom);
 
     chat::ChatSettings settings_;
@@ -146,7 +141,7 @@ private:
     CSendToDlg* sendToDlg_ = nullptr;
     CColourDlg* colourDlg_ = nullptr;
     CChatHandOver* handOver_ = nullptr;
-    chat::ServerListFetch* serverList_ = nullptr;
+    CChatActions* actions_ = nullptr;
 
     bool closing_ = false;
     bool waitCursor_ = false;
