@@ -1,5 +1,6 @@
 #include "chat/chatconnection.h"
 
+#include "platform/clock.h"
 #include "platform/log.h"
 
 namespace chat {
@@ -12,28 +13,35 @@ constexpr qint64 kHighWater = 256 * 1024;
 
 CChatConnection::CChatConnection(ChatProtocol::Listener* listener, QObject* parent)
     : QObject(parent), protocol_([this](const QByteArray& line) { queueLine(line); }, listener),
-      socket_(this), timers_(this) {
-    connect(&timers_, &platform::WindowTimers::fired, this, [this](int id) {
-        if (id == kTimerKeepAlive)
-            protocol_.keepAlive();
+      socket_(this) {
+    connect(&socket_, &CChatSocket::connected, this, [this] {
+        connectTimeout_.stop();
+        emit connectionEstablished();
+    });
+    connect(&socket_, &CChatSocket::received, this, &CChatConnection::receive);
+    connect(&socket_, &CChatSocket::writable, this, &CChatConnection::send);
+    connect(&socket_, &CChatSocket::closed, this, &CChatConnection::closed);
+    connect(&keepAlive_, &QTimer::timeout, this, [this] { protocol_.keepAlive(); });
+    connectTimeout_.setSingleShot(true);
+    connect(&connectTimeout_, &QTimer::timeout, this, [this] {
+        qCWarning(platform::log::net) << "the chat server did not answer the connection in time";
+        reset();
+        emit timedOut();
     });
 }
 
 CChatConnection::~CChatConnection() {
-    timers_.kill(kTimerKeepAlive);
+    keepAlive_.stop();
+    connectTimeout_.stop();
     closeSocket();
 }
 
-bool CChatConnection::open(const QString& host, quint16 port, const QByteArray& nickname,
-                           const QByteArray& fixedName) {
-    protocol_.start(nickname, fixedName);
-    if (!socket_.create(this)) {
-        emit connectionClosed(socket_.errorText());
-        return false;
-    }
+bool CChatConnection::open(const QString& host, quint16 port, const QString& nickname) {
+    protocol_.start(nickname, kFixedName);
     if (!socket_.connectTo(host, port))
         return false; // the close notification has been handled
     protocol_.connecting();
+    connectTimeout_.start(platform::clock::scaledMs(kConnectTimeoutMs));
     return true;
 }
 
@@ -43,7 +51,8 @@ void CChatConnection::reset() {
     closeSocket();
     sendQueue_.clear();
     framer_.clear();
-    timers_.kill(kTimerKeepAlive);
+    keepAlive_.stop();
+    connectTimeout_.stop();
 }
 
 void CChatConnection::closeSocket() {
@@ -61,30 +70,11 @@ void CChatConnection::flushNow() {
 }
 
 void CChatConnection::startKeepAlive() {
-    timers_.start(kTimerKeepAlive, kKeepAlivePeriodMs);
+    keepAlive_.start(platform::clock::scaledMs(kKeepAlivePeriodMs));
 }
 
 void CChatConnection::stopKeepAlive() {
-    timers_.kill(kTimerKeepAlive);
-}
-
-void CChatConnection::onSocketMessage(std::uint32_t message) {
-    switch (message) {
-    case WM_CHATSOCK_CONNECT:
-        emit connectionEstablished();
-        break;
-    case WM_CHATSOCK_RECEIVE:
-        receive();
-        break;
-    case WM_CHATSOCK_SEND:
-        send();
-        break;
-    case WM_CHATSOCK_CLOSE:
-        closed();
-        break;
-    default:
-        break;
-    }
+    keepAlive_.stop();
 }
 
 void CChatConnection::receive() {
@@ -120,13 +110,11 @@ void CChatConnection::send() {
 }
 
 void CChatConnection::closed() {
-    timers_.kill(kTimerKeepAlive);
-    QString text;
-    if (socket_.isOpen()) {
-        socket_.close();
-        text = socket_.errorText();
-        socket_.clearErrorText();
-    }
+    keepAlive_.stop();
+    connectTimeout_.stop();
+    socket_.close();
+    const QString text = socket_.errorText();
+    socket_.clearErrorText();
     ++generation_;
     emit connectionClosed(text);
 }

@@ -213,22 +213,23 @@ CSendToDlg::CSendToDlg(QWidget* parent) : CSkinDialog(parent) {
              QRect(204, 185, 60, 26), QRect(280, 185, 60, 26));
 }
 
-void CSendToDlg::prepare(const QString& initial, const QStringList& receivers) {
+void CSendToDlg::prepare(Mode mode, const QStringList& receivers, const QString& whisper) {
+    mode_ = mode;
     text_.clear();
     receivers_.clear();
     address_->clear();
-    whisper_->setText(initial);
-    whisper_->setReadOnly(false);
-    if (initial == QLatin1String("~~~~Link")) {
-        mode_ = SEND_LINK;
+    whisper_->setText(whisper);
+    whisper_->setReadOnly(mode == SEND_WHISPER && !whisper.isEmpty());
+    switch (mode) {
+    case SEND_LINK:
         caption_->LoadNormal(ui::skinPath("skin\\LinkSend.bmp"));
-    } else if (initial == QLatin1String("~~~~Home")) {
-        mode_ = SEND_HOME;
+        break;
+    case SEND_HOME:
         caption_->LoadNormal(ui::skinPath("skin\\URLSend.bmp"));
-    } else {
-        mode_ = SEND_WHISPER;
+        break;
+    case SEND_WHISPER:
         caption_->LoadNormal(ui::skinPath("skin\\About.bmp"));
-        whisper_->setReadOnly(!initial.isEmpty());
+        break;
     }
     const bool address = mode_ != SEND_WHISPER;
     address_->setVisible(address);
@@ -243,18 +244,17 @@ void CSendToDlg::prepare(const QString& initial, const QStringList& receivers) {
 }
 
 void CSendToDlg::accept() {
-    if (whisper_->text().isEmpty())
-        return;
     switch (mode_) {
     case SEND_LINK:
     case SEND_HOME:
         // An empty address would reach the other side as an empty prompt.
         if (address_->text().trimmed().isEmpty())
             return;
-        text_ = (mode_ == SEND_LINK ? QStringLiteral("~~Link ") : QStringLiteral("~~Home ")) +
-                address_->text().trimmed();
+        text_ = address_->text().trimmed();
         break;
     case SEND_WHISPER:
+        if (whisper_->text().isEmpty())
+            return;
         text_ = whisper_->text();
         break;
     }

@@ -93,10 +93,11 @@ class CSendToDlg : public CSkinDialog {
 public:
     enum Mode { SEND_LINK = 23500, SEND_HOME = 23600, SEND_WHISPER = 23700 };
     explicit CSendToDlg(QWidget* parent);
-    // initial: "~~~~Link", "~~~~Home", empty (a whisper) or a text to whisper as it is.
-    void prepare(const QString& initial, const QStringList& receivers);
+    // A link or homepage address is typed; a whisper is typed, or given as `whisper` and sent
+    // as it is.
+    void prepare(Mode mode, const QStringList& receivers, const QString& whisper = QString());
     Mode mode() const { return mode_; }
-    // What to send, and to whom (the checked receivers), after OK.
+    // What to send (the address or the whisper), and to whom (the checked receivers), after OK.
     QString textToSend() const { return text_; }
     QStringList chosenReceivers() const { return receivers_; }
     QLineEdit* addressEdit() const { return address_; }

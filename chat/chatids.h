@@ -40,15 +40,12 @@ inline constexpr int IDCANCEL_BUTTON = 2;
 
 // Main-window timers.
 enum MainTimer {
-    TIMER_LOGON = 2,     // 500 ms after a reset
-    TIMER_TIMEOUT = 4,   // 30 s to connect
-    TIMER_IDLE = 5,      // 300 s without a key or a click
-    TIMER_OLD_PEER = 10, // 5 s for an address answer
+    TIMER_LOGON = 2, // 500 ms after a reset
+    TIMER_IDLE = 5,  // 300 s without a key or a click
 };
 inline constexpr int kLogOnDelayMs = 500;
-inline constexpr int kConnectTimeoutMs = 30000;
 inline constexpr int kIdlePeriodMs = 300000;
-inline constexpr int kOldPeerMs = 5000;
+inline constexpr int kOldPeerMs = 5000; // for the answer to an address request
 // How long the chat waits for the file sender's window after a log-on start.
 inline constexpr int kTransferHostWaitMs = 10000;
 
@@ -58,9 +55,6 @@ inline constexpr QRgb kBrush = 0xff5a5a56; // RGB(90,90,86)
 // The skinned message box's answers.
 inline constexpr int kAnswerOk = 6;
 inline constexpr int kAnswerCancel = 7;
-
-inline constexpr char kFixedName[] = "Vexo";
-inline constexpr char kNicknameFile[] = "Namae.dat";
 
 // Every one of these must be present before the chat connects.
 inline constexpr const char* kSkinFiles[] = {

@@ -1,15 +1,18 @@
 #include "chat/chatmaindlg.h"
 
+#include "chat/chatactions.h"
 #include "chat/chatconnection.h"
+#include "chat/chatcontrols.h"
 #include "chat/chatdialogs.h"
+#include "chat/chathandover.h"
 #include "chat/chatids.h"
 #include "chat/chatui.h"
 #include "chat/chatview.h"
+#include "chat/handover.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
-#include "platform/codec.h"
 #include "platform/desktop.h"
 #include "platform/lines.h"
 #include "platform/log.h"
@@ -23,60 +26,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
 
 using namespace chat;
-
-namespace {
-
-using ui::b;
-using ui::u;
-
-QString nicknameFile() {
-    return QDir::current().filePath(QString::fromLatin1(kNicknameFile));
-}
-
-struct ButtonDef {
-    int id;
-    const char* label;
-    const char* normal;
-    const char* highlight;
-    int x, y, w, h;
-};
-
-const ButtonDef kButtons[] = {
-    {IDC_CREATE, "방만들기(C)", "skin\\Create.bmp", "skin\\Createon.bmp", 315, 195, 70, 29},
-    {IDC_JOIN, "입장", "skin\\join.bmp", "skin\\joinon.bmp", 252, 195, 70, 29},
-    {IDC_SERVER, "서버선택", "skin\\Server.bmp", "skin\\ServerOn.bmp", 247, 228, 139, 29},
-    {IDC_RENAME, "새 대화명", "skin\\New.bmp", "skin\\newon.bmp", 187, 195, 70, 29},
-    {IDC_COLOUR, "글자색", "skin\\colour.bmp", "skin\\colouron.bmp", 254, 195, 70, 29},
-    {IDC_LINK, "링크", "skin\\Link.bmp", "skin\\Linkon.bmp", 130, 195, 64, 29},
-    {IDC_WHISPER, "귓속말", "skin\\Whisper.bmp", "skin\\whisperon.bmp", 190, 195, 64, 29},
-    {IDC_FILE, "파일", "skin\\File.bmp", "skin\\Fileon.bmp", 67, 195, 64, 29},
-    {IDC_HOME, "홈페이지", "skin\\HP.bmp", "skin\\HPon.bmp", 5, 195, 64, 29},
-    {IDC_EXIT, "닫기", "skin\\exit.bmp", "skin\\exiton.bmp", 354, 3, 21, 19},
-    {IDC_MESSAGE_LABEL, "", "skin\\message.bmp", nullptr, 7, 223, 60, 36},
-};
-
-// Link and homepage addresses open only as web addresses, never as anything the desktop
-// would run.
-QUrl webAddress(const QString& text) {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() ||
-        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return {};
-    return url;
-}
-
-} // namespace
 
 CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
     : CSkinDialog(parent), startX_(x), startY_(y), timers_(this) {
@@ -85,42 +47,35 @@ CChatMainDlg::CChatMainDlg(int x, int y, QWidget* parent)
     setDragEnabled(true);
     setDialogKeysIgnored(true);
     connect(&timers_, &platform::WindowTimers::fired, this, &CChatMainDlg::onTimer);
-    createControls();
+    controls_ = new CChatControls(this);
+    connectControls();
 }
 
 CChatMainDlg::~CChatMainDlg() {
     qApp->removeEventFilter(this);
 }
 
-void CChatMainDlg::createControls() {
-    for (const ButtonDef& d : kButtons) {
-        CSkinButton* btn = ui::button(this, d.id, QString::fromUtf8(d.label), nullptr, nullptr, d.x,
-                                      d.y, d.w, d.h);
-        buttons_.insert(d.id, btn);
-    }
-    buttons_[IDC_MESSAGE_LABEL]->setEnabled(false); // a label, no action
+CSkinButton* CChatMainDlg::button(int id) const {
+    return controls_->button(id);
+}
+CSkinListBox* CChatMainDlg::roomList() const {
+    return controls_->rooms();
+}
+CChatView* CChatMainDlg::chatView() const {
+    return controls_->view();
+}
+QLineEdit* CChatMainDlg::input() const {
+    return controls_->input();
+}
+QListWidget* CChatMainDlg::userList() const {
+    return controls_->users();
+}
 
-    rooms_ = new CSkinListBox(this, IDC_ROOMS);
-    rooms_->setGeometry(7, 38, 366, 150);
-    view_ = new CChatView(this, IDC_VIEW);
-    view_->setGeometry(7, 38, 366, 150);
-    input_ = new QLineEdit(this);
-    platform::setControlId(input_, IDC_INPUT);
-    input_->setMaxLength(kInputLimit);
-    input_->setGeometry(67, 237, 306, 20);
-    ui::styleEdit(input_);
-    input_->installEventFilter(this);
-    users_ = new QListWidget(this);
-    platform::setControlId(users_, IDC_USERS);
-    users_->setGeometry(7, 264, 366, 84);
-    users_->setFrameShape(QFrame::NoFrame);
-    users_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: rgb(90,90,86); color: white; }"
-        "QListWidget::item:selected { background: rgb(120,120,114); color: white; }"));
-    connect(users_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        if (!fillingUsers_ && connection_)
-            connection_->protocol().setUserChecked(users_->row(item),
-                                                   item->checkState() == Qt::Checked);
+void CChatMainDlg::connectControls() {
+    controls_->input()->installEventFilter(this);
+    connect(controls_, &CChatControls::userChecked, this, [this](int row, bool checked) {
+        if (connection_)
+            connection_->protocol().setUserChecked(row, checked);
     });
 
     auto notice = [this](const QString& text, int lines) { message(text, lines); };
@@ -130,29 +85,31 @@ void CChatMainDlg::createControls() {
     messageDlg_ = new CSkinMessageDlg(this);
     sendToDlg_ = new CSendToDlg(this);
     colourDlg_ = new CColourDlg(this);
+    handOver_ = new CChatHandOver(this);
+    actions_ = new CChatActions(this);
 
-    connect(buttons_[IDC_CREATE], &QAbstractButton::clicked, this, &CChatMainDlg::onCreateOrLeave);
-    connect(buttons_[IDC_JOIN], &QAbstractButton::clicked, this, &CChatMainDlg::onJoin);
-    connect(rooms_, &QListWidget::itemDoubleClicked, this, &CChatMainDlg::onJoin);
-    connect(buttons_[IDC_SERVER], &QAbstractButton::clicked, this, &CChatMainDlg::onServer);
-    connect(buttons_[IDC_RENAME], &QAbstractButton::clicked, this, &CChatMainDlg::onRename);
-    connect(buttons_[IDC_COLOUR], &QAbstractButton::clicked, this, &CChatMainDlg::onColour);
-    connect(buttons_[IDC_LINK], &QAbstractButton::clicked, this,
-            [this] { openSendTo(QStringLiteral("~~~~Link")); });
-    connect(buttons_[IDC_HOME], &QAbstractButton::clicked, this,
-            [this] { openSendTo(QStringLiteral("~~~~Home")); });
-    connect(buttons_[IDC_WHISPER], &QAbstractButton::clicked, this,
-            [this] { openSendTo(QString()); });
-    connect(buttons_[IDC_FILE], &QAbstractButton::clicked, this, &CChatMainDlg::onFile);
-    connect(buttons_[IDC_EXIT], &QAbstractButton::clicked, this, [this] {
+    connect(button(IDC_CREATE), &QAbstractButton::clicked, actions_, &CChatActions::createOrLeave);
+    connect(button(IDC_JOIN), &QAbstractButton::clicked, actions_, &CChatActions::join);
+    connect(roomList(), &QListWidget::itemDoubleClicked, actions_, &CChatActions::join);
+    connect(button(IDC_SERVER), &QAbstractButton::clicked, actions_, &CChatActions::chooseServer);
+    connect(button(IDC_RENAME), &QAbstractButton::clicked, actions_, &CChatActions::rename);
+    connect(button(IDC_COLOUR), &QAbstractButton::clicked, actions_, &CChatActions::colour);
+    connect(button(IDC_LINK), &QAbstractButton::clicked, actions_,
+            [this] { actions_->sendTo(CSendToDlg::SEND_LINK); });
+    connect(button(IDC_HOME), &QAbstractButton::clicked, actions_,
+            [this] { actions_->sendTo(CSendToDlg::SEND_HOME); });
+    connect(button(IDC_WHISPER), &QAbstractButton::clicked, actions_,
+            [this] { actions_->sendTo(CSendToDlg::SEND_WHISPER); });
+    connect(button(IDC_FILE), &QAbstractButton::clicked, this, [this] { handOver_->sendFile(); });
+    connect(button(IDC_EXIT), &QAbstractButton::clicked, this, [this] {
         if (connection_) {
             connection_->protocol().quit();
             connection_->flushNow();
         }
         closeChat();
     });
-    connect(view_, &CChatView::sendSelection, this,
-            [this](const QString& text) { openSendTo(text); });
+    connect(chatView(), &CChatView::sendSelection, this,
+            [this](const QString& text) { actions_->sendTo(CSendToDlg::SEND_WHISPER, text); });
 }
 
 bool CChatMainDlg::OnInitDialog() {
@@ -177,16 +134,10 @@ bool CChatMainDlg::OnInitDialog() {
     setGeometry(startX_, startY_, width, height);
     setFixedSize(width, height);
 
-    for (const ButtonDef& d : kButtons) {
-        CSkinButton* btn = buttons_[d.id];
-        btn->LoadNormal(ui::skinPath(d.normal));
-        if (d.highlight)
-            btn->LoadHighlight(ui::skinPath(d.highlight));
-    }
+    controls_->loadSkins();
 
     connection_ = new CChatConnection(this, this);
-    connect(connection_, &CChatConnection::connectionEstablished, this,
-            [this] { timers_.kill(TIMER_TIMEOUT); });
+    connect(connection_, &CChatConnection::timedOut, this, &CChatMainDlg::onTimedOut);
     connect(connection_, &CChatConnection::connectionClosed, this,
             &CChatMainDlg::onConnectionClosed);
 
@@ -231,7 +182,7 @@ void CChatMainDlg::closeChat() {
 void CChatMainDlg::done(int result) {
     closing_ = true;
     timers_.kill(TIMER_IDLE);
-    if (transferHostFound_ && platform::windows::exists(kTransferHostTitle))
+    if (handOver_->transferHostFound() && platform::windows::exists(kTransferHostTitle))
         platform::windows::post(kTransferHostTitle, platform::WM_CLOSE);
     if (connection_)
         connection_->closeSocket();
@@ -254,15 +205,15 @@ bool CChatMainDlg::eventFilter(QObject* watched, QEvent* event) {
         if (left && w->window() == this && timers_.isActive(TIMER_IDLE))
             timers_.start(TIMER_IDLE, kIdlePeriodMs);
     }
-    if (watched == input_ && type == QEvent::KeyPress) {
+    if (watched == input() && type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             if (connection_ && connection_->protocol().loggedOnFlag() &&
                 connection_->protocol().inRoom()) {
-                const QString text = input_->text();
+                const QString text = input()->text();
                 if (!text.isEmpty()) {
-                    connection_->protocol().sendRoomMessage(b(text));
-                    input_->clear();
+                    connection_->protocol().sendRoomMessage(text);
+                    input()->clear();
                 }
             }
             return true;
@@ -278,22 +229,10 @@ void CChatMainDlg::resetClient() {
         connection_->reset();
     setAcceptDrops(false);
     timers_.kill(TIMER_IDLE);
-    timers_.kill(TIMER_TIMEOUT);
     showWaitCursor(false);
-    view_->hide();
-    rooms_->hide();
-    for (int id : {IDC_CREATE, IDC_SERVER, IDC_JOIN, IDC_COLOUR, IDC_RENAME, IDC_LINK, IDC_WHISPER,
-                   IDC_FILE, IDC_HOME})
-        buttons_[id]->hide();
-    users_->hide();
-    buttons_[IDC_MESSAGE_LABEL]->show();
-    input_->clear();
-    input_->hide();
-    input_->setEnabled(false);
+    controls_->showLoggedOff();
 
-    nickname_.clear();
-    if (const auto lines = platform::lines::readLines(nicknameFile()); lines && !lines->isEmpty())
-        nickname_ = lines->constFirst();
+    nickname_ = readNickname();
     timers_.start(TIMER_LOGON, platform::clock::scaledMs(kLogOnDelayMs));
 }
 
@@ -308,32 +247,12 @@ void CChatMainDlg::logOnStart() {
         }
         if (closing_)
             return;
-        nickname_ = b(nicknameDlg_->nickname());
+        nickname_ = nicknameDlg_->nickname();
     }
     showWaitCursor(true);
-    if (!connection_->open(serverHost_, quint16(serverPort_), withoutLineBreaks(nickname_),
-                           kFixedName))
+    if (!connection_->open(serverHost_, quint16(serverPort_), nickname_))
         return; // the close notice ends the chat
-    timers_.start(TIMER_TIMEOUT, platform::clock::scaledMs(kConnectTimeoutMs));
-    findTransferHost();
-}
-
-void CChatMainDlg::findTransferHost() {
-    if (transferHostFound_ || transferHostWaiting_)
-        return;
-    transferHostWaiting_ = true;
-    platform::windows::whenExists(kTransferHostTitle, kTransferHostWaitMs, this, [this](bool ok) {
-        transferHostWaiting_ = false;
-        if (!ok) {
-            qCWarning(platform::log::chat)
-                << "the file sender's window did not appear; files cannot be sent";
-            return;
-        }
-        transferHostFound_ = true;
-        platform::clock::later(this, 20, [] {
-            platform::windows::show(kTransferHostTitle, platform::ShowCommand::Hide);
-        });
-    });
+    handOver_->findTransferHost();
 }
 
 void CChatMainDlg::onTimer(int id) {
@@ -341,29 +260,20 @@ void CChatMainDlg::onTimer(int id) {
     case TIMER_LOGON:
         logOnStart();
         break;
-    case TIMER_TIMEOUT:
-        timers_.kill(TIMER_TIMEOUT);
-        showWaitCursor(false);
-        if (connection_)
-            connection_->reset(); // the unanswered attempt ends here, without a notice
-        message(QStringLiteral("시간초과되었습니다.\r\n다시 시도해주십시오"), 2);
-        if (!closing_)
-            resetClient();
-        break;
     case TIMER_IDLE:
         if (connection_)
             connection_->protocol().idleKeepAlive();
         break;
-    case TIMER_OLD_PEER: {
-        timers_.kill(TIMER_OLD_PEER);
-        const QString who = u(receiverNick_);
-        receiverNick_.clear();
-        message(who + QStringLiteral("님이\r\n옛버전을 사용중이므로\r\n파일을 보낼수 없습니다"), 3);
-        break;
-    }
     default:
         break;
     }
+}
+
+void CChatMainDlg::onTimedOut() {
+    showWaitCursor(false);
+    message(QStringLiteral("시간초과되었습니다.\r\n다시 시도해주십시오"), 2);
+    if (!closing_)
+        resetClient();
 }
 
 void CChatMainDlg::onConnectionClosed(const QString& text) {
@@ -379,7 +289,7 @@ void CChatMainDlg::onConnectionClosed(const QString& text) {
 
 void CChatMainDlg::loggedOn() {
     // The nickname that worked is kept for the next start, whole or not at all.
-    if (!nickname_.isEmpty() && !platform::lines::writeFileAtomic(nicknameFile(), nickname_)) {
+    if (!nickname_.isEmpty() && !storeNickname(nickname_)) {
         qCWarning(platform::log::files) << "cannot write the nickname file" << nicknameFile();
         nickname_.clear();
     }
@@ -390,7 +300,7 @@ void CChatMainDlg::loggedOn() {
 void CChatMainDlg::nicknameRefused() {
     showWaitCursor(false);
     nickname_.clear();
-    if (QFile::exists(nicknameFile()) && !QFile::remove(nicknameFile()))
+    if (!forgetNickname())
         qCWarning(platform::log::files) << "cannot delete the nickname file";
     connection_->reset(); // nothing more is read from this connection
     deferred([this] {
@@ -413,38 +323,10 @@ void CChatMainDlg::showWaitCursor(bool on) {
 // --- waiting room and rooms ----------------------------------------------------------------
 
 void CChatMainDlg::setRoomMode(bool inRoom) {
-    users_->clear();
     if (connection_)
         connection_->startKeepAlive();
     setAcceptDrops(inRoom);
-    CSkinButton* create = buttons_[IDC_CREATE];
-    create->setText(inRoom ? QStringLiteral("나가기(X)") : QStringLiteral("방만들기(C)"));
-    create->LoadNormal(ui::skinPath(inRoom ? "skin\\Out.bmp" : "skin\\Create.bmp"));
-    create->LoadHighlight(ui::skinPath(inRoom ? "skin\\outon.bmp" : "skin\\Createon.bmp"));
-    create->show();
-    create->setEnabled(true);
-    rooms_->clear();
-    rooms_->setEnabled(!inRoom);
-    rooms_->setVisible(!inRoom);
-    view_->clearLines();
-    view_->setVisible(inRoom);
-    view_->setEnabled(inRoom);
-    buttons_[IDC_JOIN]->setVisible(!inRoom);
-    buttons_[IDC_JOIN]->setEnabled(!inRoom);
-    buttons_[IDC_SERVER]->setVisible(!inRoom);
-    buttons_[IDC_RENAME]->setVisible(!inRoom);
-    for (int id : {IDC_COLOUR, IDC_LINK, IDC_WHISPER, IDC_FILE, IDC_HOME})
-        buttons_[id]->setVisible(inRoom);
-    CSkinButton* label = buttons_[IDC_MESSAGE_LABEL];
-    if (inRoom)
-        label->LoadNormal(ui::skinPath("skin\\message.bmp"));
-    label->setVisible(inRoom);
-    users_->show();
-    input_->clear();
-    input_->setVisible(inRoom);
-    input_->setEnabled(inRoom);
-    if (inRoom)
-        input_->setFocus();
+    controls_->showRoomMode(inRoom);
 }
 
 void CChatMainDlg::enteredLobby() {
@@ -456,140 +338,91 @@ void CChatMainDlg::enteredRoom() {
 }
 
 void CChatMainDlg::roomsCleared() {
-    rooms_->clear();
+    controls_->clearRooms();
 }
 
-void CChatMainDlg::roomInserted(qsizetype index, const RoomRow& row) {
-    rooms_->insertRow(int(index), u(row.text), kWhite);
+void CChatMainDlg::roomInserted(qsizetype index, const QString& text) {
+    controls_->insertRoom(index, text);
 }
 
 void CChatMainDlg::roomRemoved(qsizetype index) {
-    delete rooms_->takeItem(int(index));
+    controls_->removeRoom(index);
 }
 
 void CChatMainDlg::usersCleared() {
-    users_->clear();
+    controls_->clearUsers();
 }
 
-void CChatMainDlg::userAdded(const UserRow& row) {
-    fillingUsers_ = true;
-    auto* item = new QListWidgetItem(u(row.name), users_);
-    if (connection_ && connection_->protocol().state() == CS_ROOM) {
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(row.checked ? Qt::Checked : Qt::Unchecked);
-    }
-    fillingUsers_ = false;
+void CChatMainDlg::userAdded(const QString& name) {
+    controls_->addUser(name, connection_ && connection_->protocol().state() == CS_ROOM);
 }
 
 void CChatMainDlg::userRemoved(qsizetype index) {
-    delete users_->takeItem(int(index));
+    controls_->removeUser(index);
 }
 
 void CChatMainDlg::roomFull() {
     deferred([this] { message(QStringLiteral("이방은 꽉찬방입니다"), 1); });
 }
 
-void CChatMainDlg::onCreateOrLeave() {
-    if (!connection_ || !connection_->protocol().loggedOnFlag())
-        return;
-    ChatProtocol& p = connection_->protocol();
-    if (p.inRoom()) {
-        users_->hide();
-        p.leaveRoom();
-        return;
-    }
-    createRoomDlg_->prepare(u(p.nickname()) + QStringLiteral("의 방"));
-    if (runModal(createRoomDlg_) != QDialog::Accepted || closing_)
-        return;
-    p.createRoom(createRoomDlg_->capacity(), b(createRoomDlg_->title()));
-}
-
-void CChatMainDlg::onJoin() {
-    const int row = rooms_->currentRow();
-    if (!connection_ || row < 0 || row >= connection_->protocol().rooms().size() ||
-        !rooms_->currentItem() || !rooms_->currentItem()->isSelected())
-        return;
-    connection_->protocol().joinRoom(connection_->protocol().rooms()[row].text);
-}
-
-void CChatMainDlg::onRename() {
-    if (!QFile::remove(nicknameFile()))
-        return;
-    message(QStringLiteral("새 이름은 다음 로그온시 적용됩니다."), 1);
-}
-
 // --- chat view and sending -----------------------------------------------------------------
 
-void CChatMainDlg::showLine(const QByteArray& name, const QByteArray& text, QRgb colour) {
-    view_->showLine(u(name), u(text), colour);
+void CChatMainDlg::showLine(const QString& name, const QString& text, QRgb colour) {
+    chatView()->showLine(name, text, colour);
 }
 
-void CChatMainDlg::onColour() {
-    if (runModal(colourDlg_) == QDialog::Accepted && !closing_ && connection_)
-        connection_->protocol().setColour(colourDlg_->colour());
-}
-
-QByteArray CChatMainDlg::ownNickname() const {
+QString CChatMainDlg::ownNickname() const {
     return connection_ ? connection_->protocol().nickname() : nickname_;
 }
 
 QStringList CChatMainDlg::otherUsers() const {
     QStringList out;
-    const QString own = u(ownNickname());
-    for (int i = 0; i < users_->count(); ++i)
-        if (users_->item(i)->text() != own)
-            out << users_->item(i)->text();
+    const QString own = ownNickname();
+    for (int i = 0; i < userList()->count(); ++i)
+        if (userList()->item(i)->text() != own)
+            out << userList()->item(i)->text();
     return out;
 }
 
-void CChatMainDlg::openSendTo(const QString& initial) {
+void CChatMainDlg::linkOffered(const QString& sender, const QString& link) {
+    handOver_->offerLink(sender, link);
+}
+
+void CChatMainDlg::homeOffered(const QString& sender, const QString& address) {
+    handOver_->offerHomepage(sender, address);
+}
+
+void CChatMainDlg::addressRequested(const QString& sender) {
+    handOver_->answerAddress(sender, settings_.announce);
+}
+
+void CChatMainDlg::addressReceived(const QString& address) {
+    handOver_->addressReceived(address);
+}
+
+void CChatMainDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptDrops() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CChatMainDlg::dropEvent(QDropEvent* event) {
     if (!connection_ || !connection_->protocol().inRoom())
         return;
-    sendToDlg_->prepare(initial, otherUsers());
-    if (runModal(sendToDlg_) != QDialog::Accepted || closing_)
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
         return;
-    for (const QString& receiver : sendToDlg_->chosenReceivers())
-        connection_->protocol().sendChat(b(sendToDlg_->textToSend()), b(receiver));
+    event->acceptProposedAction();
+    // Choosing the receiver runs a dialog; the drop itself returns first.
+    const QString path = urls.constFirst().toLocalFile();
+    deferred([this, path] { handOver_->sendFile(path); });
 }
 
-void CChatMainDlg::linkOffered(const QByteArray& sender, const QByteArray& link) {
-    deferred([this, sender, link] {
-        const int answer = message(u(sender) + QStringLiteral("님이 보낸 링크\r\n") + u(link) +
-                                       QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                                   4, true);
-        if (answer != kAnswerOk || closing_)
-            return;
-        if (webAddress(u(link)).isEmpty()) {
-            qCWarning(platform::log::chat) << "a received link is not a web address; refused";
-            return;
-        }
-        if (!platform::lines::writeFileAtomic(protocol::linkHandOverFile(), link)) {
-            qCWarning(platform::log::files) << "cannot write the link hand-over file";
-            return;
-        }
-        platform::clock::later(this, 200, [] {
-            if (platform::windows::exists(kLinkReceiverTitle))
-                platform::windows::post(kLinkReceiverTitle, WM_LINK_HANDOVER, 0, 0);
-        });
-    });
-}
+// --- server list ---------------------------------------------------------------------------
 
-void CChatMainDlg::homeOffered(const QByteArray& sender, const QByteArray& address) {
-    deferred([this, sender, address] {
-        const int answer =
-            message(u(sender) + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + u(address) +
-                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                    4, true);
-        if (answer != kAnswerOk || closing_)
-            return;
-        const QUrl url = webAddress(u(address));
-        if (url.isEmpty()) {
-            qCWarning(platform::log::chat) << "a received homepage is not a web address; refused";
-            return;
-        }
-        if (!platform::desktop::openDocument(url.toString()))
-            qCWarning(platform::log::chat) << "the desktop could not open the homepage";
-    });
+void CChatMainDlg::switchServer(const QString& host, int port) {
+    serverHost_ = host;
+    serverPort_ = port;
+    resetClient();
 }
 
 // --- helpers -------------------------------------------------------------------------------

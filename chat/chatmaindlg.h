@@ -11,6 +11,9 @@
 #include <QPointer>
 #include <functional>
 
+class CChatActions;
+class CChatControls;
+class CChatHandOver;
 class CChatView;
 class CColourDlg;
 class CCreateRoomDlg;
@@ -22,11 +25,10 @@ class CSkinListBox;
 class CSkinMessageDlg;
 class QLineEdit;
 class QListWidget;
-class QNetworkAccessManager;
 
 namespace chat {
 class CChatConnection;
-}
+} // namespace chat
 
 class CChatMainDlg : public CSkinDialog,
                      public platform::MessageHandler,
@@ -46,17 +48,29 @@ public:
     // The skinned message box (modal); 6 after OK, 7 after Cancel.
     int message(const QString& text, int lines, bool ask = false);
 
+    // A member dialog, modal, placed over the window; Rejected while the window closes.
+    int runModal(CSkinDialog* dialog);
+    // A step after the current event has been handled, unless the window closes first.
+    void deferred(std::function<void()> step);
+    // The users of the list but this user, as the send dialogs offer them.
+    QStringList otherUsers() const;
+    QString ownNickname() const;
+
+    const chat::ChatSettings& settings() const { return settings_; }
+    // Logs on to another server from the start.
+    void switchServer(const QString& host, int port);
+
     // Ends open member dialogs as with OK, then the window.
     void closeChat();
     // Back to the start state; the log-on follows after 500 ms.
     void resetClient();
 
     chat::CChatConnection* connection() const { return connection_; }
-    CSkinButton* button(int id) const { return buttons_.value(id); }
-    CSkinListBox* roomList() const { return rooms_; }
-    CChatView* chatView() const { return view_; }
-    QLineEdit* input() const { return input_; }
-    QListWidget* userList() const { return users_; }
+    CSkinButton* button(int id) const;
+    CSkinListBox* roomList() const;
+    CChatView* chatView() const;
+    QLineEdit* input() const;
+    QListWidget* userList() const;
     CNicknameDlg* nicknameDialog() const { return nicknameDlg_; }
     CCreateRoomDlg* createRoomDialog() const { return createRoomDlg_; }
     CSelectDlg* selectDialog() const { return selectDlg_; }
@@ -65,26 +79,26 @@ public:
     bool isClosing() const { return closing_; }
     QString serverHost() const { return serverHost_; }
     int serverPort() const { return serverPort_; }
-    qint64 transferNumber() const { return transferN_; }
+    CChatHandOver* handOver() const { return handOver_; }
     bool timerActive(int id) const { return timers_.isActive(id); }
 
     // ChatProtocol::Listener
-    void showLine(const QByteArray& name, const QByteArray& text, QRgb colour) override;
+    void showLine(const QString& name, const QString& text, QRgb colour) override;
     void loggedOn() override;
     void nicknameRefused() override;
     void enteredLobby() override;
     void enteredRoom() override;
     void roomsCleared() override;
-    void roomInserted(qsizetype index, const chat::RoomRow& row) override;
+    void roomInserted(qsizetype index, const QString& text) override;
     void roomRemoved(qsizetype index) override;
     void usersCleared() override;
-    void userAdded(const chat::UserRow& row) override;
+    void userAdded(const QString& name) override;
     void userRemoved(qsizetype index) override;
     void roomFull() override;
-    void linkOffered(const QByteArray& sender, const QByteArray& link) override;
-    void homeOffered(const QByteArray& sender, const QByteArray& address) override;
-    void addressRequested(const QByteArray& sender) override;
-    void addressReceived(const QByteArray& address) override;
+    void linkOffered(const QString& sender, const QString& link) override;
+    void homeOffered(const QString& sender, const QString& address) override;
+    void addressRequested(const QString& sender) override;
+    void addressReceived(const QString& address) override;
 
     void done(int result) override;
     void accept() override {}
@@ -100,45 +114,25 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void createControls();
+    void connectControls();
     void onTimer(int id);
     void logOnStart();
     void onConnectionClosed(const QString& text);
-    void findTransferHost();
+    void onTimedOut();
     void showWaitCursor(bool on);
 
-    void onCreateOrLeave();
-    void onJoin();
-    void onServer();
-    void onServerList(const QByteArray& body, bool ok);
-    void onRename();
-    void onColour();
-    void openSendTo(const QString& initial);
-    void onFile();
-    void chooseReceiver();
-    void handOver();
-    void answerAddress(const QByteArray& sender);
-
-    int runModal(CSkinDialog* dialog);
-    void deferred(std::function<void()> step);
-    QStringList otherUsers() const;
-    QByteArray ownNickname() const;
     void setRoomMode(bool inRoom);
 
     chat::ChatSettings settings_;
     QString serverHost_;
     int serverPort_ = 3000;
-    QByteArray nickname_;
+    QString nickname_;
     int startX_;
     int startY_;
 
     chat::CChatConnection* connection_ = nullptr;
     platform::WindowTimers timers_;
-    QMap<int, CSkinButton*> buttons_;
-    CSkinListBox* rooms_ = nullptr;
-    CChatView* view_ = nullptr;
-    QLineEdit* input_ = nullptr;
-    QListWidget* users_ = nullptr;
+    CChatControls* controls_ = nullptr;
 
     CNicknameDlg* nicknameDlg_ = nullptr;
     CCreateRoomDlg* createRoomDlg_ = nullptr;
@@ -146,18 +140,9 @@ private:
     CSkinMessageDlg* messageDlg_ = nullptr;
     CSendToDlg* sendToDlg_ = nullptr;
     CColourDlg* colourDlg_ = nullptr;
-    QNetworkAccessManager* network_ = nullptr;
-
-    // The file send under way.
-    QByteArray receiverNick_;
-    QByteArray receiverAddress_;
-    QString filePath_;
-    qint64 transferN_ = 0;
-    bool transferHostFound_ = false;
-    bool transferHostWaiting_ = false;
+    CChatHandOver* handOver_ = nullptr;
+    CChatActions* actions_ = nullptr;
 
     bool closing_ = false;
     bool waitCursor_ = false;
-    bool fillingUsers_ = false;
-    bool fetchingServers_ = false;
 };

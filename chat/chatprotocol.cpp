@@ -4,6 +4,7 @@
 #include "platform/log.h"
 
 #include <QDateTime>
+#include <QHostAddress>
 #include <algorithm>
 #include <random>
 
@@ -13,15 +14,18 @@ QByteArray cp(const char* utf8) {
     return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
 }
 
-namespace {
-
-// Each word followed by one space.
-QByteArray rebuild(const QList<QByteArray>& words) {
-    QByteArray out;
-    for (const QByteArray& w : words)
-        out += w + ' ';
-    return out;
+QString fromWire(QByteArrayView bytes) {
+    // Plain ASCII reads the same in CP949; most names and titles on a busy list are.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    return platform::cp949::toUnicode(bytes);
 }
+
+QByteArray toWire(const QString& text) {
+    return platform::cp949::fromUnicode(text);
+}
+
+namespace {
 
 int timeSeededPin() {
     // A new generator seeded with the current second, as each PIN is made.
@@ -34,9 +38,9 @@ int timeSeededPin() {
 ChatProtocol::ChatProtocol(std::function<void(const QByteArray&)> queueLine, Listener* listener)
     : queue_(std::move(queueLine)), listener_(listener), pinSource_(timeSeededPin) {}
 
-void ChatProtocol::start(const QByteArray& nickname, const QByteArray& fixedName) {
+void ChatProtocol::start(const QString& nickname, const QByteArray& fixedName) {
     reset();
-    nickname_ = nickname;
+    nickname_ = withoutLineBreaks(toWire(nickname));
     fixedName_ = fixedName;
     state_ = CS_CONNECTING;
 }
@@ -126,7 +130,7 @@ void ChatProtocol::sendPin() {
 void ChatProtocol::onEvent(CLineTokens& t) {
     const QByteArray code = t.take();
     if (code == "SM") {
-        QByteArray text = rebuild(t.all());
+        QByteArray text = t.rest();
         if (text.contains(cp("귀속말")))
             text = cp("메세지를 보냈습니다");
         show({}, text, kWhite);
@@ -137,14 +141,14 @@ void ChatProtocol::onEvent(CLineTokens& t) {
     } else if (code == "R+") {
         const QByteArray number = t.take();
         t.take(); // what the server counts beside the number; not shown
-        RoomRow row{leadingNumber(number), number + " : " + rebuild(t.all())};
+        RoomRow row{leadingNumber(number), t.rest(number + " : ")};
         // Sorted by number; a row equal to others goes after them, as a stable sort keeps it.
         const auto at = std::upper_bound(rooms_.begin(), rooms_.end(), row.number,
                                          [](int n, const RoomRow& r) { return n < r.number; });
         const qsizetype index = at - rooms_.begin();
         rooms_.insert(index, row);
         if (listener_)
-            listener_->roomInserted(index, row);
+            listener_->roomInserted(index, fromWire(row.text));
     } else if (code == "R-") {
         const int number = leadingNumber(t.take());
         for (qsizetype i = rooms_.size() - 1; i >= 0; --i) {
@@ -168,14 +172,14 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         if (isMuted(sender))
             return;
         QByteArray first = t.take();
-        QRgb colour = kWhite;
+        Rgb colour = kWhite;
         if (first.startsWith("~~")) {
             colour = colourFromWord(first);
             first.clear();
         } else {
             first += ' ';
         }
-        const QByteArray text = first + rebuild(t.all());
+        const QByteArray text = t.rest(first);
         if (text.contains("!@#$"))
             return; // the idle keep-alive
         show(sender.isEmpty() ? sender : sender + " : ", text, colour);
@@ -188,28 +192,26 @@ void ChatProtocol::onEvent(CLineTokens& t) {
             const QByteArray word = first.mid(1);
             if (word.contains("Link")) {
                 if (listener_)
-                    listener_->linkOffered(sender, rebuild(t.all()));
+                    listener_->linkOffered(fromWire(sender), fromWire(t.rest()));
                 return;
             }
             if (word.contains("IPAD")) {
                 if (listener_)
-                    listener_->addressRequested(sender);
+                    listener_->addressRequested(fromWire(sender));
                 return;
             }
             if (word.contains("IPRE")) {
                 if (listener_)
-                    listener_->addressReceived(t.take());
+                    listener_->addressReceived(fromWire(t.take()));
                 return;
             }
             if (word.contains("Home")) {
                 if (listener_)
-                    listener_->homeOffered(sender, rebuild(t.all()));
+                    listener_->homeOffered(fromWire(sender), fromWire(t.rest()));
                 return;
             }
         }
-        QList<QByteArray> words{first};
-        words << t.all();
-        show(sender + cp("의 귀속말 : "), rebuild(words), kWhite);
+        show(sender + cp("의 귀속말 : "), t.rest(first + ' '), kWhite);
     } else if (code == "U?") {
         displayOn_ = true;
         users_.clear();
@@ -223,7 +225,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
             return; // users inside rooms are not listed in the waiting room
         users_.append(UserRow{name, true});
         if (listener_)
-            listener_->userAdded(users_.constLast());
+            listener_->userAdded(fromWire(name));
     } else if (code == "U-") {
         t.take();
         t.take();
@@ -245,9 +247,9 @@ void ChatProtocol::onEvent(CLineTokens& t) {
     }
 }
 
-void ChatProtocol::show(const QByteArray& name, const QByteArray& text, QRgb colour) {
+void ChatProtocol::show(const QByteArray& name, const QByteArray& text, Rgb colour) {
     if (displayOn_ && listener_)
-        listener_->showLine(name, text, colour);
+        listener_->showLine(fromWire(name), fromWire(text), colour);
 }
 
 void ChatProtocol::enterLobby() {
@@ -273,8 +275,8 @@ void ChatProtocol::enterRoom() {
     state_ = CS_ROOM;
 }
 
-bool ChatProtocol::sendRoomMessage(const QByteArray& typed) {
-    const QByteArray text = withoutLineBreaks(typed);
+bool ChatProtocol::sendRoomMessage(const QString& typed) {
+    const QByteArray text = withoutLineBreaks(toWire(typed));
     if (text.isEmpty() || text == lastRoomMessage_)
         return false;
     lastRoomMessage_ = text;
@@ -282,29 +284,66 @@ bool ChatProtocol::sendRoomMessage(const QByteArray& typed) {
     return true;
 }
 
-bool ChatProtocol::sendChat(const QByteArray& typed, const QByteArray& receiver) {
-    const QByteArray text = withoutLineBreaks(typed);
+bool ChatProtocol::sendWhisper(const QString& typed, const QString& receiver) {
+    const QByteArray text = withoutLineBreaks(toWire(typed));
     if (text.isEmpty())
         return false;
-    queue_("MI " + withoutLineBreaks(receiver) + ' ' +
-           (text.contains("~~IPRE") ? text : escape(text)));
+    queue_("MI " + withoutLineBreaks(toWire(receiver)) + ' ' + escape(text));
     return true;
 }
 
-void ChatProtocol::createRoom(int capacity, const QByteArray& title) {
+// A control word for one receiver: "MI <receiver> ~~Word\ <rest>", the rest escaped.
+void ChatProtocol::sendControl(const QString& receiver, const QByteArray& word,
+                               const QString& rest) {
+    QByteArray line = "MI " + withoutLineBreaks(toWire(receiver)) + " ~~" + word;
+    if (!rest.isEmpty())
+        line += "\\ " + escape(withoutLineBreaks(toWire(rest)));
+    queue_(line);
+}
+
+bool ChatProtocol::sendLink(const QString& address, const QString& receiver) {
+    // An empty address would reach the other side as an empty prompt.
+    if (address.trimmed().isEmpty())
+        return false;
+    sendControl(receiver, "Link", address.trimmed());
+    return true;
+}
+
+bool ChatProtocol::sendHomepage(const QString& address, const QString& receiver) {
+    if (address.trimmed().isEmpty())
+        return false;
+    sendControl(receiver, "Home", address.trimmed());
+    return true;
+}
+
+void ChatProtocol::requestAddress(const QString& receiver) {
+    sendControl(receiver, "IPAD", QString());
+}
+
+bool ChatProtocol::answerAddress(const QString& receiver, const QHostAddress& address) {
+    // Only a dotted IPv4 address is an answer the other side can use.
+    if (address.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    sendControl(receiver, "IPRE", address.toString());
+    return true;
+}
+
+void ChatProtocol::createRoom(int capacity, const QString& title) {
     displayOn_ = false;
-    roomTitle_ = withoutLineBreaks(title);
+    roomTitle_ = withoutLineBreaks(toWire(title));
     // The room line carries a second CR LF of its own, so two line ends go out.
     queue_("CR " + QByteArray::number(capacity) + "  " + escape(roomTitle_) + "\r\n");
 }
 
-bool ChatProtocol::joinRoom(const QByteArray& rowText) {
-    const qsizetype space = rowText.indexOf(' ');
-    if (rowText.isEmpty())
+bool ChatProtocol::joinRoom(qsizetype row) {
+    if (row < 0 || row >= rooms_.size())
         return false;
+    // The title is what follows "<number> : " on the row.
+    const QByteArray& rowText = rooms_[row].text;
+    const qsizetype space = rowText.indexOf(' ');
     roomTitle_ = space < 0 ? QByteArray() : rowText.mid(space + 3);
     displayOn_ = false;
-    queue_("ER " + QByteArray::number(leadingNumber(rowText)) + ' ');
+    queue_("ER " + QByteArray::number(rooms_[row].number) + ' ');
     return true;
 }
 
@@ -323,6 +362,14 @@ void ChatProtocol::keepAlive() {
 
 void ChatProtocol::quit() {
     queue_("Q");
+}
+
+QString ChatProtocol::nickname() const {
+    return fromWire(nickname_);
+}
+
+QString ChatProtocol::roomTitle() const {
+    return fromWire(roomTitle_);
 }
 
 void ChatProtocol::setUserChecked(qsizetype index, bool checked) {

@@ -6,8 +6,10 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QRgb>
+#include <QString>
 #include <functional>
+
+class QHostAddress;
 
 namespace chat {
 
@@ -21,7 +23,7 @@ enum ChatState {
     CS_PIN_SENT = 41006,
 };
 
-inline constexpr QRgb kWhite = 0xffffffff;
+inline constexpr Rgb kWhite = 0xffffffff;
 
 struct RoomRow {
     int number = 0;
@@ -43,33 +45,35 @@ public:
     public:
         virtual ~Listener() = default;
         // A display line; the name part already carries its separator (" : ").
-        virtual void showLine(const QByteArray& name, const QByteArray& text, QRgb colour) = 0;
+        virtual void showLine(const QString& name, const QString& text, Rgb colour) = 0;
         virtual void loggedOn() {}
         virtual void nicknameRefused() {}
         virtual void enteredLobby() {}
         virtual void enteredRoom() {}
         virtual void roomsCleared() {}
-        virtual void roomInserted(qsizetype index, const RoomRow& row) { (void)index, (void)row; }
+        virtual void roomInserted(qsizetype index, const QString& text) { (void)index, (void)text; }
         virtual void roomRemoved(qsizetype index) { (void)index; }
         virtual void usersCleared() {}
-        virtual void userAdded(const UserRow& row) { (void)row; }
+        virtual void userAdded(const QString& name) { (void)name; }
         virtual void userRemoved(qsizetype index) { (void)index; }
         virtual void roomFull() {}
-        virtual void linkOffered(const QByteArray& sender, const QByteArray& link) {
+        virtual void linkOffered(const QString& sender, const QString& link) {
             (void)sender, (void)link;
         }
-        virtual void homeOffered(const QByteArray& sender, const QByteArray& address) {
+        virtual void homeOffered(const QString& sender, const QString& address) {
             (void)sender, (void)address;
         }
-        virtual void addressRequested(const QByteArray& sender) { (void)sender; }
-        virtual void addressReceived(const QByteArray& address) { (void)address; }
+        // The sender wants this host's address for a file (answerAddress replies).
+        virtual void addressRequested(const QString& sender) { (void)sender; }
+        virtual void addressReceived(const QString& address) { (void)address; }
     };
 
     // queueLine gets each line without its CR LF.
     ChatProtocol(std::function<void(const QByteArray&)> queueLine, Listener* listener);
 
-    // A log-on begins: every field back to its start, state CS_CONNECTING.
-    void start(const QByteArray& nickname, const QByteArray& fixedName);
+    // A log-on begins: every field back to its start, state CS_CONNECTING. Line breaks in the
+    // nickname never reach the wire.
+    void start(const QString& nickname, const QByteArray& fixedName);
     // The connect call is under way: the greeting is awaited.
     void connecting() { state_ = CS_GREETING; }
     // Forgets the session (a reset or a closed connection).
@@ -78,25 +82,31 @@ public:
     void dispatch(QByteArrayView line);
     void dispatch(CLineTokens tokens);
 
-    // Lines the user's actions send.
-    bool sendRoomMessage(const QByteArray& text);
-    bool sendChat(const QByteArray& text, const QByteArray& receiver);
-    void createRoom(int capacity, const QByteArray& title);
-    bool joinRoom(const QByteArray& rowText);
+    // Lines the user's actions send; false when nothing was sent.
+    bool sendRoomMessage(const QString& text);
+    bool sendWhisper(const QString& text, const QString& receiver);
+    bool sendLink(const QString& address, const QString& receiver);
+    bool sendHomepage(const QString& address, const QString& receiver);
+    // The address request before a file goes to `receiver`, and the answer to one.
+    void requestAddress(const QString& receiver);
+    bool answerAddress(const QString& receiver, const QHostAddress& address);
+    void createRoom(int capacity, const QString& title);
+    // Joins the room on the given row of rooms().
+    bool joinRoom(qsizetype row);
     void leaveRoom();
     void idleKeepAlive();
     void keepAlive();
     void quit();
 
     ChatState state() const { return state_; }
-    QByteArray nickname() const { return nickname_; }
+    QString nickname() const;
     QByteArray pin() const { return pin_; }
-    QRgb colour() const { return colour_; }
-    void setColour(QRgb colour) { colour_ = colour; }
+    Rgb colour() const { return colour_; }
+    void setColour(Rgb colour) { colour_ = colour; }
     bool displayOn() const { return displayOn_; }
     bool loggedOnFlag() const { return loggedOn_; }
     bool inRoom() const { return inRoom_; }
-    QByteArray roomTitle() const { return roomTitle_; }
+    QString roomTitle() const;
     QByteArray lastRoomMessage() const { return lastRoomMessage_; }
 
     const QList<RoomRow>& rooms() const { return rooms_; }
@@ -113,7 +123,8 @@ private:
     void enterLobby();
     void enterRoom();
     void sendPin();
-    void show(const QByteArray& name, const QByteArray& text, QRgb colour);
+    void sendControl(const QString& receiver, const QByteArray& word, const QString& rest);
+    void show(const QByteArray& name, const QByteArray& text, Rgb colour);
 
     std::function<void(const QByteArray&)> queue_;
     Listener* listener_;
@@ -125,7 +136,7 @@ private:
     QByteArray pin_;
     QByteArray roomTitle_;
     QByteArray lastRoomMessage_;
-    QRgb colour_ = kWhite;
+    Rgb colour_ = kWhite;
     bool displayOn_ = false;
     bool loggedOn_ = false;
     bool inRoom_ = false;
@@ -135,5 +146,8 @@ private:
 
 // CP949 bytes of a text written in the source.
 QByteArray cp(const char* utf8);
+// The wire's CP949 bytes and the windows' text, both ways.
+QString fromWire(QByteArrayView bytes);
+QByteArray toWire(const QString& text);
 
 } // namespace chat

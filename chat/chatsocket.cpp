@@ -54,9 +54,6 @@ QString errorText(Notification n, int code) {
         if (code == WSAECONNREFUSED)
             return QStringLiteral("강제로 접속이 차단되었습니다");
         break;
-    case Notification::Receive:
-    case Notification::Send:
-        break;
     }
     return {};
 }
@@ -111,47 +108,46 @@ CChatSocket::~CChatSocket() {
     close();
 }
 
-bool CChatSocket::create(Owner* owner) {
-    if (!owner) {
-        setError(kSocketCreateFailed, QStringLiteral("Socket Create Failed"));
-        return false;
-    }
-    owner_ = owner;
-    if (socket_)
-        return true;
-    socket_ = std::make_unique<QTcpSocket>();
+void CChatSocket::setError(int code, const QString& text) {
+    errorCode_ = code;
+    errorText_ = text;
+}
+
+void CChatSocket::endWith(int code, const QString& text) {
+    setError(code, text);
+    closeSent_ = true;
+    emit closed();
+}
+
+bool CChatSocket::connectTo(const QString& host, quint16 port) {
+    close();
     connected_ = false;
     closeSent_ = false;
+    errorCode_ = 0;
+    errorText_.clear();
+    if (host.trimmed().isEmpty() || port == 0) {
+        endWith(WSAHOST_NOT_FOUND, connectFailureText());
+        return false;
+    }
+    socket_ = std::make_unique<QTcpSocket>();
     QTcpSocket* s = socket_.get();
     connect(s, &QTcpSocket::connected, this, [this] {
         connected_ = true;
-        notify(WM_CHATSOCK_CONNECT);
+        emit connected();
         // Nothing waits for a first "writable": lines queued so far go out now.
-        notify(WM_CHATSOCK_SEND);
+        emit writable();
     });
-    connect(s, &QTcpSocket::readyRead, this, [this] { notify(WM_CHATSOCK_RECEIVE); });
-    connect(s, &QTcpSocket::bytesWritten, this, [this] { notify(WM_CHATSOCK_SEND); });
+    connect(s, &QTcpSocket::readyRead, this, &CChatSocket::received);
+    connect(s, &QTcpSocket::bytesWritten, this, &CChatSocket::writable);
     connect(s, &QTcpSocket::errorOccurred, this, &CChatSocket::onError);
     connect(s, &QTcpSocket::disconnected, this, [this] {
         // An orderly end that came without an error.
         if (connected_ && !closeSent_) {
             closeSent_ = true;
-            notify(WM_CHATSOCK_CLOSE);
+            emit closed();
         }
     });
-    return true;
-}
-
-bool CChatSocket::connectTo(const QString& host, quint16 port) {
-    if (!socket_)
-        return false;
-    if (host.trimmed().isEmpty() || port == 0) {
-        setError(WSAHOST_NOT_FOUND, connectFailureText());
-        closeSent_ = true;
-        notify(WM_CHATSOCK_CLOSE);
-        return false;
-    }
-    socket_->connectToHost(host, port);
+    s->connectToHost(host, port);
     return true;
 }
 
@@ -161,11 +157,9 @@ void CChatSocket::onError(QAbstractSocket::SocketError error) {
     const int code = winsockCode(error);
     qCDebug(platform::log::net) << "chat socket error" << error << socket_->errorString();
     if (!connected_) {
+        // A name that does not resolve fails the connect call itself.
         if (code == WSAHOST_NOT_FOUND) {
-            // A name that does not resolve fails the connect call itself.
-            setError(code, connectFailureText());
-            closeSent_ = true;
-            notify(WM_CHATSOCK_CLOSE);
+            endWith(code, connectFailureText());
             return;
         }
         // A refused or unanswered connection is left to the log-on time-out.
@@ -173,14 +167,7 @@ void CChatSocket::onError(QAbstractSocket::SocketError error) {
         qCWarning(platform::log::net) << "chat server connection failed:" << socket_->errorString();
         return;
     }
-    setError(code, chat::errorText(Notification::Close, code));
-    closeSent_ = true;
-    notify(WM_CHATSOCK_CLOSE);
-}
-
-void CChatSocket::notify(std::uint32_t message) {
-    if (owner_)
-        owner_->onSocketMessage(message);
+    endWith(code, chat::errorText(Notification::Close, code));
 }
 
 bool CChatSocket::isOpen() const {
@@ -191,17 +178,15 @@ bool CChatSocket::isConnected() const {
     return socket_ && connected_ && socket_->state() == QAbstractSocket::ConnectedState;
 }
 
-qint64 CChatSocket::bytesAvailable() const {
-    return socket_ ? socket_->bytesAvailable() : 0;
-}
-
 QByteArray CChatSocket::readAll() {
     return socket_ ? socket_->readAll() : QByteArray();
 }
 
 qint64 CChatSocket::write(QByteArrayView data) {
-    if (!socket_)
+    if (!socket_) {
+        setError(WSAENOTCONN, writeErrorText(WSAENOTCONN));
         return -1;
+    }
     const qint64 n = socket_->write(data.constData(), data.size());
     if (n < 0) {
         const int code = winsockCode(socket_->error());

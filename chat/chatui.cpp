@@ -1,7 +1,5 @@
 #include "chat/chatui.h"
 
-#include "platform/codec.h"
-
 #include "platform/paths.h"
 #include "skin/skinbutton.h"
 
@@ -58,14 +56,6 @@ void placeOnScreen(QWidget* dialog, const QWidget* owner) {
     pos.setY(
         std::clamp(pos.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
     dialog->move(pos);
-}
-
-QString u(const QByteArray& bytes) {
-    return platform::cp949::toUnicode(bytes);
-}
-
-QByteArray b(const QString& text) {
-    return platform::cp949::fromUnicode(text);
 }
 
 } // namespace chat::ui

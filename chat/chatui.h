@@ -19,10 +19,6 @@ CSkinButton* button(QWidget* parent, int id, const QString& label, const char* n
 // The edits' look on the dark skin.
 void styleEdit(QWidget* edit);
 
-// Wire bytes (CP949) to screen text and back.
-QString u(const QByteArray& bytes);
-QByteArray b(const QString& text);
-
 // Places a dialog over its owner, inside the screen the owner is on: a dialog that would
 // open off-screen (an owner moved partly off the desktop) is pulled back onto it.
 void placeOnScreen(QWidget* dialog, const QWidget* owner);

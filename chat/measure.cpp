@@ -1,5 +1,7 @@
 #include "chat/measure.h"
 
+#include "platform/codec.h"
+
 namespace chat {
 
 qsizetype characterBoundary(QByteArrayView text, qsizetype limit) {
@@ -25,6 +27,13 @@ QList<QByteArray> measureLines(const QByteArray& text, int measured) {
             lines[i] = lines[i].left(characterBoundary(lines[i], kMeasureCut)) + "...";
     }
     return lines;
+}
+
+QStringList measureText(const QString& text, int measured) {
+    QStringList out;
+    for (const QByteArray& line : measureLines(platform::cp949::fromUnicode(text), measured))
+        out << platform::cp949::toUnicode(line);
+    return out;
 }
 
 } // namespace chat

@@ -1,6 +1,7 @@
 #include "chat/serverlist.h"
 
 #include "chat/wire.h"
+#include "platform/codec.h"
 #include "platform/lines.h"
 
 namespace chat {
@@ -37,6 +38,13 @@ QList<ServerEntry> parseServerList(QByteArrayView file) {
             out << e;
     }
     return out;
+}
+
+QStringList serverNames(const QList<ServerEntry>& servers) {
+    QStringList names;
+    for (const ServerEntry& e : servers)
+        names << platform::cp949::toUnicode(e.name);
+    return names;
 }
 
 } // namespace chat

@@ -2,6 +2,7 @@
 // The server list "Server3.txt": one "name$host$port" per line.
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 namespace chat {
 
@@ -16,5 +17,7 @@ struct ServerEntry {
 bool parseServerLine(QByteArrayView line, ServerEntry& out);
 // Every valid line of the file in order (lines end in LF or CR LF).
 QList<ServerEntry> parseServerList(QByteArrayView file);
+// The names as the server list dialog shows them, in the same order.
+QStringList serverNames(const QList<ServerEntry>& servers);
 
 } // namespace chat

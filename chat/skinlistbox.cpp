@@ -24,7 +24,9 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const QColor colour = QColor::fromRgb(index.data(kRowColour).toUInt());
+        // A row without a colour of its own is white.
+        const QVariant own = index.data(kRowColour);
+        const QColor colour = QColor::fromRgb(own.isValid() ? own.toUInt() : 0xffffffffu);
         const bool selected = option.state & QStyle::State_Selected;
         const bool enabled = option.state & QStyle::State_Enabled;
         p->save();
@@ -74,4 +76,8 @@ void CSkinListBox::insertRow(int index, const QString& text, QRgb colour) {
     auto* item = new QListWidgetItem(text);
     item->setData(kRowColour, colour);
     insertItem(index, item); // the list owns the item from here
+}
+
+void CSkinListBox::appendWhiteRows(const QStringList& texts) {
+    addItems(texts);
 }

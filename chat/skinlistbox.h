@@ -10,5 +10,7 @@ public:
 
     void addRow(const QString& text, QRgb colour);
     void insertRow(int index, const QString& text, QRgb colour);
+    // Many white rows at the end in one insertion.
+    void appendWhiteRows(const QStringList& texts);
     static int rowHeight();
 };

@@ -3,7 +3,6 @@
 #include "chat/chatids.h"
 #include "chat/chatui.h"
 #include "chat/measure.h"
-#include "platform/codec.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 
@@ -45,10 +44,9 @@ void CSkinMessageDlg::prepare(const QString& text, int lines, bool ask) {
     lines_.clear();
     const QFontMetrics fm(messageFont());
     int widest = 0;
-    const QList<QByteArray> measured =
-        measureLines(platform::cp949::fromUnicode(text), std::max(0, lines));
+    const QStringList measured = measureText(text, std::max(0, lines));
     for (qsizetype i = 0; i < measured.size(); ++i) {
-        const QString line = platform::cp949::toUnicode(measured[i]);
+        const QString& line = measured[i];
         lines_ << line;
         if (i < lines)
             widest = std::max(widest, fm.horizontalAdvance(line));

@@ -5,13 +5,16 @@
 namespace chat {
 
 CLineTokens CLineTokens::fromLine(QByteArrayView line) {
+    if (line.startsWith('!')) {
+        QList<QByteArray> tokens = tokenize(line.sliced(1));
+        tokens.prepend(QByteArrayLiteral("!"));
+        return CLineTokens(std::move(tokens));
+    }
     QList<QByteArray> tokens;
     if (line.startsWith(':')) {
-        tokens << QByteArray(":") << (line.size() > 1 ? QByteArray(1, line[1]) : QByteArray());
+        tokens << QByteArrayLiteral(":")
+               << (line.size() > 1 ? QByteArray(1, line[1]) : QByteArray());
         tokens << tokenize(line.size() > 2 ? line.sliced(2) : QByteArrayView());
-    } else if (line.startsWith('!')) {
-        tokens << QByteArray("!");
-        tokens << tokenize(line.sliced(1));
     }
     return CLineTokens(std::move(tokens));
 }
@@ -20,6 +23,20 @@ QByteArray CLineTokens::take() {
     if (next_ >= tokens_.size())
         return {};
     return tokens_[next_++];
+}
+
+QByteArray CLineTokens::rest(QByteArrayView prefix) {
+    qsizetype size = prefix.size();
+    for (qsizetype i = next_; i < tokens_.size(); ++i)
+        size += tokens_[i].size() + 1;
+    QByteArray out;
+    out.reserve(size);
+    out.append(prefix);
+    for (; next_ < tokens_.size(); ++next_) {
+        out.append(tokens_[next_]);
+        out.append(' ');
+    }
+    return out;
 }
 
 QByteArray withoutLineBreaks(QByteArrayView text) {
@@ -31,13 +48,12 @@ QByteArray withoutLineBreaks(QByteArrayView text) {
     return out;
 }
 
-QByteArray colourWord(QRgb colour) {
-    return "~~" + QByteArray::number(qRed(colour) | 0x100, 16).mid(1) +
-           QByteArray::number(qGreen(colour) | 0x100, 16).mid(1) +
-           QByteArray::number(qBlue(colour) | 0x100, 16).mid(1) + "\\ ";
+QByteArray colourWord(Rgb colour) {
+    // Each channel as two lower-case hex digits.
+    return "~~" + QByteArray::number((colour & 0xffffff) | 0x1000000, 16).mid(1) + "\\ ";
 }
 
-QRgb colourFromWord(QByteArrayView word) {
+Rgb colourFromWord(QByteArrayView word) {
     auto digit = [&](qsizetype i) -> int {
         if (i >= word.size())
             return 0;
@@ -49,7 +65,7 @@ QRgb colourFromWord(QByteArrayView word) {
         return 0;
     };
     auto pair = [&](qsizetype i) { return digit(i) * 16 + digit(i + 1); };
-    return qRgb(pair(2), pair(4), pair(6));
+    return rgb(pair(2), pair(4), pair(6));
 }
 
 QByteArray formatPin(int number) {

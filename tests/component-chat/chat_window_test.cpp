@@ -203,7 +203,7 @@ TEST_F(ChatWindowTest, AsksForANicknameRefusesSpacesAndStoresIt) {
     ASSERT_TRUE(waitForState(CS_LOBBY));
     EXPECT_EQ(messages,
               QStringList{QStringLiteral("잘못된 대화명입니다\n공백을 입력하면 안됩니다")});
-    EXPECT_EQ(protocol().nickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
+    EXPECT_EQ(protocol().nickname(), QStringLiteral("이순신"));
     EXPECT_EQ(storedNickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
 }
 
@@ -302,6 +302,49 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
     EXPECT_EQ(chat->roomList()->item(0)->text(), QStringLiteral("1 : room 1 "));
     EXPECT_EQ(chat->roomList()->item(499)->text(), QStringLiteral("500 : room 500 "));
     EXPECT_EQ(chat->userList()->item(999)->text(), QStringLiteral("user999"));
+}
+
+// Rows appended in one burst go into the lists together; a removal or an insertion in the
+// middle of the same burst still lands on the right row.
+TEST_F(ChatWindowTest, ABurstOfListChangesEndsInTheSameListsAsOneByOne) {
+    QTcpServer burst;
+    ASSERT_TRUE(burst.listen(QHostAddress::LocalHost, 0));
+    const QByteArray korean = platform::cp949::fromUnicode(QStringLiteral("우리\\ 방"));
+    const QByteArray all = "!R?\r\n!R+ 1 1/4 one\r\n!R+ 2 1/4 two\r\n!R+ 3 1/4 three\r\n"
+                           "!R- 2\r\n!R+ 9 1/4 nine\r\n!R+ 5 1/4 " +
+                           korean +
+                           "\r\n!R+ 12 1/4 twelve\r\n!U?\r\n!U+ 0 - ann -\r\n!U+ 0 - bob -\r\n"
+                           "!U+ 0 - cid -\r\n!U- 0 - bob\r\n!U+ 0 - dan -\r\n!U+ 4 - eve -\r\n";
+    QObject::connect(&burst, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = burst.nextPendingConnection();
+        s->write(":+WC\r\n");
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, all] {
+            const QByteArray got = s->readAll();
+            if (got.contains("id="))
+                s->write(":+ID ok.\r\n");
+            if (got.contains("name="))
+                s->write(":+Name Ok.\r\n");
+            if (got.contains("Pin="))
+                s->write(":+Ok.\r\n" + all);
+        });
+    });
+    usePort(burst.serverPort());
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    ASSERT_TRUE(waitUntil([&] { return chat->userList()->count() == 3; }));
+    QStringList rooms, users;
+    for (int i = 0; i < chat->roomList()->count(); ++i)
+        rooms << chat->roomList()->item(i)->text();
+    for (int i = 0; i < chat->userList()->count(); ++i)
+        users << chat->userList()->item(i)->text();
+    EXPECT_EQ(rooms, (QStringList{"1 : one ", "3 : three ", QStringLiteral("5 : 우리 방 "),
+                                  "9 : nine ", "12 : twelve "}));
+    EXPECT_EQ(users, (QStringList{"ann", "cid", "dan"}));
+    // Joining the fourth row joins room 9.
+    chat->roomList()->setCurrentRow(3);
+    chat->button(IDC_JOIN)->click();
+    EXPECT_EQ(protocol().roomTitle(), QStringLiteral("nine "));
 }
 
 TEST_F(ChatWindowTest, TheServerListSwitchesServers) {

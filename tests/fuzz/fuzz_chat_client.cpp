@@ -8,7 +8,7 @@
 namespace {
 class Sink : public chat::ChatProtocol::Listener {
 public:
-    void showLine(const QByteArray& n, const QByteArray& t, QRgb) override {
+    void showLine(const QString& n, const QString& t, chat::Rgb) override {
         shown += n.size() + t.size();
     }
     qsizetype shown = 0;
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Sink sink;
     chat::ChatProtocol p([](const QByteArray&) {}, &sink);
     p.setPinSource([] { return 42; });
-    p.start("kim", "Vexo");
+    p.start(QStringLiteral("kim"), "Vexo");
     p.connecting();
     // The first byte picks how far the log-on has come before the bytes arrive.
     const int steps = data[0] % 5;
@@ -40,7 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         p.dispatch(framer.takeLine());
     if (!p.users().isEmpty())
         p.setUserChecked(0, false);
-    p.sendRoomMessage(bytes.toByteArray());
-    p.joinRoom(bytes.toByteArray());
+    const QString typed = QString::fromLatin1(bytes.toByteArray());
+    p.sendRoomMessage(typed);
+    p.sendWhisper(typed, typed);
+    p.sendLink(typed, typed);
+    p.joinRoom(0);
     return 0;
 }

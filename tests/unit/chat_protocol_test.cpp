@@ -2,6 +2,8 @@
 #include "chat/chatprotocol.h"
 #include "platform/codec.h"
 
+#include <QHostAddress>
+
 #include <gtest/gtest.h>
 
 using namespace chat;
@@ -12,9 +14,13 @@ QByteArray k(const char* utf8) {
     return platform::cp949::fromUnicode(QString::fromUtf8(utf8));
 }
 
+QString t(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
 struct Shown {
-    QByteArray name, text;
-    QRgb colour;
+    QString name, text;
+    Rgb colour;
     bool operator==(const Shown&) const = default;
 };
 
@@ -22,26 +28,26 @@ class Recorder : public ChatProtocol::Listener {
 public:
     QList<Shown> lines;
     QStringList calls;
-    void showLine(const QByteArray& n, const QByteArray& t, QRgb c) override {
-        lines << Shown{n, t, c};
+    QStringList rooms, users;
+    void showLine(const QString& n, const QString& text, Rgb c) override {
+        lines << Shown{n, text, c};
     }
+    void roomInserted(qsizetype index, const QString& text) override { rooms.insert(index, text); }
+    void roomRemoved(qsizetype index) override { rooms.removeAt(index); }
+    void userAdded(const QString& name) override { users << name; }
     void loggedOn() override { calls << "loggedOn"; }
     void nicknameRefused() override { calls << "refused"; }
     void enteredLobby() override { calls << "lobby"; }
     void enteredRoom() override { calls << "room"; }
     void roomFull() override { calls << "full"; }
-    void linkOffered(const QByteArray& s, const QByteArray& l) override {
-        calls << "link " + QString::fromLatin1(s + "|" + l);
+    void linkOffered(const QString& s, const QString& l) override {
+        calls << "link " + s + "|" + l;
     }
-    void homeOffered(const QByteArray& s, const QByteArray& a) override {
-        calls << "home " + QString::fromLatin1(s + "|" + a);
+    void homeOffered(const QString& s, const QString& a) override {
+        calls << "home " + s + "|" + a;
     }
-    void addressRequested(const QByteArray& s) override {
-        calls << "ipad " + QString::fromLatin1(s);
-    }
-    void addressReceived(const QByteArray& a) override {
-        calls << "ipre " + QString::fromLatin1(a);
-    }
+    void addressRequested(const QString& s) override { calls << "ipad " + s; }
+    void addressReceived(const QString& a) override { calls << "ipre " + a; }
 };
 
 class ChatProtocolTest : public ::testing::Test {
@@ -58,8 +64,9 @@ protected:
         sent.clear();
         rec.calls.clear();
     }
-    void enterRoom(const char* row = "12 : Friends ") {
-        p.joinRoom(row);
+    void enterRoom() {
+        p.dispatch(QByteArrayView("!R+ 12 1/10 Friends"));
+        p.joinRoom(p.rooms().size() - 1);
         p.dispatch(QByteArrayView("!RC 12"));
         p.dispatch(QByteArrayView("!U?"));
         sent.clear();
@@ -152,7 +159,12 @@ TEST_F(ChatProtocolTest, RoomListStaysSortedAndUserListFollowsTheRules) {
 TEST_F(ChatProtocolTest, JoiningAndLeavingFollowTheServersRoomChange) {
     logOn();
     p.dispatch(QByteArrayView("!U?"));
-    ASSERT_TRUE(p.joinRoom("12 : Friends "));
+    p.dispatch(QByteArrayView("!R+ 12 1/10 Friends"));
+    sent.clear();
+    EXPECT_FALSE(p.joinRoom(1));
+    EXPECT_FALSE(p.joinRoom(-1));
+    EXPECT_TRUE(sent.isEmpty());
+    ASSERT_TRUE(p.joinRoom(0));
     EXPECT_EQ(sent, QList<QByteArray>{"ER 12 "});
     EXPECT_FALSE(p.displayOn());
     EXPECT_EQ(p.state(), CS_LOBBY); // nothing changes before the server says so
@@ -160,7 +172,8 @@ TEST_F(ChatProtocolTest, JoiningAndLeavingFollowTheServersRoomChange) {
     EXPECT_EQ(p.state(), CS_ROOM);
     EXPECT_EQ(sent.last(), "LU -1");
     ASSERT_EQ(rec.lines.size(), 1);
-    EXPECT_EQ(rec.lines[0], (Shown{"", "Friends " + k(" 에 오셨습니다."), kWhite}));
+    EXPECT_EQ(rec.lines[0], (Shown{"", t("Friends  에 오셨습니다."), kWhite}));
+    EXPECT_EQ(p.roomTitle(), "Friends ");
 
     p.leaveRoom();
     EXPECT_EQ(sent.last(), "ER 0");
@@ -169,7 +182,7 @@ TEST_F(ChatProtocolTest, JoiningAndLeavingFollowTheServersRoomChange) {
     p.dispatch(QByteArrayView("!RC 0"));
     EXPECT_EQ(p.state(), CS_LOBBY);
     EXPECT_EQ(sent.mid(sent.size() - 2), (QList<QByteArray>{"LR", "LU 0"}));
-    EXPECT_EQ(rec.lines.last().text, k("대기실에 오셨습니다."));
+    EXPECT_EQ(rec.lines.last().text, t("대기실에 오셨습니다."));
 
     // A refused join: only a "-" whose text has the word after its start tells the user.
     rec.calls.clear();
@@ -187,9 +200,9 @@ TEST_F(ChatProtocolTest, RoomMessagesAndNotices) {
     p.dispatch(QByteArrayView("!MR lee ~~ff0000 !@#$"));
     p.dispatch(QByteArrayView("!SM lee" + k("님에게\\ 귀속말을\\ 보냈습니다")));
     p.dispatch(QByteArrayView("!SM welcome all"));
-    EXPECT_EQ(rec.lines, (QList<Shown>{{"lee : ", "hi there ", qRgb(0, 255, 0)},
+    EXPECT_EQ(rec.lines, (QList<Shown>{{"lee : ", "hi there ", rgb(0, 255, 0)},
                                        {"lee : ", "hello ", kWhite},
-                                       {"", k("메세지를 보냈습니다"), kWhite},
+                                       {"", t("메세지를 보냈습니다"), kWhite},
                                        {"", "welcome all ", kWhite}}));
 
     // A muted (unchecked) user is not heard, in the room or in whispers.
@@ -209,8 +222,8 @@ TEST_F(ChatProtocolTest, WhispersAndControlWords) {
     enterRoom();
     p.dispatch(QByteArrayView("!MI kim see you"));
     p.dispatch(QByteArrayView("!MI kim ~~Abcd x"));
-    EXPECT_EQ(rec.lines, (QList<Shown>{{"kim" + k("의 귀속말 : "), "see you ", kWhite},
-                                       {"kim" + k("의 귀속말 : "), "~~Abcd x ", kWhite}}));
+    EXPECT_EQ(rec.lines, (QList<Shown>{{t("kim의 귀속말 : "), "see you ", kWhite},
+                                       {t("kim의 귀속말 : "), "~~Abcd x ", kWhite}}));
     p.dispatch(QByteArrayView("!MI lee ~~Link http://a.example/x"));
     p.dispatch(QByteArrayView("!MI lee ~~Home http://b.example"));
     p.dispatch(QByteArrayView("!MI lee ~~IPAD"));
@@ -223,27 +236,85 @@ TEST_F(ChatProtocolTest, WhispersAndControlWords) {
 TEST_F(ChatProtocolTest, LinesTheUserSends) {
     logOn();
     enterRoom();
-    p.setColour(qRgb(255, 0, 0));
+    p.setColour(rgb(255, 0, 0));
     EXPECT_TRUE(p.sendRoomMessage("x"));
     EXPECT_FALSE(p.sendRoomMessage("x")); // the same line twice in a row goes once
     EXPECT_FALSE(p.sendRoomMessage(""));
     EXPECT_TRUE(p.sendRoomMessage("a b\r\nQ"));
     EXPECT_TRUE(p.sendRoomMessage("x"));
+    EXPECT_TRUE(p.sendRoomMessage(t("초록")));
     EXPECT_EQ(sent, (QList<QByteArray>{"MR -1 ~~ff0000\\ x", "MR -1 ~~ff0000\\ a\\ bQ",
-                                       "MR -1 ~~ff0000\\ x"}));
+                                       "MR -1 ~~ff0000\\ x", "MR -1 ~~ff0000\\ " + k("초록")}));
     sent.clear();
-    EXPECT_TRUE(p.sendChat("see you\n", "lee"));
-    EXPECT_TRUE(p.sendChat("~~IPRE\\ 1.2.3.4", "lee"));
-    EXPECT_FALSE(p.sendChat("", "lee"));
-    p.createRoom(10, "my room\r\nQ");
-    EXPECT_EQ(sent, (QList<QByteArray>{"MI lee see\\ you", "MI lee ~~IPRE\\ 1.2.3.4",
-                                       "CR 10  my\\ roomQ\r\n"}));
+    EXPECT_TRUE(p.sendWhisper("see you\n", "lee"));
+    EXPECT_TRUE(p.sendWhisper(t("안녕"), t("이순신")));
+    EXPECT_FALSE(p.sendWhisper("", "lee"));
+    p.createRoom(10, t("내 room\r\nQ"));
+    EXPECT_EQ(sent, (QList<QByteArray>{"MI lee see\\ you", "MI " + k("이순신") + ' ' + k("안녕"),
+                                       "CR 10  " + k("내") + "\\ roomQ\r\n"}));
+    EXPECT_EQ(p.roomTitle(), t("내 roomQ"));
     EXPECT_FALSE(p.displayOn());
     sent.clear();
     p.idleKeepAlive();
     p.keepAlive();
     p.quit();
     EXPECT_EQ(sent, (QList<QByteArray>{"MR -1 !@#$", "TK", "Q"}));
+}
+
+// Every control word goes out as the receiving side reads it back: sent lines fed to a second
+// client come out as the offers and answers they stand for.
+TEST_F(ChatProtocolTest, ControlWordsTravelToTheOtherSide) {
+    logOn();
+    enterRoom();
+    EXPECT_TRUE(p.sendLink("  http://a.example/x y  ", "lee"));
+    EXPECT_TRUE(p.sendHomepage(t("http://b.example/집"), "lee"));
+    EXPECT_FALSE(p.sendLink("   ", "lee"));
+    EXPECT_FALSE(p.sendHomepage("", "lee"));
+    p.requestAddress("lee");
+    EXPECT_TRUE(p.answerAddress("lee", QHostAddress("10.1.2.3")));
+    EXPECT_FALSE(p.answerAddress("lee", QHostAddress("::1")));
+    EXPECT_FALSE(p.answerAddress("lee", QHostAddress()));
+    // A typed whisper that mentions a control word is escaped like any other.
+    EXPECT_TRUE(p.sendWhisper("a\\ b ~~IPRE", "lee"));
+    EXPECT_EQ(sent,
+              (QList<QByteArray>{"MI lee ~~Link\\ http://a.example/x\\ y",
+                                 "MI lee ~~Home\\ http://b.example/" + k("집"), "MI lee ~~IPAD",
+                                 "MI lee ~~IPRE\\ 10.1.2.3", "MI lee a\\\\\\ b\\ ~~IPRE"}));
+
+    // The server relays "MI lee <text>" as "!MI kim <text>" to lee.
+    Recorder other;
+    ChatProtocol lee([](const QByteArray&) {}, &other);
+    lee.start("lee", "Vexo");
+    lee.connecting();
+    for (const char* l : {":+WC", ":+ID ok.", ":+Name Ok.", ":+Ok.", "!RC 12"})
+        lee.dispatch(QByteArrayView(l));
+    for (const QByteArray& line : sent)
+        lee.dispatch("!MI kim " + line.mid(line.indexOf(' ', 3) + 1));
+    EXPECT_EQ(other.calls,
+              (QStringList{"loggedOn", "lobby", "room", "link kim|http://a.example/x y ",
+                           t("home kim|http://b.example/집 "), "ipad kim", "ipre 10.1.2.3"}));
+    ASSERT_EQ(other.lines.size(), 2);
+    EXPECT_EQ(other.lines[1], (Shown{t("kim의 귀속말 : "), "a\\ b ~~IPRE ", kWhite}));
+}
+
+// The windows get text, never the wire's bytes.
+TEST_F(ChatProtocolTest, ListenerGetsTextDecodedFromTheWire) {
+    p.start(t("이순신\r\n"), "Vexo");
+    EXPECT_EQ(p.nickname(), t("이순신"));
+    p.connecting();
+    p.dispatch(QByteArrayView(":+WC"));
+    EXPECT_EQ(sent.last(), "id=" + k("이순신"));
+    for (const char* l : {":+ID ok.", ":+Name Ok.", ":+Ok."})
+        p.dispatch(QByteArrayView(l));
+    p.dispatch("!R+ 3 1/4 " + k("우리\\ 방"));
+    p.dispatch("!R+ 1 1/4 " + k("첫째"));
+    p.dispatch("!U+ 0 - " + k("홍길동") + " -");
+    EXPECT_EQ(rec.rooms, (QStringList{t("1 : 첫째 "), t("3 : 우리 방 ")}));
+    EXPECT_EQ(rec.users, QStringList{t("홍길동")});
+    p.dispatch("!MI " + k("홍길동") + " ~~Link http://x.example");
+    EXPECT_EQ(rec.calls.last(), t("link 홍길동|http://x.example "));
+    p.dispatch(QByteArrayView("!R- 1"));
+    EXPECT_EQ(rec.rooms, QStringList{t("3 : 우리 방 ")});
 }
 
 } // namespace
