@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTimer>
 
@@ -13,12 +14,16 @@ namespace guide {
 
 struct Fetcher::Job {
     QUrl source;
-    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply{
-        nullptr, [](QNetworkReply* r) { r->deleteLater(); }};
+    // The manager owns the reply and may delete it first (when the fetcher goes).
+    QPointer<QNetworkReply> reply;
     std::unique_ptr<QSaveFile> file;
     QTimer stall;
     qint64 received = 0;
     QString failure; // set when this side broke the download off
+    ~Job() {
+        if (reply)
+            reply->deleteLater();
+    }
 };
 
 Fetcher::Fetcher(QObject* parent) : QObject(parent), network_(new QNetworkAccessManager(this)) {}
@@ -53,7 +58,7 @@ void Fetcher::fetch(const QUrl& source, const QString& target) {
     QNetworkRequest request(source);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    job->reply.reset(network_->get(request));
+    job->reply = network_->get(request);
     Job* raw = job.get();
     jobs_.insert(source, job);
     job->stall.setSingleShot(true);
@@ -62,8 +67,8 @@ void Fetcher::fetch(const QUrl& source, const QString& target) {
         raw->failure = QStringLiteral("no progress for %1 ms").arg(stallMs_);
         raw->reply->abort();
     });
-    connect(raw->reply.get(), &QNetworkReply::readyRead, this, [this, raw] { onReadyRead(raw); });
-    connect(raw->reply.get(), &QNetworkReply::finished, this, [this, raw] { onFinished(raw); });
+    connect(raw->reply.data(), &QNetworkReply::readyRead, this, [this, raw] { onReadyRead(raw); });
+    connect(raw->reply.data(), &QNetworkReply::finished, this, [this, raw] { onFinished(raw); });
     job->stall.start();
 }
 
