@@ -10,6 +10,7 @@
 #include "player/layout.h"
 #include "player/media/mediagraph.h"
 #include "player/mediafiles.h"
+#include "player/namestrip.h"
 #include "player/playerids.h"
 #include "player/playlistdlg.h"
 #include "player/seekbar.h"
@@ -59,8 +60,9 @@ constexpr ButtonDef kButtons[] = {
     {IDC_CHAT, "라디오=>채팅", 152, 153, nullptr},
 };
 
-QLabel* staticText(QWidget* parent, int id, const QColor& text) {
-    auto* label = new QLabel(parent);
+QLabel* staticText(QWidget* parent, int id, const QColor& text, QLabel* label = nullptr) {
+    if (!label)
+        label = new QLabel(parent);
     QPalette pal = label->palette();
     pal.setColor(QPalette::Window, Qt::black);
     pal.setColor(QPalette::WindowText, text);
@@ -106,7 +108,15 @@ void CPlayerDlg::createControls() {
     status_->setAlignment(Qt::AlignCenter);
     status_->setWordWrap(true);
     status_->hide();
-    title_ = staticText(this, IDC_TITLE, QColor(200, 200, 200));
+    nameStrip_ = new CNameStrip(this);
+    title_ = staticText(this, IDC_TITLE, QColor(200, 200, 200), nameStrip_);
+    // The programme guide follows what the session plays.
+    const auto followGuide = [this] {
+        nameStrip_->follow(session_->currentAddress(), session_->currentTitle(),
+                           session_->playbackState() != player::PlaybackState::Stopped);
+    };
+    connect(session_.get(), &player::Session::mediumChanged, nameStrip_, followGuide);
+    connect(session_.get(), &player::Session::playbackStateChanged, nameStrip_, followGuide);
 
     // The tracks are painted in the background; these controls only mark where they are.
     auto track = [this](int id) {

@@ -12,6 +12,7 @@
 #include <memory>
 
 class CAddressBar;
+class CNameStrip;
 class CPlayListDlg;
 class CSeekBar;
 class CSkinButton;
@@ -49,6 +50,7 @@ public:
     QWidget* videoArea() const { return video_; }
     QLabel* statusText() const { return status_; }
     QLabel* titleText() const { return title_; }
+    CNameStrip* nameStrip() const { return nameStrip_; }
     QWidget* volumeTrack() const { return volumeTrack_; }
     QWidget* brightnessTrack() const { return brightnessTrack_; }
     QLabel* volumeThumb() const { return volumeThumb_; }
@@ -120,6 +122,7 @@ private:
     QWidget* video_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* title_ = nullptr;
+    CNameStrip* nameStrip_ = nullptr; // title_, with the programme on now
     QWidget* volumeTrack_ = nullptr;
     QWidget* brightnessTrack_ = nullptr;
     QLabel* volumeThumb_ = nullptr;

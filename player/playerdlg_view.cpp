@@ -6,6 +6,7 @@
 #include "player/addressbar.h"
 #include "player/layout.h"
 #include "player/media/mediagraph.h"
+#include "player/namestrip.h"
 #include "player/playerids.h"
 #include "player/playlistdlg.h"
 #include "player/seekbar.h"
@@ -96,7 +97,7 @@ void CPlayerDlg::setStatusText(const QString& text) {
 }
 
 void CPlayerDlg::setTitleText(const QString& text) {
-    title_->setText(text);
+    nameStrip_->setStationText(text);
 }
 
 void CPlayerDlg::attachVideo() {

@@ -8,6 +8,7 @@
 #include "remote/catalogue.h"
 #include "remote/catalogueupdate.h"
 #include "remote/favorites.h"
+#include "remote/remoteguide.h"
 #include "remote/remoteids.h"
 #include "remote/settingsdlg.h"
 #include "remote/stationplayer.h"
@@ -62,6 +63,10 @@ void CChannelRemoteDlg::createControls() {
 
     player_ = new CStationPlayer(this);
     zt_ = new CZtChannelFiles(this, tab_, rows(1031));
+    QList<catalogue::CatalogueModel*> stationLists;
+    for (const QTreeView* l : std::as_const(lists_))
+        stationLists << catalogue::modelOf(l);
+    guide_ = new CRemoteGuide(this, stationLists, zt_);
     updater_ = new CCatalogueUpdater(this, tab_, [this](int page) -> catalogue::CatalogueModel* {
         return page >= 0 && page < int(std::size(kPages)) ? rows(kPages[page].listId) : nullptr;
     });
@@ -133,6 +138,8 @@ bool CChannelRemoteDlg::OnInitDialog() {
 
     // The channel file opened last comes back on its page; a missing or bad file leaves it empty.
     zt_->openAtStart();
+    // Guides are fetched and read in the background; rows show them once they are there.
+    guide_->start();
 
     LoadBackground(kBackgroundBitmap);
     const int width = backgroundWidth() > 0 ? backgroundWidth() : 300;

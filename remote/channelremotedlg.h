@@ -8,6 +8,7 @@
 
 class CCatalogueUpdater;
 class CFavorites;
+class CRemoteGuide;
 class CSkinButton;
 class CStationPlayer;
 class CTabSheet;
@@ -39,6 +40,7 @@ public:
     int remoteAttachedState() const { return attached_; }
     CStationPlayer* stationPlayer() const { return player_; }
     CFavorites* favorites() const { return favorites_; }
+    CRemoteGuide* programmeGuide() const { return guide_; }
 
     // Ends the program (the dialog's end).
     void done(int result) override;
@@ -73,4 +75,5 @@ private:
     CFavorites* favorites_ = nullptr;
     CZtChannelFiles* zt_ = nullptr;
     CCatalogueUpdater* updater_ = nullptr;
+    CRemoteGuide* guide_ = nullptr;
 };
