@@ -5,11 +5,22 @@
 namespace guide {
 
 QString normalizeName(QStringView name) {
-    QString out;
-    out.reserve(name.size());
-    for (const QChar c : name)
-        if (c.isLetterOrNumber())
-            out += c.toCaseFolded();
+    // Called for every tooltip and every display name of a guide: one allocation, and ASCII
+    // without the Unicode tables.
+    QString out(name.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9'))
+                *to++ = c;
+            else if (u >= u'A' && u <= u'Z')
+                *to++ = QChar(char16_t(u + 32));
+        } else if (c.isLetterOrNumber()) {
+            *to++ = c.toCaseFolded();
+        }
+    }
+    out.truncate(to - out.constData());
     return out;
 }
 
