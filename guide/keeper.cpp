@@ -30,7 +30,10 @@ std::shared_ptr<const Keeper::Result> readAll(const QList<QUrl>& sources,
 Keeper::Keeper(QObject* parent)
     : QObject(parent), now_([] { return QDateTime::currentSecsSinceEpoch(); }) {
     refreshTimer_.setInterval(kRefreshMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh(true); });
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
+        refresh(true);
+        readSoon_.start(); // the window moves on even when no download succeeds
+    });
     readSoon_.setSingleShot(true);
     readSoon_.setInterval(100);
     connect(&readSoon_, &QTimer::timeout, this, &Keeper::read);
