@@ -67,9 +67,11 @@ void Keeper::addListSources(const QList<QUrl>& sources, bool imported) {
 }
 
 void Keeper::setStations(QList<Station> stations) {
-    if (stations == stations_)
-        return;
-    stations_ = std::move(stations);
+    setStations([stations = std::move(stations)] { return stations; });
+}
+
+void Keeper::setStations(std::function<QList<Station>()> make) {
+    stations_ = std::move(make);
     readSoon_.start();
 }
 
@@ -107,7 +109,7 @@ void Keeper::read() {
     promise->start();
     QThreadPool::globalInstance()->start(
         [promise, sources = sources(), stations = stations_, now = now_()] {
-            promise->addResult(readAll(sources, stations, now));
+            promise->addResult(readAll(sources, stations ? stations() : QList<Station>(), now));
             promise->finish();
         });
 }
@@ -180,7 +182,9 @@ std::shared_ptr<const Keeper::Result> readAll(const QList<QUrl>& sources,
             continue;
         entries << index::Station{s.address, s.name, *it};
     }
-    index::write(indexPath(), entries);
+    // Without guides there is nothing to tell the player, unless an older index says otherwise.
+    if (!sources.isEmpty() || QFileInfo::exists(indexPath()))
+        index::write(indexPath(), entries);
     return result;
 }
 

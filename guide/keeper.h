@@ -37,6 +37,9 @@ public:
     void addListSources(const QList<QUrl>& sources, bool imported);
     // The stations of every list; the guide keeps only their channels.
     void setStations(QList<Station> stations);
+    // Likewise, made on the reading's thread (long lists take a while to look through). `make`
+    // must be safe to call on another thread.
+    void setStations(std::function<QList<Station>()> make);
 
     // Fetches what is stale, reads the cached copies and refreshes every 6 hours from now on.
     void start();
@@ -65,7 +68,7 @@ private:
     Fetcher fetcher_;
     QList<QUrl> profileSources_;
     QList<QUrl> listSources_;
-    QList<Station> stations_;
+    std::function<QList<Station>()> stations_;
     QTimer refreshTimer_;
     QTimer readSoon_; // several changes in a row make one reading
     std::function<std::int64_t()> now_;

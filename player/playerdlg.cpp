@@ -112,6 +112,8 @@ void CPlayerDlg::createControls() {
     title_ = staticText(this, IDC_TITLE, QColor(200, 200, 200), nameStrip_);
     // The programme guide follows what the session plays.
     const auto followGuide = [this] {
+        if (!session_)
+            return; // the session's last words as it goes
         nameStrip_->follow(session_->currentAddress(), session_->currentTitle(),
                            session_->playbackState() != player::PlaybackState::Stopped);
     };

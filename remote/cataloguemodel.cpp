@@ -72,6 +72,15 @@ void CatalogueModel::replace(QByteArray bytes, QList<Row> rows) {
     endResetModel();
 }
 
+CatalogueModel::Snapshot CatalogueModel::snapshot() const {
+    return {bytes_, rows_, guideIds_};
+}
+
+ChannelLine CatalogueModel::Snapshot::channel(qsizetype row) const {
+    const Row& r = rows.at(row);
+    return splitChannelLine(QByteArrayView(bytes.constData() + r.begin, r.end - r.begin));
+}
+
 QByteArrayView CatalogueModel::line(int row) const {
     if (row < 0 || row >= rows_.size())
         return {};

@@ -51,6 +51,11 @@ public:
     using ToolTips = std::function<QString(const QString& name, const QString& guideId)>;
     void setToolTips(ToolTips tips) { tips_ = std::move(tips); }
 
+    // The rows at this moment, readable on any thread: shares the model's bytes and row table
+    // (copying nothing), so a list of half a million rows can be looked through off the window.
+    struct Snapshot;
+    Snapshot snapshot() const;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -65,6 +70,16 @@ private:
     QByteArrayView line(int row) const;
     void replace(QByteArray bytes, QList<Row> rows);
 
+public:
+    struct Snapshot {
+        QByteArray bytes;
+        QList<Row> rows;
+        QStringList guideIds;
+        qsizetype size() const { return rows.size(); }
+        ChannelLine channel(qsizetype row) const;
+    };
+
+private:
     QByteArray bytes_;
     QList<Row> rows_;
     QStringList guideIds_;

@@ -12,8 +12,7 @@ CRemoteGuide::CRemoteGuide(QObject* parent, QList<catalogue::CatalogueModel*> li
     : QObject(parent), lists_(std::move(lists)), keeper_(this) {
     collectSoon_.setSingleShot(true);
     collectSoon_.setInterval(50);
-    connect(&collectSoon_, &QTimer::timeout, this,
-            [this] { keeper_.setStations(stationsOf(lists_)); });
+    connect(&collectSoon_, &QTimer::timeout, this, &CRemoteGuide::collect);
     for (catalogue::CatalogueModel* list : std::as_const(lists_)) {
         list->setToolTips([this](const QString& name, const QString& guideId) {
             return keeper_.toolTip(guideId, name);
@@ -32,22 +31,31 @@ void CRemoteGuide::start() {
         platform::Profile(QStringLiteral("ZT25"))
             .getString(QLatin1String(guide::kProfileSection), QLatin1String(guide::kProfileKey));
     keeper_.setProfileSources(guide::profileSources(value));
-    keeper_.setStations(stationsOf(lists_));
+    collect();
     keeper_.start();
 }
 
-QList<guide::Station> CRemoteGuide::stationsOf(const QList<catalogue::CatalogueModel*>& lists) {
+void CRemoteGuide::collect() {
+    QList<catalogue::CatalogueModel::Snapshot> snapshots;
+    for (const catalogue::CatalogueModel* list : std::as_const(lists_))
+        snapshots << list->snapshot();
+    keeper_.setStations([snapshots] { return stationsOf(snapshots); });
+}
+
+QList<guide::Station>
+CRemoteGuide::stationsOf(const QList<catalogue::CatalogueModel::Snapshot>& lists) {
     QList<guide::Station> stations;
-    for (const catalogue::CatalogueModel* list : lists) {
-        for (int row = 0; row < list->rowCount(); ++row) {
-            const catalogue::ChannelLine c = list->channel(row);
+    for (const catalogue::CatalogueModel::Snapshot& list : lists) {
+        for (qsizetype row = 0; row < list.size(); ++row) {
+            const catalogue::ChannelLine c = list.channel(row);
             if (c.name.isEmpty())
                 continue;
             // What the player will be handed for this row (a page's address is only known once
             // it is scraped; the name still finds the station then).
             const QByteArray stream = playing::classify(playing::splitTarget(c.target).stream).text;
             stations << guide::Station{platform::cp949::toUnicode(c.name).trimmed(),
-                                       platform::cp949::toUnicode(stream), list->guideId(row)};
+                                       platform::cp949::toUnicode(stream),
+                                       list.guideIds.value(row)};
         }
     }
     return stations;

@@ -3,16 +3,13 @@
 // named by an imported M3U list or by the profile are fetched, and a station row's tooltip says
 // what is on now and next.
 #include "guide/keeper.h"
+#include "remote/cataloguemodel.h"
 
 #include <QList>
 #include <QObject>
 #include <QTimer>
 
 class CZtChannelFiles;
-
-namespace catalogue {
-class CatalogueModel;
-}
 
 class CRemoteGuide : public QObject {
     Q_OBJECT
@@ -25,10 +22,14 @@ public:
     guide::Keeper& keeper() { return keeper_; }
 
     // The stations of the lists as the guide knows them: name, the address the player is
-    // handed, and the tvg-id of an M3U row.
-    static QList<guide::Station> stationsOf(const QList<catalogue::CatalogueModel*>& lists);
+    // handed, and the tvg-id of an M3U row. Runs on any thread.
+    static QList<guide::Station>
+    stationsOf(const QList<catalogue::CatalogueModel::Snapshot>& lists);
 
 private:
+    // The lists as they are now, looked through later on the keeper's reading thread.
+    void collect();
+
     QList<catalogue::CatalogueModel*> lists_;
     guide::Keeper keeper_;
     QTimer collectSoon_; // the lists are often refilled one after another

@@ -35,7 +35,7 @@ TEST(RemoteGuide, StationsAreWhatThePlayerIsHandedWithTheirTvgIds) {
         {QStringLiteral("페이지"), QStringLiteral("http://page.example"), QString()},
         {QStringLiteral("MBC"), QStringLiteral("http://mbc.example/live"), QString()},
     };
-    EXPECT_EQ(CRemoteGuide::stationsOf({&a, &b}), expected);
+    EXPECT_EQ(CRemoteGuide::stationsOf({a.snapshot(), b.snapshot()}), expected);
 
     // New rows drop the old rows' ids: a ZT list opened after an M3U list has none.
     a.setLines({cp("KBS 1TV^mms://kbs/1")});
