@@ -66,7 +66,7 @@ bool writeGuide(const QString& plain, const QString& packed) {
             channelName(c).toUtf8() + "</display-name><display-name>CH" + QByteArray::number(c) +
             "</display-name></channel>\n");
     const QByteArray desc = QString(60, QChar(u'설')).toUtf8() + " a description in two "
-                                                                  "languages, long enough.";
+                                                                 "languages, long enough.";
     for (int c = 0; c < kChannels; ++c) {
         std::int64_t t = kNow - 2 * 86400 + (c % 60) * 60;
         for (int p = 0; p < kPerChannel; ++p, t += 58 * 60) {
