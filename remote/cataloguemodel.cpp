@@ -68,7 +68,17 @@ void CatalogueModel::replace(QByteArray bytes, QList<Row> rows) {
     bytes_ = std::move(bytes);
     rows_ = std::move(rows);
     rows_.squeeze();
+    guideIds_.clear();
     endResetModel();
+}
+
+CatalogueModel::Snapshot CatalogueModel::snapshot() const {
+    return {bytes_, rows_, guideIds_};
+}
+
+ChannelLine CatalogueModel::Snapshot::channel(qsizetype row) const {
+    const Row& r = rows.at(row);
+    return splitChannelLine(QByteArrayView(bytes.constData() + r.begin, r.end - r.begin));
 }
 
 QByteArrayView CatalogueModel::line(int row) const {
@@ -90,6 +100,14 @@ ChannelLine CatalogueModel::channel(int row) const {
     return splitChannelLine(line(row));
 }
 
+void CatalogueModel::setGuideIds(QStringList ids) {
+    guideIds_ = std::move(ids);
+}
+
+QString CatalogueModel::guideId(int row) const {
+    return guideIds_.value(row);
+}
+
 int CatalogueModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -101,9 +119,14 @@ int CatalogueModel::columnCount(const QModelIndex& parent) const {
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_.size() || index.column() > 1)
         return {};
+    const ChannelLine c = channel(index.row());
+    if (role == Qt::ToolTipRole) {
+        const QString tip =
+            tips_ ? tips_(platform::cp949::toUnicode(c.name), guideId(index.row())) : QString();
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     if (role != Qt::DisplayRole && role != BytesRole)
         return {};
-    const ChannelLine c = channel(index.row());
     const QByteArray& bytes = index.column() == 0 ? c.name : c.target;
     if (role == BytesRole)
         return bytes;

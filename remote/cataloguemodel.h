@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace catalogue {
 
@@ -41,6 +43,19 @@ public:
     QByteArray target(int row) const;
     ChannelLine channel(int row) const;
 
+    // The M3U tvg-id of each row, in row order (rows of the ZT lists have none); dropped when
+    // the rows are replaced.
+    void setGuideIds(QStringList ids);
+    QString guideId(int row) const;
+    // A row's tooltip (Qt::ToolTipRole) from its station name and guide id; empty for none.
+    using ToolTips = std::function<QString(const QString& name, const QString& guideId)>;
+    void setToolTips(ToolTips tips) { tips_ = std::move(tips); }
+
+    // The rows at this moment, readable on any thread: shares the model's bytes and row table
+    // (copying nothing), so a list of half a million rows can be looked through off the window.
+    struct Snapshot;
+    Snapshot snapshot() const;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -55,8 +70,20 @@ private:
     QByteArrayView line(int row) const;
     void replace(QByteArray bytes, QList<Row> rows);
 
+public:
+    struct Snapshot {
+        QByteArray bytes;
+        QList<Row> rows;
+        QStringList guideIds;
+        qsizetype size() const { return rows.size(); }
+        ChannelLine channel(qsizetype row) const;
+    };
+
+private:
     QByteArray bytes_;
     QList<Row> rows_;
+    QStringList guideIds_;
+    ToolTips tips_;
 };
 
 // Loads a list file (empty lines skipped) into the model. An unreadable file leaves the model

@@ -9,6 +9,7 @@
 #include "remote/catalogueupdate.h"
 #include "remote/favorites.h"
 #include "remote/favoritespanel.h"
+#include "remote/remoteguide.h"
 #include "remote/remoteids.h"
 #include "remote/settingsdlg.h"
 #include "remote/stationhost.h"
@@ -81,6 +82,10 @@ void CChannelRemoteDlg::createControls() {
     station_ = new CStationHost(this);
     CStationPlayer* player = station_->player();
     zt_ = new CZtChannelFiles(*pages_, *pages_, this);
+    QList<catalogue::CatalogueModel*> stationLists;
+    for (const QTreeView* l : std::as_const(lists_))
+        stationLists << catalogue::modelOf(l);
+    guide_ = new CRemoteGuide(this, stationLists, zt_);
     updater_ = new CCatalogueUpdater(*pages_, *pages_, this);
     // One update at a time: the button waits for the reply, the rest of the window does not.
     connect(updater_, &CCatalogueUpdater::busyChanged, buttons_[IDC_REFRESH],
@@ -154,6 +159,8 @@ bool CChannelRemoteDlg::OnInitDialog() {
 
     // The channel file opened last comes back on its page; a missing or bad file leaves it empty.
     zt_->openAtStart();
+    // Guides are fetched and read in the background; rows show them once they are there.
+    guide_->start();
 
     LoadBackground(kBackgroundBitmap);
     const int width = backgroundWidth() > 0 ? backgroundWidth() : 300;

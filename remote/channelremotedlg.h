@@ -11,6 +11,7 @@
 class CCatalogueUpdater;
 class CFavorites;
 class CFavoritesPanel;
+class CRemoteGuide;
 class CSkinButton;
 class CStationHost;
 class CStationPlayer;
@@ -44,6 +45,7 @@ public:
     CStationPlayer* stationPlayer() const;
     CFavorites* favorites() const;
     CCatalogueUpdater* updater() const { return updater_; }
+    CRemoteGuide* programmeGuide() const { return guide_; }
 
     // Ends the program (the dialog's end).
     void done(int result) override;
@@ -80,4 +82,5 @@ private:
     CFavoritesPanel* favorites_ = nullptr;
     CZtChannelFiles* zt_ = nullptr;
     CCatalogueUpdater* updater_ = nullptr;
+    CRemoteGuide* guide_ = nullptr;
 };

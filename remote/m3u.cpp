@@ -1,5 +1,6 @@
 #include "remote/m3u.h"
 
+#include "guide/sources.h"
 #include "platform/codec.h"
 #include "platform/paths.h"
 
@@ -93,12 +94,14 @@ QList<Entry> parse(QByteArrayView data, const QString& folder) {
     static const QString extinf = QStringLiteral("#EXTINF:");
     QList<Entry> entries;
     QString title;
+    QString tvgId;
     for (const QString& raw : decode(data).split(lineEnd)) {
         const QString line = raw.trimmed();
         if (line.isEmpty())
             continue;
         if (line.startsWith(extinf, Qt::CaseInsensitive)) {
             title = titleOf(QStringView(line).sliced(extinf.size()));
+            tvgId = guide::m3uAttribute(QStringView(line).sliced(extinf.size()), u"tvg-id");
             continue;
         }
         if (line.startsWith(QLatin1Char('#')))
@@ -106,8 +109,10 @@ QList<Entry> parse(QByteArrayView data, const QString& folder) {
         Entry entry;
         entry.location = resolve(line, folder);
         entry.name = title.isEmpty() ? fallbackName(entry.location) : title;
+        entry.tvgId = tvgId;
         entries << entry;
         title.clear();
+        tvgId.clear();
     }
     return entries;
 }

@@ -9,8 +9,9 @@
 namespace m3u {
 
 struct Entry {
-    QString name;     // the #EXTINF title; without one, the file name or the address
-    QString location; // an address with a scheme, an absolute path, or "+"/"-" and an address
+    QString name;       // the #EXTINF title; without one, the file name or the address
+    QString location;   // an address with a scheme, an absolute path, or "+"/"-" and an address
+    QString tvgId = {}; // the #EXTINF's tvg-id: the row's channel in a programme guide
     bool operator==(const Entry&) const = default;
 };
 

@@ -1,5 +1,6 @@
 #include "remote/ztfile.h"
 
+#include "guide/sources.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
@@ -64,7 +65,7 @@ void CZtChannelFiles::open() {
         QStringLiteral("Brontavia 채널파일(*.zt)|*.zt;|M3U 재생목록(*.m3u;*.m3u8)|*.m3u;*.m3u8||"));
     if (path.isEmpty())
         return;
-    if (!show(path)) {
+    if (!show(path, true)) {
         notifier_.message(QStringLiteral("잘못된 ZT채널입니다."), platform::Buttons::Ok,
                           platform::Icon::Information);
         return;
@@ -78,10 +79,10 @@ void CZtChannelFiles::openAtStart() {
     const QString path =
         platform::Profile(QStringLiteral("ZT25")).getString(kSection, kLastFileKey);
     if (!path.isEmpty())
-        show(path);
+        show(path, false);
 }
 
-bool CZtChannelFiles::show(const QString& path) {
+bool CZtChannelFiles::show(const QString& path, bool imported) {
     catalogue::CatalogueModel* list = pages_.pageRows(kPage);
     if (!list)
         return false;
@@ -89,11 +90,16 @@ bool CZtChannelFiles::show(const QString& path) {
     if (data.isEmpty())
         return false;
     if (m3u::isListName(path)) {
-        const QList<QByteArray> lines =
-            m3u::toChannelLines(m3u::parse(data, QFileInfo(path).absolutePath()));
+        const QList<m3u::Entry> entries = m3u::parse(data, QFileInfo(path).absolutePath());
+        const QList<QByteArray> lines = m3u::toChannelLines(entries);
         if (lines.isEmpty())
             return false;
         catalogue::fillFromLines(list, lines);
+        QStringList guideIds;
+        for (const m3u::Entry& e : entries)
+            guideIds << e.tvgId;
+        list->setGuideIds(guideIds);
+        emit guideSourcesFound(guide::m3uSources(data), imported);
         return true;
     }
     catalogue::fillFromLines(list, ztfile::parse(data));

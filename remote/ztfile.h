@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 namespace remote {
 class Notifier;
@@ -25,9 +26,13 @@ public slots:
     void open();
     void openAtStart();
 
+signals:
+    // An M3U list named programme guides in its header; `imported` when the user just opened it.
+    void guideSourcesFound(const QList<QUrl>& sources, bool imported);
+
 private:
     // Fills the list from the file; false (list untouched) when the file is unreadable or empty.
-    bool show(const QString& path);
+    bool show(const QString& path, bool imported);
 
     remote::PageView& pages_;
     remote::Notifier& notifier_;

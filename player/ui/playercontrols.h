@@ -3,6 +3,7 @@
 #include <QMap>
 
 class CAddressBar;
+class CNameStrip;
 class CPlayListDlg;
 class CSeekBar;
 class CSkinButton;
@@ -15,7 +16,8 @@ struct PlayerControls {
     QMap<int, CSkinButton*> buttons; // by control id
     QWidget* video = nullptr;        // the video area the engine's picture goes into
     QLabel* status = nullptr;        // the connection countdown over the video area
-    QLabel* title = nullptr;
+    QLabel* title = nullptr;          // the name strip below, as a label
+    CNameStrip* nameStrip = nullptr; // the station name with the programme on now
     QWidget* volumeTrack = nullptr;
     QWidget* brightnessTrack = nullptr;
     QLabel* volumeThumb = nullptr;

@@ -13,6 +13,7 @@
 #include "player/model/sliders.h"
 #include "player/session/session.h"
 #include "player/ui/addressbar.h"
+#include "player/ui/namestrip.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
 #include "skin/skinbutton.h"
@@ -59,8 +60,9 @@ constexpr ButtonDef kButtons[] = {
     {IDC_CHAT, "라디오=>채팅", 152, 153, nullptr},
 };
 
-QLabel* staticText(QWidget* parent, int id, const QColor& text) {
-    auto* label = new QLabel(parent);
+QLabel* staticText(QWidget* parent, int id, const QColor& text, QLabel* label = nullptr) {
+    if (!label)
+        label = new QLabel(parent);
     QPalette pal = label->palette();
     pal.setColor(QPalette::Window, Qt::black);
     pal.setColor(QPalette::WindowText, text);
@@ -106,7 +108,19 @@ void CPlayerDlg::createControls() {
     controls_.status->setAlignment(Qt::AlignCenter);
     controls_.status->setWordWrap(true);
     controls_.status->hide();
-    controls_.title = staticText(this, IDC_TITLE, QColor(200, 200, 200));
+    controls_.nameStrip = new CNameStrip(this);
+    controls_.title = staticText(this, IDC_TITLE, QColor(200, 200, 200), controls_.nameStrip);
+    // The programme guide follows what the session plays.
+    const auto followGuide = [this] {
+        if (!session_)
+            return; // the session's last words as it goes
+        controls_.nameStrip->follow(session_->playback().currentAddress(),
+                                    session_->playback().currentTitle(),
+                                    session_->graph().state() != player::PlaybackState::Stopped);
+    };
+    connect(session_.get(), &player::Session::mediumChanged, controls_.nameStrip, followGuide);
+    connect(session_.get(), &player::Session::playbackStateChanged, controls_.nameStrip,
+            followGuide);
 
     // The tracks are painted in the background; these controls only mark where they are.
     auto track = [this](int id) {

@@ -6,6 +6,7 @@
 #include "player/model/layout.h"
 #include "player/model/playerids.h"
 #include "player/ui/addressbar.h"
+#include "player/ui/namestrip.h"
 #include "player/ui/playercontrols.h"
 #include "player/ui/playlistdlg.h"
 #include "player/ui/seekbar.h"
@@ -92,7 +93,7 @@ void WindowView::setStatusText(const QString& text) {
 }
 
 void WindowView::setTitleText(const QString& text) {
-    controls_.title->setText(text);
+    controls_.nameStrip->setStationText(text);
 }
 
 void WindowView::attachVideo() {

@@ -33,7 +33,7 @@ TEST(M3u, ReadsTitlesLocationsAndResolvesRelativePaths) {
         "/srv/media/절대.ogg\n"
         "#EXTINF:5,끝에 남은 제목\n";
     const QList<Entry> expected = {
-        {"KBS 1TV 뉴스", "http://tv.example.net/kbs1.m3u8"},
+        {"KBS 1TV 뉴스", "http://tv.example.net/kbs1.m3u8", "kbs1"},
         {"음악 파일", "/home/kim/목록/노래/봄날.mp3"},
         {"윈도우 경로", "/home/kim/영상/시험.mp4"},
         {"절대.ogg", "/srv/media/절대.ogg"}, // no #EXTINF: the file name stands for the title
