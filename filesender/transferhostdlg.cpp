@@ -82,11 +82,19 @@ QList<CTransferDlg*> CTransferHostDlg::transfers() const {
     return out;
 }
 
-void CTransferHostDlg::startRequest(qint64 n) {
+void CTransferHostDlg::startRequest(qint64 n, bool boxLater) {
     const QString text = TransferService::resultText(service_->startRequest(n));
-    if (!text.isEmpty())
+    if (text.isEmpty())
+        return;
+    const auto warn = [this, text] {
         platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
                                       platform::Buttons::Ok, platform::Icon::Warning);
+    };
+    // The chat's send waits for this answer: it must not wait while the user reads the box.
+    if (boxLater)
+        QMetaObject::invokeMethod(this, warn, Qt::QueuedConnection);
+    else
+        warn();
 }
 
 void CTransferHostDlg::manualStart() {
@@ -123,7 +131,7 @@ void CTransferHostDlg::shutdown() {
 std::optional<std::int64_t> CTransferHostDlg::handleMessage(std::uint32_t msg, std::uint64_t wParam,
                                                             std::int64_t) {
     if (msg == protocol::WM_XFER_START) {
-        startRequest(static_cast<qint64>(wParam));
+        startRequest(static_cast<qint64>(wParam), true);
         return 0;
     }
     if (msg == platform::WM_CLOSE) {

@@ -20,8 +20,9 @@ public:
 
     void OnInitDialog();
 
-    // WM_XFER_START: the request file N becomes a sending transfer.
-    void startRequest(qint64 n);
+    // WM_XFER_START: the request file N becomes a sending transfer. A failure is told in a box,
+    // after the caller has its answer when `boxLater`.
+    void startRequest(qint64 n, bool boxLater = false);
     // Ends the program: request files deleted, every transfer ended.
     void shutdown();
 

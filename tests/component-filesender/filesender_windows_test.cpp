@@ -130,7 +130,8 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
 
     platform::dialogs::queueAnswer(platform::IDOK);
     ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 7));
-    EXPECT_EQ(shownTexts(), QStringList{text::NoRequestFile});
+    // The box opens once the sender has its answer.
+    ASSERT_TRUE(waitUntil([&] { return shownTexts() == QStringList{text::NoRequestFile}; }));
     EXPECT_TRUE(h->transfers().isEmpty());
 
     const QByteArray target = loopback(5).toLatin1();
@@ -140,7 +141,8 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     platform::dialogs::queueAnswer(platform::IDOK);
     ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 2));
     EXPECT_EQ(h->transfers().size(), 1);
-    EXPECT_EQ(shownTexts().value(1), text::RecipientBusy);
+    ASSERT_TRUE(waitUntil([&] { return shownTexts().value(1) == text::RecipientBusy; }));
+    EXPECT_EQ(shownTexts().size(), 2);
 
     // Someone sending us a file counts as busy too: carol's offer is waiting for its size.
     platform::dialogs::queueAnswer(platform::IDYES);
@@ -154,7 +156,7 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     platform::dialogs::clearShown();
     platform::dialogs::queueAnswer(platform::IDOK);
     ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 3));
-    EXPECT_EQ(shownTexts(), QStringList{text::RecipientBusy});
+    ASSERT_TRUE(waitUntil([&] { return shownTexts() == QStringList{text::RecipientBusy}; }));
     EXPECT_EQ(h->transfers().size(), 2);
 
     // Shutdown: every request file goes, whatever follows ".dat"; every window closes.
@@ -208,6 +210,20 @@ TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndBothWindowsCloseSilently) {
               QStringLiteral("alice님이 보내신 \r\n자료 1.bin 파일을 받으시겠습니까 ?"));
     EXPECT_EQ(shown[1].kind, QStringLiteral("save"));
     EXPECT_EQ(shown[1].text, QStringLiteral("자료 1.bin"));
+}
+
+// The chat sends the start message and waits for its answer: a failure box must not hold it.
+TEST_F(FileSenderWindows, TheStartMessageIsAnsweredBeforeItsFailureBoxOpens) {
+    auto sender = host(loopback(2));
+    platform::dialogs::clearShown();
+    platform::dialogs::queueAnswer(platform::IDOK);
+    EXPECT_EQ(sender->handleMessage(protocol::WM_XFER_START, 7, 0), std::optional<std::int64_t>(0));
+    EXPECT_TRUE(platform::dialogs::shown().isEmpty());
+    ASSERT_TRUE(waitUntil([] { return !platform::dialogs::shown().isEmpty(); }));
+    const auto shown = platform::dialogs::shown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].kind, QStringLiteral("messagebox"));
+    EXPECT_EQ(shown[0].caption, protocol::kTransferHostTitle);
 }
 
 TEST_F(FileSenderWindows, AtMostEightReceiversWaitForTheirUser) {
