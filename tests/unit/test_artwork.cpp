@@ -22,7 +22,7 @@ namespace {
 
 QString artDir() {
     const QString named = QString::fromLocal8Bit(qgetenv("BRONTAVIA_ART_DIR"));
-    return named.isEmpty() ? QStringLiteral(BRONTAVIA_BUILD_ART_DIR) : named;
+    return named.isEmpty() ? QString::fromUtf8(BRONTAVIA_BUILD_ART_DIR) : named;
 }
 
 QString path(const QString& relative) {
