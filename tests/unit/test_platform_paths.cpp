@@ -173,6 +173,71 @@ TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
     EXPECT_EQ(qt.value("Sec.1/Number").toInt(), -2500);
 }
 
+// Byte for byte what QSettings writes, for names and values made of the characters either side
+// of every range the escaping treats differently.
+TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    const QStringList keys = {"`az{", "@AZ[", "09:", "_-.", QString(QChar(0xFF)) + QChar(0x100),
+                              "a b",  "x/y"};
+    const QStringList values = {QString(QChar(0x1F)) + QChar(0x20) + "~",
+                                "end ",
+                                "a=b",
+                                "\\x",
+                                "\x01"
+                                "f",
+                                "~"};
+    {
+        QSettings qt(home.path() + "/Qt.INI", QSettings::IniFormat);
+        Profile ours("Ours");
+        for (int i = 0; i < keys.size(); ++i) {
+            const QString value = values[i % values.size()];
+            qt.setValue("S/" + keys[i], value);
+            EXPECT_TRUE(ours.writeString("S", keys[i], value));
+        }
+    }
+    QFile qt(home.path() + "/Qt.INI");
+    QFile ours(home.path() + "/Ours.INI");
+    ASSERT_TRUE(qt.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(ours.open(QIODevice::ReadOnly));
+    const QByteArray expected = qt.readAll();
+    EXPECT_EQ(ours.readAll(), expected);
+    EXPECT_FALSE(expected.contains("`az{")); // the names were escaped at all
+
+    Profile back("Ours");
+    for (int i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(back.getString("S", keys[i]), values[i % values.size()]) << i;
+
+    // DEL is escaped where QSettings writes it raw; both read it back, a hex digit after it too.
+    const QString del = QString(QChar(0x7F)) + "f" + QChar(0x7E);
+    EXPECT_TRUE(back.writeString("S", "del", del));
+    EXPECT_EQ(Profile("Ours").getString("S", "del"), del);
+    ASSERT_TRUE(QFile::copy(home.path() + "/Ours.INI", home.path() + "/Copy.INI"));
+    EXPECT_EQ(QSettings(home.path() + "/Copy.INI", QSettings::IniFormat).value("S/del").toString(),
+              del);
+}
+
+TEST(Profile, NumbersAtTheirEdges) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    ASSERT_TRUE(home.write("P.INI", "[N]\nmax=2147483647\nover=2147483648\nmin=-2147483648\n"
+                                    "plus=+5\nsign=-\nspace= 7 \nwide=\xEF\xBC\x92\n"
+                                    "zero=0\ntail=12abc\nempty=\n"));
+    Profile p("P");
+    EXPECT_EQ(p.getInt("N", "max", 1), 2147483647);
+    EXPECT_EQ(p.getInt("N", "over", 1), 1);
+    EXPECT_EQ(p.getInt("N", "min", 1), -2147483647 - 1);
+    EXPECT_EQ(p.getInt("N", "plus", 1), 5);
+    EXPECT_EQ(p.getInt("N", "sign", 1), 1);
+    EXPECT_EQ(p.getInt("N", "space", 1), 7);
+    EXPECT_EQ(p.getInt("N", "wide", 1), 1); // a full-width digit is no number here
+    EXPECT_EQ(p.getInt("N", "zero", 1), 0);
+    EXPECT_EQ(p.getInt("N", "tail", 1), 12);
+    EXPECT_EQ(p.getInt("N", "empty", 1), 1);
+    EXPECT_EQ(p.getInt("N", "missing", 3), 3);
+    EXPECT_EQ(p.getString("N", "empty", "fallback"), QString());
+}
+
 TEST(Profile, WriteFailureIsReported) {
     ScopedEnv keepHome("BRONTAVIA_HOME");
     testsupport::TempHome home;
