@@ -61,6 +61,26 @@ TEST(Paths, HomeFromEnvironment) {
     }
 }
 
+TEST(Paths, TrailingSlashesGoButTheRootStays) {
+    ScopedEnv userHome("HOME", QByteArray("/home/kim"));
+    {
+        ScopedEnv home("BRONTAVIA_HOME", QByteArray("///"));
+        EXPECT_EQ(paths::home(), "/");
+    }
+    {
+        ScopedEnv home("BRONTAVIA_HOME", QByteArray("/a//"));
+        EXPECT_EQ(paths::home(), "/a");
+        EXPECT_EQ(paths::dataFolder(), "/a/data/");
+        EXPECT_EQ(paths::moduleDirectory(), "/a/data/");
+        EXPECT_EQ(paths::profileFile("P"), "/a/P.INI");
+    }
+    ScopedEnv noHome("BRONTAVIA_HOME", std::nullopt);
+    ScopedEnv data("XDG_DATA_HOME", QByteArray("/x/"));
+    EXPECT_EQ(paths::home(), "/x/Brontavia");
+    EXPECT_EQ(paths::resolve(""), "");
+    EXPECT_EQ(paths::fromWindows("\\\\a\\"), "//a/");
+}
+
 TEST(Paths, ResolveMatchesCaseAndBackslashes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
