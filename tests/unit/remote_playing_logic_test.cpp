@@ -5,6 +5,7 @@
 #include "remote/playing.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -153,6 +154,12 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
     EXPECT_EQ(desktopTarget(fromUnicode(doc)), QUrl::fromLocalFile(doc));
     EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
               QUrl::fromLocalFile(doc));
+    // The same document named with its first folder as a host ("file://tmp/..." reads as
+    // "//tmp/..." locally, which is the document): a file address with a host is refused.
+    const QByteArray hosted = "file:/" + fromUnicode(doc);
+    ASSERT_TRUE(QFileInfo(QUrl(QString::fromLatin1(hosted)).toLocalFile()).isFile())
+        << hosted.constData();
+    EXPECT_FALSE(desktopTarget(hosted)) << hosted.constData();
     EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
     EXPECT_FALSE(desktopTarget(fromUnicode(
         make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));
