@@ -115,12 +115,17 @@ TEST(ChatWire, FramingAtTheCapWithTheLineEndSplitAcrossReads) {
     EXPECT_EQ(f.partialBytes(), LineFramer::kMaxLine - 1);
     f.feed("e\r\n");
     EXPECT_EQ(f.takeLine(), QByteArray(LineFramer::kMaxLine, 'e'));
+    // An overlong line whose CR LF is the very first thing of the next read.
+    f.feed(QByteArray(LineFramer::kMaxLine + 5, 'k'));
+    f.feed("\r\n!first\r\n");
+    EXPECT_EQ(f.droppedLines(), 2);
+    EXPECT_EQ(f.takeLine(), "!first");
     f.feed(QByteArray(LineFramer::kMaxLine, 'g'));
     f.feed("g"); // one over, but the byte that could be a CR is allowed for
-    EXPECT_EQ(f.droppedLines(), 1);
+    EXPECT_EQ(f.droppedLines(), 2);
     EXPECT_EQ(f.partialBytes(), LineFramer::kMaxLine + 1);
     f.feed("g\r");
-    EXPECT_EQ(f.droppedLines(), 2);
+    EXPECT_EQ(f.droppedLines(), 3);
     EXPECT_EQ(f.partialBytes(), 0);
     // While skipping, a CR that is not followed by LF does not end the line.
     f.feed("x\r\n!h\r\n");
