@@ -82,6 +82,9 @@ TEST(PlayerThumbs, DragBandAndPercentStayWithinTheTrack) {
     EXPECT_FALSE(sliders::inDragBand(track, {187, 310})); // right - thumb width
     EXPECT_FALSE(sliders::inDragBand(track, {150, 302}));
     EXPECT_FALSE(sliders::inDragBand(track, {150, 319}));
+    // The y edges from inside as well: 303 and 318 are the first and last rows in the band.
+    EXPECT_TRUE(sliders::inDragBand(track, {150, 303}));
+    EXPECT_TRUE(sliders::inDragBand(track, {150, 318}));
 
     EXPECT_EQ(sliders::dragPercent(track, 114 + 73), 100);
     EXPECT_EQ(sliders::dragPercent(track, 114 + 36), 49);
