@@ -160,6 +160,8 @@ TEST(ChatWire, LeadingNumbersReadAsAtoiDoes) {
     EXPECT_EQ(leadingNumber("-5 3"), -5);
     EXPECT_EQ(leadingNumber("0"), 0);
     EXPECT_EQ(leadingNumber("9"), 9);
+    EXPECT_EQ(leadingNumber("1090"), 1090);
+    EXPECT_EQ(leadingNumber("909"), 909);
     // The characters either side of the digits stop the number.
     EXPECT_EQ(leadingNumber("/5"), 0);
     EXPECT_EQ(leadingNumber("5:"), 5);

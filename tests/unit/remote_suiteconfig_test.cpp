@@ -24,6 +24,9 @@ TEST(SuiteConfig, NumbersReadAsTheCLibraryDoes) {
     EXPECT_EQ(numberOf(""), 0);
     EXPECT_EQ(numberOf("0"), 0);
     EXPECT_EQ(numberOf("9"), 9);
+    // The first and last digits inside a number, not only alone.
+    EXPECT_EQ(numberOf("1090"), 1090);
+    EXPECT_EQ(numberOf("909"), 909);
     EXPECT_EQ(numberOf("-3"), -3);
     EXPECT_EQ(numberOf("+3"), 3);
     EXPECT_EQ(numberOf("12ab"), 12);
