@@ -123,7 +123,10 @@ TEST_F(HallEdges, CapacityAcceptedFromTwoToTheMaximumAndNoFurther) {
     EXPECT_EQ(answer(1, "CR 20  twenty"), (L{":+CR", "!RC 1"}));
     logOn(2, "lee");
     EXPECT_EQ(answer(2, "CR 2  two"), (L{":+CR", "!RC 2"}));
-    EXPECT_EQ(answer(2, "LR"), (L{"!R?", "!R+ 1 1/20 twenty", "!R+ 2 1/2 two"}));
+    logOn(3, "park");
+    EXPECT_EQ(answer(3, "CR 19  nineteen"), (L{":+CR", "!RC 3"}));
+    EXPECT_EQ(answer(2, "LR"),
+              (L{"!R?", "!R+ 1 1/20 twenty", "!R+ 2 1/2 two", "!R+ 3 1/19 nineteen"}));
 }
 
 TEST_F(HallEdges, RaisedAndLoweredMaximumCapacity) {
