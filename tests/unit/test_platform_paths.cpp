@@ -237,6 +237,35 @@ TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
               del);
 }
 
+// Hand-edited files: escapes cut off at the end of a name, octal and hex escapes at their ends,
+// comments, quotes and white space.
+TEST(Profile, HandEditedEscapesAtTheirEnds) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    ASSERT_TRUE(home.write("E.INI", "\xEF\xBB\xBF; comment\r\n# also\r\n[S%41]\r\n"
+                                    "a%41=1\r\nb%4=2\r\nc%U0041=3\r\nd%U004=4\r\ne%4g=5\r\n"
+                                    "oct=\\101\\0619\r\nhex=\\x41\\x4g\r\n"
+                                    "cmt=a ; gone\r\nquoted=\" a;b \"\r\ntail=x  \t\r\n"
+                                    "mixed=\"q\"  r  \r\nnoeq\r\n=novalue\r\n"
+                                    "at=@@x\r\nstr=@String(s)\r\nlast=\\\r"));
+    Profile p("E");
+    EXPECT_EQ(p.getString("SA", "aA"), "1");
+    EXPECT_EQ(p.getString("SA", "b%4"), "2");
+    EXPECT_EQ(p.getString("SA", "cA"), "3");
+    EXPECT_EQ(p.getString("SA", "d%U004"), "4");
+    EXPECT_EQ(p.getString("SA", "e%4g"), "5");
+    EXPECT_EQ(p.getString("SA", "oct"), "A19");
+    EXPECT_EQ(p.getString("SA", "hex"), "A\x04g");
+    EXPECT_EQ(p.getString("SA", "cmt"), "a");
+    EXPECT_EQ(p.getString("SA", "quoted"), " a;b ");
+    EXPECT_EQ(p.getString("SA", "tail"), "x");
+    EXPECT_EQ(p.getString("SA", "mixed"), "q  r");
+    EXPECT_EQ(p.getString("SA", "noeq", "none"), "none");
+    EXPECT_EQ(p.getString("SA", "at"), "@x");
+    EXPECT_EQ(p.getString("SA", "str"), "s");
+    EXPECT_EQ(p.getString("SA", "last"), "\\");
+}
+
 TEST(Profile, NumbersAtTheirEdges) {
     ScopedEnv keepHome("BRONTAVIA_HOME");
     testsupport::TempHome home;
