@@ -91,6 +91,141 @@ TEST(ChatWire, FramingKeepsPartialLinesAndDropsOverlongOnes) {
     EXPECT_EQ(f.takeLine().size(), LineFramer::kMaxLine);
 }
 
+// The worst places for a read to end: inside the CR LF of a line of exactly the cap, and
+// one byte past the cap.
+TEST(ChatWire, FramingAtTheCapWithTheLineEndSplitAcrossReads) {
+    LineFramer f;
+    f.feed(QByteArray(LineFramer::kMaxLine, 'a') + "\r");
+    EXPECT_FALSE(f.hasLine());
+    f.feed("\n!b\r\n");
+    ASSERT_EQ(f.pendingLines(), 2);
+    EXPECT_EQ(f.takeLine(), QByteArray(LineFramer::kMaxLine, 'a'));
+    EXPECT_EQ(f.takeLine(), "!b");
+    EXPECT_EQ(f.droppedLines(), 0);
+
+    // One byte over, the CR ending the read: dropped, and the LF of the next read ends it.
+    f.feed(QByteArray(LineFramer::kMaxLine + 1, 'c') + "\r");
+    f.feed("\n!d\r\n");
+    EXPECT_EQ(f.droppedLines(), 1);
+    EXPECT_EQ(f.pendingLines(), 1);
+    EXPECT_EQ(f.takeLine(), "!d");
+
+    // The cap reached over two reads without a CR: the first keeps, the second overflows.
+    f.feed(QByteArray(LineFramer::kMaxLine - 1, 'e'));
+    EXPECT_EQ(f.partialBytes(), LineFramer::kMaxLine - 1);
+    f.feed("e\r\n");
+    EXPECT_EQ(f.takeLine(), QByteArray(LineFramer::kMaxLine, 'e'));
+    // An overlong line whose CR LF is the very first thing of the next read.
+    f.feed(QByteArray(LineFramer::kMaxLine + 5, 'k'));
+    f.feed("\r\n!first\r\n");
+    EXPECT_EQ(f.droppedLines(), 2);
+    EXPECT_EQ(f.takeLine(), "!first");
+    f.feed(QByteArray(LineFramer::kMaxLine, 'g'));
+    f.feed("g"); // one over, but the byte that could be a CR is allowed for
+    EXPECT_EQ(f.droppedLines(), 2);
+    EXPECT_EQ(f.partialBytes(), LineFramer::kMaxLine + 1);
+    f.feed("g\r");
+    EXPECT_EQ(f.droppedLines(), 3);
+    EXPECT_EQ(f.partialBytes(), 0);
+    // While skipping, a CR that is not followed by LF does not end the line.
+    f.feed("x\r\n!h\r\n");
+    EXPECT_EQ(f.takeLine(), "!h");
+    EXPECT_FALSE(f.hasLine());
+    EXPECT_EQ(f.takeLine(), QByteArray()); // nothing left reads as empty
+}
+
+TEST(ChatWire, FramingEmptyLinesAndClear) {
+    LineFramer f;
+    f.feed("\r\n\r\n!x");
+    EXPECT_EQ(f.pendingLines(), 2);
+    EXPECT_EQ(f.takeLine(), "");
+    EXPECT_EQ(f.partialBytes(), 2);
+    f.clear();
+    EXPECT_EQ(f.pendingLines(), 0);
+    EXPECT_EQ(f.partialBytes(), 0);
+    // A lone LF or CR is content, not a line end.
+    f.feed("a\nb\rc\r\n");
+    EXPECT_EQ(f.takeLine(), "a\nb\rc");
+    // A CR ending one read and something other than LF starting the next.
+    f.feed("p\r");
+    f.feed("q\r\n");
+    EXPECT_EQ(f.takeLine(), "p\rq");
+}
+
+TEST(ChatWire, LeadingNumbersReadAsAtoiDoes) {
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("7"), 7);
+    EXPECT_EQ(leadingNumber(" \t12x"), 12);
+    EXPECT_EQ(leadingNumber("+5"), 5);
+    EXPECT_EQ(leadingNumber("-5 3"), -5);
+    EXPECT_EQ(leadingNumber("0"), 0);
+    EXPECT_EQ(leadingNumber("9"), 9);
+    EXPECT_EQ(leadingNumber("1090"), 1090);
+    EXPECT_EQ(leadingNumber("909"), 909);
+    // The characters either side of the digits stop the number.
+    EXPECT_EQ(leadingNumber("/5"), 0);
+    EXPECT_EQ(leadingNumber("5:"), 5);
+    EXPECT_EQ(leadingNumber("- 5"), 0);
+    EXPECT_EQ(leadingNumber("\n5"), 0);
+    EXPECT_EQ(leadingNumber("2147483647"), 2147483647);
+    EXPECT_EQ(leadingNumber("2147483648"), 2147483647);
+    EXPECT_EQ(leadingNumber("99999999999999999999"), 2147483647);
+    EXPECT_EQ(leadingNumber("-2147483647"), -2147483647);
+}
+
+TEST(ChatWire, TokensAtTheEnds) {
+    EXPECT_EQ(tokenize(""), L{""});
+    EXPECT_EQ(tokenize(" "), (L{"", ""}));
+    EXPECT_EQ(tokenize("a "), (L{"a", ""}));
+    // Only a backslash right before a space escapes; one at the very end stays.
+    EXPECT_EQ(tokenize("a\\"), L{"a\\"});
+    EXPECT_EQ(tokenize("\\ b"), (L{"", "b"}));
+    CLineTokens t = CLineTokens::fromLine(":-ER x");
+    EXPECT_EQ(t.remaining(), 4);
+    EXPECT_FALSE(t.isEmpty());
+    t.take();
+    t.take();
+    t.take();
+    EXPECT_EQ(t.remaining(), 1);
+    EXPECT_EQ(t.all(), L{"x"});
+    EXPECT_EQ(t.take(), "x");
+    EXPECT_TRUE(t.isEmpty());
+    EXPECT_EQ(t.remaining(), 0);
+    EXPECT_EQ(tokensOf(":+ "), (L{":", "+", "", ""}));
+}
+
+TEST(ChatWire, ColourDigitsAtTheirRangeEnds) {
+    EXPECT_EQ(colourFromWord("~~09af00"), qRgb(9, 0xaf, 0));
+    EXPECT_EQ(colourFromWord("~~f9a0ff"), qRgb(0xf9, 0xa0, 0xff));
+    // The characters just outside 0-9 and a-f count as 0.
+    EXPECT_EQ(colourFromWord("~~/1:1`1"), qRgb(1, 1, 1));
+    EXPECT_EQ(colourFromWord("~~g1G1@1"), qRgb(1, 1, 1));
+    EXPECT_EQ(colourFromWord("~~ff00f"), qRgb(255, 0, 0xf0));
+    EXPECT_EQ(colourWord(qRgb(255, 255, 255)), "~~ffffff\\ ");
+    EXPECT_EQ(colourWord(qRgb(0, 0, 0)), "~~000000\\ ");
+    EXPECT_EQ(formatPin(12345), "12345");
+    EXPECT_EQ(formatPin(7), "    7");
+}
+
+TEST(ChatWire, ServerPortsAtTheirLimits) {
+    ServerEntry e;
+    ASSERT_TRUE(parseServerLine("n$h$65535", e));
+    EXPECT_EQ(e.port, 65535);
+    EXPECT_FALSE(parseServerLine("n$h$65536", e));
+    ASSERT_TRUE(parseServerLine("n$h$1", e));
+    EXPECT_EQ(e, (ServerEntry{"n", "h", 1}));
+    // A refused line leaves the entry as it was.
+    EXPECT_FALSE(parseServerLine("m$g$0", e));
+    EXPECT_EQ(e, (ServerEntry{"n", "h", 1}));
+    // One-byte name and host, and the last field's trailing text.
+    ASSERT_TRUE(parseServerLine("a$b$2$c", e));
+    EXPECT_EQ(e, (ServerEntry{"a", "b", 2}));
+    EXPECT_FALSE(parseServerLine("$", e));
+    EXPECT_FALSE(parseServerLine("a$b$", e));
+    // The first and last lines of a file count like any other.
+    EXPECT_EQ(parseServerList("a$h$1\nb$h$2"), (QList<ServerEntry>{{"a", "h", 1}, {"b", "h", 2}}));
+}
+
 TEST(ChatWire, ServerListLines) {
     const QByteArray korean = platform::cp949::fromUnicode(QStringLiteral("한빛"));
     ServerEntry e;
@@ -117,13 +252,10 @@ TEST(ChatWire, MeasuredLinesAreCutOnCharacterBoundaries) {
     // 51 single bytes, then Korean: byte 52 would be half a character, so the cut is at 51.
     const QByteArray han = platform::cp949::fromUnicode(QStringLiteral("한글한글"));
     const QByteArray odd = QByteArray(51, 'c') + han;
-    const QByteArray cut = measureLines(odd, 1).constFirst();
-    EXPECT_EQ(cut, QByteArray(51, 'c') + "...");
+    EXPECT_EQ(measureLines(odd, 1), (L{QByteArray(51, 'c') + "..."}));
     // All Korean: an even cut keeps 26 whole characters.
     const QByteArray allHan = platform::cp949::fromUnicode(QString(30, QChar(0xd55c)));
-    const QByteArray cut2 = measureLines(allHan, 1).constFirst();
-    EXPECT_EQ(cut2.size(), 55);
-    EXPECT_FALSE(platform::cp949::toUnicode(cut2).contains(QChar(0xfffd)));
+    EXPECT_EQ(measureLines(allHan, 1), (L{allHan.first(52) + "..."}));
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 // The reference chat server's rules, with clients as numbers and their lines recorded.
 #include "chatserver/chathall.h"
+#include "protocol/chatwire.h"
 
 #include <QMap>
 #include <gtest/gtest.h>
 
 using chatd::ChatHall;
 using chatd::cp949;
+using protocol::chatwire::escape;
 
 namespace {
 
@@ -31,7 +33,7 @@ protected:
 
 TEST_F(HallTest, LogOnDialogueAndNicknameInUse) {
     hall.connected(1);
-    EXPECT_TRUE(take(1).first().startsWith(":+WC"));
+    EXPECT_EQ(take(1), QList<QByteArray>{":+WC Brontavia reference chat server"});
     hall.received(1, "name=x"); // out of order
     hall.received(1, "id=kim");
     hall.received(1, "name=");
@@ -39,10 +41,9 @@ TEST_F(HallTest, LogOnDialogueAndNicknameInUse) {
     hall.received(1, "Pin=4 2  ");
     hall.received(1, "Pin=   42");
     const QList<QByteArray> replies = take(1);
-    ASSERT_EQ(replies.size(), 6);
-    EXPECT_TRUE(replies[0].startsWith(":-"));
-    EXPECT_EQ(replies.mid(1),
-              (QList<QByteArray>{":+ID ok.", ":-Name bad", ":+Name Ok.", ":-Pin bad", ":+Ok."}));
+    const QByteArray badName = ":-ID " + escape(cp949("같은 이름이 있거나 잘못된 이름입니다"));
+    EXPECT_EQ(replies, (QList<QByteArray>{badName, ":+ID ok.", ":-Name bad", ":+Name Ok.",
+                                          ":-Pin bad", ":+Ok."}));
     hall.received(1, "");
     EXPECT_EQ(hall.roomOf(1), 0);
 
@@ -50,7 +51,7 @@ TEST_F(HallTest, LogOnDialogueAndNicknameInUse) {
     take(2);
     for (const char* bad : {"id=kim", "id=", "id=a b", "id=x\\y"}) {
         hall.received(2, QByteArrayView(bad));
-        EXPECT_TRUE(take(2).constFirst().startsWith(":-ID")) << bad;
+        EXPECT_EQ(take(2), QList<QByteArray>{badName}) << bad;
     }
     // Once the first kim has gone, the name is free again.
     hall.disconnected(1);
@@ -69,7 +70,8 @@ TEST_F(HallTest, RoomsWithCapacityKeepEveryoneCurrent) {
               (QList<QByteArray>{"!U?", "!U+ 0 - kim -", "!U+ 0 - lee -", "!U+ 0 - park -"}));
 
     hall.received(1, "CR 25  big");
-    EXPECT_TRUE(take(1).constFirst().startsWith(":-CR"));
+    EXPECT_EQ(take(1),
+              QList<QByteArray>{":-CR " + escape(cp949("2명에서 20명까지만 가능합니다."))});
     hall.received(1, "CR 2  my\\ room");
     hall.received(1, "");
     EXPECT_EQ(take(1), (QList<QByteArray>{":+CR", "!RC 1"}));
@@ -79,26 +81,24 @@ TEST_F(HallTest, RoomsWithCapacityKeepEveryoneCurrent) {
 
     hall.received(2, "ER 1 ");
     EXPECT_EQ(take(2), (QList<QByteArray>{":+ER", "!RC 1"}));
-    QList<QByteArray> toKim = take(1);
-    ASSERT_GE(toKim.size(), 1);
-    EXPECT_EQ(toKim[0], "!U+ 1 - lee -");
+    EXPECT_EQ(take(1),
+              (QList<QByteArray>{"!U+ 1 - lee -", "!SM lee" + escape(cp949("님이 들어왔습니다"))}));
     hall.received(2, "LU -1");
     EXPECT_EQ(take(2), (QList<QByteArray>{"!U?", "!U+ 1 - kim -", "!U+ 1 - lee -"}));
-    EXPECT_EQ(take(3).last(), "!R+ 1 2/2 my\\ room");
+    EXPECT_EQ(take(3), (QList<QByteArray>{"!U- 0 - kim", "!R- 1", "!R+ 1 1/2 my\\ room",
+                                          "!U- 0 - lee", "!R- 1", "!R+ 1 2/2 my\\ room"}));
 
     // Full: refused with the word the client looks for.
     hall.received(3, "ER 1 ");
-    const QList<QByteArray> refused = take(3);
-    ASSERT_EQ(refused.size(), 1);
-    EXPECT_TRUE(refused[0].startsWith(":-ER"));
-    EXPECT_GT(refused[0].indexOf(cp949("꽉찼습니다")), 0);
+    EXPECT_EQ(take(3), QList<QByteArray>{":-ER " + escape(cp949("방이 꽉찼습니다"))});
     hall.received(3, "ER 99 ");
-    EXPECT_TRUE(take(3).constFirst().startsWith(":-ER"));
+    EXPECT_EQ(take(3), QList<QByteArray>{":-ER " + escape(cp949("없는 방입니다"))});
 
     // Leaving: the room hears it, the waiting room gets the new count; the last one out
     // removes the room.
     hall.received(2, "ER 0");
-    EXPECT_EQ(take(1).constFirst(), "!U- 1 - lee");
+    EXPECT_EQ(take(1),
+              (QList<QByteArray>{"!U- 1 - lee", "!SM lee" + escape(cp949("님이 나갔습니다"))}));
     EXPECT_EQ(take(2), (QList<QByteArray>{":+ER", "!RC 0"}));
     EXPECT_EQ(take(3), (QList<QByteArray>{"!R- 1", "!R+ 1 1/2 my\\ room", "!U+ 0 - lee -"}));
     hall.disconnected(1);
@@ -119,12 +119,11 @@ TEST_F(HallTest, MessagesWhispersAndQuit) {
 
     hall.received(1, "MI lee see\\ you");
     EXPECT_EQ(take(2), QList<QByteArray>{"!MI kim see\\ you"});
-    const QList<QByteArray> notice = take(1);
-    ASSERT_EQ(notice.size(), 1);
-    EXPECT_TRUE(notice[0].startsWith("!SM "));
-    EXPECT_TRUE(notice[0].contains(cp949("귀속말")));
+    EXPECT_EQ(take(1),
+              QList<QByteArray>{"!SM " + escape("lee" + cp949("님에게 귀속말을 보냈습니다"))});
     hall.received(1, "MI nobody x");
-    EXPECT_FALSE(take(1).constFirst().contains(cp949("귀속말")));
+    EXPECT_EQ(take(1),
+              QList<QByteArray>{"!SM " + escape("nobody" + cp949("님을 찾을 수 없습니다"))});
 
     hall.received(1, "TK");
     hall.received(1, "garbage \xff\xfe");

@@ -91,6 +91,96 @@ TEST(FileSenderProtocol, KeywordsOffersSizesAndNames) {
         EXPECT_EQ(safeFileName(bad), text::SafeName) << bad.toStdString();
 }
 
+// The request is read up to its limit and not a byte further.
+TEST(FileSenderRequest, ReadLimitIsExact) {
+    QTemporaryDir dir;
+    TransferRequest r;
+    const QByteArray head = "bob\r\nalice\r\n/";
+    const QByteArray tail = "\r\n1.2.3.4";
+    const QByteArray pad(kRequestFileLimit - head.size() - tail.size(), 'p');
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T1.dat"), head + pad + tail), r),
+              RequestError::None);
+    EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
+    EXPECT_EQ(r.filePath.size(), 1 + pad.size());
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T2.dat"), head + pad + tail + "5"), r),
+              RequestError::None);
+    EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T3.dat"), QByteArray()), r),
+              RequestError::None);
+    EXPECT_EQ(r.recipientId, QByteArray());
+    EXPECT_EQ(r.peerAddress, QString());
+}
+
+TEST(FileSenderProtocol, SizesAtTheirEdges) {
+    EXPECT_EQ(parseSize("0"), 0);
+    EXPECT_EQ(parseSize(""), 0);
+    EXPECT_EQ(parseSize(" 7 "), 7);
+    EXPECT_EQ(parseSize("9"), 9);
+    // The characters either side of the digits end the number.
+    EXPECT_EQ(parseSize("5/"), 5);
+    EXPECT_EQ(parseSize("5:"), 5);
+    EXPECT_EQ(parseSize("/5"), 0);
+    EXPECT_EQ(parseSize(":5"), 0);
+    EXPECT_EQ(parseSize("+5"), 0);
+    // A minus counts only in front of a digit.
+    EXPECT_FALSE(parseSize("-0"));
+    EXPECT_FALSE(parseSize("-9"));
+    EXPECT_EQ(parseSize("-"), 0);
+    EXPECT_EQ(parseSize("-x"), 0);
+    EXPECT_EQ(parseSize("-/"), 0);
+    EXPECT_EQ(parseSize("-:"), 0);
+    // One below the largest, the largest, and the largest with a digit more.
+    EXPECT_EQ(parseSize("9223372036854775806"), 9223372036854775806LL);
+    EXPECT_EQ(parseSize("922337203685477580"), 922337203685477580LL);
+    EXPECT_FALSE(parseSize("9223372036854775809"));
+    EXPECT_FALSE(parseSize("92233720368547758070"));
+}
+
+TEST(FileSenderProtocol, NamesAtTheirEdges) {
+    // 255 bytes of a name are one component; 256 are not. Korean counts in UTF-8 bytes.
+    EXPECT_EQ(safeFileName(QByteArray(255, 'n')), QString(255, QLatin1Char('n')));
+    EXPECT_EQ(safeFileName(QByteArray(256, 'n')), text::SafeName);
+    const QString han85(85, QChar(0xD55C)); // 255 bytes in UTF-8, 170 in CP949
+    EXPECT_EQ(safeFileName(fromUnicode(han85)), han85);
+    EXPECT_EQ(safeFileName(fromUnicode(han85 + QLatin1Char('x'))), text::SafeName);
+    EXPECT_EQ(safeFileName(" a.txt "), QStringLiteral("a.txt"));
+    EXPECT_EQ(safeFileName("..."), QStringLiteral("..."));
+    EXPECT_EQ(safeFileName("a\tb"), text::SafeName);
+    EXPECT_EQ(safeFileName("\xB0"), text::SafeName);      // half a character
+    EXPECT_EQ(safeFileName("a\xA1\xA9"), text::SafeName); // a soft hyphen (a format character)
+    EXPECT_EQ(safeFileName("a\x7F"), text::SafeName);
+    EXPECT_EQ(safeFileName("a~"), QStringLiteral("a~"));
+
+    EXPECT_EQ(fileNameOf(QStringLiteral("a/b\\c")), QStringLiteral("c"));
+    EXPECT_EQ(fileNameOf(QStringLiteral("a\\b/c")), QStringLiteral("c"));
+    EXPECT_EQ(fileNameOf(QStringLiteral("/c")), QStringLiteral("c"));
+    EXPECT_EQ(fileNameOf(QStringLiteral("c")), QStringLiteral("c"));
+    EXPECT_EQ(fileNameOf(QStringLiteral("c/")), QString());
+
+    EXPECT_FALSE(parseOffer(" a"));
+    EXPECT_FALSE(parseOffer(""));
+    const auto offer = parseOffer("a b");
+    ASSERT_TRUE(offer);
+    EXPECT_EQ(offer->senderId, "a");
+    EXPECT_EQ(offer->fileName, "b");
+
+    EXPECT_EQ(findKeyword(""), Keyword::None);
+    EXPECT_EQ(findKeyword("xSend_Over"), Keyword::Over);
+    EXPECT_EQ(findKeyword("SendFile_Ye"), Keyword::None);
+    EXPECT_EQ(findKeyword("Send_Overs SendFile_Yes"), Keyword::Yes);
+}
+
+TEST(FileSenderProtocol, KilobytesAndPercentAtTheirEdges) {
+    EXPECT_EQ(kiloField(1999), QStringLiteral("           1"));
+    EXPECT_EQ(kiloField(999'999'999'999'999LL), QStringLiteral("999999999999"));
+    EXPECT_EQ(kiloField(9'999'999'999'999'999LL), QStringLiteral("9999999999999"));
+    EXPECT_EQ(progressPercent(0, 1), 0);
+    EXPECT_EQ(progressPercent(1, 1), 100);
+    EXPECT_EQ(progressPercent(5, -1), 0);
+    EXPECT_EQ(progressPercent(99, 100), 99);
+    EXPECT_EQ(progressPercent(1, 100), 1);
+}
+
 TEST(FileSenderProtocol, KilobyteLinesAndPercent) {
     EXPECT_EQ(kiloField(0), QString(12, QLatin1Char(' ')));
     EXPECT_EQ(kiloField(999), QString(12, QLatin1Char(' '))); // below one kilobyte: blanks
@@ -354,6 +444,118 @@ TEST(FileSenderSession, PeerGoneDuringAQuestionEndsOnceAndALateAnswerSaysNothing
         EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
         EXPECT_EQ(v.receiveWorkers, 0);
         EXPECT_EQ(v.ended, QStringList{QString()});
+    }
+}
+
+// The second question (Save As) is open when the peer goes, or the window is closed; a late
+// answer then changes nothing.
+TEST(FileSenderSession, PeerGoneOrCancelledDuringTheSaveQuestion) {
+    for (const bool cancelled : {false, true}) {
+        FakeView v;
+        TransferSession s(v);
+        s.received("alice a.txt");
+        s.answerAccept(true);
+        s.received("10");
+        ASSERT_EQ(v.proposed, QStringList{QStringLiteral("a.txt")});
+        cancelled ? s.cancel() : s.closed();
+        EXPECT_FALSE(s.waitingForUser());
+        EXPECT_FALSE(s.readsControl());
+        s.answerSavePath(QStringLiteral("/tmp/late.bin"));
+        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
+        EXPECT_EQ(v.receiveWorkers, 0);
+        EXPECT_EQ(v.ended, QStringList{cancelled ? QString() : text::ConnectionError});
+        EXPECT_NE(s.filePath(), QStringLiteral("/tmp/late.bin"));
+    }
+    // Cancelled during the first question: no answer goes out, not even a late one.
+    FakeView v;
+    TransferSession s(v);
+    s.received("alice a.txt");
+    s.cancel();
+    s.answerAccept(true);
+    EXPECT_TRUE(v.sent.isEmpty());
+    EXPECT_EQ(v.ended, QStringList{QString()});
+}
+
+TEST(FileSenderSession, ReceiverStatesAsTheyChange) {
+    FakeView v;
+    TransferSession s(v);
+    EXPECT_EQ(s.role(), Role::Receiving);
+    EXPECT_EQ(s.title(), text::SendingSuffix);
+    EXPECT_TRUE(s.readsControl());
+    s.connected(); // only a sender offers
+    EXPECT_TRUE(v.sent.isEmpty());
+    s.received("alice a.txt");
+    EXPECT_FALSE(s.readsControl()); // nothing more is read while the user is asked
+    EXPECT_TRUE(s.waitingForUser());
+    s.answerAccept(true);
+    EXPECT_TRUE(s.readsControl());
+    EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
+    s.received("10");
+    EXPECT_FALSE(s.readsControl());
+    s.answerSavePath(QStringLiteral("/tmp/x.bin"));
+    EXPECT_EQ(s.state(), XS_DATA_WAIT);
+    EXPECT_EQ(s.total(), 10);
+    EXPECT_EQ(v.ended, QStringList{});
+    EXPECT_EQ(v.receiveWorkers, 1);
+    EXPECT_EQ(v.sendWorkers, 0);
+    // A size that does not fit ends with the receive problem.
+    FakeView big;
+    TransferSession t(big);
+    t.received("alice a.txt");
+    t.answerAccept(true);
+    t.received("99999999999999999999");
+    EXPECT_EQ(big.ended, QStringList{text::ReceiveProblem});
+    EXPECT_TRUE(big.proposed.isEmpty());
+}
+
+TEST(FileSenderSession, SenderStartsOnlyAfterStartAndOnlyOnce) {
+    FakeView v;
+    TransferSession s(v, request());
+    EXPECT_EQ(s.role(), Role::Sending);
+    EXPECT_FALSE(s.waitingForUser());
+    EXPECT_TRUE(s.readsControl());
+    s.writable();
+    EXPECT_EQ(v.sendWorkers, 0);
+    s.received("SendFile_Yes");
+    s.writable();
+    EXPECT_EQ(v.sendWorkers, 0);
+    s.received("Send_Start");
+    s.writable();
+    EXPECT_EQ(v.sendWorkers, 1);
+    // After the end nothing starts or sends.
+    FakeView w;
+    TransferSession t(w, request());
+    t.cancel();
+    t.connected();
+    t.received("Send_Start");
+    t.writable();
+    t.workerEnded(WorkerEnd::SaveProblem);
+    EXPECT_TRUE(w.sent.isEmpty());
+    EXPECT_EQ(w.sendWorkers, 0);
+    EXPECT_EQ(w.ended, QStringList{QString()});
+    EXPECT_FALSE(t.readsControl());
+}
+
+TEST(FileSenderSession, EveryWorkerEndHasItsText) {
+    const std::pair<WorkerEnd, QString> ends[] = {
+        {WorkerEnd::Done, QString()},
+        {WorkerEnd::Stopped, QString()},
+        {WorkerEnd::CannotOpen, text::CannotOpen},
+        {WorkerEnd::ConnectionError, text::ConnectionError},
+        {WorkerEnd::CannotCreate, text::CannotCreate},
+        {WorkerEnd::ReceiveProblem, text::ReceiveProblem},
+        {WorkerEnd::SaveProblem, text::SaveProblem},
+    };
+    for (const auto& [end, expected] : ends) {
+        FakeView v;
+        TransferSession s(v);
+        s.received("alice a.txt");
+        s.answerAccept(true);
+        s.received("10");
+        s.answerSavePath(QStringLiteral("/tmp/x.bin"));
+        ASSERT_EQ(v.receiveWorkers, 1);
+        s.workerEnded(end);
+        EXPECT_EQ(v.ended, QStringList{expected}) << int(end);
     }
 }
 

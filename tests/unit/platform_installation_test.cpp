@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace platform;
 
@@ -126,4 +128,33 @@ TEST_F(Installation, WithoutDefaultDataOrWritableHomeWhatCanBeMadeIsMade) {
         installation::prepareHome(home_.path() + "/file/Brontavia", share());
     EXPECT_FALSE(blocked.ok());
     EXPECT_TRUE(blocked.failed.contains(home_.path() + "/file/Brontavia/data/config.txt"));
+}
+
+// A disk that fills up half-way (a file size limit binds root as well): a file that could not be
+// written whole is reported and not installed, the small ones are, and the next start completes
+// the home.
+TEST_F(Installation, AFileCutShortIsReportedAndNotInstalled) {
+    const QByteArray big(64 * 1024, 'b'); // past the file's write buffer: written directly
+    ASSERT_TRUE(write(share() + "/data/skin/Big.bmp", big));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = saved;
+    tight.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const installation::Result r = installation::prepareHome(home(), share());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    const QString target = home() + "/data/skin/Big.bmp";
+    EXPECT_EQ(r.failed, QStringList{target});
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(read(home() + "/data/skin/Main.jpg"), "jpeg");
+    EXPECT_TRUE(
+        QDir(home() + "/data/skin").entryList({".new-*"}, QDir::Files | QDir::Hidden).isEmpty());
+
+    const installation::Result again = installation::prepareHome(home(), share());
+    EXPECT_TRUE(again.ok());
+    EXPECT_EQ(again.created, QStringList{target});
+    EXPECT_EQ(read(target), big);
 }

@@ -61,6 +61,26 @@ TEST(Paths, HomeFromEnvironment) {
     }
 }
 
+TEST(Paths, TrailingSlashesGoButTheRootStays) {
+    ScopedEnv userHome("HOME", QByteArray("/home/kim"));
+    {
+        ScopedEnv home("BRONTAVIA_HOME", QByteArray("///"));
+        EXPECT_EQ(paths::home(), "/");
+    }
+    {
+        ScopedEnv home("BRONTAVIA_HOME", QByteArray("/a//"));
+        EXPECT_EQ(paths::home(), "/a");
+        EXPECT_EQ(paths::dataFolder(), "/a/data/");
+        EXPECT_EQ(paths::moduleDirectory(), "/a/data/");
+        EXPECT_EQ(paths::profileFile("P"), "/a/P.INI");
+    }
+    ScopedEnv noHome("BRONTAVIA_HOME", std::nullopt);
+    ScopedEnv data("XDG_DATA_HOME", QByteArray("/x/"));
+    EXPECT_EQ(paths::home(), "/x/Brontavia");
+    EXPECT_EQ(paths::resolve(""), "");
+    EXPECT_EQ(paths::fromWindows("\\\\a\\"), "//a/");
+}
+
 TEST(Paths, ResolveMatchesCaseAndBackslashes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -171,6 +191,100 @@ TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
     for (int i = 0; i < texts.size(); ++i)
         EXPECT_EQ(qt.value(QStringLiteral("Sec.1/K%1").arg(i)).toString(), texts[i]) << i;
     EXPECT_EQ(qt.value("Sec.1/Number").toInt(), -2500);
+}
+
+// Byte for byte what QSettings writes, for names and values made of the characters either side
+// of every range the escaping treats differently.
+TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    const QStringList keys = {"`az{", "@AZ[", "09:", "_-.", QString(QChar(0xFF)) + QChar(0x100),
+                              "a b",  "x/y"};
+    const QStringList values = {QString(QChar(0x1F)) + QChar(0x20) + "~",
+                                "end ",
+                                "a=b",
+                                "\\x",
+                                "\x01"
+                                "f",
+                                "~"};
+    {
+        QSettings qt(home.path() + "/Qt.INI", QSettings::IniFormat);
+        Profile ours("Ours");
+        for (int i = 0; i < keys.size(); ++i) {
+            const QString value = values[i % values.size()];
+            qt.setValue("S/" + keys[i], value);
+            EXPECT_TRUE(ours.writeString("S", keys[i], value));
+        }
+    }
+    QFile qt(home.path() + "/Qt.INI");
+    QFile ours(home.path() + "/Ours.INI");
+    ASSERT_TRUE(qt.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(ours.open(QIODevice::ReadOnly));
+    const QByteArray expected = qt.readAll();
+    EXPECT_EQ(ours.readAll(), expected);
+    EXPECT_FALSE(expected.contains("`az{")); // the names were escaped at all
+
+    Profile back("Ours");
+    for (int i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(back.getString("S", keys[i]), values[i % values.size()]) << i;
+
+    // DEL is escaped where QSettings writes it raw; both read it back, a hex digit after it too.
+    const QString del = QString(QChar(0x7F)) + "f" + QChar(0x7E);
+    EXPECT_TRUE(back.writeString("S", "del", del));
+    EXPECT_EQ(Profile("Ours").getString("S", "del"), del);
+    ASSERT_TRUE(QFile::copy(home.path() + "/Ours.INI", home.path() + "/Copy.INI"));
+    EXPECT_EQ(QSettings(home.path() + "/Copy.INI", QSettings::IniFormat).value("S/del").toString(),
+              del);
+}
+
+// Hand-edited files: escapes cut off at the end of a name, octal and hex escapes at their ends,
+// comments, quotes and white space.
+TEST(Profile, HandEditedEscapesAtTheirEnds) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    ASSERT_TRUE(home.write("E.INI", "\xEF\xBB\xBF; comment\r\n# also\r\n[S%41]\r\n"
+                                    "a%41=1\r\nb%4=2\r\nc%U0041=3\r\nd%U004=4\r\ne%4g=5\r\n"
+                                    "oct=\\101\\0619\r\nhex=\\x41\\x4g\r\n"
+                                    "cmt=a ; gone\r\nquoted=\" a;b \"\r\ntail=x  \t\r\n"
+                                    "mixed=\"q\"  r  \r\nnoeq\r\n=novalue\r\n"
+                                    "at=@@x\r\nstr=@String(s)\r\nlast=\\\r"));
+    Profile p("E");
+    EXPECT_EQ(p.getString("SA", "aA"), "1");
+    EXPECT_EQ(p.getString("SA", "b%4"), "2");
+    EXPECT_EQ(p.getString("SA", "cA"), "3");
+    EXPECT_EQ(p.getString("SA", "d%U004"), "4");
+    EXPECT_EQ(p.getString("SA", "e%4g"), "5");
+    EXPECT_EQ(p.getString("SA", "oct"), "A19");
+    EXPECT_EQ(p.getString("SA", "hex"), "A\x04g");
+    EXPECT_EQ(p.getString("SA", "cmt"), "a");
+    EXPECT_EQ(p.getString("SA", "quoted"), " a;b ");
+    EXPECT_EQ(p.getString("SA", "tail"), "x");
+    EXPECT_EQ(p.getString("SA", "mixed"), "q  r");
+    EXPECT_EQ(p.getString("SA", "noeq", "none"), "none");
+    EXPECT_EQ(p.getString("SA", "at"), "@x");
+    EXPECT_EQ(p.getString("SA", "str"), "s");
+    EXPECT_EQ(p.getString("SA", "last"), "\\");
+}
+
+TEST(Profile, NumbersAtTheirEdges) {
+    ScopedEnv keepHome("BRONTAVIA_HOME");
+    testsupport::TempHome home;
+    ASSERT_TRUE(home.write("P.INI", "[N]\nmax=2147483647\nover=2147483648\nmin=-2147483648\n"
+                                    "plus=+5\nsign=-\nspace= 7 \nwide=\xEF\xBC\x92\n"
+                                    "zero=0\ntail=12abc\nempty=\n"));
+    Profile p("P");
+    EXPECT_EQ(p.getInt("N", "max", 1), 2147483647);
+    EXPECT_EQ(p.getInt("N", "over", 1), 1);
+    EXPECT_EQ(p.getInt("N", "min", 1), -2147483647 - 1);
+    EXPECT_EQ(p.getInt("N", "plus", 1), 5);
+    EXPECT_EQ(p.getInt("N", "sign", 1), 1);
+    EXPECT_EQ(p.getInt("N", "space", 1), 7);
+    EXPECT_EQ(p.getInt("N", "wide", 1), 1); // a full-width digit is no number here
+    EXPECT_EQ(p.getInt("N", "zero", 1), 0);
+    EXPECT_EQ(p.getInt("N", "tail", 1), 12);
+    EXPECT_EQ(p.getInt("N", "empty", 1), 1);
+    EXPECT_EQ(p.getInt("N", "missing", 3), 3);
+    EXPECT_EQ(p.getString("N", "empty", "fallback"), QString());
 }
 
 TEST(Profile, WriteFailureIsReported) {

@@ -10,7 +10,9 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <climits>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace platform;
 using platformtest::ScopedEnv;
@@ -84,6 +86,49 @@ TEST(SleepClock, ScaleZeroSkipsSleepsAndBadScalesFallBack) {
     clock::setSleepScale(0.0);
     clock::sleepMs(24 * 3600 * 1000);
     clock::setSleepScale(saved);
+}
+
+TEST(SleepClock, ScaledWaitsAtTheirEdges) {
+    const double saved = clock::sleepScale();
+    clock::setSleepScale(1.0);
+    EXPECT_EQ(clock::scaledMs(0), 0);
+    EXPECT_EQ(clock::scaledMs(-1), 0);
+    EXPECT_EQ(clock::scaledMs(1), 1);
+    EXPECT_EQ(clock::scaledMs(INT_MAX), INT_MAX);
+    // Rounded to the nearest millisecond, halves up; never past the int range.
+    clock::setSleepScale(0.5);
+    EXPECT_EQ(clock::scaledMs(1), 1);
+    EXPECT_EQ(clock::scaledMs(3), 2);
+    clock::setSleepScale(0.4);
+    EXPECT_EQ(clock::scaledMs(1), 0);
+    EXPECT_EQ(clock::scaledMs(10), 4);
+    clock::setSleepScale(3.0);
+    EXPECT_EQ(clock::scaledMs(INT_MAX / 2), INT_MAX);
+    EXPECT_EQ(clock::scaledMs(1000), 3000);
+    // Zero is a scale; below zero, NaN and infinity are not.
+    clock::setSleepScale(0.0);
+    EXPECT_EQ(clock::sleepScale(), 0.0);
+    EXPECT_EQ(clock::scaledMs(1000), 0);
+    clock::setSleepScale(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(clock::sleepScale(), 1.0);
+    clock::setSleepScale(0.25);
+    clock::setSleepScale(std::numeric_limits<double>::infinity());
+    EXPECT_EQ(clock::sleepScale(), 1.0);
+    clock::setSleepScale(-0.001);
+    EXPECT_EQ(clock::sleepScale(), 1.0);
+    clock::setSleepScale(saved);
+}
+
+TEST(WindowTimers, IdsAreIndependentAndNegativePeriodsRunAtOnce) {
+    WindowTimers timers;
+    timers.start(7, -5);
+    EXPECT_TRUE(timers.isActive(7));
+    EXPECT_FALSE(timers.isActive(8));
+    EXPECT_FALSE(timers.kill(8));
+    EXPECT_TRUE(timers.isActive(7));
+    EXPECT_TRUE(timers.kill(7));
+    EXPECT_FALSE(timers.isActive(7));
+    EXPECT_FALSE(timers.kill(7));
 }
 
 TEST(Shell, FindProgramOnPath) {

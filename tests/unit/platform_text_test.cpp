@@ -85,6 +85,55 @@ TEST(Cp949, UnencodableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(cp949::fromUnicode(mixed), cp949::fromUnicode(u"방송") + "??");
 }
 
+// The converter works through a buffer of 1024 bytes: texts whose conversion fills it exactly,
+// overflows it by one and fills it many times over come out whole.
+TEST(Cp949, LongTextsAcrossTheConversionBuffer) {
+    for (int syllables : {341, 342, 512, 513, 3000}) {
+        SCOPED_TRACE(syllables);
+        // Each syllable is three UTF-8 bytes and two CP949 bytes.
+        const QString text(syllables, QChar(0xAC00));
+        const QByteArray bytes = cp949::fromUnicode(text);
+        ASSERT_EQ(bytes.size(), 2 * syllables);
+        EXPECT_EQ(bytes.first(2), QByteArray("\xB0\xA1"));
+        EXPECT_EQ(bytes.last(2), QByteArray("\xB0\xA1"));
+        EXPECT_EQ(cp949::toUnicode(bytes), text);
+    }
+    // An invalid byte far past the first buffer is still found and replaced on its own.
+    const QByteArray longAscii(5000, 'a');
+    EXPECT_EQ(cp949::toUnicode(longAscii + "\xFF" + "b"),
+              QString(5000, QLatin1Char('a')) + kReplacement + "b");
+    EXPECT_EQ(cp949::fromUnicode(QString(5000, QLatin1Char('a')) + QChar(0x0628) + "b"),
+              longAscii + "?b");
+}
+
+// An unencodable character costs one '?' whatever its UTF-8 length (two, three or four bytes),
+// first and last in the text as well.
+TEST(Cp949, UnencodableCharactersOfEveryUtf8Length) {
+    EXPECT_EQ(cp949::fromUnicode(QString(QChar(0x0628)) + "x"), QByteArray("?x"));  // 2 bytes
+    EXPECT_EQ(cp949::fromUnicode(QString(QChar(0x0E01)) + "x"), QByteArray("?x"));  // 3 bytes
+    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("x\U0001F600")), QByteArray("x?")); // 4 bytes
+    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("\U0001F600\U0001F600")), QByteArray("??"));
+    EXPECT_EQ(cp949::fromUnicode(QString(QChar(0x0628)) + QChar(0x0628)), QByteArray("??"));
+    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("\u00FF")), QByteArray("?"));
+    // The last ASCII character and the first byte beyond.
+    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("\u007F")), QByteArray("\x7F"));
+    EXPECT_EQ(cp949::toUnicode("\x7F"), QStringLiteral("\u007F"));
+    EXPECT_EQ(cp949::toUnicode("\x80"), kReplacement);
+    EXPECT_EQ(cp949::fromUnicode(QString()), QByteArray());
+    EXPECT_EQ(cp949::toUnicode(QByteArray()), QString());
+}
+
+// Lead bytes run from 0x81 to 0xFE: a lone byte at either end of that range is cut-off text,
+// bytes just outside it are not lead bytes.
+TEST(Cp949, LeadByteRangeEnds) {
+    // 0x81 0x41 and 0xFE 0xA1 are pairs; the first is an extended syllable.
+    EXPECT_EQ(cp949::toUnicode("\x81\x41"), QStringLiteral("\uAC02"));
+    EXPECT_EQ(cp949::toUnicode("a\x81"), QStringLiteral("a") + kReplacement);
+    EXPECT_EQ(cp949::toUnicode("a\xFE"), QStringLiteral("a") + kReplacement);
+    EXPECT_EQ(cp949::toUnicode("\xFF\x41"), kReplacement + QStringLiteral("A"));
+    EXPECT_EQ(cp949::toUnicode("\x80\x41"), kReplacement + QStringLiteral("A"));
+}
+
 TEST(Cp949, ConcurrentUseFromThreads) {
     const QString text = QStringLiteral("파일보내기 전송 중 😀");
     const QByteArray expected = cp949::fromUnicode(text);
@@ -114,6 +163,16 @@ TEST(Lines, SplitAndJoinFollowTextModeRules) {
     // A lone CR is content; only the one CR right before LF is dropped.
     EXPECT_EQ(lines::split("a\rb\r\nc\r"), (L{"a\rb", "c\r"}));
     EXPECT_EQ(lines::split("a\r\r\nb"), (L{"a\r", "b"}));
+
+    // First and last lines: empty, a lone CR, a lone LF.
+    EXPECT_EQ(lines::split("\n"), L{""});
+    EXPECT_EQ(lines::split("\nb"), (L{"", "b"}));
+    EXPECT_EQ(lines::split("a\n"), L{"a"});
+    EXPECT_EQ(lines::split("\r"), L{"\r"});
+    EXPECT_EQ(lines::split("\r\nb"), (L{"", "b"}));
+    EXPECT_EQ(lines::split("x"), L{"x"});
+    EXPECT_EQ(lines::join({}), QByteArray());
+    EXPECT_EQ(lines::join({"only"}), QByteArray("only"));
 
     EXPECT_EQ(lines::join({"C:", "0", "1", "1"}), QByteArray("C:\r\n0\r\n1\r\n1"));
     EXPECT_EQ(lines::join({"", ""}), QByteArray("\r\n"));

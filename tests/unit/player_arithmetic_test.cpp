@@ -82,6 +82,9 @@ TEST(PlayerThumbs, DragBandAndPercentStayWithinTheTrack) {
     EXPECT_FALSE(sliders::inDragBand(track, {187, 310})); // right - thumb width
     EXPECT_FALSE(sliders::inDragBand(track, {150, 302}));
     EXPECT_FALSE(sliders::inDragBand(track, {150, 319}));
+    // The y edges from inside as well: 303 and 318 are the first and last rows in the band.
+    EXPECT_TRUE(sliders::inDragBand(track, {150, 303}));
+    EXPECT_TRUE(sliders::inDragBand(track, {150, 318}));
 
     EXPECT_EQ(sliders::dragPercent(track, 114 + 73), 100);
     EXPECT_EQ(sliders::dragPercent(track, 114 + 36), 49);
@@ -146,6 +149,60 @@ TEST(PlayerSeek, DragValuesAndTargets) {
     EXPECT_TRUE(seek::inDragBand({106, 10}));
     EXPECT_FALSE(seek::inDragBand({105, 10}));
     EXPECT_FALSE(seek::inDragBand({272, 10})); // 105 + 180 - 13
+}
+
+// The drag band's four edges: x from 106 to 271, y from 8 to 23 on the 105,7 180x17 track.
+TEST(PlayerSeek, DragBandEdgesOnBothAxes) {
+    EXPECT_TRUE(seek::inDragBand({271, 10}));
+    EXPECT_FALSE(seek::inDragBand({272, 10}));
+    EXPECT_FALSE(seek::inDragBand({150, 7}));
+    EXPECT_TRUE(seek::inDragBand({150, 8}));
+    EXPECT_TRUE(seek::inDragBand({150, 23}));
+    EXPECT_FALSE(seek::inDragBand({150, 24}));
+    // Another track and thumb width move every edge with them.
+    const QRect track(10, 100, 50, 5);
+    EXPECT_TRUE(seek::inDragBand({11, 101}, track, 4));
+    EXPECT_TRUE(seek::inDragBand({55, 104}, track, 4));
+    EXPECT_FALSE(seek::inDragBand({56, 102}, track, 4));
+    EXPECT_FALSE(seek::inDragBand({30, 105}, track, 4));
+    EXPECT_FALSE(seek::inDragBand({30, 100}, track, 4));
+}
+
+TEST(PlayerSeek, ThumbAndEndAtEachSideOfTheirLimits) {
+    EXPECT_EQ(seek::thumbFor(97), QPoint(105 + 174 + 2, 7));
+    EXPECT_FALSE(seek::thumbFor(-1));
+    EXPECT_EQ(seek::thumbFor(10, QRect(0, 3, 200, 9)), QPoint(22, 3));
+    EXPECT_FALSE(seek::isEnd(0));
+    EXPECT_TRUE(seek::isEnd(101));
+    EXPECT_EQ(seek::percent(1, 1), 100);
+    EXPECT_EQ(seek::percent(99, 100), 99);
+    EXPECT_EQ(seek::percent(5, -1), 0);
+    EXPECT_EQ(seek::percent(0, 1), 0);
+    EXPECT_EQ(seek::afterRelease(-1), 0);
+    EXPECT_EQ(seek::afterRelease(31), 31);
+}
+
+// p - 1 up to p = 82, p + 7 from 83 on, and one more once that passes 98.
+TEST(PlayerSeek, DragValueAroundItsBends) {
+    EXPECT_EQ(seek::dragValue(105 + 149), 81); // p = 82
+    EXPECT_EQ(seek::dragValue(105 + 150), 90); // p = 83
+    EXPECT_EQ(seek::dragValue(105 + 164), 98); // p = 91
+    EXPECT_EQ(seek::dragValue(105 + 165), 98); // 91.7 is still 91
+    EXPECT_EQ(seek::dragValue(105), -1);
+    // A value that saturates at the bottom is not pushed below it.
+    EXPECT_EQ(seek::dragValue(INT_MIN, QRect(0, 0, 1, 10)), INT_MIN);
+    EXPECT_EQ(seek::dragValue(50, QRect(0, 0, 0, 10)), 0);
+    EXPECT_EQ(seek::dragValue(50, QRect(0, 0, -4, 10)), 0);
+    EXPECT_EQ(seek::dragValue(50, QRect(0, 0, 100, 10)), 49);
+
+    EXPECT_EQ(seek::dragTarget(0, 100), 3);
+    EXPECT_EQ(seek::dragTarget(-3, 100), 0);
+    EXPECT_EQ(seek::dragTarget(-4, 100), 0);
+    EXPECT_EQ(seek::dragTarget(96, 100), 99);
+    EXPECT_EQ(seek::dragTarget(97, 100), 100);
+    EXPECT_EQ(seek::dragTarget(98, 100), 100);
+    EXPECT_EQ(seek::dragTarget(50, 0), 0);
+    EXPECT_EQ(seek::dragTarget(50, -100), 0);
 }
 
 TEST(PlayerLayout, WatcherWidensForNeighboursAndCountsEdgesInside) {

@@ -51,6 +51,25 @@ TEST(PlayerHandOver, ReadsOnlyTheFirstLineAndReportsAMissingFile) {
     EXPECT_EQ(readFirstLine(file), QByteArray());
 }
 
+TEST(PlayerHandOver, CaretFirstLastOrTwiceAndEmptyLines) {
+    EXPECT_EQ(splitHandOverLine("^mms://x").title, QByteArray());
+    EXPECT_EQ(splitHandOverLine("^mms://x").address, QByteArray("mms://x"));
+    EXPECT_EQ(splitHandOverLine("t^").title, QByteArray("t"));
+    EXPECT_EQ(splitHandOverLine("t^").address, QByteArray());
+    EXPECT_EQ(splitHandOverLine("^^").address, QByteArray("^"));
+    EXPECT_EQ(splitHandOverLine("").address, QByteArray());
+    EXPECT_EQ(splitHandOverLine(" \t").address, QByteArray());
+    // The title is kept as written, spaces and all.
+    EXPECT_EQ(splitHandOverLine(" t ^a").title, QByteArray(" t "));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("mms.txt"));
+    writeAll(file, "\r\nsecond");
+    EXPECT_EQ(readFirstLine(file), QByteArray());
+    writeAll(file, "only");
+    EXPECT_EQ(readFirstLine(file), QByteArray("only"));
+}
+
 TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
     const QStringList dropped{QStringLiteral("/m/movie.MPEG"),
                               QStringLiteral("/m/a.JPEG"),
@@ -142,6 +161,40 @@ TEST(PlayerLinkHistory, EmptyLinesAreEntriesAndLongFilesShrinkToTen) {
     EXPECT_TRUE(h.add("new"));
     EXPECT_EQ(h.entries().size(), 10);
     EXPECT_EQ(h.entries().constFirst(), QByteArray("a3"));
+}
+
+// Nine entries take a tenth without losing one; the eleventh pushes out exactly the first.
+TEST(PlayerLinkHistory, TheTenthAndEleventhEntries) {
+    LinkHistory h;
+    QList<QByteArray> expected;
+    for (int i = 1; i <= 9; ++i) {
+        expected << "u" + QByteArray::number(i);
+        ASSERT_TRUE(h.add(expected.constLast()));
+    }
+    EXPECT_TRUE(h.add("u10"));
+    expected << "u10";
+    EXPECT_EQ(h.entries(), expected);
+    EXPECT_FALSE(h.add("u1"));  // the oldest, still there
+    EXPECT_FALSE(h.add("u10")); // the newest
+    EXPECT_EQ(h.entries(), expected);
+    EXPECT_TRUE(h.add("u11"));
+    expected.removeFirst();
+    expected << "u11";
+    EXPECT_EQ(h.entries(), expected);
+    // The address that went may come back, as the newest.
+    EXPECT_TRUE(h.add("u1"));
+    EXPECT_EQ(h.entries().constFirst(), QByteArray("u3"));
+    EXPECT_EQ(h.entries().constLast(), QByteArray("u1"));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("link.txt"));
+    LinkHistory empty;
+    ASSERT_TRUE(empty.save(file));
+    EXPECT_EQ(readAll(file), QByteArray());
+    ASSERT_TRUE(empty.add(""));
+    ASSERT_TRUE(empty.save(file));
+    EXPECT_EQ(readAll(file), QByteArray("\r\n"));
+    EXPECT_FALSE(empty.save(dir.path())); // a folder cannot be replaced
 }
 
 TEST(PlayerConfigFile, MissingAndShortFilesReadAsEmptyLines) {

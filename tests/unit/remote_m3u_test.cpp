@@ -103,3 +103,31 @@ TEST(M3u, ChannelLinesBothWays) {
     EXPECT_TRUE(m3u::isListName(QStringLiteral("b.m3u")));
     EXPECT_FALSE(m3u::isListName(QStringLiteral("b.m3u.zt")));
 }
+
+TEST(M3u, TitlesLocationsAndNamesAtTheirEdges) {
+    // A comma only inside quotes gives no title; the first comma outside them does.
+    EXPECT_EQ(m3u::parse("#EXTINF:-1 a=\"x,y\"\nhttp://h.example/a", kFolder),
+              (QList<Entry>{{"http://h.example/a", "http://h.example/a"}}));
+    EXPECT_EQ(m3u::parse("#EXTINF:-1 a=\"x,y\",T,U\nhttp://h.example/a", kFolder),
+              (QList<Entry>{{"T,U", "http://h.example/a"}}));
+    // A title belongs to the next location only; comments between them do not break it.
+    EXPECT_EQ(m3u::parse("#EXTINF:1,A\n#c\n/a.mp3\n/b.mp3\n", QStringLiteral("/")),
+              (QList<Entry>{{"A", "/a.mp3"}, {"b.mp3", "/b.mp3"}}));
+    // Suite kinds and schemes keep their whole form; a scheme starts with a letter.
+    EXPECT_EQ(m3u::parse("-/doc.txt\n+http://p.example/\nz9+.-://x\n", QStringLiteral("/f")),
+              (QList<Entry>{{"-/doc.txt", "-/doc.txt"},
+                            {"+http://p.example/", "+http://p.example/"},
+                            {"z9+.-://x", "z9+.-://x"}}));
+    EXPECT_EQ(m3u::parse("9a://x\n", QStringLiteral("/f")), (QList<Entry>{{"x", "/f/9a:/x"}}));
+    // A byte order mark alone, a first line without one.
+    EXPECT_TRUE(m3u::parse("\xEF\xBB\xBF", kFolder).isEmpty());
+    EXPECT_EQ(m3u::parse("\xEF\xBB/a.mp3", QStringLiteral("/")).size(), 1);
+    // The last entry and an empty list written.
+    EXPECT_EQ(m3u::build({}), QByteArray("#EXTM3U\n"));
+    EXPECT_TRUE(m3u::isListName(QStringLiteral(".m3u")));
+    EXPECT_FALSE(m3u::isListName(QStringLiteral("a.m3")));
+    EXPECT_FALSE(m3u::isListName(QStringLiteral("a.m3u8x")));
+    EXPECT_TRUE(m3u::toChannelLines({}).isEmpty());
+    EXPECT_EQ(m3u::fromChannelLines({"^x", "n^", "a^^b"}),
+              (QList<Entry>{{"", "x"}})); // no location, or only a homepage: no entry
+}

@@ -5,6 +5,7 @@
 #include "remote/playing.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -38,6 +39,42 @@ TEST(RemotePlayingLogic, AddressKindsAndTargetSplits) {
     // Three fields: the homepage keeps the rest, its '^' included.
     EXPECT_EQ(splitTarget("mms://a/b^http://home.example.net/^x"),
               (TargetSplit{"mms://a/b", "http://home.example.net/^x"}));
+}
+
+TEST(RemotePlayingLogic, MarksAndCaretsAtTheEnds) {
+    EXPECT_EQ(classify("+"), (Address{Kind::Page, ""}));
+    EXPECT_EQ(classify(" -"), (Address{Kind::Shell, ""}));
+    EXPECT_EQ(classify("+-x"), (Address{Kind::Page, "-x"}));
+    EXPECT_EQ(classify("x+"), (Address{Kind::Stream, "x+"}));
+    // A caret as the second byte still has a stream address in front of it.
+    EXPECT_EQ(splitTarget("a^h"), (TargetSplit{"a", "h"}));
+    EXPECT_EQ(splitTarget("a^"), (TargetSplit{"a", ""}));
+    EXPECT_EQ(splitTarget("^"), (TargetSplit{"^", ""}));
+
+    EXPECT_EQ(findStreamAddress("mms://a\""), QByteArray("mms://a"));
+    EXPECT_EQ(findStreamAddress("mms://\""), QByteArray("mms://"));
+    EXPECT_EQ(findStreamAddress("\"mms://a"), std::nullopt);
+    EXPECT_EQ(findStreamAddress(""), std::nullopt);
+    EXPECT_EQ(findStreamAddress("mms:/a\""), std::nullopt);
+
+    // The first and last preset buttons, and the ids either side of them.
+    ASSERT_NE(presetFor(1001), nullptr);
+    EXPECT_STREQ(presetFor(1001)->prefix, "KBS1^");
+    ASSERT_NE(presetFor(1019), nullptr);
+    EXPECT_STREQ(presetFor(1019)->prefix, "PSB^");
+    EXPECT_EQ(presetFor(1000), nullptr);
+    EXPECT_EQ(presetFor(1020), nullptr);
+    EXPECT_EQ(presetFor(1003), nullptr);
+}
+
+TEST(RemotePlayingLogic, ScriptTextKeepsOnlyPlainPrintableAscii) {
+    EXPECT_EQ(jsSingleQuoted(u" ~az09:/?=%"), QByteArray(" ~az09:/?=%"));
+    EXPECT_EQ(jsSingleQuoted(QString(QChar(0x1f))), QByteArray("\\u001f"));
+    EXPECT_EQ(jsSingleQuoted(QString(QChar(0x7f))), QByteArray("\\u007f"));
+    EXPECT_EQ(jsSingleQuoted(u"&"), QByteArray("\\u0026"));
+    EXPECT_EQ(jsSingleQuoted(u"'\"\\<>"), QByteArray("\\u0027\\u0022\\u005c\\u003c\\u003e"));
+    EXPECT_EQ(jsSingleQuoted(u"가"), QByteArray("\\uac00"));
+    EXPECT_EQ(jsSingleQuoted(u""), QByteArray());
 }
 
 TEST(RemotePlayingLogic, StreamAddressIsTheFirstLowerCaseMmsUpToAQuote) {
@@ -100,6 +137,9 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
     for (const char* mail : {"mailto:1", "mailto:0", "MAILTO:8080", "mailto:a@b.example.net:25"})
         EXPECT_EQ(desktopTarget(mail), QUrl(QString::fromLatin1(mail))) << mail;
     EXPECT_FALSE(desktopTarget("mailto://host.example.net/x"));
+    EXPECT_FALSE(desktopTarget("file://host.example.net/etc/hosts"));
+    EXPECT_FALSE(desktopTarget(""));
+    EXPECT_FALSE(desktopTarget("  "));
 
     QTemporaryDir dir;
     auto make = [&](const char* name, const QByteArray& content, bool executable) {
@@ -114,6 +154,12 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
     EXPECT_EQ(desktopTarget(fromUnicode(doc)), QUrl::fromLocalFile(doc));
     EXPECT_EQ(desktopTarget(fromUnicode(QUrl::fromLocalFile(doc).toString())),
               QUrl::fromLocalFile(doc));
+    // The same document named with its first folder as a host ("file://tmp/..." reads as
+    // "//tmp/..." locally, which is the document): a file address with a host is refused.
+    const QByteArray hosted = "file:/" + fromUnicode(doc);
+    ASSERT_TRUE(QFileInfo(QUrl(QString::fromLatin1(hosted)).toLocalFile()).isFile())
+        << hosted.constData();
+    EXPECT_FALSE(desktopTarget(hosted)) << hosted.constData();
     EXPECT_FALSE(desktopTarget(fromUnicode(make("run.txt", "echo hi", true))));
     EXPECT_FALSE(desktopTarget(fromUnicode(
         make("start.desktop", "[Desktop Entry]\nType=Application\nExec=xterm\n", false))));

@@ -37,6 +37,31 @@ TEST(RemoteZtFormat, LinesWithScrambledLineBreakBytesReadBackWhole) {
     EXPECT_EQ(ztfile::parse(ztfile::build(single)), single);
 }
 
+// Lead bytes run from 0x81 to 0xFE: after one of them a scrambled CR is the character's second
+// half; after 0x80 or 0xFF (no lead bytes) the CR LF is a line break.
+TEST(RemoteZtFormat, LeadByteRangeEndsDecideWhatACrLfIs) {
+    using L = QList<QByteArray>;
+    for (const char lead : {'\x81', '\xFE'}) {
+        const L lines = {QByteArray("n^") + lead + "\xBA\xBDx", "m^y"};
+        EXPECT_EQ(ztfile::parse(ztfile::build(lines)), lines) << int(uchar(lead));
+    }
+    for (const char single : {'\x80', '\xFF'}) {
+        const L lines = {QByteArray("n^") + single + "\xBA\xBDx"};
+        EXPECT_EQ(ztfile::parse(ztfile::build(lines)), (L{QByteArray("n^") + single, "x"}))
+            << int(uchar(single));
+    }
+    // Before the '^' a CR LF is the syllable, a line without one joins the next.
+    EXPECT_EQ(ztfile::parse(ztfile::build({"a", "b^c"})), L{"a\xBA\xBD"
+                                                            "b^c"});
+    EXPECT_EQ(ztfile::parse(ztfile::build({"^", "b^c"})), (L{"^", "b^c"}));
+    // A CR as the very last byte has no LF after it: content.
+    EXPECT_EQ(ztfile::parse(ztfile::build({"a^b\xBA"})), L{"a^b\xBA"});
+    EXPECT_EQ(ztfile::parse(ztfile::build({"a^b", ""})), (L{"a^b", ""}));
+    EXPECT_EQ(ztfile::parse(ztfile::scramble("x")), L{"x"});
+    EXPECT_EQ(ztfile::scramble(""), QByteArray());
+    EXPECT_EQ(ztfile::build({}), QByteArray());
+}
+
 TEST(RemoteZtFormat, EveryHangulSyllableRoundTripsInNamesAndAddresses) {
     // All 2350 syllables of the CP949 base set, three to a name (at the start of a line, in
     // the middle or right before the '^'); the address repeats them (all but 봄, see below)
