@@ -2,13 +2,17 @@
 
 #include "protocol/chatwire.h"
 
+#include <QDeadlineTimer>
 #include <algorithm>
+#include <limits>
 
 namespace chatd {
 
 using protocol::chatwire::leadingNumber;
 
-ChatHall::ChatHall(Sink sink, Closer closer) : sink_(std::move(sink)), closer_(std::move(closer)) {}
+ChatHall::ChatHall(Sink sink, Closer closer)
+    : sink_(std::move(sink)), closer_(std::move(closer)),
+      nowMs_([] { return QDeadlineTimer::current().deadline(); }) {}
 
 int ChatHall::roomOf(int client) const {
     const auto it = clients_.find(client);
@@ -147,13 +151,27 @@ void ChatHall::createRoom(int id, Client& c, QByteArrayView rest) {
         sink_(id, refusal);
         return;
     }
+    if (!c.creates.take(nowMs_())) {
+        sink_(id, rules::createTooFast());
+        return;
+    }
     const int capacity = request.capacity;
     QByteArray title = std::move(request.title);
-    const int number = nextRoom_++;
+    const int number = freeRoomNumber();
     rooms_[number] = Room{capacity, title, {}};
     sink_(id, ":+CR");
     leave(id, c);
     enter(id, c, number);
+}
+
+// Numbers count up and wrap to 1 past the largest int, skipping rooms still open; there are
+// always fewer rooms than numbers, as every room holds a client.
+int ChatHall::freeRoomNumber() {
+    while (rooms_.count(nextRoom_))
+        nextRoom_ = nextRoom_ == std::numeric_limits<int>::max() ? 1 : nextRoom_ + 1;
+    const int number = nextRoom_;
+    nextRoom_ = nextRoom_ == std::numeric_limits<int>::max() ? 1 : nextRoom_ + 1;
+    return number;
 }
 
 void ChatHall::enterRoom(int id, Client& c, int number) {

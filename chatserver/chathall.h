@@ -28,12 +28,18 @@ public:
 
     ChatHall(Sink sink, Closer closer);
 
+    // Milliseconds of a steady clock, for the bound on room creations; tests give their own.
+    void setClock(std::function<qint64()> nowMs) { nowMs_ = std::move(nowMs); }
+    // The number the next new room is tried with (tests of the wrap-around).
+    void setNextRoom(int number) { nextRoom_ = std::max(1, number); }
+
     // Rooms larger than the client offers, for load tests (brontavia-chatd --max-capacity).
     void setMaxCapacity(int capacity) { maxCapacity_ = std::max(kMinCapacity, capacity); }
 
     void connected(int client) override;
     void received(int client, QByteArrayView line) override;
     void disconnected(int client) override;
+    bool loggedOn(int client) const override { return roomOf(client) >= 0; }
 
     qsizetype clientCount() const { return qsizetype(clients_.size()); }
     qsizetype roomCount() const { return qsizetype(rooms_.size()); }
@@ -47,6 +53,7 @@ private:
         Stage stage = Stage::Id;
         QByteArray nickname;
         int room = 0;
+        rules::CreateBudget creates;
     };
     struct Room {
         int capacity = 0;
@@ -69,6 +76,7 @@ private:
     void toRoom(int number, const QByteArray& line, int except = -1);
     QByteArray roomRow(int number, const Room& r) const;
     bool validNickname(QByteArrayView nick) const;
+    int freeRoomNumber();
 
     Sink sink_;
     Closer closer_;
@@ -77,6 +85,7 @@ private:
     std::map<int, Room> rooms_;
     std::set<int> lobby_;
     int nextRoom_ = 1;
+    std::function<qint64()> nowMs_;
     int maxCapacity_ = kMaxCapacity;
 };
 

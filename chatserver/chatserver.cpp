@@ -1,14 +1,32 @@
 #include "chatserver/chatserver.h"
 
+#include "platform/clock.h"
 #include "platform/log.h"
 
 #include <QTcpSocket>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace chatd {
 
 namespace {
 // A client that reads nothing does not make the server hold its lines without bound.
 constexpr qint64 kMaxUnsent = 4 * 1024 * 1024;
+
+// Half-open connections (a peer that vanished without a word) are found by the kernel within
+// about two minutes instead of two hours.
+void keepAlive(QTcpSocket* socket) {
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const auto fd = int(socket->socketDescriptor());
+    if (fd < 0)
+        return;
+    const int idle = 60, interval = 10, count = 6;
+    if (::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0 ||
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0 ||
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count) != 0)
+        qCDebug(platform::log::net) << "TCP keep-alive timings not taken";
+}
 } // namespace
 
 ChatServer::ChatServer(QObject* parent)
@@ -19,7 +37,8 @@ ChatServer::ChatServer(QObject* parent)
 
 ChatServer::~ChatServer() {
     for (auto& [id, c] : connections_)
-        c->socket->disconnect(this);
+        if (c->socket)
+            c->socket->disconnect(this);
 }
 
 bool ChatServer::listen(const QHostAddress& address, quint16 port) {
@@ -31,8 +50,15 @@ void ChatServer::onNewConnection() {
         const int id = nextId_++;
         socket->setParent(this);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        keepAlive(socket);
         auto c = std::make_unique<Connection>();
         c->socket = socket;
+        c->deadline.setSingleShot(true);
+        connect(&c->deadline, &QTimer::timeout, this, [this, id] {
+            qCInfo(platform::log::net) << "client" << id << "timed out";
+            drop(id);
+        });
+        c->deadline.start(platform::clock::scaledMs(timeouts_.logOnMs));
         connections_[id] = std::move(c);
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { onReadyRead(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { onGone(id); });
@@ -51,8 +77,11 @@ void ChatServer::onReadyRead(int id) {
     if (it == connections_.end())
         return;
     Connection& c = *it->second;
+    if (!c.socket)
+        return;
     c.framer.feed(c.socket->readAll());
     const qsizetype dropped = c.framer.droppedLines();
+    const bool heard = c.framer.hasLine();
     while (c.framer.hasLine()) {
         const QByteArray line = c.framer.takeLine();
         active_->received(id, line);
@@ -60,6 +89,12 @@ void ChatServer::onReadyRead(int id) {
         const auto still = connections_.find(id);
         if (still == connections_.end() || still->second->closing)
             return;
+    }
+    // The log-on deadline runs from the connection on, whatever the client sends meanwhile;
+    // once logged on, any line (the keep-alive at least) restarts the idle one.
+    if (heard && (c.loggedOn || active_->loggedOn(id))) {
+        c.loggedOn = true;
+        c.deadline.start(platform::clock::scaledMs(timeouts_.idleMs));
     }
     if (dropped)
         qCDebug(platform::log::net) << "client" << id << "sent overlong lines:" << dropped;
@@ -71,8 +106,19 @@ void ChatServer::onGone(int id) {
         return;
     std::unique_ptr<Connection> c = std::move(it->second);
     connections_.erase(it);
-    c->socket->disconnect(this);
-    c->socket->deleteLater();
+    c->deadline.stop();
+    if (c->socket) {
+        c->socket->disconnect(this);
+        c->socket->deleteLater();
+    }
+    if (!c->left)
+        active_->disconnected(id);
+}
+
+void ChatServer::leaveHall(int id, Connection& c) {
+    if (c.left)
+        return;
+    c.left = true;
     active_->disconnected(id);
 }
 
@@ -83,7 +129,7 @@ void ChatServer::send(int id, const QByteArray& line) {
     QTcpSocket* s = it->second->socket;
     if (s->bytesToWrite() > kMaxUnsent) {
         qCWarning(platform::log::net) << "client" << id << "does not read; disconnected";
-        close(id);
+        drop(id);
         return;
     }
     s->write(line + "\r\n");
@@ -101,12 +147,37 @@ void ChatServer::close(int id) {
             const auto at = connections_.find(id);
             if (at == connections_.end())
                 return;
-            QTcpSocket* s = at->second->socket;
+            Connection& c = *at->second;
+            if (!c.socket)
+                return; // dropped meanwhile
+            leaveHall(id, c);
+            QTcpSocket* s = c.socket;
             s->disconnectFromHost();
-            if (s->state() == QAbstractSocket::UnconnectedState)
+            if (s->state() == QAbstractSocket::UnconnectedState) {
                 onGone(id);
+                return;
+            }
+            // A client that does not take its last lines does not keep the socket.
+            c.deadline.start(platform::clock::scaledMs(timeouts_.farewellMs));
         },
         Qt::QueuedConnection);
+}
+
+void ChatServer::drop(int id) {
+    const auto it = connections_.find(id);
+    if (it == connections_.end() || !it->second->socket)
+        return;
+    Connection& c = *it->second;
+    c.closing = true;
+    c.deadline.stop();
+    // Without the signals: abort() reports the disconnection at once, and the hall may be in
+    // the middle of a list that holds this client.
+    c.socket->disconnect(this);
+    c.socket->abort();
+    c.socket->deleteLater();
+    c.socket = nullptr;
+    QMetaObject::invokeMethod(
+        this, [this, id] { onGone(id); }, Qt::QueuedConnection);
 }
 
 bool parseListenAddress(const QString& text, QHostAddress& address, quint16& port) {

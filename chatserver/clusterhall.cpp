@@ -3,6 +3,8 @@
 #include "platform/log.h"
 #include "protocol/chatwire.h"
 
+#include <QDeadlineTimer>
+
 namespace chatd {
 
 using protocol::chatwire::escape;
@@ -192,6 +194,8 @@ void ClusterHall::command(int id, Client& c, const QByteArray& line) {
         if (const QByteArray refusal = rules::refuseCreate(request, maxCapacity_);
             !refusal.isEmpty())
             sink_(id, refusal);
+        else if (!c.creates.take(QDeadlineTimer::current().deadline()))
+            sink_(id, rules::createTooFast());
         else
             requestMove(id, c, "CR", 0, request);
     } else if (verb == "ER") {

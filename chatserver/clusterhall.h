@@ -37,6 +37,7 @@ public:
     void connected(int client) override;
     void received(int client, QByteArrayView line) override;
     void disconnected(int client) override;
+    bool loggedOn(int client) const override { return roomOf(client) >= 0; }
 
     qsizetype clientCount() const { return qsizetype(clients_.size()); }
     // The room a logged-on client stands in (0: the waiting room, -1: not logged on).
@@ -55,6 +56,7 @@ private:
         bool busy = false;      // a line waits on the world
         QByteArray awaitedMove; // "LO", "ER" or "CR" until the world's move notice
         std::deque<QByteArray> waiting;
+        rules::CreateBudget creates;
     };
     struct RoomInfo {
         QByteArray title;

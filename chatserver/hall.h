@@ -11,6 +11,8 @@ public:
     virtual void connected(int client) = 0;
     virtual void received(int client, QByteArrayView line) = 0;
     virtual void disconnected(int client) = 0;
+    // Past the log-on dialogue; until then the server holds the client to the log-on deadline.
+    virtual bool loggedOn(int client) const = 0;
 };
 
 } // namespace chatd

@@ -65,6 +65,21 @@ QByteArray refuseCreate(const CreateRequest& request, int maxCapacity) {
     return {};
 }
 
+bool CreateBudget::take(qint64 nowMs) {
+    if (used_ == 0 || nowMs - since_ >= 1000 || nowMs < since_) {
+        since_ = nowMs;
+        used_ = 0;
+    }
+    if (used_ >= kCreatesPerSecond)
+        return false;
+    ++used_;
+    return true;
+}
+
+QByteArray createTooFast() {
+    return ":-CR " + escape(cp949("잠시 후에 다시 만들어 주세요"));
+}
+
 QByteArray roomRow(int number, qsizetype members, int capacity, const QByteArray& title) {
     return "!R+ " + QByteArray::number(number) + ' ' + QByteArray::number(members) + '/' +
            QByteArray::number(capacity) + ' ' + title;

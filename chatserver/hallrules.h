@@ -29,6 +29,18 @@ CreateRequest parseCreate(QByteArrayView rest);
 // The refusal of a "CR", or empty when the request can be served.
 QByteArray refuseCreate(const CreateRequest& request, int maxCapacity);
 
+// At most kCreatesPerSecond room creations per client within any one second of the given clock.
+constexpr int kCreatesPerSecond = 5;
+class CreateBudget {
+public:
+    bool take(qint64 nowMs);
+
+private:
+    qint64 since_ = 0;
+    int used_ = 0;
+};
+QByteArray createTooFast(); // the refusal, as sent
+
 // "!R+ <n> <members>/<capacity> <title>"
 QByteArray roomRow(int number, qsizetype members, int capacity, const QByteArray& title);
 

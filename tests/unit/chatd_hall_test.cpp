@@ -4,6 +4,7 @@
 
 #include <QMap>
 #include <gtest/gtest.h>
+#include <limits>
 
 using chatd::ChatHall;
 using chatd::cp949;
@@ -130,6 +131,43 @@ TEST_F(HallTest, MessagesWhispersAndQuit) {
     EXPECT_TRUE(take(1).isEmpty());
     hall.received(2, "Q");
     EXPECT_EQ(closed, QList<int>{2});
+}
+
+TEST_F(HallTest, RoomNumbersWrapToFreeOnesInsteadOfOverflowing) {
+    constexpr int kTop = std::numeric_limits<int>::max();
+    logOn(1, "kim");
+    logOn(2, "lee");
+    logOn(3, "park");
+    hall.received(1, "CR 2  a");
+    EXPECT_EQ(hall.roomOf(1), 1);
+    hall.setNextRoom(kTop);
+    hall.received(2, "CR 2  b");
+    EXPECT_EQ(hall.roomOf(2), kTop);
+    hall.received(3, "CR 2  c"); // past the top: 1 is still open, so 2
+    EXPECT_EQ(hall.roomOf(3), 2);
+    EXPECT_EQ(hall.roomCount(), 3);
+    for (int id : {1, 2, 3})
+        EXPECT_EQ(take(id).constLast(), "!RC " + QByteArray::number(hall.roomOf(id)));
+}
+
+TEST_F(HallTest, RoomCreationsPerClientAreBoundedPerSecond) {
+    qint64 now = 5000;
+    hall.setClock([&now] { return now; });
+    logOn(1, "kim");
+    logOn(2, "lee");
+    auto create = [&](int id) {
+        take(id); // what others did meanwhile
+        hall.received(id, "CR 2  r");
+        return take(id).constFirst();
+    };
+    for (int i = 0; i < chatd::rules::kCreatesPerSecond; ++i)
+        EXPECT_EQ(create(1), ":+CR") << i;
+    now += 999;
+    EXPECT_EQ(create(1), chatd::rules::createTooFast());
+    EXPECT_EQ(hall.roomCount(), 1); // each new room left the previous one empty
+    EXPECT_EQ(create(2), ":+CR");   // another client's budget is its own
+    now += 1;
+    EXPECT_EQ(create(1), ":+CR");
 }
 
 } // namespace
