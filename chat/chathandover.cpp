@@ -90,9 +90,9 @@ void CChatHandOver::answerAddress(const QString& sender, const QString& announce
 
 void CChatHandOver::addressReceived(const QString& address) {
     oldPeer_.stop();
-    // The peer's word is taken only as a dotted IPv4 address.
+    // The peer's word is taken only as a dotted IPv4 address of one host.
     const QHostAddress peer(address);
-    if (peer.protocol() != QAbstractSocket::IPv4Protocol) {
+    if (!isUnicastDottedIPv4(address) || peer.protocol() != QAbstractSocket::IPv4Protocol) {
         qCWarning(platform::log::chat) << "an address answer that is no IPv4 address was ignored";
         return;
     }

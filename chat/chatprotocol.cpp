@@ -382,4 +382,27 @@ bool ChatProtocol::isMuted(const QByteArray& sender) const {
                        [&](const UserRow& u) { return !u.checked && u.name == sender; });
 }
 
+bool isUnicastDottedIPv4(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    int octets[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        const QString& part = parts[i];
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part[0] == QLatin1Char('0')))
+            return false;
+        int value = 0;
+        for (const QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+            value = value * 10 + (c.unicode() - '0');
+        }
+        if (value > 255)
+            return false;
+        octets[i] = value;
+    }
+    // 0.x.x.x is "this network", 224 and up multicast, reserved or the broadcast address.
+    return octets[0] != 0 && octets[0] < 224;
+}
+
 } // namespace chat

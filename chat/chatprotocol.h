@@ -148,6 +148,10 @@ private:
 QByteArray cp(const char* utf8);
 // The wire's CP949 bytes and the windows' text, both ways.
 QString fromWire(QByteArrayView bytes);
+// An address a peer announces for a transfer: exactly four dotted decimal numbers (no leading
+// zeros, each at most 255) naming one unicast host: not 0.x.x.x, multicast, reserved or
+// broadcast. QHostAddress alone also takes "127.1", "2130706433" and the like.
+bool isUnicastDottedIPv4(const QString& text);
 QByteArray toWire(const QString& text);
 
 } // namespace chat

@@ -114,6 +114,9 @@ void CTransferDlg::follow() {
 void CTransferDlg::askAccept(const QString& senderId, const QString& fileName) {
     if (ended_ || !link_)
         return;
+    // A receiving window appears with its first question: a connection that never makes an
+    // offer shows nothing.
+    show();
     ++openBoxes_;
     const bool yes = platform::dialogs::messageBox(this, askText(senderId, fileName),
                                                    text::AskCaption, platform::Buttons::YesNo,

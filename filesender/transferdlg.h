@@ -22,6 +22,8 @@ public:
     void OnInitDialog();
 
     bool isEnded() const { return ended_; }
+    // The transfer has ended and a box of this window is still open (its end text).
+    bool holdsEndBox() const { return ended_ && !removed_ && openBoxes_ > 0; }
     // Ends the transfer silently (cancel, close, the host's shutdown).
     void endTransfer();
     // The program is going away without its shutdown (the host is destroyed): end at once and

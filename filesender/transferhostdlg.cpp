@@ -31,6 +31,13 @@ QPushButton* button(QWidget* parent, const QString& text, int id, const QRect& r
 CTransferHostDlg::CTransferHostDlg(QWidget* parent)
     : CSkinDialog(parent), timers_(this), service_(new TransferService(this)) {
     connect(service_, &TransferService::transferAdded, this, &CTransferHostDlg::showTransfer);
+    service_->setBoxesOnScreen([this] {
+        int n = 0;
+        for (const CTransferDlg* t : transfers())
+            if (t->holdsEndBox())
+                ++n;
+        return n;
+    });
 }
 
 CTransferHostDlg::~CTransferHostDlg() {
@@ -71,7 +78,8 @@ void CTransferHostDlg::showTransfer(TransferLink* link) {
     connect(dlg, &QObject::destroyed, this, [this] {
         transfers_.removeIf([](const QPointer<CTransferDlg>& p) { return p.isNull(); });
     });
-    dlg->show();
+    if (link->session().role() == Role::Sending)
+        dlg->show();
 }
 
 QList<CTransferDlg*> CTransferHostDlg::transfers() const {

@@ -52,6 +52,8 @@ void TransferLink::start() {
         timers_.start(kConnectTimer, platform::clock::scaledMs(kConnectDelayMs));
     } else {
         socket_->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kSocketBuffer);
+        // A peer that connects and says nothing must not hold a place for ever.
+        timers_.start(kOfferTimer, platform::clock::scaledMs(kOfferTimeoutMs));
     }
     socket_->setReadBufferSize(kControlReadLimit);
     watchSocket();
@@ -90,6 +92,9 @@ void TransferLink::onTimer(int id) {
     } else if (id == kTimeoutTimer) {
         timers_.kill(kTimeoutTimer);
         session_.connectTimedOut();
+    } else if (id == kOfferTimer) {
+        timers_.kill(kOfferTimer);
+        session_.offerTimedOut();
     }
 }
 
@@ -239,6 +244,7 @@ void TransferLink::end(const QString& text) {
     run_->stop();
     timers_.kill(kConnectTimer);
     timers_.kill(kTimeoutTimer);
+    timers_.kill(kOfferTimer);
     closeSocket();
     emit ended(text);
 }

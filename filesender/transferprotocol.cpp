@@ -60,8 +60,11 @@ QByteArray makeOffer(const QByteArray& senderId, const QString& filePath) {
 }
 
 QString safeFileName(const QByteArray& announcedName) {
-    const QString name = fileNameOf(platform::cp949::toUnicode(announcedName)).trimmed();
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    QString name = fileNameOf(platform::cp949::toUnicode(announcedName)).trimmed();
+    // A leading dot would hide the file; "." and ".." lose everything and fall back below.
+    while (name.startsWith(QLatin1Char('.')))
+        name = name.mid(1).trimmed();
+    if (name.isEmpty() || name.startsWith(QLatin1Char('~')))
         return text::SafeName;
     for (const QChar c : name)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
@@ -75,16 +78,16 @@ QString safeFileName(const QByteArray& announcedName) {
 
 std::optional<qint64> parseSize(const QByteArray& message) {
     const QByteArray text = message.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
     qint64 value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9')
-            break;
+            return std::nullopt;
         if (value > (std::numeric_limits<qint64>::max() - (c - '0')) / 10)
             return std::nullopt;
         value = value * 10 + (c - '0');
     }
-    if (text.startsWith('-') && text.size() > 1 && text[1] >= '0' && text[1] <= '9')
-        return std::nullopt;
     return value;
 }
 

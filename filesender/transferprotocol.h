@@ -25,6 +25,9 @@ inline constexpr int kConnectTimer = 3020;
 inline constexpr int kConnectDelayMs = 50;
 inline constexpr int kTimeoutTimer = 3000;
 inline constexpr int kConnectTimeoutMs = 10000;
+// An accepted connection must make its offer within this time.
+inline constexpr int kOfferTimer = 3010;
+inline constexpr int kOfferTimeoutMs = 10000;
 
 // Controls.
 inline constexpr int IDC_MANUAL_START = 1004; // host "Button1"
@@ -35,9 +38,12 @@ inline constexpr int IDC_TOTAL_LINE = 1007;
 inline constexpr int IDC_AMOUNT_LINE = 1008;
 inline constexpr int IDC_EXIT = 1009;
 
-// Receiving windows that may wait for their user's answers at once; more connections are
-// refused, so a peer cannot flood the screen with questions.
+// Questions (and end boxes of receiving windows) that may be on the screen at once; more
+// connections are refused, so a peer cannot flood the screen with them.
 inline constexpr int kMaxWaitingReceivers = 8;
+// Accepted connections that have not made their offer yet (each for at most kOfferTimeoutMs);
+// more are refused, so a flood of silent connections cannot pile up.
+inline constexpr int kMaxPendingOffers = 64;
 
 namespace text {
 inline const QString NoRequestFile = QStringLiteral("파일 전송에 필요한 파일이 없습니다.");
@@ -102,12 +108,13 @@ struct Offer {
 std::optional<Offer> parseOffer(const QByteArray& message);
 QByteArray makeOffer(const QByteArray& senderId, const QString& filePath);
 
-// The name to propose for saving a received file: its last path component only; names that
-// would point elsewhere or cannot be shown fall back to text::SafeName.
+// The name to propose for saving a received file: its last path component only, without leading
+// dots (no hidden files); names that would point elsewhere (also "~" and "~user", which a save
+// dialog expands) or cannot be shown fall back to text::SafeName.
 QString safeFileName(const QByteArray& announcedName);
 
-// The announced size: leading decimal digits; 0 when there are none. nullopt when the number
-// does not fit in 63 bits or is negative.
+// The announced size: decimal digits only, surrounding blanks ignored. nullopt for anything
+// else (empty, a sign, hex, trailing text) and for a number that does not fit in 63 bits.
 std::optional<qint64> parseSize(const QByteArray& message);
 
 // "%12.d": width 12, and a zero printed as twelve blanks.

@@ -62,9 +62,10 @@ bool TransferService::isListening() const {
 
 void TransferService::acceptConnections() {
     while (QTcpSocket* s = server_->nextPendingConnection()) {
-        if (shutDown_ || waitingReceivers() >= kMaxWaitingReceivers) {
+        if (shutDown_ || waitingReceivers() >= kMaxWaitingReceivers ||
+            pendingOffers() >= kMaxPendingOffers) {
             qCWarning(platform::log::transfer)
-                << "too many transfers wait for an answer; refused one from"
+                << "too many transfers wait for an answer or an offer; refused one from"
                 << s->peerAddress().toString();
             s->abort();
             s->deleteLater();
@@ -75,9 +76,17 @@ void TransferService::acceptConnections() {
 }
 
 int TransferService::waitingReceivers() const {
+    int n = boxesOnScreen_ ? boxesOnScreen_() : 0;
+    for (const TransferLink* link : links_)
+        if (link->session().role() == Role::Receiving && link->session().asking())
+            ++n;
+    return n;
+}
+
+int TransferService::pendingOffers() const {
     int n = 0;
     for (const TransferLink* link : links_)
-        if (link->session().waitingForUser())
+        if (link->session().offerPending())
             ++n;
     return n;
 }

@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <functional>
 
 class QTcpServer;
 
@@ -42,8 +43,14 @@ public:
 
     // The transfers that have not ended, oldest first.
     QList<TransferLink*> transfers() const { return links_; }
-    // Receiving transfers whose user has not answered yet.
+    // Questions out to the user (a receiving transfer's Yes/No or Save As), plus whatever the
+    // shower of the transfers still holds on the screen for ended ones; at kMaxWaitingReceivers
+    // new connections are refused. Connections that have not made their offer do not count.
     int waitingReceivers() const;
+    // Accepted connections that have not made their offer yet.
+    int pendingOffers() const;
+    // Boxes that stay on the screen after their transfer ended (its end text), counted above.
+    void setBoxesOnScreen(std::function<int()> count) { boxesOnScreen_ = std::move(count); }
 
 signals:
     // A transfer of either role; it starts once the connected slots have returned, and it is
@@ -58,6 +65,7 @@ private:
     QHostAddress bindAddress_;
     QList<TransferLink*> links_; // children; each leaves the list when it ends
     bool shutDown_ = false;
+    std::function<int()> boxesOnScreen_;
 };
 
 } // namespace filesender

@@ -53,6 +53,11 @@ bool TransferSession::waitingForUser() const {
            (state_ == XS_OFFER_WAIT || state_ == XS_SIZE_WAIT);
 }
 
+bool TransferSession::offerPending() const {
+    return !ended_ && role_ == Role::Receiving && state_ == XS_OFFER_WAIT &&
+           question_ == Question::None;
+}
+
 void TransferSession::finish(const QString& text) {
     if (ended_)
         return;
@@ -138,7 +143,7 @@ void TransferSession::handleSize(const QByteArray& text) {
     state_ = XS_DATA_WAIT;
     const std::optional<qint64> size = parseSize(text);
     if (!size) {
-        qCWarning(platform::log::transfer) << "announced size out of range; closing";
+        qCWarning(platform::log::transfer) << "announced size is not a size; closing";
         finish(text::ReceiveProblem);
         return;
     }
@@ -182,7 +187,15 @@ void TransferSession::writable() {
 }
 
 void TransferSession::closed() {
-    finish(text::ConnectionError);
+    // Nobody was asked anything yet: there is nothing to tell the user.
+    finish(offerPending() ? QString() : text::ConnectionError);
+}
+
+void TransferSession::offerTimedOut() {
+    if (!offerPending())
+        return;
+    qCInfo(platform::log::transfer) << "no offer in time; closing the connection";
+    finish(QString());
 }
 
 void TransferSession::connectTimedOut() {

@@ -62,6 +62,8 @@ public:
     bool readsControl() const;
     // A receiving side that still waits for its user (question or Save As).
     bool waitingForUser() const;
+    // A receiving side whose peer has not made its offer yet.
+    bool offerPending() const;
     // A question (or Save As) is out and not answered yet.
     bool asking() const { return question_ != Question::None; }
 
@@ -79,6 +81,8 @@ public:
     void closed();
     // No connection within the time limit.
     void connectTimedOut();
+    // The receiving side's peer made no offer in time: closed without a word.
+    void offerTimedOut();
     // The window or the host ends the transfer (buttons, close).
     void cancel();
     // The data worker ended.

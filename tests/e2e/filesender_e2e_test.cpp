@@ -17,7 +17,9 @@
 #include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
+#include <vector>
 
 using testsupport::run;
 using testsupport::waitUntil;
@@ -275,6 +277,45 @@ TEST_F(FileSenderE2E, PeerGoneRefusedAndTimedOut) {
     EXPECT_EQ(a_.waitForModal()[QStringLiteral("text")].toString(), QStringLiteral("연결 에러"));
     ASSERT_TRUE(a_.answer(QStringLiteral("ok")));
     ASSERT_TRUE(waitUntil([&] { return a_.idle(); }));
+}
+
+TEST_F(FileSenderE2E, HostilePeersLeaveNothingOnScreenAndASenderStillGetsThrough) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(22001);
+    ::inet_pton(AF_INET, b_.address.toLatin1().constData(), &addr.sin_addr);
+    const auto connectTo = [&addr] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+        EXPECT_TRUE(ok);
+        return fd;
+    };
+    // Connect and close at once, many times: no window, no box. (The listener's short queue
+    // makes a longer flood slow, not different.)
+    for (int i = 0; i < 60; ++i)
+        ::close(connectTo());
+    // Connections that say nothing: closed by the receiver once their offer is overdue.
+    std::vector<int> idle;
+    for (int i = 0; i < 10; ++i)
+        idle.push_back(connectTo());
+    for (const int fd : idle) {
+        timeval wait{15, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char byte = 0;
+        EXPECT_EQ(::recv(fd, &byte, 1, 0), 0); // an orderly close, not a time-out
+        ::close(fd);
+    }
+    EXPECT_TRUE(waitUntil([&] { return b_.idle(); }));
+
+    // A real offer is still asked about.
+    ASSERT_TRUE(a_.request(1, "bob", makeFile(QStringLiteral("a.txt"), "abc"), b_.address));
+    EXPECT_TRUE(
+        b_.waitForModal()[QStringLiteral("text")].toString().contains(QStringLiteral("a.txt")));
+    ASSERT_TRUE(b_.answer(QStringLiteral("no")));
+    EXPECT_EQ(a_.waitForModal()[QStringLiteral("text")].toString(),
+              QStringLiteral("파일 받는 것을 거절하였습니다."));
+    ASSERT_TRUE(a_.answer(QStringLiteral("ok")));
+    EXPECT_TRUE(waitUntil([&] { return a_.idle() && b_.idle(); }));
 }
 
 TEST_F(FileSenderE2E, OneInstanceAndTheWatchdogEndsItWithTheChat) {

@@ -3,8 +3,9 @@
 // (separated by 0xFF) is either a peer event or the bytes of one control message; a question
 // that is out is answered after the chunk that raised it. Whatever the
 // peer sends, the exchange must keep its promises: it ends at most once and says nothing after
-// its end, starts at most one worker and only after "Send_Start" or the Save As, and never
-// proposes a name that leaves the folder the user picks.
+// its end, starts at most one worker and only after "Send_Start" or the Save As, never
+// proposes a name that leaves the folder the user picks, is hidden or starts with "~", and asks
+// for a place to save only after a size of decimal digits.
 #include "filesender/transfersession.h"
 
 #include <QByteArray>
@@ -77,6 +78,7 @@ private:
         require(!name.isEmpty());
         require(!name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')));
         require(name != QLatin1String(".") && name != QLatin1String(".."));
+        require(!name.startsWith(QLatin1Char('.')) && !name.startsWith(QLatin1Char('~')));
     }
 };
 
@@ -106,8 +108,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int lastState = session.state();
     const QByteArray script(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     for (const QByteArray& chunk : script.split('\xff')) {
-        if (chunk.size() == 1 && std::uint8_t(chunk[0]) >= 0xF8) {
+        if (chunk.size() == 1 && std::uint8_t(chunk[0]) >= 0xF7) {
             switch (std::uint8_t(chunk[0])) {
+            case 0xF7:
+                session.offerTimedOut();
+                break;
             case 0xF8:
                 session.closed();
                 break;
@@ -128,7 +133,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (sending && session.readsControl() && chunk.contains("Send_Start") &&
                 !chunk.contains("SendFile_Yes") && !chunk.contains("SendFile_No"))
                 view.sawStart = true;
+            const int asked = view.saveAsked;
             session.received(chunk);
+            if (view.saveAsked > asked) {
+                const QByteArray size = chunk.trimmed();
+                require(!size.isEmpty());
+                for (const char c : size)
+                    require(c >= '0' && c <= '9');
+            }
         }
         require(view.acceptAsked <= 1 && view.saveAsked <= 1);
         view.answer(session);

@@ -318,3 +318,13 @@ TEST_F(ChatProtocolTest, ListenerGetsTextDecodedFromTheWire) {
 }
 
 } // namespace
+
+TEST(ChatAddressAnswer, OnlyFourDottedNumbersOfOneHostAreAnAddress) {
+    for (const char* good : {"10.1.2.3", "127.0.0.1", "192.168.0.255", "223.255.255.254"})
+        EXPECT_TRUE(chat::isUnicastDottedIPv4(QString::fromLatin1(good))) << good;
+    // QHostAddress takes most of these as IPv4 addresses.
+    for (const char* bad : {"127.1", "2130706433", "0.0.0.0", "255.255.255.255", "224.0.0.1",
+                            "240.1.2.3", "0x7f.0.0.1", "010.1.2.3", "1.2.3.256", "1.2.3.4.5",
+                            "1..2.3", " 1.2.3.4", "1.2.3.4 ", "+1.2.3.4", "1.2.3.-4", "::1", ""})
+        EXPECT_FALSE(chat::isUnicastDottedIPv4(QString::fromLatin1(bad))) << bad;
+}

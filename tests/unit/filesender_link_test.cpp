@@ -15,6 +15,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -220,9 +221,10 @@ TEST_F(FileSenderLink, ControlBytesWaitWhileTheUserIsAsked) {
     ASSERT_TRUE(peerReads(peer, "SendFile_Yes"));
     ASSERT_TRUE(waitUntil([&] { return !in.proposed.isEmpty(); }));
     EXPECT_EQ(in.link->session().total(), 10);
-    EXPECT_EQ(receiver.waitingReceivers(), 0);
+    EXPECT_EQ(receiver.waitingReceivers(), 1); // the Save As is a question too
     const QString target = files_.filePath(QStringLiteral("a.txt"));
     in.link->answerSavePath(target);
+    EXPECT_EQ(receiver.waitingReceivers(), 0);
     ASSERT_TRUE(peerReads(peer, "Send_Start"));
     peer.write("0123456789");
     ASSERT_TRUE(peerReads(peer, "Send_Over"));
@@ -408,21 +410,43 @@ TEST_F(FileSenderLink, ServiceRequestsReceiversLimitAndShutdown) {
               text::RecipientBusy);
     EXPECT_TRUE(TransferService::resultText(TransferService::StartResult::Started).isEmpty());
 
-    // Receivers waiting for their user: at most eight; more connections are closed at once.
+    // Connections that say nothing hold no place and go silently once the offer is overdue.
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < kMaxWaitingReceivers + 2; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress(loopback(3)), kTransferPort);
+        ASSERT_TRUE(idle.back()->waitForConnected(5000));
+        ASSERT_TRUE(waitUntil([&] { return seen.size() == idle.size(); }));
+        EXPECT_EQ(service.waitingReceivers(), 0);
+    }
+    for (const auto& p : idle)
+        EXPECT_TRUE(waitUntil([&] { return p->state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(waitUntil([&] { return service.transfers().isEmpty(); }));
+    for (const auto& s : seen)
+        EXPECT_EQ(s->ended, QStringList{QString()});
+    EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](const auto& s) { return !s->link; }));
+    seen.clear();
+
+    // Questions out to the user: at most eight; more connections are closed at once.
     std::vector<std::unique_ptr<QTcpSocket>> peers;
     for (int i = 0; i < kMaxWaitingReceivers + 1; ++i) {
         peers.push_back(std::make_unique<QTcpSocket>());
         peers.back()->connectToHost(QHostAddress(loopback(3)), kTransferPort);
         ASSERT_TRUE(peers.back()->waitForConnected(5000));
-        ASSERT_TRUE(waitUntil([&] {
-            return int(service.transfers().size()) == std::min(i + 1, kMaxWaitingReceivers);
-        }));
+        // Someone sending us a file is busy too.
+        peers.back()->write(i == 0 ? QByteArray("carol notes.txt")
+                                   : "peer" + QByteArray::number(i) + " f.txt");
+        if (i < kMaxWaitingReceivers) {
+            ASSERT_TRUE(waitUntil([&] { return service.waitingReceivers() == i + 1; }));
+        }
     }
     EXPECT_TRUE(
         waitUntil([&] { return peers.back()->state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_EQ(service.waitingReceivers(), kMaxWaitingReceivers);
-    // Someone sending us a file is busy too.
-    peers.front()->write("carol notes.txt");
+    EXPECT_EQ(int(service.transfers().size()), kMaxWaitingReceivers);
+    // A question that is out holds its place past the offer's time limit.
+    spin(platform::clock::scaledMs(kOfferTimeoutMs) + 200);
+    EXPECT_EQ(service.waitingReceivers(), kMaxWaitingReceivers);
     ASSERT_TRUE(waitUntil([&] { return !seen.front()->asked.isEmpty(); }));
     writeRequest(1, request("carol", QStringLiteral("/etc/hostname"), loopback(5)));
     EXPECT_EQ(service.startRequest(1), TransferService::StartResult::RecipientBusy);
@@ -432,6 +456,7 @@ TEST_F(FileSenderLink, ServiceRequestsReceiversLimitAndShutdown) {
     QTcpSocket late;
     late.connectToHost(QHostAddress(loopback(3)), kTransferPort);
     ASSERT_TRUE(late.waitForConnected(5000));
+    late.write("dave g.txt");
     EXPECT_TRUE(waitUntil([&] { return service.waitingReceivers() == kMaxWaitingReceivers; }));
 
     // Shutdown: every request file goes, whatever follows ".dat"; every transfer ends without a

@@ -73,8 +73,13 @@ TEST(FileSenderProtocol, KeywordsOffersSizesAndNames) {
     EXPECT_EQ(makeOffer("alice", QStringLiteral("/home/a/b.txt")), "alice b.txt");
 
     EXPECT_EQ(parseSize("5368709120"), 5368709120LL); // over 4 GiB
-    EXPECT_EQ(parseSize(" 12abc"), 12);
-    EXPECT_EQ(parseSize("abc"), 0);
+    EXPECT_EQ(parseSize(" 42\r\n"), 42);
+    EXPECT_EQ(parseSize("0"), 0);
+    // Anything but decimal digits is no size (it used to become a 0-byte "success").
+    for (const QByteArray& bad :
+         {QByteArray("abc"), QByteArray(" 12abc"), QByteArray("- 1"), QByteArray("0x10"),
+          QByteArray("+5"), QByteArray("1 2"), QByteArray(""), QByteArray("   ")})
+        EXPECT_FALSE(parseSize(bad)) << bad.toStdString();
     EXPECT_EQ(parseSize("9223372036854775807"), 9223372036854775807LL);
     EXPECT_FALSE(parseSize("9223372036854775808"));
     EXPECT_FALSE(parseSize("-5"));
@@ -83,8 +88,13 @@ TEST(FileSenderProtocol, KeywordsOffersSizesAndNames) {
     EXPECT_EQ(safeFileName("../../etc/passwd"), QStringLiteral("passwd"));
     EXPECT_EQ(safeFileName("C:\\Windows\\win.ini"), QStringLiteral("win.ini"));
     EXPECT_EQ(safeFileName(fromUnicode(u"보고서.txt")), QStringLiteral("보고서.txt"));
+    // No hidden files, and nothing a save dialog expands to a home folder.
+    EXPECT_EQ(safeFileName(".bashrc"), QStringLiteral("bashrc"));
+    EXPECT_EQ(safeFileName("x/..profile"), QStringLiteral("profile"));
+    EXPECT_EQ(safeFileName("notes~"), QStringLiteral("notes~"));
     for (const QByteArray& bad :
-         {QByteArray(".."), QByteArray("a/.."), QByteArray("dir/"), QByteArray(""),
+         {QByteArray(".."), QByteArray("a/.."), QByteArray("dir/"), QByteArray(""), QByteArray("~"),
+          QByteArray("~user"), QByteArray("x/~root"), QByteArray("..."), QByteArray(". ~"),
           QByteArray("a\x01"
                      "b"),
           QByteArray("x\n.txt"), QByteArray(300, 'n')})
@@ -286,6 +296,41 @@ TEST(FileSenderSession, SenderFailuresEndOnceWithTheirTexts) {
     }
 }
 
+TEST(FileSenderSession, ReceiverWithoutAnOfferEndsSilently) {
+    // Gone before any offer, or no offer in time: nobody was asked, so nothing is told.
+    for (const bool timeOut : {false, true}) {
+        FakeView v;
+        TransferSession s(v);
+        EXPECT_TRUE(s.offerPending());
+        EXPECT_FALSE(s.asking());
+        timeOut ? s.offerTimedOut() : s.closed();
+        EXPECT_EQ(v.ended, QStringList{QString()});
+        EXPECT_FALSE(s.offerPending());
+    }
+    // Once the question is out the time-out no longer applies, and a lost peer is told.
+    FakeView v;
+    TransferSession s(v);
+    s.received("alice a.txt");
+    EXPECT_FALSE(s.offerPending());
+    s.offerTimedOut();
+    EXPECT_TRUE(v.ended.isEmpty());
+    s.closed();
+    EXPECT_EQ(v.ended, QStringList{text::ConnectionError});
+}
+
+TEST(FileSenderSession, AnAnnouncedSizeThatIsNoNumberIsAReceiveProblem) {
+    for (const QByteArray& bad : {QByteArray("abc"), QByteArray("- 1"), QByteArray("0x10")}) {
+        FakeView v;
+        TransferSession s(v);
+        s.received("alice a.txt");
+        s.answerAccept(true);
+        s.received(bad);
+        EXPECT_EQ(v.ended, QStringList{text::ReceiveProblem}) << bad.toStdString();
+        EXPECT_TRUE(v.proposed.isEmpty());
+        EXPECT_EQ(v.receiveWorkers, 0);
+    }
+}
+
 TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
     FakeView v;
     TransferSession s(v);
@@ -380,7 +425,7 @@ TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
         s.received("mallory ../../.bashrc");
         s.answerAccept(true);
         s.received("10");
-        EXPECT_EQ(v.proposed, QStringList{QStringLiteral(".bashrc")});
+        EXPECT_EQ(v.proposed, QStringList{QStringLiteral("bashrc")});
     }
 }
 
