@@ -16,7 +16,7 @@ struct PlayerControls {
     QMap<int, CSkinButton*> buttons; // by control id
     QWidget* video = nullptr;        // the video area the engine's picture goes into
     QLabel* status = nullptr;        // the connection countdown over the video area
-    QLabel* title = nullptr;          // the name strip below, as a label
+    QLabel* title = nullptr;         // the name strip below, as a label
     CNameStrip* nameStrip = nullptr; // the station name with the programme on now
     QWidget* volumeTrack = nullptr;
     QWidget* brightnessTrack = nullptr;
