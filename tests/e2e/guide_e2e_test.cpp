@@ -2,26 +2,14 @@
 // remote imports the list and fetches the guide in the background, and the player shows the
 // programme on now after the station's name.
 #include "tests/e2e/remotefixture.h"
+#include "tests/support/gzip.h"
 #include "tests/support/httpserver.h"
 
 #include <QDateTime>
-#include <zlib.h>
 
 namespace {
 
-QByteArray gzip(QByteArrayView data) {
-    z_stream z{};
-    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(qsizetype(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
+using testsupport::gzip;
 
 QString xmltvTime(const QDateTime& t) {
     return t.toUTC().toString(QStringLiteral("yyyyMMddHHmmss")) + QStringLiteral(" +0000");

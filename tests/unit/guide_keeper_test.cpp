@@ -8,6 +8,7 @@
 #include "guide/sources.h"
 #include "guide/xmltv.h"
 #include "platform_testing.h"
+#include "tests/support/gzip.h"
 #include "tests/support/httpserver.h"
 
 #include <QDir>
@@ -18,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using testsupport::HttpServer;
 using testsupport::ScopedEnv;
@@ -29,19 +29,7 @@ std::int64_t at(const char* text) {
     return guide::xmltv::parseTime(QString::fromLatin1(text)).value();
 }
 
-QByteArray gzip(QByteArrayView data) {
-    z_stream z{};
-    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(qsizetype(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
+using testsupport::gzip;
 
 const QByteArray kGuide = R"(<tv>
 <channel id="kbs1.kr"><display-name>KBS 1TV</display-name></channel>

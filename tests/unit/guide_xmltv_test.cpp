@@ -3,11 +3,11 @@
 // and gzip bodies read as they are inflated.
 #include "guide/gzipdevice.h"
 #include "guide/xmltv.h"
+#include "tests/support/gzip.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 using guide::Programme;
 using guide::Wanted;
@@ -22,19 +22,7 @@ std::int64_t at(const char* text) {
 // 2026-12-07 21:00 in Seoul.
 const std::int64_t kNow = at("20261207120000 +0000");
 
-QByteArray gzip(QByteArrayView data) {
-    z_stream z{};
-    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(qsizetype(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
+using testsupport::gzip;
 
 const QByteArray kGuide = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE tv SYSTEM "xmltv.dtd">
