@@ -66,21 +66,12 @@ void ChatHall::logOn(int id, Client& c, QByteArrayView line) {
         sink_(id, ":-ID " + rules::nicknameRefused());
         return;
     case Stage::Name:
-        if (line.startsWith("name=") && line.size() > 5) {
-            c.stage = Stage::Pin;
-            sink_(id, ":+Name Ok.");
-        } else {
-            sink_(id, ":-Name bad");
-        }
+    case Stage::Pin: {
+        const rules::LogOnStep step = rules::nameOrPinStep(c.stage, line);
+        c.stage = step.next;
+        sink_(id, step.reply);
         return;
-    case Stage::Pin:
-        if (rules::validPinLine(line)) {
-            c.stage = Stage::Finishing;
-            sink_(id, ":+Ok.");
-        } else {
-            sink_(id, ":-Pin bad");
-        }
-        return;
+    }
     case Stage::Finishing:
         // The empty line ends the log-on; a client that goes straight on is taken as done too.
         c.stage = Stage::In;

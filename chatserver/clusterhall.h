@@ -48,7 +48,7 @@ public:
     void dropClash(const QByteArray& nick);
 
 private:
-    enum class Stage { Id, Name, Pin, Finishing, In };
+    using Stage = rules::LogOnStage;
     struct Client {
         Stage stage = Stage::Id;
         QByteArray nickname;

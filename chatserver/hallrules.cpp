@@ -107,5 +107,14 @@ QByteArray whisperSent(const QByteArray& to) {
     return escape(to + cp949("님에게 귀속말을 보냈습니다"));
 }
 
+LogOnStep nameOrPinStep(LogOnStage stage, QByteArrayView line) {
+    if (stage == LogOnStage::Name)
+        return line.startsWith("name=") && line.size() > 5
+                   ? LogOnStep{":+Name Ok.", LogOnStage::Pin}
+                   : LogOnStep{":-Name bad", stage};
+    return validPinLine(line) ? LogOnStep{":+Ok.", LogOnStage::Finishing}
+                              : LogOnStep{":-Pin bad", stage};
+}
+
 } // namespace rules
 } // namespace chatd

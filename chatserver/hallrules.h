@@ -20,6 +20,16 @@ bool validNickname(QByteArrayView nick);
 // "Pin=" and five characters: digits, right-aligned with spaces.
 bool validPinLine(QByteArrayView line);
 
+// Where a client is in the log-on dialogue.
+enum class LogOnStage { Id, Name, Pin, Finishing, In };
+// The name and PIN steps, alike in every hall: the reply to send, and the stage the client is in
+// afterwards (the same stage when the line was refused).
+struct LogOnStep {
+    QByteArray reply;
+    LogOnStage next;
+};
+LogOnStep nameOrPinStep(LogOnStage stage, QByteArrayView line);
+
 // "CR <capacity>  <escaped title>": the capacity and the title cut to kMaxTitle bytes.
 struct CreateRequest {
     int capacity = 0;
