@@ -4,11 +4,13 @@
 #include "chat/startup.h"
 #include "platform/application.h"
 #include "platform/namedmutex.h"
+#include "platform/windowsystem.h"
 #include "skin/tooltipstyle.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    platform::windowsystem::prepare();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -18,7 +18,8 @@ libqt6core6 (>= 6.4.2), libqt6gui6 (>= 6.4.2), libqt6widgets6 (>= 6.4.2), \
 libqt6network6 (>= 6.4.2), libqt6dbus6 (>= 6.4.2), \
 libqt6webenginecore6 (>= 6.4.2), libqt6webenginewidgets6 (>= 6.4.2), libqt6webenginecore6-bin, \
 libmpv2, zlib1g, fonts-nanum, dbus, qt6-translations-l10n")
-# Wayland sessions without XWayland need Qt's Wayland plugin; the shell opens addresses with
-# xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
+# The shell opens addresses with xdg-open. Qt's Wayland plugin is not recommended: the windows
+# place and dock themselves, which only an X server allows, so in a Wayland session they run on
+# Xwayland (xwayland comes with every Debian Wayland desktop).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

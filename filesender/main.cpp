@@ -3,12 +3,14 @@
 #include "filesender/transferhostdlg.h"
 #include "platform/application.h"
 #include "platform/namedmutex.h"
+#include "platform/windowsystem.h"
 #include "protocol/titles.h"
 #include "skin/tooltipstyle.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    platform::windowsystem::prepare();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::setupApplication(app);

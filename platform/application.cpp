@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -36,6 +37,10 @@ void setupApplication(QApplication& app) {
         qCWarning(log::files) << "no Korean translation of Qt's dialogs in" << folder;
     windows::install();
     endWithSessionBus(app);
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        qCWarning(log::display)
+            << "running as a Wayland client: windows cannot be placed, so docking beside the"
+               " player is not available (an X server, Xwayland, gives both)";
 }
 
 void endWithSessionBus(QCoreApplication& app) {

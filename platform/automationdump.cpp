@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -200,6 +201,8 @@ QJsonObject dumpObject(QWidget* window, bool withModal, const RowWindow& rows) {
     o[QStringLiteral("topmost")] = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     o[QStringLiteral("enabled")] = window->isEnabled();
     o[QStringLiteral("rect")] = rectOf(window->frameGeometry());
+    // Where the window system cannot place windows (a Wayland client), rect means little.
+    o[QStringLiteral("platform")] = QGuiApplication::platformName();
     QJsonArray controls;
     for (QWidget* c : controlsOf(window))
         controls << describe(c, window, rows);

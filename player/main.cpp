@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "platform/messages.h"
 #include "platform/windowdirectory.h"
+#include "platform/windowsystem.h"
 #include "player/mpris/mpris.h"
 #include "player/session/session.h"
 #include "player/ui/playerdlg.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    platform::windowsystem::prepare();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // "X" only hides the player
     platform::setupApplication(app);

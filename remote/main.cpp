@@ -1,6 +1,7 @@
 // ZT25: the channel remote, the program the user starts.
 #include "platform/application.h"
 #include "platform/installation.h"
+#include "platform/windowsystem.h"
 #include "remote/channelremotedlg.h"
 #include "skin/tooltipstyle.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char** argv) {
     // The embedded web view shares its GL contexts with the application's.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    platform::windowsystem::prepare();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::setupApplication(app);

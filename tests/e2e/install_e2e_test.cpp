@@ -50,6 +50,10 @@ TEST(InstallE2E, PackageInstallsAndItsRemoteMakesAnEmptyHomeAtFirstStart) {
     for (const char* package : {"libqt6webenginewidgets6", "libqt6dbus6", "libmpv2", "fonts-nanum",
                                 "libqt6webenginecore6-bin", "qt6-translations-l10n"})
         EXPECT_TRUE(control.out.contains(QLatin1String(package))) << package;
+    // The windows need an X server to dock; Qt's Wayland plugin would take them off it.
+    const auto recommends = run(dpkgDeb, {QStringLiteral("-f"), deb, QStringLiteral("Recommends")});
+    EXPECT_FALSE(recommends.out.contains(QLatin1String("qt6-wayland")))
+        << recommends.out.toStdString();
 
     const QString root = scratch.filePath(QStringLiteral("root"));
     const auto unpacked = run(dpkgDeb, {QStringLiteral("-x"), deb, root}, 60000);

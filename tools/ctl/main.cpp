@@ -3,6 +3,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/windowdirectory.h"
+#include "platform/windowsystem.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -212,6 +213,7 @@ int run(const QStringList& a) {
 }
 
 int screenshot(int argc, char** argv) {
+    platform::windowsystem::prepare();
     QGuiApplication app(argc, argv);
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)

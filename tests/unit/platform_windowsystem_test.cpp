@@ -1,0 +1,90 @@
+// Which window system the suite's windows run on, from the environment a program starts in.
+#include "platform/windowsystem.h"
+#include "tests/support/scopedenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using platform::windowsystem::Choice;
+using platform::windowsystem::choose;
+using platform::windowsystem::Environment;
+using testsupport::ScopedEnv;
+
+namespace {
+
+Environment env(const char* qpa, const char* wayland, const char* display, const char* session = "",
+                bool plugin = false) {
+    Environment e;
+    e.qpaPlatform = QString::fromLatin1(qpa);
+    e.waylandDisplay = QString::fromLatin1(wayland);
+    e.display = QString::fromLatin1(display);
+    e.sessionType = QString::fromLatin1(session);
+    e.waylandPlugin = plugin;
+    return e;
+}
+
+TEST(WindowSystemChoice, AWaylandSessionWithAnXServerRunsOnIt) {
+    EXPECT_EQ(choose(env("", "wayland-0", ":0")), Choice::Xcb);
+    EXPECT_EQ(choose(env("", "wayland-0", ":1", "wayland", true)), Choice::Xcb)
+        << "the Wayland plugin being there changes nothing while an X server is";
+    // A session that says it is Wayland without naming its socket is one all the same.
+    EXPECT_EQ(choose(env("", "", ":0", "wayland")), Choice::Xcb);
+    EXPECT_EQ(choose(env("", "", ":0", "Wayland")), Choice::Xcb);
+}
+
+TEST(WindowSystemChoice, TheUsersOwnPlatformIsKept) {
+    for (const char* qpa : {"wayland", "xcb", "offscreen", "wayland;xcb"}) {
+        EXPECT_EQ(choose(env(qpa, "wayland-0", ":0", "wayland", true)), Choice::Keep) << qpa;
+        EXPECT_EQ(choose(env(qpa, "wayland-0", "", "wayland", false)), Choice::Keep) << qpa;
+    }
+    // An empty or blank value names nothing (Qt reads it as unset).
+    EXPECT_EQ(choose(env("", "wayland-0", ":0")), Choice::Xcb);
+    EXPECT_EQ(choose(env(" ", "wayland-0", ":0")), Choice::Xcb);
+}
+
+TEST(WindowSystemChoice, WithoutAnXServerTheWindowsAreWaylandClientsWhenTheyCanBe) {
+    EXPECT_EQ(choose(env("", "wayland-0", "", "", true)), Choice::Wayland);
+    EXPECT_EQ(choose(env("", "", "", "wayland", true)), Choice::Wayland);
+    EXPECT_EQ(choose(env("", "wayland-0", "", "wayland", false)), Choice::NoDisplay);
+}
+
+TEST(WindowSystemChoice, OutsideAWaylandSessionQtChoosesAsEver) {
+    EXPECT_EQ(choose(env("", "", ":0")), Choice::Keep);
+    EXPECT_EQ(choose(env("", "", ":0", "x11", true)), Choice::Keep);
+    EXPECT_EQ(choose(env("", "", "", "tty")), Choice::Keep);
+    EXPECT_EQ(choose(env("", "", "")), Choice::Keep);
+}
+
+TEST(WindowSystemEnvironment, ReadsTheVariablesAndFindsTheWaylandPluginOnThePluginPath) {
+    const ScopedEnv qpa("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    const ScopedEnv wayland("WAYLAND_DISPLAY", QByteArray("wayland-7"));
+    const ScopedEnv display("DISPLAY", std::nullopt);
+    const ScopedEnv session("XDG_SESSION_TYPE", QByteArray("wayland"));
+    QTemporaryDir plugins;
+    ASSERT_TRUE(plugins.isValid());
+    const ScopedEnv path("QT_PLUGIN_PATH",
+                         (QStringLiteral("/nonexistent:") + plugins.path()).toUtf8());
+
+    Environment e = Environment::current();
+    EXPECT_EQ(e.qpaPlatform, QStringLiteral("offscreen"));
+    EXPECT_EQ(e.waylandDisplay, QStringLiteral("wayland-7"));
+    EXPECT_TRUE(e.display.isEmpty());
+    EXPECT_EQ(e.sessionType, QStringLiteral("wayland"));
+    const bool installed = e.waylandPlugin; // Qt's own folder may hold it
+
+    // Another platform plugin in a folder of the path is not the Wayland one.
+    ASSERT_TRUE(QDir(plugins.path()).mkpath(QStringLiteral("platforms")));
+    QFile other(plugins.filePath(QStringLiteral("platforms/libqxcb.so")));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    EXPECT_EQ(Environment::current().waylandPlugin, installed);
+
+    QFile plugin(plugins.filePath(QStringLiteral("platforms/libqwayland-generic.so")));
+    ASSERT_TRUE(plugin.open(QIODevice::WriteOnly));
+    plugin.close();
+    EXPECT_TRUE(Environment::current().waylandPlugin);
+}
+
+} // namespace
