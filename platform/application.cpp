@@ -39,8 +39,8 @@ void setupApplication(QApplication& app) {
     endWithSessionBus(app);
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         qCWarning(log::display)
-            << "running as a Wayland client: windows cannot be placed, so docking beside the"
-               " player is not available (an X server, Xwayland, gives both)";
+            << "running as a Wayland client: windows cannot be placed, so docking is not"
+               " available (with an X server, Xwayland, both work)";
 }
 
 void endWithSessionBus(QCoreApplication& app) {

@@ -15,7 +15,7 @@ namespace {
 const QString kPlayer = QStringLiteral("Lumaset");
 const QString kChat = QStringLiteral("Brontavia's Chat");
 const QString kSender = QStringLiteral("파일보내기");
-const QString kDockingNote = QStringLiteral("docking beside the player is not available");
+const QString kDockingNote = QStringLiteral("docking is not available");
 
 // An X server of this test's own: Xvfb on the first free display, which it names itself.
 class OwnXvfb {
@@ -157,6 +157,13 @@ protected:
         ini.write("[Chat]\nServer=127.0.0.1\nPort=" + line.mid(line.lastIndexOf(':') + 1) + "\n");
         ini.close();
         writeData(QStringLiteral("Namae.dat"), "wayland");
+        // The chat and the file sender draw their windows from skin files in the data folder.
+        for (const QString& skin : {QStringLiteral("skin"), QStringLiteral("skin3")}) {
+            const QDir art(QStringLiteral(BRONTAVIA_ART_DIR "/data/") + skin);
+            ASSERT_TRUE(QDir().mkpath(data_ + skin));
+            for (const QString& f : art.entryList(QDir::Files))
+                QFile::copy(art.filePath(f), data_ + skin + QLatin1Char('/') + f);
+        }
     }
 
     void TearDown() override {
@@ -225,20 +232,38 @@ protected:
             20000);
     }
 
+    std::string platformOf(const QString& title) {
+        return dump(title)[QStringLiteral("platform")].toString().toStdString();
+    }
+
+    // Where the X server has a window (not only what the program believes).
+    QList<int> xGeometryOf(const QString& title) {
+        const auto r = run(QStringLiteral("xwininfo"), {QStringLiteral("-display"), xvfb_.display(),
+                                                        QStringLiteral("-name"), title});
+        static const QRegularExpression field(
+            QStringLiteral("Absolute upper-left (X|Y):\\s+(-?\\d+)|(Width|Height):\\s+(\\d+)"));
+        QList<int> g;
+        for (auto it = field.globalMatch(r.out); it.hasNext();) {
+            const auto m = it.next();
+            g << (m.captured(2).isEmpty() ? m.captured(4) : m.captured(2)).toInt();
+        }
+        return g;
+    }
+
     // The whole road: remote, player, the chat from the player's button and its file sender,
     // each on `platform`.
-    void runSuiteOn(const QString& platform) {
+    void runSuiteOn(const std::string& platform) {
         startSuite();
         ASSERT_TRUE(waitForRemote()) << log().toStdString();
         ASSERT_TRUE(waitForWindow(kPlayer)) << log().toStdString();
-        EXPECT_EQ(dump()[QStringLiteral("platform")].toString(), platform);
-        EXPECT_EQ(dump(kPlayer)[QStringLiteral("platform")].toString(), platform);
+        EXPECT_EQ(platformOf(kRemote), platform);
+        EXPECT_EQ(platformOf(kPlayer), platform);
 
         ASSERT_EQ(ctl({QStringLiteral("press"), kPlayer, QStringLiteral("1009")}).exitCode, 0);
         ASSERT_TRUE(waitForWindow(kChat)) << log().toStdString();
-        EXPECT_EQ(dump(kChat)[QStringLiteral("platform")].toString(), platform);
+        EXPECT_EQ(platformOf(kChat), platform);
         ASSERT_EQ(ctl({QStringLiteral("wait"), kSender, QStringLiteral("20")}).exitCode, 0);
-        EXPECT_EQ(dump(kSender)[QStringLiteral("platform")].toString(), platform);
+        EXPECT_EQ(platformOf(kSender), platform);
     }
 
     OwnXvfb xvfb_;
@@ -253,8 +278,12 @@ TEST_F(WaylandSessionE2E, WithAnXServerEveryProgramRunsOnItAndDocksAsUnderX) {
     if (!enterXvfbSession(&why))
         GTEST_SKIP() << why.toStdString();
 
-    runSuiteOn(QStringLiteral("xcb"));
+    runSuiteOn("xcb");
     EXPECT_TRUE(docksAround(420, 120, true)) << log().toStdString();
+    if (!QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
+        for (const QString& title : {kRemote, kPlayer, kChat})
+            EXPECT_EQ(xGeometryOf(title), rectOf(dump(title))) << title.toStdString();
+    }
     // The choice is each program's own: none hands a platform on to what it starts.
     for (const QString& title : {kPlayer, kChat, kSender})
         EXPECT_FALSE(startEnvironmentOf(title).contains("QT_QPA_PLATFORM=")) << title.toStdString();
@@ -270,8 +299,8 @@ TEST_F(WaylandSessionE2E, ThePlatformTheUserNamedIsKeptAndHandedOn) {
     startSuite();
     ASSERT_TRUE(waitForRemote()) << log().toStdString();
     ASSERT_TRUE(waitForWindow(kPlayer)) << log().toStdString();
-    EXPECT_EQ(dump()[QStringLiteral("platform")].toString(), QStringLiteral("offscreen"));
-    EXPECT_EQ(dump(kPlayer)[QStringLiteral("platform")].toString(), QStringLiteral("offscreen"));
+    EXPECT_EQ(platformOf(kRemote), "offscreen");
+    EXPECT_EQ(platformOf(kPlayer), "offscreen");
     EXPECT_TRUE(startEnvironmentOf(kPlayer).contains("QT_QPA_PLATFORM=offscreen"));
 }
 
@@ -283,7 +312,7 @@ TEST_F(WaylandSessionE2E, UnderWestonWithXwaylandEveryProgramRunsOnXwayland) {
 
     // Weston's own manager of X windows keeps them where it put them (a program's move does
     // not reach the X server), so docking is not checked here.
-    runSuiteOn(QStringLiteral("xcb"));
+    runSuiteOn("xcb");
     EXPECT_FALSE(log().contains(kDockingNote)) << log().toStdString();
 }
 
@@ -300,11 +329,12 @@ TEST_F(WaylandSessionE2E, WithoutAnXServerTheProgramsAreWaylandClientsThatSaySoO
 
     ASSERT_TRUE(waitForRemote()) << log().toStdString();
     ASSERT_TRUE(waitForWindow(kPlayer)) << log().toStdString();
-    EXPECT_EQ(dump()[QStringLiteral("platform")].toString(), QStringLiteral("wayland"));
-    EXPECT_EQ(dump(kPlayer)[QStringLiteral("platform")].toString(), QStringLiteral("wayland"));
+    EXPECT_EQ(platformOf(kRemote), "wayland");
+    EXPECT_EQ(platformOf(kPlayer), "wayland");
     ASSERT_EQ(ctl({QStringLiteral("press"), kPlayer, QStringLiteral("1009")}).exitCode, 0);
     ASSERT_TRUE(waitForWindow(kChat)) << log().toStdString();
-    EXPECT_EQ(dump(kChat)[QStringLiteral("platform")].toString(), QStringLiteral("wayland"));
+    EXPECT_EQ(platformOf(kChat), "wayland");
+    ASSERT_EQ(ctl({QStringLiteral("wait"), kSender, QStringLiteral("20")}).exitCode, 0);
 
     // Placing windows does nothing there, and every window still answers afterwards.
     for (int i = 0; i < 3; ++i) {
@@ -322,7 +352,7 @@ TEST_F(WaylandSessionE2E, WithoutAnXServerTheProgramsAreWaylandClientsThatSaySoO
 
     // Each program said once that its windows cannot dock.
     spin(500);
-    for (const char* program : {"ZT25", "Lumaset", "ZTChat05"})
+    for (const char* program : {"ZT25", "Lumaset", "ZTChat05", "Parcelo01"})
         EXPECT_EQ(log().count(QLatin1String(program) + QStringLiteral(": brontavia.display: ")), 1)
             << program << "\n"
             << log().toStdString();
