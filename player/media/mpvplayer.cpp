@@ -374,6 +374,10 @@ void MpvPlayer::setHardwareDecoding(bool on) {
     d->hardwareDecoding = on;
 }
 
+bool MpvPlayer::hardwareDecoding() const {
+    return d->hardwareDecoding;
+}
+
 bool MpvPlayer::attachRenderer(mpv_handle*) {
     return true;
 }
