@@ -175,10 +175,14 @@ TEST_F(PlayerKeys, AtTheTimeTheSoundFadesOutPlaybackStopsAndTheVolumeIsKeptForLa
     EXPECT_EQ(heard.last(), -10000);
     EXPECT_EQ(*dlg->graph().volume(), before) << "the next play is heard at the user's volume";
     EXPECT_EQ(dlg->session().sleepTimer().minutes(), 0);
-    // Stopping remembered where the file was.
+    // Stopping remembered where the file was, and the rewound start that follows does not
+    // overwrite it when another file is opened.
     const auto at = ResumeStore().positionOf(flat);
     ASSERT_TRUE(at);
     EXPECT_GE(*at, 4 * kSecond);
+    platform::clock::setSleepScale(kTestScale);
+    ASSERT_TRUE(play(*dlg, mediatest::patternFile()));
+    EXPECT_EQ(ResumeStore().positionOf(flat), at);
 }
 
 TEST_F(PlayerKeys, TheSleepTimerCountsOnWhenAnotherMediumPlays) {

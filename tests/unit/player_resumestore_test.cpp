@@ -3,7 +3,6 @@
 #include "player/model/resumestore.h"
 #include "player/session/resume.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -101,13 +100,6 @@ TEST_F(ResumeStoreTest, PathsWithTabsNewlinesPercentAndKoreanComeBackExactly) {
     EXPECT_EQ(bytes.count('\n'), odd.size());
     for (char c : bytes)
         EXPECT_TRUE(c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7f)) << int(c);
-}
-
-TEST_F(ResumeStoreTest, RelativeNamesMeanTheSameFileAsTheirAbsolutePath) {
-    ResumeStore store(path());
-    const QString relative = QStringLiteral("clip.avi");
-    ASSERT_TRUE(store.leave(relative, 3 * kSecond, kMinute));
-    EXPECT_EQ(store.positionOf(QDir::current().absoluteFilePath(relative)), 3 * kSecond);
 }
 
 TEST_F(ResumeStoreTest, DamagedLinesAreSkippedAndTheRestStillCounts) {
