@@ -29,6 +29,10 @@ inline constexpr Option kFixedOptions[] = {
     {"video-timing-offset", "0"}, // frames arrive when due, never early
     {"demuxer-max-bytes", "32MiB"},
 };
+// Hardware decoding that copies each frame back to memory, so the software renderer and the
+// picture filter still see it; it falls back to software where no decoder fits.
+inline constexpr char kHardwareDecoding[] = "hwdec";
+inline constexpr char kCopyBackDecoding[] = "auto-copy-safe";
 inline constexpr char kAudioOutput[] = "ao";
 inline constexpr char kNullAudio[] = "null";
 inline constexpr char kTerminal[] = "terminal";

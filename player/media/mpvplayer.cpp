@@ -89,6 +89,7 @@ struct MpvPlayer::Private {
     filter::EffectState effect;
     QString appliedFilters;
     long level = 0; // what putVolume set; the graph's volume survives a rebuild
+    bool hardwareDecoding = false;
     QSet<QString> protocols;
 
     // The medium.
@@ -324,6 +325,8 @@ bool MpvPlayer::build() {
     d->mpv = handle;
     for (const mpv::Option& option : mpv::kFixedOptions)
         d->setOption(option.name, option.value);
+    if (d->hardwareDecoding)
+        d->setOption(mpv::kHardwareDecoding, mpv::kCopyBackDecoding);
     if (qgetenv("BRONTAVIA_AUDIO") == "null")
         d->setOption(mpv::kAudioOutput, mpv::kNullAudio);
     const QByteArray log = qgetenv("BRONTAVIA_MPV_LOG");
@@ -365,6 +368,14 @@ bool MpvPlayer::build() {
     mpv_set_wakeup_callback(handle, &Private::onWakeup, d.get());
     Private::onWakeup(d.get()); // anything queued before the callback was in place
     return true;
+}
+
+void MpvPlayer::setHardwareDecoding(bool on) {
+    d->hardwareDecoding = on;
+}
+
+bool MpvPlayer::hardwareDecoding() const {
+    return d->hardwareDecoding;
 }
 
 bool MpvPlayer::attachRenderer(mpv_handle*) {

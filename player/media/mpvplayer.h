@@ -30,6 +30,9 @@ public:
     void release() override;
     bool isBuilt() const override;
     bool filterAvailable() const override;
+    // Copy-back hardware decoding for every graph built from now on (off at first).
+    void setHardwareDecoding(bool on);
+    bool hardwareDecoding() const;
 
     // Starts opening an address or a local path (mms:// goes through FFmpeg). Returns false
     // when the address is refused at once (empty, unsupported scheme); otherwise the outcome

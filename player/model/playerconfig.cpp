@@ -3,9 +3,19 @@
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "platform/paths.h"
+#include "platform/profile.h"
 #include "protocol/files.h"
 
 namespace player {
+
+bool hardwareDecoding(const platform::Profile& profile) {
+    const QString value =
+        profile.getString(QStringLiteral("Brontavia"), QStringLiteral("HardwareDecoding"))
+            .trimmed()
+            .toLower();
+    return value == QLatin1String("1") || value == QLatin1String("true") ||
+           value == QLatin1String("yes") || value == QLatin1String("on");
+}
 
 QString PlayerConfig::defaultPath() {
     return protocol::suiteConfigFile();

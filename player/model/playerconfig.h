@@ -6,7 +6,15 @@
 #include <QString>
 #include <optional>
 
+namespace platform {
+class Profile;
+}
+
 namespace player {
+
+// Lumaset.INI, section Brontavia, key HardwareDecoding: 1 (or true, yes, on) turns on
+// copy-back hardware decoding; anything else, or nothing, leaves it off.
+bool hardwareDecoding(const platform::Profile& profile);
 
 class PlayerConfig {
 public:

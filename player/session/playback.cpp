@@ -27,6 +27,10 @@ Playback::Playback(media::Engine& engine, PlayerView& view, platform::WindowTime
     connect(&engine_, &media::Engine::rendered, this, &Playback::onRendered);
     connect(&engine_, &media::Engine::renderFailed, this, &Playback::onRenderFailed);
     connect(&engine_, &media::Engine::playbackStarted, this, &Playback::onPlaybackStarted);
+    connect(&engine_, &media::Engine::endOfMedium, this, [this] {
+        if (length() > 0)
+            emit leaving(currentAddress_, length(), length());
+    });
 }
 
 void Playback::reset() {
@@ -37,12 +41,19 @@ void Playback::reset() {
 
 // --- the medium ------------------------------------------------------------------------------
 
+void Playback::leave() {
+    if (mediumOpen_)
+        emit leaving(currentAddress_, position(), length());
+}
+
 bool Playback::rebuildGraph() {
+    leave();
     renderPending_ = false;
     return graph_.rebuild();
 }
 
 void Playback::release() {
+    leave();
     graph_.stop();
     timers_.kill(TIMER_CONNECT);
     renderPending_ = false;
@@ -117,6 +128,8 @@ void Playback::onRendered() {
     emit mediumChanged();
     const QSize video = videoRect(display_.displayMode()).size();
     engine_.setVideoGeometry(0, 0, video.width(), video.height());
+    if (stopPosition_ >= 2)
+        emit fileOpened(); // still paused: a seek now is the first thing heard
 
     if (!engine_.run()) {
         view_.setTitleText(currentTitle_ + QStringLiteral("Casting 실패"));
@@ -173,6 +186,7 @@ void Playback::playbackBegun() {
     view_.setVideoAreaVisible(true);
     connectCount_ = 0;
     sound_.playbackBegun();
+    emit begun();
 }
 
 // --- the desktop's media controls ------------------------------------------------------------
@@ -197,6 +211,7 @@ void Playback::stopPlayback() {
         timers_.kill(TIMER_CONNECT);
         view_.setStatusText(QString());
     }
+    leave();
     graph_.stop();
     if (length() > 0) {
         engine_.setCurrentPosition(0);

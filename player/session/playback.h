@@ -68,8 +68,13 @@ public:
 signals:
     void mediumChanged();                       // title, address, length
     void positionJumped(std::int64_t position); // a seek, not the playback's own progress
+    // The medium is about to be stopped, replaced or let go (its end counts as its length).
+    void leaving(const QString& address, std::int64_t position, std::int64_t length);
+    void fileOpened(); // a medium with a length opened, before it runs: it may seek
+    void begun();      // the picture or sound is there; the status text is gone
 
 private:
+    void leave();
     void onRendered();
     void onRenderFailed(const QString& why);
     void onPlaybackStarted();

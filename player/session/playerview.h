@@ -44,6 +44,8 @@ public:
     virtual void setVideoAreaVisible(bool visible) = 0;
     virtual void setStatusVisible(bool visible) = 0;
     virtual void setStatusText(const QString& text) = 0;
+    virtual QString shownStatusText() const = 0;
+    virtual bool isStatusShown() const = 0;
     virtual void setTitleText(const QString& text) = 0;
     // Gives the engine's video window to the video area (owner, input drain, shown).
     virtual void attachVideo() = 0;

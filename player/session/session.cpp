@@ -14,12 +14,23 @@ Session::Session(media::Engine& engine, PlayerView& view, Companions& companions
       positionBar_(engine, view, graph_, playback_),
       display_(engine, view, companions, timers_, graph_, sound_),
       docking_(view, companions, timers_, display_), sound_(engine, view, display_, graph_),
-      capture_(engine, view, graph_, sound_), opening_(view, playback_, display_) {
+      capture_(engine, view, graph_, sound_), opening_(view, playback_, display_), notice_(view),
+      resume_(view, playback_, notice_) {
     connect(&timers_, &platform::WindowTimers::fired, this, &Session::timerExpired);
     connect(&graph_, &Graph::stateChanged, this, &Session::playbackStateChanged);
     connect(&playback_, &Playback::mediumChanged, this, &Session::mediumChanged);
     connect(&playback_, &Playback::positionJumped, this, &Session::positionJumped);
     connect(&sound_, &Sound::volumeChanged, this, &Session::volumeChanged);
+
+    connect(&sleep_, &SleepTimer::fade, &sound_, &Sound::fadeOut);
+    connect(&sleep_, &SleepTimer::fadeGivenUp, &sound_, &Sound::fadeOver);
+    connect(&sleep_, &SleepTimer::expired, this, [this] {
+        playback_.stopPlayback();
+        sound_.fadeOver(); // heard again only when something plays
+    });
+    connect(&playback_, &Playback::leaving, &resume_, &Resume::left);
+    connect(&playback_, &Playback::fileOpened, &resume_, &Resume::opened);
+    connect(&playback_, &Playback::begun, &resume_, &Resume::begun);
 }
 
 Session::~Session() = default;
@@ -139,8 +150,50 @@ bool Session::keyPressed(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_Enter:
         return true; // never closes the player
     default:
+        return ourKey(key, modifiers);
+    }
+}
+
+bool Session::ourKey(int key, Qt::KeyboardModifiers modifiers) {
+    constexpr std::int64_t kSeekStep = 10 * 10'000'000; // 10 s in 100 ns units
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    switch (key) {
+    case Qt::Key_Space:
+        if (graph_.state() == PlaybackState::Playing)
+            graph_.pause();
+        else
+            playback_.resume();
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Only a file has a length to move in; a stream stays where it is.
+        if (playback_.length() > 0)
+            playback_.seekTo(playback_.position() + (key == Qt::Key_Left ? -kSeekStep : kSeekStep));
+        return true;
+    case Qt::Key_Up:
+        sound_.volumeUp(true);
+        return true;
+    case Qt::Key_Down:
+        sound_.volumeDown(true);
+        return true;
+    case Qt::Key_F:
+        if (control)
+            return false;
+        if (!display_.fullScreenFlag())
+            display_.enterFullScreen();
+        return true;
+    case Qt::Key_T:
+        if (!control)
+            return false;
+        stepSleepTimer();
+        return true;
+    default:
         return false;
     }
+}
+
+void Session::stepSleepTimer() {
+    notice_.show(sleepsteps::announcement(sleep_.step()));
 }
 
 bool Session::bodyPressed() {
@@ -180,6 +233,7 @@ void Session::releaseMedium() {
 }
 
 void Session::closeScreen() {
+    sleep_.cancel(); // nothing is left for it to stop
     positionBar_.stopTimer();
     display_.hidden().hideDocked();
     if (companions_.exists(Companion::Chat))
@@ -193,6 +247,7 @@ bool Session::closeProgram() {
     if (docking_.stopped())
         return false;
     docking_.stop();
+    sleep_.cancel();
     positionBar_.stopTimer();
     display_.hidden().hideDocked();
     if (companions_.exists(Companion::Chat))

@@ -13,7 +13,10 @@
 #include "player/session/playback.h"
 #include "player/session/playerview.h"
 #include "player/session/positionbar.h"
+#include "player/session/resume.h"
+#include "player/session/sleeptimer.h"
 #include "player/session/sound.h"
+#include "player/session/statusnotice.h"
 
 #include <QObject>
 #include <QPoint>
@@ -40,6 +43,7 @@ public:
     Sound& sound() { return sound_; }
     Capture& capture() { return capture_; }
     Opening& opening() { return opening_; }
+    SleepTimer& sleepTimer() { return sleep_; }
 
     // --- start-up, commands and timers ---------------------------------------------------------
     // Builds the engine and reports a failure (or a missing picture filter) in a message box.
@@ -78,6 +82,8 @@ signals:
 
 private:
     void releaseMedium();
+    bool ourKey(int key, Qt::KeyboardModifiers modifiers); // the keys players commonly have
+    void stepSleepTimer();
 
     PlayerView& view_;
     Companions& companions_;
@@ -92,6 +98,9 @@ private:
     Sound sound_;
     Capture capture_;
     Opening opening_;
+    StatusNotice notice_;
+    SleepTimer sleep_;
+    Resume resume_;
 };
 
 } // namespace player

@@ -6,8 +6,10 @@
 #include "player/model/playerids.h"
 #include "player/session/display.h"
 #include "player/session/graph.h"
+#include "player/session/sleeptimer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace player {
 
@@ -219,6 +221,21 @@ void Sound::playbackBegun() {
     view_.setMuteLook(false);
     soundOn_ = true;
     reapplySettings();
+}
+
+void Sound::fadeOut(double heard) {
+    if (!engine_.isBuilt())
+        return;
+    if (!fadeFrom_)
+        fadeFrom_ = soundOn_ ? engine_.volume() : savedLevel_;
+    if (soundOn_ && fadeFrom_)
+        engine_.putVolume(sleepsteps::fadeLevel(*fadeFrom_, heard));
+}
+
+void Sound::fadeOver() {
+    const std::optional<long> level = std::exchange(fadeFrom_, std::nullopt);
+    if (level && soundOn_ && engine_.isBuilt())
+        engine_.putVolume(*level);
 }
 
 void Sound::setColourMode(int mode) {

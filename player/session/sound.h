@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <optional>
 
 namespace media {
 class Engine;
@@ -43,6 +44,11 @@ public:
     void fileOpened();            // a medium with a length starts louder
     void playbackBegun();         // the sound is on and the settings reach the new graph
 
+    // The sleep timer's fade: `heard` (1 down to 0) of the level the sound had when the fade
+    // began; fadeOver() puts that level back for what plays next. A muted player stays silent.
+    void fadeOut(double heard);
+    void fadeOver();
+
     bool sliderDragging() const { return volumeDrag_ || brightnessDrag_; }
     bool hasFilter() const;
     int volumePercent() const { return volume_; }
@@ -73,6 +79,7 @@ private:
     bool soundOn_ = true;
     bool volumeDrag_ = false;
     bool brightnessDrag_ = false;
+    std::optional<long> fadeFrom_; // the level before the sleep timer's fade
     QPoint volumeThumb_;
     QPoint brightnessThumb_;
 };

@@ -9,6 +9,7 @@
 #include "player/media/mediagraph.h"
 #include "player/model/layout.h"
 #include "player/model/mediafiles.h"
+#include "player/model/playerconfig.h"
 #include "player/model/playerids.h"
 #include "player/model/sliders.h"
 #include "player/session/session.h"
@@ -206,6 +207,7 @@ bool CPlayerDlg::OnInitDialog() {
     if (profile.getString(brontavia, topMost) == QLatin1String("1"))
         platform::setWindowTopmost(this, true);
 
+    graph_->setHardwareDecoding(player::hardwareDecoding(profile));
     // The window still comes up when this fails: every play request builds the graph again.
     const bool built = session_->buildAtStart();
 

@@ -92,6 +92,14 @@ void WindowView::setStatusText(const QString& text) {
     controls_.status->setText(text);
 }
 
+QString WindowView::shownStatusText() const {
+    return controls_.status->text();
+}
+
+bool WindowView::isStatusShown() const {
+    return !controls_.status->isHidden();
+}
+
 void WindowView::setTitleText(const QString& text) {
     controls_.nameStrip->setStationText(text);
 }

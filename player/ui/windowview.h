@@ -28,6 +28,8 @@ public:
     void setVideoAreaVisible(bool visible) override;
     void setStatusVisible(bool visible) override;
     void setStatusText(const QString& text) override;
+    QString shownStatusText() const override;
+    bool isStatusShown() const override;
     void setTitleText(const QString& text) override;
     void attachVideo() override;
     void setMuteLook(bool muted) override;

@@ -94,6 +94,8 @@ public:
     void setVideoAreaVisible(bool) override {}
     void setStatusVisible(bool) override {}
     void setStatusText(const QString&) override {}
+    QString shownStatusText() const override { return {}; }
+    bool isStatusShown() const override { return false; }
     void setTitleText(const QString&) override {}
     void attachVideo() override {}
     void setMuteLook(bool) override {}

@@ -170,6 +170,8 @@ public:
     void setVideoAreaVisible(bool v) override { video = v; }
     void setStatusVisible(bool v) override { status = v; }
     void setStatusText(const QString& t) override { statusText = t; }
+    QString shownStatusText() const override { return statusText; }
+    bool isStatusShown() const override { return status; }
     void setTitleText(const QString& t) override { titleText = t; }
     void attachVideo() override { ++attached; }
     void setMuteLook(bool m) override { muted = m; }

@@ -7,6 +7,9 @@
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
 namespace skingen {
 
@@ -175,18 +178,27 @@ QImage settingsWindow() {
     drawLabel(p, QRectF(80, 235, 155, 16), QStringLiteral("리모콘·플레이어·채팅창"), uiFont(10),
               QColor(colour::InkFaint), Qt::AlignLeft | Qt::AlignVCenter);
 
-    drawHeading(p, QRectF(6, 254, 229, 14), QStringLiteral("플레이어 단축키"));
+    drawHeading(p, QRectF(6, 254, 229, 14), QStringLiteral("플레이어 · 리모콘 단축키"));
+    // Three columns, filled downwards; the last row ends above the OK button.
     const std::pair<QString, QString> keys[] = {
-        {"1", "1/2배 화면"}, {"5", "스크린 모드"}, {"2", "1배 화면"},  {"8", "소리 끔/켬"},
-        {"3", "2배 화면"},   {"R", "채널리모콘"},  {"4", "전체 화면"}, {"+ −", "소리 크기"}};
+        {"1", "1/2배 화면"},     {"2", "1배 화면"},    {"3", "2배 화면"},
+        {"4", "전체 화면"},      {"5", "스크린 모드"}, {"8", "소리 끔/켬"},
+        {"+ −", "소리 크기"},    {"R", "채널리모콘"},  {"F", "전체 화면"},
+        {"Space", "재생/멈춤"},  {"← →", "10초 이동"}, {"↑ ↓", "소리 크기"},
+        {"Ctrl+T", "취침 예약"}, {"Ctrl+R", "녹화"},   {"Ctrl+F", "채널 찾기"}};
+    constexpr int rows = 5;
+    constexpr qreal columnLeft[] = {8, 78, 156, 237};
+    constexpr qreal pitch = 11.5;
     const QFont keyFont = uiFont(9, true);
-    const QFont keyText = uiFont(10);
-    for (int i = 0; i < 8; ++i) {
-        const qreal x = 10 + (i % 2) * 114;
-        const qreal y = 271 + (i / 2) * 14;
+    const QFontMetricsF keyMetrics(keyFont);
+    for (int i = 0; i < int(std::size(keys)); ++i) {
+        const int column = i / rows;
+        const qreal x = columnLeft[column];
+        const qreal y = 270 + (i % rows) * pitch;
         const QString& key = keys[i].first;
-        const qreal keyWidth = key.size() > 1 ? 22 : 13;
-        const QRectF cap(x, y + 1, keyWidth, 12);
+        const qreal keyWidth =
+            std::max<qreal>(12, std::ceil(keyMetrics.horizontalAdvance(key)) + 5);
+        const QRectF cap(x, y, keyWidth, 11);
         QLinearGradient g(cap.topLeft(), cap.bottomLeft());
         g.setColorAt(0, QColor(120, 120, 114));
         g.setColorAt(1, QColor(80, 80, 76));
@@ -194,7 +206,10 @@ QImage settingsWindow() {
         p.setBrush(g);
         p.drawRoundedRect(cap.adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
         drawLabel(p, cap, key, keyFont, QColor(colour::AccentLight), Qt::AlignCenter, false);
-        drawLabel(p, QRectF(x + keyWidth + 5, y, 90, 14), keys[i].second, keyText,
+        const QRectF label(x + keyWidth + 3, y - 0.5, columnLeft[column + 1] - x - keyWidth - 5,
+                           pitch);
+        const QString& text = keys[i].second;
+        drawLabel(p, label, text, fittedFont(uiFont(10), text, label.size(), 10, 8),
                   QColor(colour::InkDim), Qt::AlignLeft | Qt::AlignVCenter);
     }
     drawWordmark(p, QPointF(10, 348), 12, QColor(colour::InkFaint), QColor(colour::AccentDark));
