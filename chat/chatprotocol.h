@@ -2,6 +2,7 @@
 // The chat client's protocol without a window: the log-on dialogue, the dispatch of replies and
 // events, the room and user lists and the lines the client sends. CChatConnection feeds it the
 // received lines and writes what it queues; the main window follows it through the Listener.
+#include "chat/userindex.h"
 #include "chat/wire.h"
 
 #include <QByteArray>
@@ -65,6 +66,7 @@ public:
         }
         // The sender wants this host's address for a file (answerAddress replies).
         virtual void addressRequested(const QString& sender) { (void)sender; }
+        // The answer of the user asked, while the request is pending.
         virtual void addressReceived(const QString& address) { (void)address; }
     };
 
@@ -89,6 +91,9 @@ public:
     bool sendHomepage(const QString& address, const QString& receiver);
     // The address request before a file goes to `receiver`, and the answer to one.
     void requestAddress(const QString& receiver);
+    // The request went unanswered for too long: a late answer is ignored.
+    void cancelAddressRequest() { addressAsked_.clear(); }
+    bool addressRequestPending() const { return !addressAsked_.isEmpty(); }
     bool answerAddress(const QString& receiver, const QHostAddress& address);
     void createRoom(int capacity, const QString& title);
     // Joins the room on the given row of rooms().
@@ -124,7 +129,8 @@ private:
     void enterRoom();
     void sendPin();
     void sendControl(const QString& receiver, const QByteArray& word, const QString& rest);
-    void show(const QByteArray& name, const QByteArray& text, Rgb colour);
+    void show(const QString& name, const QByteArray& text, Rgb colour);
+    void onUserLeft(const QByteArray& name);
 
     std::function<void(const QByteArray&)> queue_;
     Listener* listener_;
@@ -142,7 +148,17 @@ private:
     bool inRoom_ = false;
     QList<RoomRow> rooms_;
     QList<UserRow> users_;
+    UserIndex userIndex_;     // the rows of users_ by nickname
+    QByteArray addressAsked_; // the user whose address answer is awaited
 };
+
+// The most characters of a received text shown: four times what a user can type, as much as
+// anyone reads in one line. The server passes lines of up to 64 KiB.
+inline constexpr qsizetype kShownTextLimit = 1000;
+// A received text as it may be shown: never breaking a line (control characters and line or
+// paragraph separators become U+FFFD) and cut after kShownTextLimit characters, never inside a
+// surrogate pair, with "…" marking the cut.
+QString readableText(QStringView text);
 
 // CP949 bytes of a text written in the source.
 QByteArray cp(const char* utf8);

@@ -17,6 +17,11 @@ CChatView::CChatView(QWidget* parent, int controlId) : QTextEdit(parent) {
     setReadOnly(true);
     setAcceptRichText(false);
     setUndoRedoEnabled(false);
+    // Each line is one block: the document lets the oldest go as lines_ does.
+    document()->setMaximumBlockCount(kMaxLines);
+    // A long word without spaces is broken where the line is full: laid out once, in linear time,
+    // instead of being tried again at every earlier break.
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette pal = palette();
@@ -30,6 +35,8 @@ CChatView::CChatView(QWidget* parent, int controlId) : QTextEdit(parent) {
 
 void CChatView::showLine(const QString& name, const QString& text, QRgb colour) {
     lines_ << Line{name, text, colour};
+    if (lines_.size() > kMaxLines)
+        lines_.removeFirst();
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     const QTextCursor selection = textCursor(); // the user's selection survives new lines
