@@ -432,7 +432,7 @@ int users() {
     const double scanned = double(clock.nsecsElapsed()) / 1e6 * 10;
     std::printf("users: %d listed in %.1f ms; %d leaving in %.1f ms (%zu left); "
                 "a scan per leave: about %.0f ms\n",
-                kUsers, listed, int(leaves.size()), left, size_t(protocol.users().size()), scanned);
+                kUsers, listed, int(leaves.size()), left, size_t(protocol.userCount()), scanned);
     return 0;
 }
 

@@ -74,7 +74,6 @@ void ChatProtocol::reset() {
     lastRoomMessage_.clear();
     rooms_.clear();
     users_.clear();
-    userIndex_.clear();
     addressAsked_.clear();
 }
 
@@ -250,7 +249,6 @@ void ChatProtocol::onEvent(CLineTokens& t) {
     } else if (code == "U?") {
         displayOn_ = true;
         users_.clear();
-        userIndex_.clear();
         if (listener_)
             listener_->usersCleared();
     } else if (code == "U+") {
@@ -260,11 +258,10 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         if (room > 0 && state_ == CS_LOBBY)
             return; // users inside rooms are not listed in the waiting room
         // A nickname is listed once: a second row could never be told apart or removed.
-        if (!userIndex_.append(name)) {
+        if (!users_.append(name)) {
             qCDebug(platform::log::chat) << "a user listed twice was listed once";
             return;
         }
-        users_.append(UserRow{name, true});
         if (listener_)
             listener_->userAdded(readableText(fromWire(name)));
     } else if (code == "U-") {
@@ -280,10 +277,9 @@ void ChatProtocol::onUserLeft(const QByteArray& name) {
         return;
     }
     // Exactly that nickname: "kim" leaving never takes "kimchi" or "KIM".
-    const qsizetype row = userIndex_.remove(name);
+    const qsizetype row = users_.remove(name);
     if (row < 0)
         return;
-    users_.removeAt(row);
     if (listener_)
         listener_->userRemoved(row);
 }
@@ -298,7 +294,6 @@ void ChatProtocol::enterLobby() {
     inRoom_ = false;
     rooms_.clear();
     users_.clear();
-    userIndex_.clear();
     if (listener_)
         listener_->enteredLobby();
     queue_("LR");
@@ -311,7 +306,6 @@ void ChatProtocol::enterRoom() {
     loggedOn_ = true;
     inRoom_ = true;
     users_.clear();
-    userIndex_.clear();
     if (listener_)
         listener_->enteredRoom();
     queue_("LU -1");
@@ -417,13 +411,11 @@ QString ChatProtocol::roomTitle() const {
 }
 
 void ChatProtocol::setUserChecked(qsizetype index, bool checked) {
-    if (index >= 0 && index < users_.size())
-        users_[index].checked = checked;
+    users_.setChecked(index, checked);
 }
 
 bool ChatProtocol::isMuted(const QByteArray& sender) const {
-    const qsizetype row = userIndex_.rowOf(sender);
-    return row >= 0 && !users_[row].checked;
+    return users_.isMuted(sender);
 }
 
 bool isUnicastDottedIPv4(const QString& text) {

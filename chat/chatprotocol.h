@@ -32,12 +32,6 @@ struct RoomRow {
     bool operator==(const RoomRow&) const = default;
 };
 
-struct UserRow {
-    QByteArray name;
-    bool checked = true; // unchecked: muted
-    bool operator==(const UserRow&) const = default;
-};
-
 class ChatProtocol {
 public:
     // What the window shows and does. Nothing here may run a modal loop: a prompt is shown
@@ -115,7 +109,9 @@ public:
     QByteArray lastRoomMessage() const { return lastRoomMessage_; }
 
     const QList<RoomRow>& rooms() const { return rooms_; }
-    const QList<UserRow>& users() const { return users_; }
+    // The listed users in order (a copy: for tests and tools); userCount() is cheap.
+    QList<UserRow> users() const { return users_.rows(); }
+    qsizetype userCount() const { return users_.size(); }
     void setUserChecked(qsizetype index, bool checked);
     bool isMuted(const QByteArray& sender) const;
 
@@ -147,8 +143,7 @@ private:
     bool loggedOn_ = false;
     bool inRoom_ = false;
     QList<RoomRow> rooms_;
-    QList<UserRow> users_;
-    UserIndex userIndex_;     // the rows of users_ by nickname
+    UserIndex users_;
     QByteArray addressAsked_; // the user whose address answer is awaited
 };
 

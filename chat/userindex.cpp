@@ -1,5 +1,7 @@
 #include "chat/userindex.h"
 
+#include <bit>
+
 namespace chat {
 
 namespace {
@@ -13,11 +15,10 @@ bool UserIndex::append(const QByteArray& name) {
         return false;
     // Slots of users who left are reclaimed once they outnumber the listed ones, so a server
     // that lists and unlists users for ever cannot grow the index.
-    if (qsizetype(names_.size()) >= 2 * listed_ + 64)
+    if (qsizetype(slots_.size()) >= 2 * listed_ + 64)
         compact();
-    const qsizetype slot = qsizetype(names_.size());
-    names_.push_back(name);
-    listedBySlot_.push_back(true);
+    const qsizetype slot = qsizetype(slots_.size());
+    slots_.push_back(Slot{UserRow{name, true}, true});
     // A new Fenwick node n covers slots (n - lowBit(n), n]: the listed ones before this slot in
     // that range, plus this one.
     const qsizetype node = slot + 1;
@@ -41,8 +42,7 @@ qsizetype UserIndex::remove(const QByteArray& name) {
     const qsizetype slot = it.value();
     const qsizetype row = countBefore(slot);
     slotOf_.erase(it);
-    listedBySlot_[size_t(slot)] = false;
-    names_[size_t(slot)].clear();
+    slots_[size_t(slot)] = Slot{UserRow{}, false};
     add(slot, -1);
     --listed_;
     return row;
@@ -50,10 +50,34 @@ qsizetype UserIndex::remove(const QByteArray& name) {
 
 void UserIndex::clear() {
     slotOf_.clear();
-    names_.clear();
-    listedBySlot_.clear();
+    slots_.clear();
     tree_.clear();
     listed_ = 0;
+}
+
+const UserRow* UserIndex::at(qsizetype row) const {
+    if (row < 0 || row >= listed_)
+        return nullptr;
+    return &slots_[size_t(slotOfRow(row))].row;
+}
+
+void UserIndex::setChecked(qsizetype row, bool checked) {
+    if (row >= 0 && row < listed_)
+        slots_[size_t(slotOfRow(row))].row.checked = checked;
+}
+
+bool UserIndex::isMuted(const QByteArray& name) const {
+    const auto it = slotOf_.constFind(name);
+    return it != slotOf_.cend() && !slots_[size_t(it.value())].row.checked;
+}
+
+QList<UserRow> UserIndex::rows() const {
+    QList<UserRow> out;
+    out.reserve(listed_);
+    for (const Slot& s : slots_)
+        if (s.listed)
+            out << s.row;
+    return out;
 }
 
 void UserIndex::add(qsizetype slot, int delta) {
@@ -68,13 +92,30 @@ qsizetype UserIndex::countBefore(qsizetype slot) const {
     return sum;
 }
 
+// The slot holding the (row + 1)-th listed user: the tree is descended from its widest node,
+// keeping the prefix below the wanted count.
+qsizetype UserIndex::slotOfRow(qsizetype row) const {
+    const qsizetype nodes = qsizetype(tree_.size()) - 1;
+    qsizetype node = 0;
+    qsizetype wanted = row + 1;
+    for (qsizetype step = qsizetype(std::bit_floor(size_t(nodes))); step > 0; step >>= 1) {
+        if (node + step <= nodes && tree_[size_t(node + step)] < wanted) {
+            node += step;
+            wanted -= tree_[size_t(node)];
+        }
+    }
+    return node; // node + 1 is the wanted node; its slot is one less
+}
+
 void UserIndex::compact() {
-    std::vector<QByteArray> names = std::move(names_);
-    const std::vector<bool> listed = std::move(listedBySlot_);
+    std::vector<Slot> old = std::move(slots_);
     clear();
-    for (size_t i = 0; i < names.size(); ++i)
-        if (listed[i])
-            append(names[i]);
+    for (const Slot& s : old) {
+        if (!s.listed)
+            continue;
+        append(s.row.name);
+        slots_.back().row.checked = s.row.checked;
+    }
 }
 
 } // namespace chat

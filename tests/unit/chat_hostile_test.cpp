@@ -175,15 +175,38 @@ TEST(ChatUserIndex, AgreesWithAPlainListAndStaysCompact) {
                 plain.removeAt(row);
         }
         if (step % 97 == 0) {
-            for (qsizetype i = 0; i < plain.size(); ++i)
+            for (qsizetype i = 0; i < plain.size(); ++i) {
                 ASSERT_EQ(index.rowOf(plain[i]), i) << step;
+                ASSERT_EQ(index.at(i)->name, plain[i]) << step;
+            }
+            ASSERT_EQ(index.at(plain.size()), nullptr);
         }
         ASSERT_EQ(index.size(), plain.size());
     }
     EXPECT_EQ(index.rowOf("nobody"), -1);
+    EXPECT_EQ(index.at(-1), nullptr);
     index.clear();
     EXPECT_EQ(index.size(), 0);
     EXPECT_EQ(index.rowOf(plain.value(0)), -1);
+}
+
+// A muted user stays muted while the slots of those who left are reclaimed around it.
+TEST(ChatUserIndex, MutingSurvivesTheIndexReclaimingSlots) {
+    UserIndex index;
+    index.append("quiet");
+    index.append("loud");
+    index.setChecked(0, false);
+    for (int n = 0; n < 1000; ++n) {
+        const QByteArray name = "passer" + QByteArray::number(n);
+        index.append(name);
+        index.remove(name);
+    }
+    ASSERT_LE(index.slotsInUse(), 2 * index.size() + 64);
+    EXPECT_TRUE(index.isMuted("quiet"));
+    EXPECT_FALSE(index.isMuted("loud"));
+    EXPECT_EQ(index.rows(), (QList<UserRow>{{"quiet", false}, {"loud", true}}));
+    index.setChecked(1, false);
+    EXPECT_TRUE(index.isMuted("loud"));
 }
 
 // A server listing 40,000 users and then taking 20,000 of them away, newest first: each one
@@ -192,13 +215,14 @@ TEST_F(ChatHostile, FortyThousandUsersComeAndHalfOfThemGo) {
     constexpr int kUsers = 40000;
     for (int n = 0; n < kUsers; ++n)
         p.dispatch("!U+ 0 - user" + QByteArray::number(n) + " -");
-    ASSERT_EQ(p.users().size(), kUsers);
+    ASSERT_EQ(p.userCount(), kUsers);
     for (int n = kUsers - 1; n >= 0; n -= 2)
         p.dispatch("!U- 0 - user" + QByteArray::number(n));
-    ASSERT_EQ(p.users().size(), kUsers / 2);
+    ASSERT_EQ(p.userCount(), kUsers / 2);
     ASSERT_EQ(rec.users.size(), kUsers / 2);
+    const QList<UserRow> rows = p.users();
     for (int row = 0; row < kUsers / 2; row += 4999)
-        EXPECT_EQ(p.users()[row].name, "user" + QByteArray::number(2 * row));
+        EXPECT_EQ(rows[row].name, "user" + QByteArray::number(2 * row));
     EXPECT_EQ(rec.users.last(), QStringLiteral("user39998"));
 }
 
