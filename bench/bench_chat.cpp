@@ -341,28 +341,38 @@ int server(int clients, int messages, int intervalMs) {
     return delivered == expected ? 0 : 1;
 }
 
-// Milliseconds to show one line of `size` characters without a space and lay it out.
-double showLineMs(QTextOption::WrapMode mode, qsizetype size) {
-    CChatView view;
-    view.resize(360, 200);
-    view.show();
-    view.setWordWrapMode(mode);
+// Milliseconds to show one line of `size` characters without a space and lay it out: in the
+// chat view, or as a plain text edit with Qt's default wrapping would.
+double showLineMs(bool chatView, qsizetype size) {
+    std::unique_ptr<QTextEdit> edit;
+    if (chatView)
+        edit = std::make_unique<CChatView>();
+    else
+        edit = std::make_unique<QTextEdit>();
+    edit->resize(360, 200);
+    edit->show();
     const QString text(size, QLatin1Char('w'));
     QElapsedTimer clock;
     clock.start();
-    view.showLine(QStringLiteral("evil : "), text, 0xffffffff);
-    (void)view.document()->documentLayout()->documentSize();
+    if (auto* view = qobject_cast<CChatView*>(edit.get()))
+        view->showLine(QStringLiteral("evil : "), text, 0xffffffff);
+    else
+        edit->insertPlainText(QStringLiteral("evil : ") + text);
+    (void)edit->document()->documentLayout()->documentSize();
+    edit->viewport()->repaint();
     QCoreApplication::processEvents();
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
 int lines() {
     std::printf("one line without spaces in the chat view (ms to show and lay out):\n");
-    std::printf("  %8s  %14s  %14s\n", "chars", "view's wrap", "word wrap only");
+    std::printf("  %8s  %10s  %22s\n", "chars", "the view", "Qt's default wrapping");
+    showLineMs(true, 1000); // fonts and the first window made before anything is measured
+    showLineMs(false, 1000);
     for (qsizetype size : {1000, 4000, 16000, 64000}) {
-        const double own = showLineMs(QTextOption::WrapAtWordBoundaryOrAnywhere, size);
-        const double word = showLineMs(QTextOption::WordWrap, size);
-        std::printf("  %8lld  %14.1f  %14.1f\n", qlonglong(size), own, word);
+        const double own = showLineMs(true, size);
+        const double qtDefault = showLineMs(false, size);
+        std::printf("  %8lld  %10.1f  %22.1f\n", qlonglong(size), own, qtDefault);
     }
     // The same line as the server passes it, through the protocol's cut into the view.
     struct Into : chat::ChatProtocol::Listener {

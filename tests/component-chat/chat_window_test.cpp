@@ -464,6 +464,10 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
     const QString giant = view->lines()[CChatView::kMaxLines - 2].text;
     EXPECT_EQ(giant.size(), kShownTextLimit + 1);
     EXPECT_TRUE(giant.endsWith(QChar(0x2026)));
+    // On screen the long run has break opportunities: it wraps instead of running out of sight.
+    QString onScreen = view->document()->findBlockByNumber(CChatView::kMaxLines - 2).text();
+    EXPECT_GT(onScreen.count(QChar(0x200B)), 30);
+    EXPECT_EQ(onScreen.remove(QChar(0x200B)), QStringLiteral("evil : ") + giant);
     // The document's last block is the forged line, whole, in the sender's name.
     const QString last = view->document()->lastBlock().text();
     EXPECT_TRUE(last.startsWith(QStringLiteral("evil : hi"))) << last.toStdString();
