@@ -5,11 +5,18 @@
 //   bench_chat server [CLIENTS [MESSAGES [INTERVAL_MS]]] : brontavia-chatd with CLIENTS clients in
 //                       one room, each sending MESSAGES messages: delivered per second, p99
 //                       delivery latency, the server's memory per client.
+//   bench_chat lines  : the chat view showing one line without spaces of 1,000 to 64,000
+//                       characters, as the view wraps and with word wrap alone; and a received
+//                       60,000-byte line through the protocol (cut) into the view.
+//   bench_chat users  : 100,000 users listed, then 50,000 of them leaving, newest first, through
+//                       the protocol's index, beside a scan of the list for each leave.
 #include "bench/chatcluster.h"
 #include "chat/chatconnection.h"
 #include "chat/chatcontrols.h"
+#include "chat/chatview.h"
 #include "chat/skinlistbox.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -334,6 +341,122 @@ int server(int clients, int messages, int intervalMs) {
     return delivered == expected ? 0 : 1;
 }
 
+// Milliseconds to show one line of `size` characters without a space and lay it out: in the
+// chat view, or as a plain text edit with Qt's default wrapping would.
+double showLineMs(bool chatView, qsizetype size) {
+    std::unique_ptr<QTextEdit> edit;
+    if (chatView)
+        edit = std::make_unique<CChatView>();
+    else
+        edit = std::make_unique<QTextEdit>();
+    edit->resize(360, 200);
+    edit->show();
+    const QString text(size, QLatin1Char('w'));
+    QElapsedTimer clock;
+    clock.start();
+    if (auto* view = qobject_cast<CChatView*>(edit.get()))
+        view->showLine(QStringLiteral("evil : "), text, 0xffffffff);
+    else
+        edit->insertPlainText(QStringLiteral("evil : ") + text);
+    (void)edit->document()->documentLayout()->documentSize();
+    edit->viewport()->repaint();
+    QCoreApplication::processEvents();
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+int lines() {
+    std::printf("one line without spaces in the chat view (ms to show and lay out):\n");
+    std::printf("  %8s  %10s  %22s\n", "chars", "the view", "Qt's default wrapping");
+    showLineMs(true, 1000); // fonts and the first window made before anything is measured
+    showLineMs(false, 1000);
+    for (qsizetype size : {1000, 4000, 16000, 64000}) {
+        const double own = showLineMs(true, size);
+        const double qtDefault = showLineMs(false, size);
+        std::printf("  %8lld  %10.1f  %22.1f\n", qlonglong(size), own, qtDefault);
+    }
+    // The same line as the server passes it, through the protocol's cut into the view.
+    struct Into : chat::ChatProtocol::Listener {
+        CChatView view;
+        void showLine(const QString& n, const QString& t, chat::Rgb c) override {
+            view.showLine(n, t, c);
+        }
+    } into;
+    into.view.resize(360, 200);
+    into.view.show();
+    chat::ChatProtocol protocol([](const QByteArray&) {}, &into);
+    protocol.start(QStringLiteral("bench"), "Vexo");
+    protocol.connecting();
+    for (const char* l : {":+WC", ":+ID ok.", ":+Name Ok.", ":+Ok.", "!RC 1"})
+        protocol.dispatch(QByteArrayView(l));
+    const QByteArray line = "!MR evil " + QByteArray(60000, 'w');
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 30; ++i)
+        protocol.dispatch(line);
+    (void)into.view.document()->documentLayout()->documentSize();
+    QCoreApplication::processEvents();
+    std::printf("  30 received 60,000-byte lines, cut and shown: %.1f ms in all\n",
+                double(clock.nsecsElapsed()) / 1e6);
+    return 0;
+}
+
+int users() {
+    constexpr int kUsers = 100000;
+    struct Count : chat::ChatProtocol::Listener {
+        void showLine(const QString&, const QString&, chat::Rgb) override {}
+    } none;
+    chat::ChatProtocol protocol([](const QByteArray&) {}, &none);
+    protocol.start(QStringLiteral("bench"), "Vexo");
+    protocol.connecting();
+    for (const char* l : {":+WC", ":+ID ok.", ":+Name Ok.", ":+Ok."})
+        protocol.dispatch(QByteArrayView(l));
+    QList<QByteArray> joins, leaves;
+    for (int n = 0; n < kUsers; ++n)
+        joins << "!U+ 0 - user" + QByteArray::number(n) + " -";
+    for (int n = kUsers - 1; n >= 0; n -= 2)
+        leaves << "!U- 0 - user" + QByteArray::number(n);
+    QElapsedTimer clock;
+    clock.start();
+    for (const QByteArray& l : joins)
+        protocol.dispatch(l);
+    const double listed = double(clock.nsecsElapsed()) / 1e6;
+    clock.restart();
+    for (const QByteArray& l : leaves)
+        protocol.dispatch(l);
+    const double left = double(clock.nsecsElapsed()) / 1e6;
+
+    // The same leaves found by a scan of the list, for comparison (a tenth of them, scaled).
+    QList<QByteArray> plain;
+    for (int n = 0; n < kUsers; ++n)
+        plain << "user" + QByteArray::number(n);
+    clock.restart();
+    for (int n = kUsers - 1; n >= kUsers - kUsers / 10; n -= 2) {
+        const QByteArray name = "user" + QByteArray::number(n);
+        for (qsizetype i = 0; i < plain.size(); ++i)
+            if (plain[i].size() >= name.size() &&
+                qstrnicmp(plain[i].constData(), name.constData(), name.size()) == 0) {
+                plain.removeAt(i);
+                break;
+            }
+    }
+    const double scanned = double(clock.nsecsElapsed()) / 1e6 * 10;
+
+    // The room's user list taking the same rows and losing the same half.
+    ListControls shown;
+    for (int n = 0; n < kUsers; ++n)
+        shown.controls.addUser("user" + QString::number(n), true);
+    clock.restart();
+    for (int n = kUsers - 1; n >= 0; n -= 2)
+        shown.controls.removeUser(n);
+    const double window = double(clock.nsecsElapsed()) / 1e6;
+    std::printf("users: %d listed in %.1f ms; %d leaving in %.1f ms (%zu left); "
+                "a scan per leave: about %.0f ms\n"
+                "  the user list control losing the same rows: %.1f ms\n",
+                kUsers, listed, int(leaves.size()), left, size_t(protocol.userCount()), scanned,
+                window);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -346,9 +469,13 @@ int main(int argc, char** argv) {
         return server(args.value(2, QStringLiteral("200")).toInt(),
                       args.value(3, QStringLiteral("50")).toInt(),
                       args.value(4, QStringLiteral("250")).toInt());
+    if (mode == QLatin1String("lines"))
+        return lines();
+    if (mode == QLatin1String("users"))
+        return users();
     if (mode == QLatin1String("cluster"))
         return bench::chatCluster(args.value(2, QStringLiteral("3")).toInt());
     std::fprintf(stderr, "usage: bench_chat flood | server [CLIENTS [MESSAGES [INTERVAL_MS]]] | "
-                         "cluster [NODES]\n");
+                         "cluster [NODES] | lines | users\n");
     return 2;
 }

@@ -14,17 +14,16 @@ constexpr qint64 kHighWater = 256 * 1024;
 CChatConnection::CChatConnection(ChatProtocol::Listener* listener, QObject* parent)
     : QObject(parent), protocol_([this](const QByteArray& line) { queueLine(line); }, listener),
       socket_(this) {
-    connect(&socket_, &CChatSocket::connected, this, [this] {
-        connectTimeout_.stop();
-        emit connectionEstablished();
-    });
+    // The log-on time-out runs on until the greeting: a server that accepts and says nothing
+    // must not keep the client waiting for ever.
+    connect(&socket_, &CChatSocket::connected, this, [this] { emit connectionEstablished(); });
     connect(&socket_, &CChatSocket::received, this, &CChatConnection::receive);
     connect(&socket_, &CChatSocket::writable, this, &CChatConnection::send);
     connect(&socket_, &CChatSocket::closed, this, &CChatConnection::closed);
     connect(&keepAlive_, &QTimer::timeout, this, [this] { protocol_.keepAlive(); });
     connectTimeout_.setSingleShot(true);
     connect(&connectTimeout_, &QTimer::timeout, this, [this] {
-        qCWarning(platform::log::net) << "the chat server did not answer the connection in time";
+        qCWarning(platform::log::net) << "the chat server did not greet in time";
         reset();
         emit timedOut();
     });
@@ -50,6 +49,7 @@ void CChatConnection::reset() {
     protocol_.reset();
     closeSocket();
     sendQueue_.clear();
+    queuedBytes_ = 0;
     framer_.clear();
     keepAlive_.stop();
     connectTimeout_.stop();
@@ -60,7 +60,16 @@ void CChatConnection::closeSocket() {
 }
 
 void CChatConnection::queueLine(const QByteArray& line) {
+    if (!socket_.isOpen())
+        return; // nobody to send to; a closed connection holds nothing
+    if (queuedBytes_ + line.size() + 2 > kSendQueueLimit) {
+        qCWarning(platform::log::net) << "the chat server takes nothing; the connection is dropped";
+        socket_.recordWriteError(WSAENOBUFS);
+        closed();
+        return;
+    }
     sendQueue_.push_back(line + "\r\n");
+    queuedBytes_ += sendQueue_.back().size();
     send();
 }
 
@@ -86,8 +95,11 @@ void CChatConnection::receive() {
         return;
     dispatching_ = true;
     const quint64 generation = generation_;
-    while (framer_.hasLine() && generation == generation_)
+    while (framer_.hasLine() && generation == generation_) {
         protocol_.dispatch(framer_.takeLine());
+        if (protocol_.state() != CS_GREETING)
+            connectTimeout_.stop();
+    }
     dispatching_ = false;
 }
 
@@ -101,6 +113,7 @@ void CChatConnection::send() {
             closed();
             return;
         }
+        queuedBytes_ -= n;
         if (n < line.size()) {
             line.remove(0, n); // the rest goes out with the next write notification
             return;
@@ -113,6 +126,8 @@ void CChatConnection::closed() {
     keepAlive_.stop();
     connectTimeout_.stop();
     socket_.close();
+    sendQueue_.clear();
+    queuedBytes_ = 0;
     const QString text = socket_.errorText();
     socket_.clearErrorText();
     ++generation_;

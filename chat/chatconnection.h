@@ -14,7 +14,11 @@ namespace chat {
 
 inline constexpr char kFixedName[] = "Vexo";
 inline constexpr int kKeepAlivePeriodMs = 1200000; // "TK" while in the waiting room or a room
-inline constexpr int kConnectTimeoutMs = 30000;    // from the connect call to the connection
+inline constexpr int kConnectTimeoutMs = 30000;    // from the connect call to the greeting
+// Lines the server has not taken yet, beyond what the socket holds. The client sends lines of at
+// most a few hundred bytes, a handful per user action or server event: 1 MiB is thousands of
+// lines behind, far past any server that still reads, and small enough to hold.
+inline constexpr qsizetype kSendQueueLimit = 1024 * 1024;
 
 class CChatConnection : public QObject {
     Q_OBJECT
@@ -42,6 +46,7 @@ public:
     const ChatProtocol& protocol() const { return protocol_; }
     CChatSocket& socket() { return socket_; }
     qsizetype queuedLines() const { return qsizetype(sendQueue_.size()); }
+    qsizetype queuedBytes() const { return queuedBytes_; }
 
 signals:
     void connectionEstablished();
@@ -59,6 +64,7 @@ private:
     CChatSocket socket_;
     LineFramer framer_;
     std::deque<QByteArray> sendQueue_; // each line with its CR LF; the front may be partly written
+    qsizetype queuedBytes_ = 0;
     QTimer keepAlive_;
     QTimer connectTimeout_;
     quint64 generation_ = 0; // bumps on every reset, so a dispatch loop notices one

@@ -5,6 +5,7 @@
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
 #include "chat/handover.h"
+#include "chat/offerboxes.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -23,6 +24,8 @@ CChatHandOver::CChatHandOver(CChatMainDlg* chat) : QObject(chat), chat_(chat) {
     connect(&oldPeer_, &QTimer::timeout, this, [this] {
         const QString who = receiverNick_;
         receiverNick_.clear();
+        if (chat_->connection())
+            chat_->connection()->protocol().cancelAddressRequest();
         chat_->message(
             who + QStringLiteral("님이\r\n옛버전을 사용중이므로\r\n파일을 보낼수 없습니다"), 3);
     });
@@ -131,10 +134,9 @@ void CChatHandOver::handOver() {
 // --- links and homepages -------------------------------------------------------------------
 
 void CChatHandOver::offerLink(const QString& sender, const QString& link) {
-    chat_->deferred([this, sender, link] {
-        const int answer = chat_->message(sender + QStringLiteral("님이 보낸 링크\r\n") + link +
-                                              QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                                          4, true);
+    const QString text = sender + QStringLiteral("님이 보낸 링크\r\n") + link +
+                         QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?");
+    chat_->offers()->show(COfferBoxes::Link, text, 4, true, [this, link](int answer) {
         if (answer != kAnswerOk || chat_->isClosing())
             return;
         if (webAddress(link).isEmpty()) {
@@ -153,11 +155,9 @@ void CChatHandOver::offerLink(const QString& sender, const QString& link) {
 }
 
 void CChatHandOver::offerHomepage(const QString& sender, const QString& address) {
-    chat_->deferred([this, sender, address] {
-        const int answer =
-            chat_->message(sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + address +
-                               QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                           4, true);
+    const QString text = sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + address +
+                         QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?");
+    chat_->offers()->show(COfferBoxes::Home, text, 4, true, [this, address](int answer) {
         if (answer != kAnswerOk || chat_->isClosing())
             return;
         const QUrl url = webAddress(address);

@@ -9,6 +9,7 @@
 #include "chat/chatui.h"
 #include "chat/chatview.h"
 #include "chat/handover.h"
+#include "chat/offerboxes.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "platform/automation.h"
@@ -87,6 +88,7 @@ void CChatMainDlg::connectControls() {
     colourDlg_ = new CColourDlg(this);
     handOver_ = new CChatHandOver(this);
     actions_ = new CChatActions(this);
+    offers_ = new COfferBoxes(this);
 
     connect(button(IDC_CREATE), &QAbstractButton::clicked, actions_, &CChatActions::createOrLeave);
     connect(button(IDC_JOIN), &QAbstractButton::clicked, actions_, &CChatActions::join);
@@ -168,6 +170,7 @@ void CChatMainDlg::closeChat() {
         return;
     closing_ = true;
     showWaitCursor(false);
+    offers_->closeAll();
     for (CSkinDialog* d : std::initializer_list<CSkinDialog*>{
              createRoomDlg_, nicknameDlg_, selectDlg_, messageDlg_, sendToDlg_, colourDlg_})
         if (d && d->isModalRunning())
@@ -362,7 +365,7 @@ void CChatMainDlg::userRemoved(qsizetype index) {
 }
 
 void CChatMainDlg::roomFull() {
-    deferred([this] { message(QStringLiteral("이방은 꽉찬방입니다"), 1); });
+    offers_->show(COfferBoxes::RoomFull, QStringLiteral("이방은 꽉찬방입니다"), 1, false);
 }
 
 // --- chat view and sending -----------------------------------------------------------------

@@ -18,6 +18,7 @@ class CChatView;
 class CColourDlg;
 class CCreateRoomDlg;
 class CNicknameDlg;
+class COfferBoxes;
 class CSelectDlg;
 class CSendToDlg;
 class CSkinButton;
@@ -80,6 +81,8 @@ public:
     QString serverHost() const { return serverHost_; }
     int serverPort() const { return serverPort_; }
     CChatHandOver* handOver() const { return handOver_; }
+    // The boxes other users and the server open: one of a kind at a time, never nested.
+    COfferBoxes* offers() const { return offers_; }
     bool timerActive(int id) const { return timers_.isActive(id); }
 
     // ChatProtocol::Listener
@@ -142,6 +145,7 @@ private:
     CColourDlg* colourDlg_ = nullptr;
     CChatHandOver* handOver_ = nullptr;
     CChatActions* actions_ = nullptr;
+    COfferBoxes* offers_ = nullptr;
 
     bool closing_ = false;
     bool waitCursor_ = false;

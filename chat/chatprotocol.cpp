@@ -25,6 +25,25 @@ QByteArray toWire(const QString& text) {
     return platform::cp949::fromUnicode(text);
 }
 
+QString readableText(QStringView text) {
+    const bool cut = text.size() > kShownTextLimit;
+    qsizetype end = cut ? kShownTextLimit : text.size();
+    if (cut && text[end - 1].isHighSurrogate())
+        --end;
+    QString out;
+    out.reserve(end + 1);
+    for (qsizetype i = 0; i < end; ++i) {
+        const QChar c = text[i];
+        // A lone CR or LF (or a separator) would start a line in another user's name.
+        const bool breaks = c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                            c == QChar::ParagraphSeparator;
+        out += breaks ? QChar(QChar::ReplacementCharacter) : c;
+    }
+    if (cut)
+        out += QChar(0x2026);
+    return out;
+}
+
 namespace {
 
 int timeSeededPin() {
@@ -55,6 +74,7 @@ void ChatProtocol::reset() {
     lastRoomMessage_.clear();
     rooms_.clear();
     users_.clear();
+    addressAsked_.clear();
 }
 
 void ChatProtocol::dispatch(QByteArrayView line) {
@@ -148,7 +168,7 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         const qsizetype index = at - rooms_.begin();
         rooms_.insert(index, row);
         if (listener_)
-            listener_->roomInserted(index, fromWire(row.text));
+            listener_->roomInserted(index, readableText(fromWire(row.text)));
     } else if (code == "R-") {
         const int number = leadingNumber(t.take());
         for (qsizetype i = rooms_.size() - 1; i >= 0; --i) {
@@ -182,7 +202,8 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         const QByteArray text = t.rest(first);
         if (text.contains("!@#$"))
             return; // the idle keep-alive
-        show(sender.isEmpty() ? sender : sender + " : ", text, colour);
+        show(sender.isEmpty() ? QString() : readableText(fromWire(sender)) + QStringLiteral(" : "),
+             text, colour);
     } else if (code == "MI") {
         const QByteArray sender = t.take();
         if (isMuted(sender))
@@ -190,9 +211,20 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         const QByteArray first = t.take();
         if (first.size() == 6 && first.startsWith("~~")) {
             const QByteArray word = first.mid(1);
-            if (word.contains("Link")) {
-                if (listener_)
-                    listener_->linkOffered(fromWire(sender), fromWire(t.rest()));
+            if (word.contains("Link") || word.contains("Home")) {
+                // An offer is a web address to show and open: one a person cannot read, or
+                // one with control characters, is none.
+                const QString offered = fromWire(t.rest());
+                if (offered.size() > kShownTextLimit || readableText(offered) != offered) {
+                    qCWarning(platform::log::chat) << "an unreadable link offer was ignored";
+                    return;
+                }
+                if (!listener_)
+                    return;
+                if (word.contains("Link"))
+                    listener_->linkOffered(readableText(fromWire(sender)), offered);
+                else
+                    listener_->homeOffered(readableText(fromWire(sender)), offered);
                 return;
             }
             if (word.contains("IPAD")) {
@@ -201,17 +233,19 @@ void ChatProtocol::onEvent(CLineTokens& t) {
                 return;
             }
             if (word.contains("IPRE")) {
+                // Only the user asked may answer, once: anyone else could redirect the file.
+                if (addressAsked_.isEmpty() || sender != addressAsked_) {
+                    qCWarning(platform::log::chat) << "an address answer nobody asked for ignored";
+                    return;
+                }
+                addressAsked_.clear();
                 if (listener_)
                     listener_->addressReceived(fromWire(t.take()));
                 return;
             }
-            if (word.contains("Home")) {
-                if (listener_)
-                    listener_->homeOffered(fromWire(sender), fromWire(t.rest()));
-                return;
-            }
         }
-        show(sender + cp("의 귀속말 : "), t.rest(first + ' '), kWhite);
+        show(readableText(fromWire(sender)) + fromWire(cp("의 귀속말 : ")), t.rest(first + ' '),
+             kWhite);
     } else if (code == "U?") {
         displayOn_ = true;
         users_.clear();
@@ -223,33 +257,36 @@ void ChatProtocol::onEvent(CLineTokens& t) {
         const QByteArray name = t.take();
         if (room > 0 && state_ == CS_LOBBY)
             return; // users inside rooms are not listed in the waiting room
-        users_.append(UserRow{name, true});
+        // A nickname is listed once: a second row could never be told apart or removed.
+        if (!users_.append(name)) {
+            qCDebug(platform::log::chat) << "a user listed twice was listed once";
+            return;
+        }
         if (listener_)
-            listener_->userAdded(fromWire(name));
+            listener_->userAdded(readableText(fromWire(name)));
     } else if (code == "U-") {
         t.take();
         t.take();
-        const QByteArray name = t.take();
-        // An empty name would match the first user whoever it is.
-        if (name.isEmpty()) {
-            qCWarning(platform::log::chat) << "user-left event without a nickname ignored";
-            return;
-        }
-        for (qsizetype i = 0; i < users_.size(); ++i) {
-            if (users_[i].name.size() >= name.size() &&
-                qstrnicmp(users_[i].name.constData(), name.constData(), name.size()) == 0) {
-                users_.removeAt(i);
-                if (listener_)
-                    listener_->userRemoved(i);
-                break;
-            }
-        }
+        onUserLeft(t.take());
     }
 }
 
-void ChatProtocol::show(const QByteArray& name, const QByteArray& text, Rgb colour) {
+void ChatProtocol::onUserLeft(const QByteArray& name) {
+    if (name.isEmpty()) {
+        qCWarning(platform::log::chat) << "user-left event without a nickname ignored";
+        return;
+    }
+    // Exactly that nickname: "kim" leaving never takes "kimchi" or "KIM".
+    const qsizetype row = users_.remove(name);
+    if (row < 0)
+        return;
+    if (listener_)
+        listener_->userRemoved(row);
+}
+
+void ChatProtocol::show(const QString& name, const QByteArray& text, Rgb colour) {
     if (displayOn_ && listener_)
-        listener_->showLine(fromWire(name), fromWire(text), colour);
+        listener_->showLine(name, readableText(fromWire(text)), colour);
 }
 
 void ChatProtocol::enterLobby() {
@@ -317,6 +354,7 @@ bool ChatProtocol::sendHomepage(const QString& address, const QString& receiver)
 }
 
 void ChatProtocol::requestAddress(const QString& receiver) {
+    addressAsked_ = withoutLineBreaks(toWire(receiver));
     sendControl(receiver, "IPAD", QString());
 }
 
@@ -373,13 +411,11 @@ QString ChatProtocol::roomTitle() const {
 }
 
 void ChatProtocol::setUserChecked(qsizetype index, bool checked) {
-    if (index >= 0 && index < users_.size())
-        users_[index].checked = checked;
+    users_.setChecked(index, checked);
 }
 
 bool ChatProtocol::isMuted(const QByteArray& sender) const {
-    return std::any_of(users_.begin(), users_.end(),
-                       [&](const UserRow& u) { return !u.checked && u.name == sender; });
+    return users_.isMuted(sender);
 }
 
 bool isUnicastDottedIPv4(const QString& text) {

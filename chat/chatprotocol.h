@@ -2,6 +2,7 @@
 // The chat client's protocol without a window: the log-on dialogue, the dispatch of replies and
 // events, the room and user lists and the lines the client sends. CChatConnection feeds it the
 // received lines and writes what it queues; the main window follows it through the Listener.
+#include "chat/userindex.h"
 #include "chat/wire.h"
 
 #include <QByteArray>
@@ -29,12 +30,6 @@ struct RoomRow {
     int number = 0;
     QByteArray text; // "12 : Friends "
     bool operator==(const RoomRow&) const = default;
-};
-
-struct UserRow {
-    QByteArray name;
-    bool checked = true; // unchecked: muted
-    bool operator==(const UserRow&) const = default;
 };
 
 class ChatProtocol {
@@ -65,6 +60,7 @@ public:
         }
         // The sender wants this host's address for a file (answerAddress replies).
         virtual void addressRequested(const QString& sender) { (void)sender; }
+        // The answer of the user asked, while the request is pending.
         virtual void addressReceived(const QString& address) { (void)address; }
     };
 
@@ -89,6 +85,9 @@ public:
     bool sendHomepage(const QString& address, const QString& receiver);
     // The address request before a file goes to `receiver`, and the answer to one.
     void requestAddress(const QString& receiver);
+    // The request went unanswered for too long: a late answer is ignored.
+    void cancelAddressRequest() { addressAsked_.clear(); }
+    bool addressRequestPending() const { return !addressAsked_.isEmpty(); }
     bool answerAddress(const QString& receiver, const QHostAddress& address);
     void createRoom(int capacity, const QString& title);
     // Joins the room on the given row of rooms().
@@ -110,7 +109,9 @@ public:
     QByteArray lastRoomMessage() const { return lastRoomMessage_; }
 
     const QList<RoomRow>& rooms() const { return rooms_; }
-    const QList<UserRow>& users() const { return users_; }
+    // The listed users in order (a copy: for tests and tools); userCount() is cheap.
+    QList<UserRow> users() const { return users_.rows(); }
+    qsizetype userCount() const { return users_.size(); }
     void setUserChecked(qsizetype index, bool checked);
     bool isMuted(const QByteArray& sender) const;
 
@@ -124,7 +125,8 @@ private:
     void enterRoom();
     void sendPin();
     void sendControl(const QString& receiver, const QByteArray& word, const QString& rest);
-    void show(const QByteArray& name, const QByteArray& text, Rgb colour);
+    void show(const QString& name, const QByteArray& text, Rgb colour);
+    void onUserLeft(const QByteArray& name);
 
     std::function<void(const QByteArray&)> queue_;
     Listener* listener_;
@@ -141,8 +143,17 @@ private:
     bool loggedOn_ = false;
     bool inRoom_ = false;
     QList<RoomRow> rooms_;
-    QList<UserRow> users_;
+    UserIndex users_;
+    QByteArray addressAsked_; // the user whose address answer is awaited
 };
+
+// The most characters of a received text shown: four times what a user can type, as much as
+// anyone reads in one line. The server passes lines of up to 64 KiB.
+inline constexpr qsizetype kShownTextLimit = 1000;
+// A received text as it may be shown: never breaking a line (control characters and line or
+// paragraph separators become U+FFFD) and cut after kShownTextLimit characters, never inside a
+// surrogate pair, with "…" marking the cut.
+QString readableText(QStringView text);
 
 // CP949 bytes of a text written in the source.
 QByteArray cp(const char* utf8);

@@ -59,6 +59,8 @@ public:
     int errorCode() const { return errorCode_; }
     QString errorText() const { return errorText_; }
     void clearErrorText() { errorText_.clear(); }
+    // A write that cannot be done, recorded as the socket's own failure would be.
+    void recordWriteError(int code) { setError(code, writeErrorText(code)); }
 
 signals:
     void connected();

@@ -11,12 +11,43 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+namespace {
+
+constexpr QChar kZeroWidthSpace(0x200B);
+constexpr int kLongestRun = 24; // characters shown before a run without spaces may break
+
+// The text with a zero-width break opportunity inside every long run without a space, so that
+// a word wider than the view wraps instead of running out of sight.
+QString breakable(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.size() / kLongestRun);
+    int run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        run = c.isSpace() ? 0 : run + 1;
+        // Never between the halves of a surrogate pair.
+        if (run > kLongestRun && !c.isLowSurrogate()) {
+            out += kZeroWidthSpace;
+            run = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 CChatView::CChatView(QWidget* parent, int controlId) : QTextEdit(parent) {
     if (controlId >= 0)
         platform::setControlId(this, controlId);
     setReadOnly(true);
     setAcceptRichText(false);
     setUndoRedoEnabled(false);
+    // Each line is one block: the document lets the oldest go as lines_ does.
+    document()->setMaximumBlockCount(kMaxLines);
+    // Qt's default (word boundary, else anywhere) lays a long word out again for every earlier
+    // break: quadratic in its length. Words alone are linear; long runs get breaks of their own.
+    setWordWrapMode(QTextOption::WordWrap);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette pal = palette();
@@ -30,6 +61,8 @@ CChatView::CChatView(QWidget* parent, int controlId) : QTextEdit(parent) {
 
 void CChatView::showLine(const QString& name, const QString& text, QRgb colour) {
     lines_ << Line{name, text, colour};
+    if (lines_.size() > kMaxLines)
+        lines_.removeFirst();
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     const QTextCursor selection = textCursor(); // the user's selection survives new lines
@@ -48,7 +81,7 @@ void CChatView::showLine(const QString& name, const QString& text, QRgb colour) 
         c.insertText(name.left(name.size() - 1), bold);
         c.insertText(name.right(1), plain);
     }
-    c.insertText(text, plain);
+    c.insertText(breakable(text), plain);
 
     setTextCursor(selection);
     if (atEnd)
@@ -92,6 +125,7 @@ void CChatView::contextMenuEvent(QContextMenuEvent* event) {
         text.replace(QChar(0x2029), QLatin1Char(' '));
         text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        text.remove(kZeroWidthSpace);
         if (!text.isEmpty())
             emit sendSelection(text);
     }

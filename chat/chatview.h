@@ -1,6 +1,7 @@
 #pragma once
 // The conversation: a read-only rich-text view, each line a bold name part and the text in the
-// sender's colour. Received text is inserted as plain text, never as markup.
+// sender's colour. Received text is inserted as plain text, never as markup. Only the latest
+// kMaxLines lines are kept, in the view and in what automation reads alike.
 #include "platform/automation.h"
 
 #include <QList>
@@ -15,6 +16,8 @@ public:
         QString text;
         QRgb colour;
     };
+
+    static constexpr int kMaxLines = 5000;
 
     explicit CChatView(QWidget* parent = nullptr, int controlId = -1);
 

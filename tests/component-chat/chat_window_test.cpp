@@ -5,6 +5,7 @@
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
 #include "chat/chatview.h"
+#include "chat/offerboxes.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "chatserver/chatserver.h"
@@ -26,6 +27,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -119,6 +121,31 @@ protected:
         return chat_.get();
     }
     ChatProtocol& protocol() { return chat_->connection()->protocol(); }
+    // A server of the test's own on `server` that logs on anyone and then sends `after`.
+    void serveLogOnThen(QTcpServer& server, const QByteArray& after) {
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&server, &QTcpServer::newConnection, [&server, after] {
+            QTcpSocket* s = server.nextPendingConnection();
+            s->write(":+WC\r\n");
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, after] {
+                const QByteArray got = s->readAll();
+                if (got.contains("id="))
+                    s->write(":+ID ok.\r\n");
+                if (got.contains("name="))
+                    s->write(":+Name Ok.\r\n");
+                if (got.contains("Pin="))
+                    s->write(":+Ok.\r\n" + after);
+            });
+        });
+        usePort(server.serverPort());
+    }
+    QList<CSkinMessageDlg*> shownBoxes() const {
+        QList<CSkinMessageDlg*> out;
+        for (CSkinMessageDlg* box : chat_->findChildren<CSkinMessageDlg*>())
+            if (box->isVisible())
+                out << box;
+        return out;
+    }
     bool waitForState(ChatState s) {
         return waitUntil([&] { return chat_->connection() && protocol().state() == s; });
     }
@@ -372,6 +399,80 @@ TEST_F(ChatWindowTest, TheServerListSwitchesServers) {
     ASSERT_TRUE(waitUntil([&] { return second.hall().lobbyCount() == 1; }));
     EXPECT_TRUE(waitUntil([&] { return server_.hall().clientCount() == 0; }));
     EXPECT_EQ(chat->serverPort(), second.port());
+}
+
+// A flood of offers and refusals from other users and the server: one box of a kind at a time,
+// the latest offers waiting in a bounded queue, nothing nested.
+TEST_F(ChatWindowTest, OfferFloodsOpenOneBoxOfAKindAndQueueTheLatest) {
+    QByteArray flood;
+    for (int n = 1; n <= 300; ++n) {
+        flood += "!MI evil ~~Link http://link.example/" + QByteArray::number(n) + "\r\n";
+        flood += "!MI evil ~~Home http://home.example/" + QByteArray::number(n) + "\r\n";
+        flood += ":- " + platform::cp949::fromUnicode(QStringLiteral("방이 꽉찼습니다")) + "\r\n";
+    }
+    QTcpServer hostile;
+    serveLogOnThen(hostile, flood);
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    COfferBoxes* offers = chat->offers();
+    ASSERT_TRUE(waitUntil([&] { return offers->waiting(COfferBoxes::Home) == 20; }));
+    testsupport::spin(100);
+    EXPECT_EQ(shownBoxes().size(), 3);
+    EXPECT_EQ(offers->waiting(COfferBoxes::Link), COfferBoxes::kQueueBound);
+    EXPECT_EQ(offers->waiting(COfferBoxes::RoomFull), 0);
+    EXPECT_FALSE(chat->findChildren<CSkinMessageDlg*>().size() > 4);
+    ASSERT_TRUE(offers->openBox(COfferBoxes::RoomFull));
+    EXPECT_EQ(offers->openBox(COfferBoxes::RoomFull)->shownLines(),
+              QStringList{QStringLiteral("이방은 꽉찬방입니다")});
+
+    // The first offer is shown; declined, the latest twenty follow in order, older ones are gone.
+    QStringList links;
+    while (CSkinMessageDlg* box = offers->openBox(COfferBoxes::Link)) {
+        links << box->shownLines().value(1);
+        box->reject();
+        ASSERT_LE(links.size(), 21);
+    }
+    ASSERT_EQ(links.size(), 21);
+    EXPECT_EQ(links[0], QStringLiteral("http://link.example/1 "));
+    EXPECT_EQ(links[1], QStringLiteral("http://link.example/281 "));
+    EXPECT_EQ(links[20], QStringLiteral("http://link.example/300 "));
+    EXPECT_TRUE(offers->openBox(COfferBoxes::Home));
+    offers->openBox(COfferBoxes::RoomFull)->accept();
+    EXPECT_FALSE(offers->openBox(COfferBoxes::RoomFull));
+}
+
+// A server that sends endless, giant and forged lines: the view keeps the last 5,000, each at
+// most the bound long, every received line on a line of its own.
+TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
+    QByteArray lines = "!RC 7\r\n";
+    for (int n = 0; n < CChatView::kMaxLines + 100; ++n)
+        lines += "!MR evil line\\ " + QByteArray::number(n) + "\r\n";
+    lines += "!MR evil " + QByteArray(60000, 'w') + "\r\n";
+    lines += "!MR evil hi\rkim\\ :\\ forged\nline\r\n";
+    QTcpServer hostile;
+    serveLogOnThen(hostile, lines);
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    CChatView* view = chat->chatView();
+    ASSERT_TRUE(waitUntil(
+        [&] { return !view->lines().isEmpty() && view->lines().last().text.startsWith("hi"); }));
+    ASSERT_EQ(view->lines().size(), CChatView::kMaxLines);
+    EXPECT_EQ(view->document()->blockCount(), CChatView::kMaxLines);
+    EXPECT_EQ(view->lines().first().text, QStringLiteral("line 102 "));
+    const QString giant = view->lines()[CChatView::kMaxLines - 2].text;
+    EXPECT_EQ(giant.size(), kShownTextLimit + 1);
+    EXPECT_TRUE(giant.endsWith(QChar(0x2026)));
+    // On screen the long run has break opportunities: it wraps instead of running out of sight.
+    QString onScreen = view->document()->findBlockByNumber(CChatView::kMaxLines - 2).text();
+    EXPECT_GT(onScreen.count(QChar(0x200B)), 30);
+    EXPECT_EQ(onScreen.remove(QChar(0x200B)), QStringLiteral("evil : ") + giant);
+    // The document's last block is the forged line, whole, in the sender's name.
+    const QString last = view->document()->lastBlock().text();
+    EXPECT_TRUE(last.startsWith(QStringLiteral("evil : hi"))) << last.toStdString();
+    EXPECT_TRUE(last.contains(QStringLiteral("kim : forged"))) << last.toStdString();
+    EXPECT_EQ(view->toPlainText().count(QLatin1Char('\n')), CChatView::kMaxLines - 1);
 }
 
 } // namespace

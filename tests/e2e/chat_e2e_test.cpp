@@ -5,6 +5,7 @@
 #include "tests/support/standins.h"
 
 #include <QStringDecoder>
+#include <QTcpSocket>
 
 using testsupport::waitUntil;
 
@@ -197,6 +198,63 @@ TEST_F(ChatRoomE2E, AServerThatClosesTheConnectionEndsTheChat) {
     EXPECT_EQ(kim.process->exitCode(), 0);
     // The chat tells its file sender to close as it ends.
     EXPECT_TRUE(waitUntil([&] { return transferHost.received(16); }, 5000));
+}
+
+// A logged-on user floods another with link offers, giant whispers and whispers with line breaks
+// through the real server: the victim keeps one box open with the latest offers waiting, still
+// answers its automation, and shows each whisper cut and on one line.
+TEST_F(ChatRoomE2E, AFloodingUserNeitherNestsBoxesNorForgesLines) {
+    Client& kim = addClient(QStringLiteral("kim"));
+    start(kim);
+    ASSERT_TRUE(waitForLobby(kim));
+
+    QTcpSocket evil;
+    evil.connectToHost(QHostAddress::LocalHost, quint16(port_));
+    ASSERT_TRUE(evil.waitForConnected(5000));
+    evil.write("id=evil\r\nname=Vexo\r\nPin=   42\r\n\r\n");
+    QByteArray flood;
+    for (int n = 1; n <= 1500; ++n)
+        flood += "MI kim ~~Link\\ http://x.example/" + QByteArray::number(n) + "\r\n";
+    for (int n = 0; n < 30; ++n)
+        flood += "MI kim " + QByteArray(60000, 'w') + "\r\n";
+    flood += "MI kim hi\nkim\\ :\\ forged\r\n";
+    evil.write(flood);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            evil.waitForBytesWritten(100);
+            return evil.bytesToWrite() == 0;
+        },
+        30000));
+
+    // The whispers arrive whole, cut, on a line each.
+    QList<QStringList> whispers;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            whispers = rows(control(dump(kim), 1003));
+            return !whispers.isEmpty() && whispers.last().value(1).startsWith(QStringLiteral("hi"));
+        },
+        30000));
+    ASSERT_GE(whispers.size(), 31);
+    const QString giant = whispers[whispers.size() - 2].value(1);
+    EXPECT_EQ(giant.size(), 1001);
+    EXPECT_TRUE(giant.endsWith(QChar(0x2026)));
+    EXPECT_FALSE(whispers.last().value(1).contains(QLatin1Char('\n')));
+
+    // One box: the first offer; declining it shows the latest twenty in turn, then none.
+    QStringList offered;
+    for (int i = 0; i < 25; ++i) {
+        const QJsonObject box = dump(kim)[QStringLiteral("modal")].toObject();
+        if (box.isEmpty())
+            break;
+        offered << box[QStringLiteral("text")].toString().section(QLatin1Char('\n'), 1, 1);
+        ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("cancel")}));
+        testsupport::spin(50);
+    }
+    ASSERT_EQ(offered.size(), 21);
+    EXPECT_EQ(offered[0], QStringLiteral("http://x.example/1 "));
+    EXPECT_EQ(offered[1], QStringLiteral("http://x.example/1481 "));
+    EXPECT_EQ(offered[20], QStringLiteral("http://x.example/1500 "));
+    EXPECT_EQ(kim.process->state(), QProcess::Running);
 }
 
 } // namespace

@@ -4,14 +4,39 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 class Sink : public chat::ChatProtocol::Listener {
 public:
+    // What is shown never breaks a line and a text stays within the bound (and its mark).
     void showLine(const QString& n, const QString& t, chat::Rgb) override {
+        if (t.size() > chat::kShownTextLimit + 1 || breaks(n) || breaks(t))
+            std::abort();
         shown += n.size() + t.size();
     }
+    void userAdded(const QString& name) override {
+        if (breaks(name))
+            std::abort();
+        ++users;
+    }
+    void usersCleared() override { users = 0; }
+    void enteredLobby() override { users = 0; }
+    void enteredRoom() override { users = 0; }
+    void userRemoved(qsizetype index) override {
+        if (index < 0 || index >= users)
+            std::abort();
+        --users;
+    }
+    static bool breaks(const QString& s) {
+        for (const QChar c : s)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator)
+                return true;
+        return false;
+    }
     qsizetype shown = 0;
+    qsizetype users = 0;
 };
 } // namespace
 
@@ -38,6 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     framer.feed(bytes.sliced(cut));
     while (framer.hasLine())
         p.dispatch(framer.takeLine());
+    // The rows the window was told of are the protocol's rows.
+    if (sink.users != p.users().size())
+        std::abort();
     if (!p.users().isEmpty())
         p.setUserChecked(0, false);
     const QString typed = QString::fromLatin1(bytes.toByteArray());

@@ -155,28 +155,58 @@ TEST_F(ChatConnectionTest, LinesQueuedBeforeTheConnectionGoOutInOrder) {
 TEST_F(ChatConnectionTest, AStalledServerHoldsLinesInTheQueueNotTheSocket) {
     logOn();
     server.received.clear();
-    // The server stops reading: its buffers and the kernel's fill, then the client's.
+    // The server stops reading: its buffers and the kernel's fill, then the client's queue, kept
+    // below its bound here.
     server.reading = false;
     server.peer()->setReadBufferSize(1);
-    constexpr int kLines = 20000;
     const QByteArray filler(1000, 'x');
-    for (int i = 0; i < kLines; ++i)
-        connection.queueLine(QByteArray::number(i) + ' ' + filler);
-    ASSERT_TRUE(waitUntil([&] { return connection.queuedLines() > 0; }));
-    testsupport::spin(100);
-    EXPECT_GT(connection.queuedLines(), 0);
+    int sent = 0;
+    while (connection.queuedBytes() < 512 * 1024 && sent < 60000) {
+        for (int i = 0; i < 100; ++i, ++sent)
+            connection.queueLine(QByteArray::number(sent) + ' ' + filler);
+        testsupport::spin(5);
+    }
+    ASSERT_GE(connection.queuedBytes(), 512 * 1024);
+    EXPECT_EQ(connection.protocol().state(), CS_LOBBY); // still connected
     EXPECT_LE(connection.socket().bytesToWrite(), 256 * 1024 + filler.size() + 10);
 
     // Reading again, the server gets every line, whole and in order.
     server.reading = true;
     server.peer()->setReadBufferSize(0);
     server.received += server.peer()->readAll();
-    ASSERT_TRUE(waitUntil([&] { return server.received.count('\n') >= kLines; }, 30000));
+    ASSERT_TRUE(waitUntil([&] { return server.received.count('\n') >= sent; }, 30000));
     const QList<QByteArray> lines = server.lines();
-    ASSERT_EQ(lines.size(), kLines);
-    for (int i = 0; i < kLines; i += 997)
+    ASSERT_EQ(lines.size(), sent);
+    for (int i = 0; i < sent; i += 997)
         ASSERT_EQ(lines[i], QByteArray::number(i) + ' ' + filler) << i;
-    EXPECT_EQ(lines.last(), QByteArray::number(kLines - 1) + ' ' + filler);
+    EXPECT_EQ(lines.last(), QByteArray::number(sent - 1) + ' ' + filler);
+    EXPECT_EQ(connection.queuedLines(), 0);
+    EXPECT_EQ(connection.queuedBytes(), 0);
+}
+
+// A server that never reads cannot make the client hold ever more: past the queue's bound the
+// connection is dropped as a failed write, once.
+TEST_F(ChatConnectionTest, AServerThatNeverReadsIsDroppedPastTheQueueBound) {
+    logOn();
+    server.reading = false;
+    server.peer()->setReadBufferSize(1);
+    QSignalSpy closed(&connection, &CChatConnection::connectionClosed);
+    const QByteArray filler(1000, 'y');
+    for (int i = 0; i < 60000 && closed.isEmpty(); ++i) {
+        connection.queueLine(filler);
+        ASSERT_LE(connection.queuedBytes(), kSendQueueLimit);
+        if (i % 100 == 0)
+            testsupport::spin(1);
+    }
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed[0][0].toString(),
+              QStringLiteral("The Windows Sockets implementation reports a buffer deadlock."));
+    EXPECT_FALSE(connection.socket().isOpen());
+    EXPECT_EQ(connection.queuedBytes(), 0);
+    // Lines the protocol still queues go nowhere and close nothing again.
+    connection.queueLine(filler);
+    testsupport::spin(20);
+    EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(connection.queuedLines(), 0);
 }
 
@@ -226,6 +256,21 @@ TEST_F(ChatConnectionTest, ARefusedConnectionEndsWithTheScaledTimeOut) {
     ASSERT_TRUE(timedOut.wait(5000));
     EXPECT_EQ(timedOut.count(), 1);
     EXPECT_EQ(closed.count(), 0);
+    EXPECT_FALSE(connection.socket().isOpen());
+    EXPECT_EQ(connection.protocol().state(), CS_CONNECTING);
+}
+
+// A server that accepts and then says nothing: the log-on time-out runs on past the connection
+// until a greeting that never comes.
+TEST_F(ChatConnectionTest, AServerThatNeverGreetsTimesOut) {
+    platform::clock::setSleepScale(0.01); // the 30 s wait becomes 300 ms
+    QSignalSpy established(&connection, &CChatConnection::connectionEstablished);
+    QSignalSpy timedOut(&connection, &CChatConnection::timedOut);
+    ASSERT_TRUE(connection.open(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("kim")));
+    ASSERT_TRUE(established.wait(5000));
+    EXPECT_TRUE(connection.connectTimerActive());
+    ASSERT_TRUE(timedOut.wait(5000));
+    EXPECT_EQ(timedOut.count(), 1);
     EXPECT_FALSE(connection.socket().isOpen());
     EXPECT_EQ(connection.protocol().state(), CS_CONNECTING);
 }

@@ -187,6 +187,7 @@ TEST_F(ProtocolEdges, MutingByIndexAtTheEndsOfTheList) {
 TEST_F(ProtocolEdges, ControlWordsAreExactlySixCharacters) {
     logOn();
     enterRoom(1);
+    p.requestAddress("lee");
     feed({"!MI lee ~~Link http://x", "!MI lee ~~Linkx http://y", "!MI lee ~~Lin http://z",
           "!MI lee ~Link1 http://w", "!MI lee ~~IPRE 1.2.3.4"});
     EXPECT_EQ(rec.calls, (QStringList{"link lee|http://x ", "ipre 1.2.3.4"}));

@@ -143,8 +143,10 @@ TEST_F(ChatProtocolTest, RoomListStaysSortedAndUserListFollowsTheRules) {
     p.dispatch(QByteArrayView("!U+ 0 - kimchi -"));
     p.dispatch(QByteArrayView("!U+ 0 - KIM -"));
     ASSERT_EQ(p.users().size(), 2);
-    // "U-" takes the first user whose name starts with the nickname, ignoring case.
+    // "U-" takes exactly that nickname: neither a longer one nor one in other case.
     p.dispatch(QByteArrayView("!U- 0 - kim"));
+    ASSERT_EQ(p.users().size(), 2);
+    p.dispatch(QByteArrayView("!U- 0 - kimchi"));
     ASSERT_EQ(p.users().size(), 1);
     EXPECT_EQ(p.users()[0].name, "KIM");
     p.dispatch(QByteArrayView("!U- 0 -")); // no nickname: nobody leaves
@@ -227,6 +229,7 @@ TEST_F(ChatProtocolTest, WhispersAndControlWords) {
     p.dispatch(QByteArrayView("!MI lee ~~Link http://a.example/x"));
     p.dispatch(QByteArrayView("!MI lee ~~Home http://b.example"));
     p.dispatch(QByteArrayView("!MI lee ~~IPAD"));
+    p.requestAddress("lee");
     p.dispatch(QByteArrayView("!MI lee ~~IPRE 10.1.2.3"));
     EXPECT_EQ(rec.calls, (QStringList{"link lee|http://a.example/x ", "home lee|http://b.example ",
                                       "ipad lee", "ipre 10.1.2.3"}));
@@ -288,6 +291,7 @@ TEST_F(ChatProtocolTest, ControlWordsTravelToTheOtherSide) {
     lee.connecting();
     for (const char* l : {":+WC", ":+ID ok.", ":+Name Ok.", ":+Ok.", "!RC 12"})
         lee.dispatch(QByteArrayView(l));
+    lee.requestAddress("kim"); // only an asked user's address answer is taken
     for (const QByteArray& line : sent)
         lee.dispatch("!MI kim " + line.mid(line.indexOf(' ', 3) + 1));
     EXPECT_EQ(other.calls,
