@@ -100,6 +100,10 @@ void Playback::onRenderFailed(const QString& why) {
         return;
     qCWarning(platform::log::media) << "cannot open" << currentAddress_ << why;
     renderPending_ = false;
+    showBroken();
+}
+
+void Playback::showBroken() {
     timers_.kill(TIMER_CONNECT);
     graph_.setState(PlaybackState::Stopped);
     view_.setStatusText(

@@ -1,19 +1,22 @@
 #pragma once
 // The player's rules without its window. The session owns the parts that keep them (what plays
 // and its position bar, the display modes, the windows that follow the player, sound and
-// picture, capture, opening) and is what the window and the desktop's media controls talk to:
-// the start, the commands, the timers, keys and mouse and the end run through it; everything
-// else goes to the part that owns it.
+// picture, capture, opening, the screen kept awake, dropped streams brought back, recording) and is
+// what the window and the desktop's media controls talk to: the start, the commands, the timers,
+// keys and mouse and the end run through it; everything else goes to the part that owns it.
 #include "platform/timers.h"
 #include "player/session/capture.h"
 #include "player/session/display.h"
 #include "player/session/docking.h"
 #include "player/session/graph.h"
+#include "player/session/inhibit.h"
 #include "player/session/opening.h"
 #include "player/session/playback.h"
 #include "player/session/playerview.h"
 #include "player/session/positionbar.h"
+#include "player/session/recording.h"
 #include "player/session/sound.h"
+#include "player/session/streamkeeper.h"
 
 #include <QObject>
 #include <QPoint>
@@ -40,6 +43,9 @@ public:
     Sound& sound() { return sound_; }
     Capture& capture() { return capture_; }
     Opening& opening() { return opening_; }
+    ScreenAwake& screenAwake() { return awake_; }
+    StreamKeeper& streamKeeper() { return keeper_; }
+    Recording& recording() { return recording_; }
 
     // --- start-up, commands and timers ---------------------------------------------------------
     // Builds the engine and reports a failure (or a missing picture filter) in a message box.
@@ -92,6 +98,9 @@ private:
     Sound sound_;
     Capture capture_;
     Opening opening_;
+    ScreenAwake awake_;
+    StreamKeeper keeper_;
+    Recording recording_;
 };
 
 } // namespace player
