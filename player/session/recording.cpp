@@ -24,10 +24,10 @@ QString fileNameStem(const QString& station) {
     static const QString refused = QStringLiteral("/\\:*?\"<>|");
     QString stem;
     for (const QChar c : station) {
-        if (c.category() == QChar::Other_Control || refused.contains(c))
-            stem += QLatin1Char('_');
-        else if (c.isSpace())
+        if (c.isSpace())
             stem += QLatin1Char(' ');
+        else if (c.category() == QChar::Other_Control || refused.contains(c))
+            stem += QLatin1Char('_');
         else
             stem += c;
     }
