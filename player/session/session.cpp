@@ -15,14 +15,13 @@ Session::Session(media::Engine& engine, PlayerView& view, Companions& companions
       display_(engine, view, companions, timers_, graph_, sound_),
       docking_(view, companions, timers_, display_), sound_(engine, view, display_, graph_),
       capture_(engine, view, graph_, sound_), opening_(view, playback_, display_),
-      awake_(engine, graph_), keeper_(engine, view, graph_, playback_),
-      recording_(engine, graph_, playback_) {
+      stream_(engine, view, graph_, playback_) {
     connect(&timers_, &platform::WindowTimers::fired, this, &Session::timerExpired);
     connect(&graph_, &Graph::stateChanged, this, &Session::playbackStateChanged);
     connect(&playback_, &Playback::mediumChanged, this, &Session::mediumChanged);
     connect(&playback_, &Playback::positionJumped, this, &Session::positionJumped);
     connect(&sound_, &Sound::volumeChanged, this, &Session::volumeChanged);
-    connect(&playback_, &Playback::positionJumped, &awake_, &ScreenAwake::moved);
+    connect(&playback_, &Playback::positionJumped, &stream_.awake(), &ScreenAwake::moved);
 }
 
 Session::~Session() = default;
@@ -200,7 +199,7 @@ bool Session::closeProgram() {
     display_.hidden().hideDocked();
     if (companions_.exists(Companion::Chat))
         companions_.closeChat();
-    awake_.finish(); // before the medium goes: the screen saver hears it while we are here
+    stream_.awake().finish(); // before the medium goes: the screen saver hears it while we are here
     releaseMedium();
     return true;
 }

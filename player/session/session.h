@@ -9,14 +9,12 @@
 #include "player/session/display.h"
 #include "player/session/docking.h"
 #include "player/session/graph.h"
-#include "player/session/inhibit.h"
 #include "player/session/opening.h"
 #include "player/session/playback.h"
 #include "player/session/playerview.h"
 #include "player/session/positionbar.h"
-#include "player/session/recording.h"
 #include "player/session/sound.h"
-#include "player/session/streamkeeper.h"
+#include "player/session/stream.h"
 
 #include <QObject>
 #include <QPoint>
@@ -43,9 +41,7 @@ public:
     Sound& sound() { return sound_; }
     Capture& capture() { return capture_; }
     Opening& opening() { return opening_; }
-    ScreenAwake& screenAwake() { return awake_; }
-    StreamKeeper& streamKeeper() { return keeper_; }
-    Recording& recording() { return recording_; }
+    Stream& stream() { return stream_; }
 
     // --- start-up, commands and timers ---------------------------------------------------------
     // Builds the engine and reports a failure (or a missing picture filter) in a message box.
@@ -98,9 +94,7 @@ private:
     Sound sound_;
     Capture capture_;
     Opening opening_;
-    ScreenAwake awake_;
-    StreamKeeper keeper_;
-    Recording recording_;
+    Stream stream_;
 };
 
 } // namespace player

@@ -121,7 +121,7 @@ void CPlayerDlg::createControls() {
     connect(session_.get(), &player::Session::mediumChanged, controls_.nameStrip, followGuide);
     connect(session_.get(), &player::Session::playbackStateChanged, controls_.nameStrip,
             followGuide);
-    connect(&session_->recording(), &player::Recording::activeChanged, controls_.nameStrip,
+    connect(&session_->stream().recording(), &player::Recording::activeChanged, controls_.nameStrip,
             &CNameStrip::setRecording);
 
     // The tracks are painted in the background; these controls only mark where they are.

@@ -59,7 +59,7 @@ TEST_F(PlayerRecording, CtrlRMarksTheNameStripWhileTheMediumIsRecorded) {
     press(dlg, Qt::ControlModifier);
     ASSERT_TRUE(strip.recording());
     EXPECT_EQ(strip.text(), kMark + QStringLiteral("시험 방송"));
-    const QString file = dlg.session().recording().file();
+    const QString file = dlg.session().stream().recording().file();
     EXPECT_EQ(QFileInfo(file).path(), folder_);
     EXPECT_TRUE(QFileInfo(file).fileName().startsWith(QStringLiteral("시험 방송 ")));
     EXPECT_EQ(QFileInfo(file).suffix(), QStringLiteral("mkv"));

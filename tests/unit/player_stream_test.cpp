@@ -172,7 +172,7 @@ protected:
         platform::clock::setSleepScale(1.0);
     }
     Session& session() { return *session_; }
-    StreamKeeper& keeper() { return session().streamKeeper(); }
+    StreamKeeper& keeper() { return session().stream().keeper(); }
 
     void playUntilShown(const QString& address, std::int64_t length = 0) {
         session().playback().playTitled(QStringLiteral("라디오/1"), address, false);
@@ -461,7 +461,7 @@ TEST(PlayerRecordingName, ARecordingNeverTakesAnExistingFilesName) {
 TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    Recording& rec = session().recording();
+    Recording& rec = session().stream().recording();
     EXPECT_FALSE(rec.start(folder.path())) << "nothing plays";
     EXPECT_TRUE(engine.records.isEmpty());
 
