@@ -104,6 +104,7 @@ void Playback::onRenderFailed(const QString& why) {
 }
 
 void Playback::showBroken() {
+    mediumOpen_ = false; // playing again opens it afresh, with its countdown
     timers_.kill(TIMER_CONNECT);
     graph_.setState(PlaybackState::Stopped);
     view_.setStatusText(
