@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -310,7 +311,8 @@ TEST_F(PlayerStreamE2E, AStreamThatDropsComesBackAndPlaysOn) {
         return server.connections() >= 3;
     };
     ASSERT_TRUE(waitUntil(watch, 30000)) << server.connections();
-    EXPECT_TRUE(seen.contains(QStringLiteral("다시 연결하는 중... (2/5)"))) << seen.join('|').toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("다시 연결하는 중... (2/5)")))
+        << seen.join('|').toStdString();
     // The picture is back: the status text goes and the position moves on.
     EXPECT_TRUE(waitUntil([&] { return controlText(kStatusId).isEmpty(); }, 20000));
     const qint64 back = position();
@@ -347,8 +349,7 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
     if (!QFile::exists(demo))
         GTEST_SKIP() << "no demo video (ffmpeg missing at build time)";
     // The demo twice over as one transport stream, sent a little faster than it plays. Its
-    // pictures start afresh every 10 s, and a recording begins with such a picture: each one
-    // here runs longer than that.
+    // pictures start afresh every 10 s, and a recording begins with such a picture.
     const QString ts = home() + QStringLiteral("/demo.ts");
     ASSERT_TRUE(ffmpeg({QStringLiteral("-stream_loop"), QStringLiteral("1"), QStringLiteral("-i"),
                         demo, QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
@@ -372,7 +373,16 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
     key(QStringLiteral("Ctrl+R"));
     EXPECT_TRUE(
         waitUntil([&] { return controlText(kNameStripId).contains(QStringLiteral("● 녹화 중")); }));
-    spin(11000);
+    // Until a few seconds of it are on disk, whenever its first full picture came.
+    const auto grown = [&](int count) {
+        return waitUntil(
+            [&] {
+                const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
+                return files.size() == count && files.last().size() > 200000;
+            },
+            60000);
+    };
+    EXPECT_TRUE(grown(1));
     key(QStringLiteral("Ctrl+R"));
     EXPECT_TRUE(waitUntil(
         [&] { return !controlText(kNameStripId).contains(QStringLiteral("● 녹화 중")); }));
@@ -382,7 +392,7 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
     key(QStringLiteral("Ctrl+R"));
     EXPECT_TRUE(
         waitUntil([&] { return controlText(kNameStripId).contains(QStringLiteral("● 녹화 중")); }));
-    spin(11000);
+    EXPECT_TRUE(grown(2));
     key(QStringLiteral("Alt+F4"));
     ASSERT_TRUE(waitUntil([&] { return player_->state() == QProcess::NotRunning; }, 20000));
 
