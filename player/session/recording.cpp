@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 namespace player {
 
@@ -64,15 +65,30 @@ QString createRecordingFile(const QString& folder, const QString& station, const
 Recording::Recording(media::Engine& engine, const Graph& graph, const Playback& playback,
                      QObject* parent)
     : QObject(parent), engine_(engine), graph_(graph), playback_(playback) {
-    // Another medium (or none) and a stop end it; so does a stream that broke off, which
-    // comes back as a new connection.
-    connect(&playback_, &Playback::mediumChanged, this, &Recording::stop);
+    // Another medium (or none) and a stop end it.
+    connect(&playback_, &Playback::mediumChanged, this, [this] {
+        resumeAfterBreak_ = false;
+        stop();
+    });
     connect(&graph_, &Graph::stateChanged, this, [this] {
+        if (graph_.state() != PlaybackState::Playing)
+            resumeAfterBreak_ = false;
         if (graph_.state() == PlaybackState::Stopped)
             stop();
     });
-    connect(&engine_, &media::Engine::streamBroken, this, &Recording::stop);
-    connect(&engine_, &media::Engine::endOfMedium, this, &Recording::stop);
+    // A stream that broke off closes its file complete; if it comes back, a new file goes on.
+    const auto broke = [this] {
+        const bool was = active();
+        stop();
+        resumeAfterBreak_ = was;
+    };
+    connect(&engine_, &media::Engine::streamBroken, this, broke);
+    connect(&engine_, &media::Engine::endOfMedium, this, broke);
+}
+
+void Recording::streamBack() {
+    if (std::exchange(resumeAfterBreak_, false))
+        start(folder_);
 }
 
 Recording::~Recording() {
@@ -120,6 +136,7 @@ bool Recording::start(const QString& folder) {
         return false;
     }
     file_ = file;
+    folder_ = target;
     emit activeChanged(true);
     return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Recording what plays: the stream as it arrives (no re-encoding) goes to the capture folder as
 // "<station name> <yyyy-MM-dd HH-mm-ss>.<container>", never over an existing file. Another
-// medium, a stop, a broken stream and the end of the program end it, and the file is complete.
+// medium, a stop and the end of the program end it, and the file is complete; a stream that
+// breaks off closes its file, and goes on into a new one when it comes back.
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -38,6 +39,8 @@ public:
     // folder cannot take the file or the engine refuses.
     bool start(const QString& folder = QString());
     void stop();
+    // The stream came back after it broke off: a recording it ended goes on in a new file.
+    void streamBack();
 
     bool active() const { return !file_.isEmpty(); }
     QString file() const { return file_; }
@@ -52,6 +55,8 @@ private:
     const Graph& graph_;
     const Playback& playback_;
     QString file_;
+    QString folder_; // where the last recording went
+    bool resumeAfterBreak_ = false;
 };
 
 } // namespace player

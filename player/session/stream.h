@@ -11,7 +11,9 @@ class Stream {
 public:
     Stream(media::Engine& engine, PlayerView& view, Graph& graph, Playback& playback)
         : awake_(engine, graph), keeper_(engine, view, graph, playback),
-          recording_(engine, graph, playback) {}
+          recording_(engine, graph, playback) {
+        QObject::connect(&keeper_, &StreamKeeper::reconnected, &recording_, &Recording::streamBack);
+    }
 
     ScreenAwake& awake() { return awake_; }
     StreamKeeper& keeper() { return keeper_; }

@@ -506,18 +506,30 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     record();
     emit engine.streamBroken();
     EXPECT_FALSE(rec.active());
+    // Brought back, it goes on in a file of its own.
+    ASSERT_TRUE(nextTry(int(engine.renders.size()) + 1));
+    engine.open();
+    engine.begin();
+    EXPECT_TRUE(rec.active());
+    EXPECT_NE(rec.file(), engine.records.at(engine.records.size() - 3));
+    {
+        QFile f(rec.file());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("packets");
+    }
+    rec.stop();
     playUntilShown(kLive);
     record();
     EXPECT_TRUE(session().closeProgram());
     EXPECT_FALSE(rec.active());
-    EXPECT_EQ(engine.records.count(QString()), 5);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 5) << "never one over another";
+    EXPECT_EQ(engine.records.count(QString()), 6);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6) << "never one over another";
 
     // One that never got a packet leaves no empty file behind.
     playUntilShown(kLive);
     ASSERT_TRUE(rec.start(folder.path()));
     rec.stop();
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 5);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6);
 }
 
 } // namespace
