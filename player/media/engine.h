@@ -63,12 +63,25 @@ public:
     virtual void setFullScreen(bool on) = 0;
     virtual bool isFullScreen() const = 0;
 
+    // Whether the open medium shows a picture; sound alone does not.
+    virtual bool hasVideo() const { return false; }
+    // Copies the open medium, packet by packet as it arrives, into `file` (no re-encoding); an
+    // empty `file` ends the copy, and the file is complete when this returns. False when
+    // nothing is open to copy.
+    virtual bool recordTo(const QString& file) {
+        Q_UNUSED(file);
+        return false;
+    }
+    // The file ending a copy of the open medium is best written in ("ts", "mkv").
+    virtual QString recordingContainer() const { return QStringLiteral("mkv"); }
+
 signals:
     void rendered();                       // the medium is open; stopPosition() is known
     void renderFailed(const QString& why); // it cannot be opened
     void playbackStarted();                // running, with its first picture drawn (or moving)
     void endOfMedium();                    // playback reached the end of a file
     void frameShown();                     // a new picture was drawn
+    void streamBroken(); // an open medium broke off by itself (connection lost, read error)
 };
 
 } // namespace media

@@ -49,6 +49,8 @@ inline constexpr char kPause[] = "pause";
 inline constexpr char kVideoFilters[] = "vf";
 inline constexpr char kVolume[] = "volume";
 inline constexpr char kProtocolList[] = "protocol-list";
+inline constexpr char kStreamRecord[] = "stream-record"; // copies demuxed packets to a file
+inline constexpr char kFileFormat[] = "file-format";     // the demuxer's name for the container
 
 // --- commands and their arguments ----------------------------------------------------------------
 inline constexpr char kLoadFile[] = "loadfile";

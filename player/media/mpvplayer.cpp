@@ -6,6 +6,7 @@
 #include "player/media/mpvnames.h"
 #include "player/media/picturefilter.h"
 
+#include <QFile>
 #include <QMetaObject>
 #include <QPointer>
 #include <QRegularExpression>
@@ -177,7 +178,7 @@ struct MpvPlayer::Private {
     }
 
     // What an event asks the owner to hear about.
-    enum class Report { Nothing, Rendered, Failed, End };
+    enum class Report { Nothing, Rendered, Failed, End, Broken };
 
     Report loadFailed(int error, QString* why) {
         if (candidate + 1 < candidates.size()) {
@@ -261,12 +262,17 @@ struct MpvPlayer::Private {
                 break;
             if (medium == Medium::Opening && end->reason == MPV_END_FILE_REASON_ERROR)
                 return loadFailed(end->error, why);
-            // A stream that breaks off after it started goes unreported, as before; the
-            // position simply stops moving.
+            // An open medium that ends by itself broke off: with keep-open a file's normal end
+            // stays open, so only a lost connection or a read error gets here.
+            const bool broke =
+                medium == Medium::Open && (end->reason == MPV_END_FILE_REASON_ERROR ||
+                                           end->reason == MPV_END_FILE_REASON_EOF);
             if (medium == Medium::Opening || medium == Medium::Open)
                 medium = Medium::Closed;
             started = false;
             timePos = 0;
+            if (broke)
+                return Report::Broken;
             break;
         }
         default:
@@ -293,6 +299,9 @@ struct MpvPlayer::Private {
                 break;
             case Report::End:
                 emit q->endOfMedium();
+                break;
+            case Report::Broken:
+                emit q->streamBroken();
                 break;
             case Report::Nothing:
                 break;
@@ -573,6 +582,39 @@ void MpvPlayer::setEffect(int effect, double start, double length, int save, con
     const QByteArray bmp = screenshotBmp(shot);
     mpv_free_node_contents(&shot);
     writeFile(bmp, file);
+}
+
+bool MpvPlayer::hasVideo() const {
+    return videoSize().isValid();
+}
+
+bool MpvPlayer::recordTo(const QString& file) {
+    if (!d->mpv)
+        return false;
+    const QByteArray target = file.isEmpty() ? QByteArray() : QFile::encodeName(file);
+    const char* value = target.constData();
+    if (file.isEmpty()) {
+        // Waits for the core, so the file has its last packets and its index when this returns
+        // (the core closes it at once; nothing is encoded).
+        return mpv_set_property(d->mpv, mpv::kStreamRecord, MPV_FORMAT_STRING, &value) >= 0;
+    }
+    if (d->medium != Private::Medium::Open)
+        return false;
+    return mpv_set_property_async(d->mpv, 0, mpv::kStreamRecord, MPV_FORMAT_STRING, &value) >= 0;
+}
+
+QString MpvPlayer::recordingContainer() const {
+    QString format;
+    if (d->mpv && d->medium == Private::Medium::Open) {
+        if (char* name = mpv_get_property_string(d->mpv, mpv::kFileFormat)) {
+            format = QString::fromUtf8(name);
+            mpv_free(name);
+        }
+    }
+    // A transport stream (broadcasts, HLS) stays one; Matroska takes whatever else comes.
+    if (format == QLatin1String("mpegts") || format == QLatin1String("hls"))
+        return QStringLiteral("ts");
+    return QStringLiteral("mkv");
 }
 
 QSize MpvPlayer::reportedVideoSize() const {

@@ -54,6 +54,12 @@ public:
     std::optional<long> volume() const override;
 
     QSize videoSize() const; // of the current medium; empty before it is known
+    bool hasVideo() const override;
+
+    // mpv's stream recording: the demuxed packets as they are, in a container picked by the
+    // file's extension.
+    bool recordTo(const QString& file) override;
+    QString recordingContainer() const override;
 
     // The picture filter's call contract. With save = 1 (only with EFFECT_LEVEL) the current
     // frame, with the effect applied, is written as a 24-bit BMP at `path` before this returns.

@@ -111,6 +111,11 @@ void Playback::onRenderFailed(const QString& why) {
         return;
     qCWarning(platform::log::media) << "cannot open" << currentAddress_ << why;
     renderPending_ = false;
+    showBroken();
+}
+
+void Playback::showBroken() {
+    mediumOpen_ = false; // playing again opens it afresh, with its countdown
     timers_.kill(TIMER_CONNECT);
     graph_.setState(PlaybackState::Stopped);
     view_.setStatusText(

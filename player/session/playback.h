@@ -43,6 +43,8 @@ public:
     // The medium the next play() opens, as the play list's row names it.
     void setMedium(const QString& title, const QString& address);
     void connectTick(); // the countdown's timer
+    // The medium could not be had: stopped, with the failure in the status text.
+    void showBroken();
 
     // Goes on where it was paused or stopped; opens the current address again when the engine
     // has nothing left to run. False when there is nothing to play.

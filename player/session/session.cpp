@@ -15,7 +15,7 @@ Session::Session(media::Engine& engine, PlayerView& view, Companions& companions
       display_(engine, view, companions, timers_, graph_, sound_),
       docking_(view, companions, timers_, display_), sound_(engine, view, display_, graph_),
       capture_(engine, view, graph_, sound_), opening_(view, playback_, display_), notice_(view),
-      resume_(view, playback_, notice_) {
+      resume_(view, playback_, notice_), stream_(engine, view, graph_, playback_) {
     connect(&timers_, &platform::WindowTimers::fired, this, &Session::timerExpired);
     connect(&graph_, &Graph::stateChanged, this, &Session::playbackStateChanged);
     connect(&playback_, &Playback::mediumChanged, this, &Session::mediumChanged);
@@ -31,6 +31,7 @@ Session::Session(media::Engine& engine, PlayerView& view, Companions& companions
     connect(&playback_, &Playback::leaving, &resume_, &Resume::left);
     connect(&playback_, &Playback::fileOpened, &resume_, &Resume::opened);
     connect(&playback_, &Playback::begun, &resume_, &Resume::begun);
+    connect(&playback_, &Playback::positionJumped, &stream_.awake(), &ScreenAwake::moved);
 }
 
 Session::~Session() = default;
@@ -252,6 +253,7 @@ bool Session::closeProgram() {
     display_.hidden().hideDocked();
     if (companions_.exists(Companion::Chat))
         companions_.closeChat();
+    stream_.awake().finish(); // before the medium goes: the screen saver hears it while we are here
     releaseMedium();
     return true;
 }

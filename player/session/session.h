@@ -1,9 +1,9 @@
 #pragma once
 // The player's rules without its window. The session owns the parts that keep them (what plays
 // and its position bar, the display modes, the windows that follow the player, sound and
-// picture, capture, opening) and is what the window and the desktop's media controls talk to:
-// the start, the commands, the timers, keys and mouse and the end run through it; everything
-// else goes to the part that owns it.
+// picture, capture, opening, the screen kept awake, dropped streams brought back, recording) and is
+// what the window and the desktop's media controls talk to: the start, the commands, the timers,
+// keys and mouse and the end run through it; everything else goes to the part that owns it.
 #include "platform/timers.h"
 #include "player/session/capture.h"
 #include "player/session/display.h"
@@ -17,6 +17,7 @@
 #include "player/session/sleeptimer.h"
 #include "player/session/sound.h"
 #include "player/session/statusnotice.h"
+#include "player/session/stream.h"
 
 #include <QObject>
 #include <QPoint>
@@ -44,6 +45,7 @@ public:
     Capture& capture() { return capture_; }
     Opening& opening() { return opening_; }
     SleepTimer& sleepTimer() { return sleep_; }
+    Stream& stream() { return stream_; }
 
     // --- start-up, commands and timers ---------------------------------------------------------
     // Builds the engine and reports a failure (or a missing picture filter) in a message box.
@@ -101,6 +103,7 @@ private:
     StatusNotice notice_;
     SleepTimer sleep_;
     Resume resume_;
+    Stream stream_;
 };
 
 } // namespace player

@@ -25,12 +25,18 @@ void CNameStrip::follow(const QString& address, const QString& title, bool playi
     refresh();
 }
 
+void CNameStrip::setRecording(bool on) {
+    recording_ = on;
+    refresh();
+}
+
 void CNameStrip::refresh() {
     // Only after the station's own name: a failure text or another medium keeps the strip bare.
     const bool show =
         playing_ && stationText_ == playingTitle_ && !nowPlaying_.nowTitle().isEmpty();
     programme_ = show ? nowPlaying_.nowTitle() : QString();
-    setText(show ? stationText_ + QStringLiteral("  ·  ") + programme_ : stationText_);
+    const QString mark = recording_ ? QStringLiteral("● 녹화 중  ") : QString();
+    setText(mark + (show ? stationText_ + QStringLiteral("  ·  ") + programme_ : stationText_));
     setToolTip(playing_ && stationText_ == playingTitle_ ? nowPlaying_.toolTip() : QString());
 }
 

@@ -16,6 +16,9 @@ public:
     void setStationText(const QString& text);
     // What the session plays; `playing` false when nothing does.
     void follow(const QString& address, const QString& title, bool playing);
+    // The mark before the name while what plays is being recorded.
+    void setRecording(bool on);
+    bool recording() const { return recording_; }
 
     // The programme shown after the name; empty when none is.
     QString programme() const { return programme_; }
@@ -35,6 +38,7 @@ private:
     QString stationText_;
     QString playingTitle_;
     bool playing_ = false;
+    bool recording_ = false;
     QString programme_;
     guide::NowPlaying nowPlaying_;
 };

@@ -122,6 +122,8 @@ void CPlayerDlg::createControls() {
     connect(session_.get(), &player::Session::mediumChanged, controls_.nameStrip, followGuide);
     connect(session_.get(), &player::Session::playbackStateChanged, controls_.nameStrip,
             followGuide);
+    connect(&session_->stream().recording(), &player::Recording::activeChanged, controls_.nameStrip,
+            &CNameStrip::setRecording);
 
     // The tracks are painted in the background; these controls only mark where they are.
     auto track = [this](int id) {

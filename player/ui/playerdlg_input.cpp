@@ -15,6 +15,10 @@
 
 void CPlayerDlg::keyPressEvent(QKeyEvent* event) {
     event->accept();
+    if (event->key() == Qt::Key_R && event->modifiers() == Qt::ControlModifier) {
+        session_->stream().recording().toggle(); // R alone shows the remote
+        return;
+    }
     if (session_->keyPressed(event->key(), event->modifiers()))
         return;
     event->ignore();

@@ -1,0 +1,535 @@
+// The player's session around a stream: the screen saver held off while a picture runs (a
+// stand-in screen saver on a bus of the test's own), a dropped network stream brought back or
+// given up, and recording with its file names. A fake engine reports what the test says.
+#include "platform/clock.h"
+#include "player/media/engine.h"
+#include "player/session/inhibit.h"
+#include "player/session/playerview.h"
+#include "player/session/session.h"
+#include "tests/support/privatebus.h"
+#include "tests/support/processes.h"
+#include "tests/support/screensaver.h"
+#include "tests/unit/platform_testing.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+using namespace player;
+using testsupport::spin;
+using testsupport::waitUntil;
+
+namespace {
+
+class FakeEngine : public media::Engine {
+public:
+    bool built = false;
+    bool renderOk = true;
+    bool video = true;
+    std::int64_t position = 0;
+    std::int64_t length = 0;
+    QStringList renders;
+    int runs = 0;
+    QStringList records; // every recordTo, "" for an end
+    QString container = QStringLiteral("ts");
+
+    bool build() override { return built = true; }
+    void release() override { built = false; }
+    bool isBuilt() const override { return built; }
+    bool filterAvailable() const override { return built; }
+    bool render(const QString& address) override {
+        renders << address;
+        position = 0;
+        return built && renderOk;
+    }
+    bool run() override {
+        ++runs;
+        return built;
+    }
+    bool stop() override { return true; }
+    bool pause() override { return true; }
+    std::int64_t currentPosition() const override { return built ? position : 0; }
+    std::int64_t stopPosition() const override { return length; }
+    bool setCurrentPosition(std::int64_t p) override {
+        position = p;
+        return true;
+    }
+    bool putVolume(long) override { return true; }
+    std::optional<long> volume() const override { return 0; }
+    void setEffect(int, double, double, int, const QByteArray&, int, int, int) override {}
+    void setVideoGeometry(int, int, int, int) override {}
+    void setFullScreen(bool) override {}
+    bool isFullScreen() const override { return false; }
+    bool hasVideo() const override { return video; }
+    bool recordTo(const QString& file) override {
+        records << file;
+        return built;
+    }
+    QString recordingContainer() const override { return container; }
+
+    void open(std::int64_t withLength = 0) {
+        length = withLength;
+        emit rendered();
+    }
+    void begin() {
+        position = 1;
+        emit playbackStarted();
+    }
+};
+
+class FakeView : public PlayerView {
+public:
+    bool video = true;
+    bool status = false;
+    QString statusText;
+    QStringList statusTexts; // every text shown, in order
+
+    QRect windowRect() const override { return {300, 200, 344, 360}; }
+    void setWindowRect(const QRect&) override {}
+    void setWindowVisible(bool) override {}
+    void applyLayout(int) override {}
+    void placePicture(const QPoint&) override {}
+    void setTopRowVisible(bool) override {}
+    void takeFocus() override {}
+    QPoint pointer() const override { return {}; }
+    void setVideoAreaVisible(bool v) override { video = v; }
+    void setStatusVisible(bool v) override { status = v; }
+    void setStatusText(const QString& t) override {
+        statusText = t;
+        if (!t.isEmpty() && (statusTexts.isEmpty() || statusTexts.last() != t))
+            statusTexts << t;
+    }
+    void setTitleText(const QString&) override {}
+    void attachVideo() override {}
+    void setMuteLook(bool) override {}
+    void setMuteText(const QString&) override {}
+    void setMuteTip(const QString&) override {}
+    void placeThumb(sliders::Slider, const QPoint&) override {}
+    bool isDockedVisible(Docked) const override { return false; }
+    void setDockedVisible(Docked, bool) override {}
+    QRect dockedRect(Docked) const override { return {}; }
+    void setDockedRect(Docked, const QRect&) override {}
+    void reloadAddressHistory() override {}
+    void setSeekThumb(int) override {}
+    bool repeatTicked() const override { return false; }
+    void refillPlayList(const QStringList&) override {}
+    int playListRowCount() const override { return 0; }
+    PlayListRow playListRow(int) const override { return {}; }
+    int playListCurrentRow() const override { return -1; }
+    void selectPlayListRow(int) override {}
+    void showMessage(const QString&, bool) override {}
+};
+
+class NoCompanions : public Companions {
+public:
+    bool exists(Companion) const override { return false; }
+    bool isVisible(Companion) const override { return false; }
+    void show(Companion) override {}
+    void hide(Companion) override {}
+    void move(Companion, const QRect&) override {}
+    void setTopmost(Companion, bool) override {}
+    void startChat(const QString&) override {}
+    void broadcastScreenClosed() override {}
+    void closeChat() override {}
+};
+
+// A bus of the test's own with the stand-in screen saver on a connection of its own.
+struct SaverBus {
+    SaverBus() {
+        if (!bus.ok())
+            return;
+        player = QDBusConnection::connectToBus(QString::fromLatin1(bus.address()),
+                                               QStringLiteral("player-side"));
+        saverSide = QDBusConnection::connectToBus(QString::fromLatin1(bus.address()),
+                                                  QStringLiteral("saver-side"));
+    }
+    ~SaverBus() {
+        QDBusConnection::disconnectFromBus(QStringLiteral("player-side"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("saver-side"));
+    }
+    testsupport::PrivateBus bus;
+    QDBusConnection player{QString()};
+    QDBusConnection saverSide{QString()};
+};
+
+class PlayerStream : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platformtest::ensureCoreApplication();
+        ASSERT_TRUE(home_.isValid());
+        QDir(home_.path()).mkpath(QStringLiteral("data"));
+        platform::clock::setSleepScale(0.01); // the back-off's waits, a hundred times shorter
+        session_.emplace(engine, view, companions);
+        ASSERT_TRUE(session().buildAtStart());
+        session().start();
+    }
+    void TearDown() override {
+        session_.reset();
+        platform::clock::setSleepScale(1.0);
+    }
+    Session& session() { return *session_; }
+    StreamKeeper& keeper() { return session().stream().keeper(); }
+
+    void playUntilShown(const QString& address, std::int64_t length = 0) {
+        session().playback().playTitled(QStringLiteral("라디오/1"), address, false);
+        engine.open(length);
+        engine.begin();
+        ASSERT_FALSE(view.status);
+    }
+    // The keeper's wait passes and it opens the stream again.
+    bool nextTry(int renders) {
+        return waitUntil([&] { return int(engine.renders.size()) == renders; }, 5000);
+    }
+
+    QTemporaryDir home_;
+    platformtest::ScopedEnv homeEnv_{"BRONTAVIA_HOME", QFile::encodeName(home_.path())};
+    FakeEngine engine;
+    FakeView view;
+    NoCompanions companions;
+    std::optional<Session> session_;
+};
+
+const QString kLive = QStringLiteral("http://radio.example/live");
+
+QString trying(int n) {
+    return QStringLiteral("다시 연결하는 중... (%1/5)").arg(n);
+}
+
+// --- bringing a stream back ------------------------------------------------------------------
+
+TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns) {
+    playUntilShown(kLive);
+    emit engine.endOfMedium(); // a live stream has no end of its own
+    EXPECT_EQ(view.statusText, trying(1));
+    EXPECT_TRUE(view.status);
+    EXPECT_FALSE(view.video);
+    EXPECT_EQ(keeper().attempt(), 1);
+    EXPECT_EQ(engine.renders.size(), 1) << "the first try waits its second";
+
+    ASSERT_TRUE(nextTry(2));
+    EXPECT_EQ(engine.renders.last(), kLive);
+    engine.renderOk = true;
+    const int runs = engine.runs;
+    engine.open();
+    EXPECT_EQ(engine.runs, runs + 1) << "opened, it runs at once";
+    EXPECT_EQ(view.statusText, trying(1)) << "nothing shows yet";
+    engine.begin();
+    EXPECT_EQ(keeper().attempt(), 0);
+    EXPECT_TRUE(view.statusText.isEmpty());
+    EXPECT_FALSE(view.status);
+    EXPECT_TRUE(view.video);
+    EXPECT_EQ(session().graph().state(), PlaybackState::Playing);
+
+    // It stays watched: a second drop is brought back as well, from the first try again.
+    emit engine.streamBroken();
+    EXPECT_EQ(view.statusText, trying(1));
+}
+
+TEST_F(PlayerStream, FiveFailedTriesEndInTheFailureStateAndPlayingAgainStartsAfresh) {
+    playUntilShown(kLive);
+    emit engine.streamBroken();
+    engine.renderOk = false;
+    ASSERT_TRUE(waitUntil([&] { return !view.statusText.startsWith("다시"); }, 10000));
+    EXPECT_EQ(engine.renders.size(), 1 + 5);
+    EXPECT_TRUE(view.statusTexts.contains(trying(5)));
+    EXPECT_EQ(view.statusText,
+              "현재 라디오/1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
+    EXPECT_EQ(session().graph().state(), PlaybackState::Stopped);
+    spin(100);
+    EXPECT_EQ(engine.renders.size(), 1 + 5);
+
+    // Play (the desktop's media keys) opens it anew, with the countdown and its picture.
+    engine.renderOk = true;
+    EXPECT_TRUE(session().playback().resume());
+    EXPECT_EQ(engine.renders.size(), 1 + 6);
+    engine.open();
+    engine.begin();
+    EXPECT_TRUE(view.video);
+    EXPECT_FALSE(view.status);
+}
+
+TEST_F(PlayerStream, ATryThatOpensAndBreaksOffAgainCountsAsFailed) {
+    playUntilShown(kLive);
+    emit engine.streamBroken();
+    ASSERT_TRUE(nextTry(2));
+    engine.open();
+    emit engine.streamBroken(); // before any picture
+    EXPECT_EQ(view.statusText, trying(2));
+    ASSERT_TRUE(nextTry(3));
+}
+
+TEST_F(PlayerStream, OnlyANetworkStreamThatBreaksOffByItselfIsBroughtBack) {
+    // A file's normal end, over the network too.
+    playUntilShown(QStringLiteral("http://vod.example/clip.mp4"), 30 * 10'000'000LL);
+    emit engine.endOfMedium();
+    // A local medium that breaks off.
+    playUntilShown(QStringLiteral("/home/me/녹화.ts"));
+    emit engine.streamBroken();
+    playUntilShown(QStringLiteral("file:///home/me/a.ts"));
+    emit engine.endOfMedium();
+    // A stream that was paused or stopped by the user.
+    playUntilShown(kLive);
+    session().graph().pause();
+    emit engine.streamBroken();
+    playUntilShown(kLive);
+    session().playback().stopPlayback();
+    emit engine.endOfMedium();
+    spin(100);
+    EXPECT_EQ(keeper().attempt(), 0);
+    EXPECT_EQ(engine.renders.size(), 5) << "only the user's own plays";
+    for (const QString& text : view.statusTexts)
+        EXPECT_FALSE(text.startsWith("다시")) << text.toStdString();
+}
+
+TEST_F(PlayerStream, StopPauseANewStationAndClosingCallTheTriesOff) {
+    const auto dropped = [&] {
+        playUntilShown(kLive);
+        emit engine.streamBroken();
+        ASSERT_EQ(keeper().attempt(), 1);
+    };
+    dropped();
+    session().playback().stopPlayback();
+    EXPECT_EQ(keeper().attempt(), 0);
+    EXPECT_TRUE(view.statusText.isEmpty());
+    EXPECT_TRUE(view.video);
+
+    dropped();
+    session().graph().pause();
+    EXPECT_EQ(keeper().attempt(), 0);
+
+    dropped();
+    session().playback().playTitled(QStringLiteral("다른 방송"), QStringLiteral("http://b/x"),
+                                    false);
+    EXPECT_EQ(keeper().attempt(), 0);
+    EXPECT_TRUE(view.status) << "the new station's own countdown shows";
+    const qsizetype renders = engine.renders.size();
+
+    dropped();
+    EXPECT_TRUE(session().closeProgram());
+    EXPECT_EQ(keeper().attempt(), 0);
+    spin(100);
+    EXPECT_EQ(engine.renders.size(), renders + 1) << "no try was made after any of them";
+}
+
+TEST(PlayerStreamAddress, NetworkAddressesNameAServer) {
+    for (const char* a : {"http://x/y", "HTTPS://x", "mms://x/live", "rtsp://x", " mmsh://x"})
+        EXPECT_TRUE(StreamKeeper::isNetworkAddress(QString::fromUtf8(a))) << a;
+    for (const char* a : {"/home/me/a.ts", "file:///a.ts", "C:/방송/a.asf", "", "http:/x"})
+        EXPECT_FALSE(StreamKeeper::isNetworkAddress(QString::fromUtf8(a))) << a;
+}
+
+// --- the screen saver ------------------------------------------------------------------------
+
+class PlayerScreenSaver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platformtest::ensureCoreApplication();
+        ASSERT_TRUE(buses.bus.ok());
+        ASSERT_TRUE(buses.player.isConnected());
+    }
+    bool serve() { return saver.serveOn(buses.saverSide); }
+    SaverBus buses;
+    testsupport::ScreenSaverStandIn saver;
+};
+
+TEST_F(PlayerScreenSaver, OneInhibitIsHeldAndLetGoOfWithItsCookie) {
+    ASSERT_TRUE(serve());
+    ScreenSaverInhibitor inhibitor(buses.player);
+    inhibitor.setHeld(true);
+    inhibitor.setHeld(true);
+    ASSERT_TRUE(waitUntil([&] { return inhibitor.cookie().has_value(); }));
+    EXPECT_EQ(saver.count("Inhibit"), 1);
+    const quint32 cookie = *inhibitor.cookie();
+    EXPECT_TRUE(saver.held.contains(cookie));
+
+    inhibitor.setHeld(false);
+    ASSERT_TRUE(waitUntil([&] { return saver.held.isEmpty(); }));
+    EXPECT_EQ(saver.calls.last().cookie, cookie);
+
+    // Let go of before the answer came: the cookie that comes is given back, none is kept.
+    inhibitor.setHeld(true);
+    inhibitor.setHeld(false);
+    ASSERT_TRUE(waitUntil([&] { return saver.count("UnInhibit") == 2; }));
+    EXPECT_TRUE(saver.held.isEmpty());
+    EXPECT_FALSE(inhibitor.cookie());
+    for (const auto& call : saver.calls)
+        EXPECT_TRUE(call.known);
+}
+
+TEST_F(PlayerScreenSaver, TheEndLetsGoBeforeItReturnsAndNothingIsAskedAfterIt) {
+    ASSERT_TRUE(serve());
+    ScreenSaverInhibitor inhibitor(buses.player);
+    inhibitor.setHeld(true);
+    ASSERT_TRUE(waitUntil([&] { return inhibitor.cookie().has_value(); }));
+    inhibitor.finish();
+    EXPECT_FALSE(inhibitor.cookie());
+    ASSERT_TRUE(waitUntil([&] { return saver.held.isEmpty(); }, 2000));
+    inhibitor.setHeld(true);
+    spin(100);
+    EXPECT_EQ(saver.count("Inhibit"), 1);
+}
+
+TEST_F(PlayerScreenSaver, NoScreenSaverOnTheBusIsNoError) {
+    ScreenSaverInhibitor inhibitor(buses.player);
+    inhibitor.setHeld(true);
+    spin(200);
+    EXPECT_FALSE(inhibitor.cookie());
+    inhibitor.setHeld(false);
+    // One that appears later is asked the next time.
+    ASSERT_TRUE(serve());
+    inhibitor.setHeld(true);
+    EXPECT_TRUE(waitUntil([&] { return saver.held.size() == 1; }));
+}
+
+TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
+    ASSERT_TRUE(serve());
+    FakeEngine engine;
+    FakeView view;
+    Graph graph(engine, view);
+    ASSERT_TRUE(graph.buildAtStart());
+    ScreenAwake awake(engine, graph, buses.player);
+    const auto held = [&](bool on) {
+        return waitUntil([&] { return saver.held.size() == (on ? 1 : 0); }, 3000);
+    };
+
+    graph.setState(PlaybackState::Playing);
+    EXPECT_FALSE(awake.wanted()) << "connecting";
+    engine.begin();
+    EXPECT_TRUE(awake.wanted());
+    EXPECT_TRUE(held(true));
+
+    graph.pause();
+    EXPECT_TRUE(held(false));
+    graph.run();
+    EXPECT_TRUE(held(true));
+    graph.stop();
+    EXPECT_TRUE(held(false));
+    graph.run();
+    EXPECT_TRUE(held(true));
+
+    emit engine.endOfMedium();
+    EXPECT_TRUE(held(false));
+    awake.moved(); // sought back from the end
+    EXPECT_TRUE(held(true));
+
+    emit engine.streamBroken();
+    EXPECT_TRUE(held(false));
+
+    engine.video = false; // sound alone
+    engine.begin();
+    EXPECT_FALSE(awake.wanted());
+    spin(100);
+    EXPECT_TRUE(saver.held.isEmpty());
+    EXPECT_EQ(saver.count("Inhibit"), 4);
+}
+
+// --- recording -------------------------------------------------------------------------------
+
+TEST(PlayerRecordingName, AStationNameBecomesASafeFileName) {
+    EXPECT_EQ(fileNameStem(QStringLiteral("KBS 1라디오")), QStringLiteral("KBS 1라디오"));
+    EXPECT_EQ(fileNameStem(QStringLiteral("a/b\\c:d*e?f\"g<h>i|j")),
+              QStringLiteral("a_b_c_d_e_f_g_h_i_j"));
+    EXPECT_EQ(fileNameStem(QStringLiteral("../../etc/passwd")), QStringLiteral("_.._etc_passwd"));
+    EXPECT_EQ(fileNameStem(QStringLiteral("..숨김")), QStringLiteral("숨김"));
+    EXPECT_EQ(fileNameStem(QStringLiteral("줄\n바꿈\t\x01끝  ")), QStringLiteral("줄 바꿈 _끝"));
+    EXPECT_EQ(fileNameStem(QString()), QStringLiteral("녹화"));
+    EXPECT_EQ(fileNameStem(QStringLiteral(" .. ")), QStringLiteral("녹화"));
+
+    // Long names are cut to fit a file name's bytes, never inside a character.
+    const QString longName = QString(100, QChar(0xBC29)) + QStringLiteral("😀😀😀");
+    const QString cut = fileNameStem(longName);
+    EXPECT_LE(cut.toUtf8().size(), 180);
+    EXPECT_GT(cut.toUtf8().size(), 170);
+    EXPECT_TRUE(longName.startsWith(cut));
+    const QString emoji =
+        fileNameStem(QString(40, QChar(0x20)) + QString::fromUtf8("😀").repeated(60));
+    EXPECT_FALSE(emoji.at(emoji.size() - 1).isHighSurrogate());
+}
+
+TEST(PlayerRecordingName, ARecordingNeverTakesAnExistingFilesName) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
+    const QString first = createRecordingFile(dir.path() + "/", "뉴스:속보", when, "ts");
+    EXPECT_EQ(first, dir.path() + "/뉴스_속보 2026-03-04 05-06-07.ts");
+    EXPECT_TRUE(QFileInfo::exists(first));
+    EXPECT_EQ(createRecordingFile(dir.path(), "뉴스:속보", when, "ts"),
+              dir.path() + "/뉴스_속보 2026-03-04 05-06-07 (2).ts");
+    EXPECT_EQ(createRecordingFile(dir.path(), "뉴스:속보", when, "ts"),
+              dir.path() + "/뉴스_속보 2026-03-04 05-06-07 (3).ts");
+    EXPECT_EQ(createRecordingFile(dir.path(), "뉴스:속보", when, "mkv"),
+              dir.path() + "/뉴스_속보 2026-03-04 05-06-07.mkv");
+    EXPECT_EQ(createRecordingFile(dir.path() + "/없는 폴더", "x", when, "ts"), QString());
+}
+
+TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    Recording& rec = session().stream().recording();
+    EXPECT_FALSE(rec.start(folder.path())) << "nothing plays";
+    EXPECT_TRUE(engine.records.isEmpty());
+
+    int changes = 0;
+    QObject::connect(&rec, &Recording::activeChanged, [&] { ++changes; });
+    const auto record = [&] {
+        ASSERT_TRUE(rec.start(folder.path()));
+        ASSERT_TRUE(rec.active());
+        QFile f(rec.file());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("packets");
+    };
+
+    playUntilShown(kLive);
+    record();
+    EXPECT_TRUE(QFileInfo(engine.records.last()).fileName().startsWith("라디오_1 "));
+    EXPECT_TRUE(engine.records.last().endsWith(".ts"));
+    const QString file = engine.records.last();
+    rec.toggle();
+    EXPECT_FALSE(rec.active());
+    EXPECT_EQ(engine.records.last(), QString());
+    EXPECT_TRUE(QFileInfo::exists(file)) << "a recording with packets stays";
+    EXPECT_EQ(changes, 2);
+
+    // Each of these ends it: a new station, a stop, a stream that broke off, the end.
+    record();
+    session().playback().playTitled("다른", "http://b/x", false);
+    EXPECT_FALSE(rec.active());
+    playUntilShown(kLive);
+    record();
+    session().playback().stopPlayback();
+    EXPECT_FALSE(rec.active());
+    playUntilShown(kLive);
+    record();
+    emit engine.streamBroken();
+    EXPECT_FALSE(rec.active());
+    // Brought back, it goes on in a file of its own.
+    ASSERT_TRUE(nextTry(int(engine.renders.size()) + 1));
+    engine.open();
+    engine.begin();
+    EXPECT_TRUE(rec.active());
+    EXPECT_NE(rec.file(), engine.records.at(engine.records.size() - 3));
+    {
+        QFile f(rec.file());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("packets");
+    }
+    rec.stop();
+    playUntilShown(kLive);
+    record();
+    EXPECT_TRUE(session().closeProgram());
+    EXPECT_FALSE(rec.active());
+    EXPECT_EQ(engine.records.count(QString()), 6);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6) << "never one over another";
+
+    // One that never got a packet leaves no empty file behind.
+    playUntilShown(kLive);
+    ASSERT_TRUE(rec.start(folder.path()));
+    rec.stop();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6);
+}
+
+} // namespace
