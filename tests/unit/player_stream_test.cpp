@@ -103,6 +103,8 @@ public:
         if (!t.isEmpty() && (statusTexts.isEmpty() || statusTexts.last() != t))
             statusTexts << t;
     }
+    QString shownStatusText() const override { return statusText; }
+    bool isStatusShown() const override { return status; }
     void setTitleText(const QString&) override {}
     void attachVideo() override {}
     void setMuteLook(bool) override {}
