@@ -42,6 +42,8 @@ public:
     QByteArray name(int row) const;
     QByteArray target(int row) const;
     ChannelLine channel(int row) const;
+    // A row's name as stored, without a copy; valid until the rows change.
+    QByteArrayView nameView(int row) const;
 
     // The M3U tvg-id of each row, in row order (rows of the ZT lists have none); dropped when
     // the rows are replaced.
