@@ -3,8 +3,10 @@
 #include "platform/codec.h"
 #include "remote/cataloguemodel.h"
 
+#include <QThread>
 #include <algorithm>
 #include <array>
+#include <thread>
 
 namespace stationsearch {
 
@@ -91,38 +93,57 @@ QList<Word> parseQuery(QStringView text) {
 }
 
 NameMatcher::NameMatcher() : pairs_(size_t(0xFE - 0x81 + 1) * 256, kNotAChar) {
-    char pair[2];
+    for (int b = 0; b < 0x80; ++b)
+        ascii_[size_t(b)] = foldChar(char16_t(b));
+    // Every pair of one lead byte decoded at once, each followed by a line end (which no pair
+    // can swallow); a lead whose pairs do not come out one character each is read pair by pair.
+    constexpr int kFirstTrail = 0x41;
+    constexpr int kTrails = 0xFE - kFirstTrail + 1;
+    QByteArray row;
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
-        for (int trail = 0x41; trail <= 0xFE; ++trail) {
-            pair[0] = char(lead);
-            pair[1] = char(trail);
-            const QString s = platform::cp949::toUnicode(QByteArrayView(pair, 2));
-            if (s.size() == 1 && s[0].unicode() != kReplacement)
-                pairs_[size_t((lead - 0x81) * 256 + trail)] = foldChar(s[0].unicode());
+        char16_t* out = pairs_.data() + (lead - 0x81) * 256;
+        row.clear();
+        for (int trail = kFirstTrail; trail <= 0xFE; ++trail)
+            row.append(char(lead)).append(char(trail)).append('\n');
+        const QList<QStringView> decoded =
+            QStringView(platform::cp949::toUnicode(row)).split(u'\n');
+        for (int t = 0; t < kTrails; ++t) {
+            QString single;
+            QStringView c = t < decoded.size() ? decoded[t] : QStringView();
+            if (decoded.size() != kTrails + 1 || c.size() != 1) {
+                const char pair[2] = {char(lead), char(kFirstTrail + t)};
+                single = platform::cp949::toUnicode(QByteArrayView(pair, 2));
+                c = single;
+            }
+            if (c.size() == 1 && c[0].unicode() != kReplacement)
+                out[kFirstTrail + t] = foldChar(c[0].unicode());
         }
     }
 }
 
 void NameMatcher::fold(QByteArrayView name, Folded& out) const {
-    out.clear();
+    out.resize(name.size()); // never more characters than bytes
+    char16_t* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
     const auto* const end = p + name.size();
+    const char16_t* const pairs = pairs_.data();
     while (p < end) {
-        const unsigned char b = *p;
+        const unsigned b = *p;
         char16_t c;
         if (b < 0x80) {
-            c = foldChar(b);
+            c = ascii_[b];
             ++p;
         } else if (b >= 0x81 && b <= 0xFE && end - p >= 2 &&
-                   (c = pairs_[size_t((b - 0x81) * 256 + p[1])]) != kNotAChar) {
+                   (c = pairs[(b - 0x81) * 256 + p[1]]) != kNotAChar) {
             p += 2;
         } else {
             c = kReplacement;
             ++p;
         }
-        if (c != 0)
-            out.append(c);
+        *o = c;
+        o += c != 0;
     }
+    out.resize(o - out.data());
 }
 
 bool NameMatcher::matches(const QList<Word>& words, QByteArrayView name) const {
@@ -135,6 +156,41 @@ bool NameMatcher::matches(const QList<Word>& words, QByteArrayView name) const {
 }
 
 // --- the search over the pages ---
+
+namespace {
+
+// Below this many rows a second thread costs more than it saves.
+constexpr qsizetype kRowsPerThread = 50000;
+
+int chunksFor(qsizetype rows) {
+    const qsizetype wanted = rows / kRowsPerThread;
+    return int(std::clamp<qsizetype>(wanted, 1, std::clamp(QThread::idealThreadCount(), 1, 4)));
+}
+
+// Runs work(0) .. work(chunks - 1), all but the first on threads of their own, and joins what
+// they found in chunk order. The rows are only read meanwhile; the threads end before this
+// returns.
+template <typename Work> QList<Hit> inChunks(int chunks, const Work& work) {
+    std::vector<QList<Hit>> parts(static_cast<size_t>(chunks));
+    {
+        std::vector<std::jthread> helpers;
+        for (int c = 1; c < chunks; ++c)
+            helpers.emplace_back([&parts, &work, c] { parts[size_t(c)] = work(c); });
+        parts[0] = work(0);
+    }
+    if (chunks == 1)
+        return std::move(parts[0]);
+    qsizetype total = 0;
+    for (const QList<Hit>& part : parts)
+        total += part.size();
+    QList<Hit> all;
+    all.reserve(total);
+    for (const QList<Hit>& part : parts)
+        all.append(part);
+    return all;
+}
+
+} // namespace
 
 StationSearch::StationSearch(QList<const catalogue::CatalogueModel*> pages)
     : pages_(std::move(pages)) {}
@@ -169,27 +225,45 @@ void StationSearch::rowsChanged() {
 }
 
 QList<Hit> StationSearch::scanAll(const QList<Word>& words) {
-    QList<Hit> found;
-    for (int page = 0; page < pages_.size(); ++page) {
-        const catalogue::CatalogueModel* model = pages_[page];
-        if (!model)
-            continue;
-        const int rows = model->rowCount();
-        examined_ += rows;
-        for (int row = 0; row < rows; ++row)
-            if (matcher_->matches(words, model->nameView(row)))
-                found.append({page, row});
-    }
-    return found;
+    // All rows numbered one page after another, cut into equal chunks.
+    QList<qsizetype> starts{0};
+    for (const catalogue::CatalogueModel* model : std::as_const(pages_))
+        starts << starts.constLast() + (model ? model->rowCount() : 0);
+    const qsizetype total = starts.constLast();
+    examined_ += total;
+    const int chunks = chunksFor(total);
+    const NameMatcher& matcher = *matcher_;
+    return inChunks(chunks, [&](int chunk) {
+        const qsizetype first = total * chunk / chunks;
+        const qsizetype end = total * (chunk + 1) / chunks;
+        QList<Hit> found;
+        for (int page = 0; page < pages_.size(); ++page) {
+            const qsizetype from = std::max(first, starts[page]);
+            const qsizetype to = std::min(end, starts[page + 1]);
+            const catalogue::CatalogueModel* model = pages_[page];
+            for (qsizetype i = from; i < to; ++i) {
+                const int row = int(i - starts[page]);
+                if (matcher.matches(words, model->nameView(row)))
+                    found.append({page, row});
+            }
+        }
+        return found;
+    });
 }
 
 QList<Hit> StationSearch::narrow(const QList<Hit>& from, const QList<Word>& words) {
-    QList<Hit> found;
-    examined_ += from.size();
-    for (const Hit& h : from)
-        if (matcher_->matches(words, pages_[h.page]->nameView(h.row)))
-            found.append(h);
-    return found;
+    const qsizetype total = from.size();
+    examined_ += total;
+    const int chunks = chunksFor(total);
+    const NameMatcher& matcher = *matcher_;
+    const Hit* hits = from.constData();
+    return inChunks(chunks, [&](int chunk) {
+        QList<Hit> found;
+        for (qsizetype i = total * chunk / chunks; i < total * (chunk + 1) / chunks; ++i)
+            if (matcher.matches(words, pages_[hits[i].page]->nameView(hits[i].row)))
+                found.append(hits[i]);
+        return found;
+    });
 }
 
 // --- the list of what was found ---

@@ -19,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVarLengthArray>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -60,6 +61,7 @@ public:
     bool matches(const QList<Word>& words, QByteArrayView name) const;
 
 private:
+    std::array<char16_t, 0x80> ascii_{};
     std::vector<char16_t> pairs_; // (lead - 0x81) * 256 + trail -> folded character
 };
 
@@ -72,7 +74,8 @@ struct Hit {
 
 // The search over the pages of the remote. Each new text is looked for in the rows the last
 // shorter text found when it only grew (and the rows did not change since), and a text typed
-// before is answered from memory when the user takes characters back.
+// before is answered from memory when the user takes characters back. A long list is read by
+// a few threads at once; the models are only read, and only during setText.
 class StationSearch {
 public:
     // `pages` in page order; the models must outlive the search.

@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -122,8 +123,17 @@ TEST(RemoteSearch, EnterAndDoubleClickPlayAsThePageWouldAndEscapePutsItBack) {
     EXPECT_EQ(handed.takeFirst().at(0).toByteArray(), fromPage);
     EXPECT_TRUE(r.search().isOpen()); // still there to choose another
 
+    r.results()->doItemsLayout(); // as the next paint would
     const QRect first = r.results()->visualRect(r.results()->model()->index(0, 0));
-    QTest::mouseDClick(r.results()->viewport(), Qt::LeftButton, {}, first.center());
+    ASSERT_TRUE(first.isValid());
+    for (const QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                 QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        const QPointF at(first.center());
+        QMouseEvent click(t, at, r.results()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(r.results()->viewport(), &click);
+    }
     ASSERT_EQ(handed.count(), 1);
     EXPECT_EQ(handed.takeFirst().at(0).toByteArray(),
               line(u"KBS 뉴스", "mms://news.example.net/kbs"));
