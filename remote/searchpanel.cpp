@@ -60,6 +60,7 @@ CSearchPanel::CSearchPanel(QWidget* window, QWidget* pages, const QList<QTreeVie
     results_->setModel(model_);
     catalogue::setListLook(results_);
     results_->setColumnWidth(0, 140);
+    results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long names are elided
     results_->hide();
 
     connect(line_, &QLineEdit::textChanged, this, &CSearchPanel::onTextChanged);
@@ -91,7 +92,10 @@ bool CSearchPanel::isOpen() const {
 }
 
 void CSearchPanel::open(const QString& typed) {
-    if (!isOpen()) {
+    if (isOpen()) {
+        if (typed.isEmpty())
+            line_->selectAll(); // ready to be typed over
+    } else {
         QWidget* focus = window_->focusWidget();
         focusBefore_ = focus == line_ || focus == results_ ? nullptr : focus;
         results_->setGeometry(pages_->geometry());
@@ -102,8 +106,6 @@ void CSearchPanel::open(const QString& typed) {
     }
     if (!typed.isEmpty())
         line_->setText(typed);
-    else
-        line_->selectAll();
     line_->setFocus(Qt::ShortcutFocusReason);
 }
 
