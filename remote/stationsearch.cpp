@@ -211,8 +211,9 @@ void StationSearch::setText(const QString& text) {
     if (!matcher_)
         matcher_.emplace();
     QList<Hit> found = levels_.isEmpty() ? scanAll(words) : narrow(levels_.constLast().hits, words);
-    // A few levels are enough to answer backspacing; each holds no more than the one before.
-    constexpr qsizetype kMaxLevels = 8;
+    // A few levels are enough to answer backspacing (each holds no more rows than the one
+    // before); at the limit the new text takes the place of the one it grew from.
+    constexpr qsizetype kMaxLevels = 4;
     if (levels_.size() == kMaxLevels)
         levels_.removeLast();
     levels_.append({text, std::move(found)});
