@@ -41,8 +41,10 @@ TEST(StationSearchQuery, InitialConsonantsMatchTheSyllablesTheyBegin) {
     EXPECT_FALSE(finds(u"ㅂㅅ", u"방문송"));            // consecutive syllables only
     EXPECT_FALSE(finds(u"ㅂ", u"빵"));                  // ㅂ is not ㅃ
     EXPECT_TRUE(finds(u"ㅃ", u"빵"));
-    EXPECT_TRUE(finds(u"ㅎ", u"힣")); // the last syllable of the block
-    EXPECT_TRUE(finds(u"ㄱ", u"가")); // and the first
+    EXPECT_TRUE(finds(u"ㅎ", u"힣"));  // the last syllable of the block
+    EXPECT_TRUE(finds(u"ㄱ", u"가"));  // and the first
+    EXPECT_FALSE(finds(u"ㄱ", u"까")); // the edges between two initials
+    EXPECT_FALSE(finds(u"ㄲ", u"깋"));
     EXPECT_FALSE(finds(u"ㄱ", u"ㄴ"));
     // A consonant in the name itself is found by typing it.
     EXPECT_TRUE(finds(u"ㅋㅋ", u"ㅋㅋ 방송"));
