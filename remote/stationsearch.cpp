@@ -121,16 +121,21 @@ NameMatcher::NameMatcher() : pairs_(size_t(0xFE - 0x81 + 1) * 256, kNotAChar) {
     }
 }
 
-void NameMatcher::fold(QByteArrayView name, Folded& out) const {
+bool NameMatcher::fold(QByteArrayView name, Folded& out) const {
     out.resize(name.size()); // never more characters than bytes
     char16_t* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
     const auto* const end = p + name.size();
     const char16_t* const pairs = pairs_.data();
+    bool caret = false;
     while (p < end) {
         const unsigned b = *p;
         char16_t c;
         if (b < 0x80) {
+            if (b == '^') {
+                caret = true;
+                break;
+            }
             c = ascii_[b];
             ++p;
         } else if (b >= 0x81 && b <= 0xFE && end - p >= 2 &&
@@ -144,15 +149,31 @@ void NameMatcher::fold(QByteArrayView name, Folded& out) const {
         o += c != 0;
     }
     out.resize(o - out.data());
+    return caret;
 }
+
+namespace {
+
+bool allFound(const Folded& folded, const QList<Word>& words) {
+    return !folded.isEmpty() && std::all_of(words.cbegin(), words.cend(),
+                                            [&](const Word& w) { return contains(folded, w); });
+}
+
+} // namespace
 
 bool NameMatcher::matches(const QList<Word>& words, QByteArrayView name) const {
     if (words.isEmpty() || name.isEmpty())
         return false;
     Folded folded;
     fold(name, folded);
-    return std::all_of(words.cbegin(), words.cend(),
-                       [&](const Word& w) { return contains(folded, w); });
+    return allFound(folded, words);
+}
+
+bool NameMatcher::matchesLine(const QList<Word>& words, QByteArrayView line) const {
+    if (words.isEmpty())
+        return false;
+    Folded folded;
+    return fold(line, folded) && allFound(folded, words);
 }
 
 // --- the search over the pages ---
@@ -244,7 +265,7 @@ QList<Hit> StationSearch::scanAll(const QList<Word>& words) {
             const catalogue::CatalogueModel* model = pages_[page];
             for (qsizetype i = from; i < to; ++i) {
                 const int row = int(i - starts[page]);
-                if (matcher.matches(words, model->nameView(row)))
+                if (matcher.matchesLine(words, model->lineView(row)))
                     found.append({page, row});
             }
         }
@@ -261,7 +282,7 @@ QList<Hit> StationSearch::narrow(const QList<Hit>& from, const QList<Word>& word
     return inChunks(chunks, [&](int chunk) {
         QList<Hit> found;
         for (qsizetype i = total * chunk / chunks; i < total * (chunk + 1) / chunks; ++i)
-            if (matcher.matches(words, pages_[hits[i].page]->nameView(hits[i].row)))
+            if (matcher.matchesLine(words, pages_[hits[i].page]->lineView(hits[i].row)))
                 found.append(hits[i]);
         return found;
     });

@@ -55,10 +55,13 @@ public:
     NameMatcher();
 
     // The folded characters of a name, white space dropped; a byte that starts no character
-    // of the code page reads as U+FFFD.
-    void fold(QByteArrayView name, Folded& out) const;
+    // of the code page reads as U+FFFD. Reading stops at a '^' (where a line's target begins);
+    // the result says whether there was one.
+    bool fold(QByteArrayView name, Folded& out) const;
     // Whether every word is found in the name.
     bool matches(const QList<Word>& words, QByteArrayView name) const;
+    // The same for the name of a whole "name^target" line; a line without '^' has no name.
+    bool matchesLine(const QList<Word>& words, QByteArrayView line) const;
 
 private:
     std::array<char16_t, 0x80> ascii_{};
