@@ -13,7 +13,6 @@ namespace stationsearch {
 namespace {
 
 constexpr char16_t kSyllableFirst = 0xAC00;
-constexpr char16_t kSyllableLast = 0xD7A3;
 constexpr char16_t kSyllablesPerInitial = 21 * 28;
 constexpr char16_t kNotAChar = 0xFFFF; // in the pair table: no character of the code page
 constexpr char16_t kReplacement = 0xFFFD;
