@@ -11,11 +11,16 @@ QTreeView* createListControl(QWidget* parent, int id) {
     list->setModel(new CatalogueModel(list));
     platform::setControlId(list, id);
     platform::setControlClass(list, QStringLiteral("CListCtrl"));
+    setListLook(list);
+    list->setColumnWidth(0, 230);
+    list->setColumnHidden(1, true);
+    return list;
+}
+
+void setListLook(QTreeView* list) {
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setHeaderHidden(true);
-    list->setColumnWidth(0, 230);
-    list->setColumnHidden(1, true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -25,7 +30,6 @@ QTreeView* createListControl(QWidget* parent, int id) {
         "QTreeView { background: rgb(90,90,86); color: white; border: 1px solid rgb(38,38,36); }"
         "QTreeView::item { padding: 1px 2px; }"
         "QTreeView::item:selected { background: rgb(214,150,52); color: black; }"));
-    return list;
 }
 
 CatalogueModel* modelOf(const QTreeView* list) {

@@ -11,6 +11,10 @@ namespace catalogue {
 // colours, a hidden second column with the channel target. The view owns its model.
 QTreeView* createListControl(QWidget* parent, int id);
 
+// The look of the remote's lists (no header, no tree, whole rows selected, the catalogue's
+// colours) for a view that holds other rows.
+void setListLook(QTreeView* list);
+
 // The rows behind a list control made by createListControl.
 CatalogueModel* modelOf(const QTreeView* list);
 

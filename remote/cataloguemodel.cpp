@@ -96,6 +96,12 @@ QByteArray CatalogueModel::target(int row) const {
     return channel(row).target;
 }
 
+QByteArrayView CatalogueModel::nameView(int row) const {
+    const QByteArrayView l = line(row);
+    const qsizetype caret = l.indexOf('^');
+    return caret < 0 ? QByteArrayView() : l.first(caret);
+}
+
 ChannelLine CatalogueModel::channel(int row) const {
     return splitChannelLine(line(row));
 }

@@ -42,6 +42,9 @@ public:
     QByteArray name(int row) const;
     QByteArray target(int row) const;
     ChannelLine channel(int row) const;
+    // A row's name, or its whole line, as stored, without a copy; valid until the rows change.
+    QByteArrayView nameView(int row) const;
+    QByteArrayView lineView(int row) const { return line(row); }
 
     // The M3U tvg-id of each row, in row order (rows of the ZT lists have none); dropped when
     // the rows are replaced.

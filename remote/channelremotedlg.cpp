@@ -11,6 +11,7 @@
 #include "remote/favoritespanel.h"
 #include "remote/remoteguide.h"
 #include "remote/remoteids.h"
+#include "remote/searchpanel.h"
 #include "remote/settingsdlg.h"
 #include "remote/stationhost.h"
 #include "remote/suiteconfig.h"
@@ -91,14 +92,20 @@ void CChannelRemoteDlg::createControls() {
     connect(updater_, &CCatalogueUpdater::busyChanged, buttons_[IDC_REFRESH],
             [button = buttons_[IDC_REFRESH]](bool busy) { button->setEnabled(!busy); });
 
-    // Double-click on a page list plays the row.
+    // Double-click on a page list plays the row; a station found by the search plays the same way.
+    const auto playRow = [player](const catalogue::CatalogueModel& model, int row) {
+        player->activateRow(model, row);
+    };
+    QList<QTreeView*> pageLists;
+    QStringList pageTitles;
     for (const PageDef& p : kPages) {
         const catalogue::CatalogueModel* model = rows(p.listId);
         connect(lists_[p.listId], &QAbstractItemView::doubleClicked, this,
-                [player, model](const QModelIndex& index) {
-                    player->activateRow(*model, index.row());
-                });
+                [playRow, model](const QModelIndex& index) { playRow(*model, index.row()); });
+        pageLists << lists_[p.listId];
+        pageTitles << QString::fromUtf8(p.title);
     }
+    search_ = new CSearchPanel(this, tab_, pageLists, pageTitles, playRow);
     for (int preset : {IDC_KBS1, IDC_KBS2, IDC_MBC, IDC_PSB})
         connect(buttons_[preset], &QAbstractButton::clicked, this,
                 [player, preset] { player->playPreset(preset); });

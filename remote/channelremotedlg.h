@@ -12,6 +12,7 @@ class CCatalogueUpdater;
 class CFavorites;
 class CFavoritesPanel;
 class CRemoteGuide;
+class CSearchPanel;
 class CSkinButton;
 class CStationHost;
 class CStationPlayer;
@@ -46,6 +47,7 @@ public:
     CFavorites* favorites() const;
     CCatalogueUpdater* updater() const { return updater_; }
     CRemoteGuide* programmeGuide() const { return guide_; }
+    CSearchPanel* searchPanel() const { return search_; }
 
     // Ends the program (the dialog's end).
     void done(int result) override;
@@ -83,4 +85,5 @@ private:
     CZtChannelFiles* zt_ = nullptr;
     CCatalogueUpdater* updater_ = nullptr;
     CRemoteGuide* guide_ = nullptr;
+    CSearchPanel* search_ = nullptr;
 };

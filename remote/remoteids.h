@@ -122,6 +122,10 @@ inline constexpr PageDef kPages[] = {
     {"ZT 채널", 1031, nullptr},
 };
 
+// The station search: its line over the bottom strip and the list of the stations it found.
+inline constexpr int kSearchLine = 1060;
+inline constexpr int kSearchList = 1061;
+
 // Lists of the dialog template that are never shown.
 inline constexpr int kHiddenLists[] = {1005, 1010, 1011};
 
