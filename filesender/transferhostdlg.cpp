@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QIcon>
 #include <QIntValidator>
 #include <QLineEdit>
@@ -118,6 +119,9 @@ void CTransferHostDlg::startRequest(qint64 n, bool boxLater) {
 }
 
 void CTransferHostDlg::reportToChat(const protocol::TransferReport& report) {
+    // A report the chat has not read yet (of an earlier file sender too) is not overwritten.
+    while (QFile::exists(protocol::transferReportFile(reportN_)))
+        ++reportN_;
     const qint64 n = reportN_++;
     if (!platform::lines::writeLinesAtomic(protocol::transferReportFile(n),
                                            protocol::reportLines(report))) {
