@@ -41,7 +41,7 @@ void CChatHandOver::findTransferHost() {
     if (hostWaiting_)
         return;
     hostWaiting_ = true;
-    fileSender_->ensure(kTransferHostWaitMs, this, [this](bool ok) {
+    fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this, [this](bool ok) {
         hostWaiting_ = false;
         if (!ok)
             qCWarning(platform::log::chat)
@@ -86,15 +86,16 @@ void CChatHandOver::chooseReceiver() {
 void CChatHandOver::answerAddress(const QString& sender, const QString& announce) {
     // The sender connects to our file sender as soon as it has the address: it must be there.
     QPointer<CChatHandOver> self(this);
-    fileSender_->ensure(kTransferHostWaitMs, this, [self, sender, announce](bool ok) {
-        if (!self || self->chat_->isClosing() || !self->chat_->connection())
-            return;
-        if (!ok) {
-            self->noFileSender(true);
-            return;
-        }
-        self->announceAddress(sender, announce);
-    });
+    fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this,
+                        [self, sender, announce](bool ok) {
+                            if (!self || self->chat_->isClosing() || !self->chat_->connection())
+                                return;
+                            if (!ok) {
+                                self->noFileSender(true);
+                                return;
+                            }
+                            self->announceAddress(sender, announce);
+                        });
 }
 
 void CChatHandOver::announceAddress(const QString& sender, const QString& announce) {
@@ -143,20 +144,23 @@ void CChatHandOver::handOver() {
     const qint64 n = transferN_++;
     const QString requestFile = protocol::transferRequestFile(n);
     QPointer<CChatHandOver> self(this);
-    fileSender_->ensure(kTransferHostWaitMs, this, [self, request, requestFile, n](bool ok) {
-        if (!self || self->chat_->isClosing())
-            return;
-        if (!ok) {
-            self->noFileSender(false);
-            return;
-        }
-        if (!writeTransferRequest(requestFile, request)) {
-            qCWarning(platform::log::files) << "cannot write the transfer request" << requestFile;
-            self->chat_->message(QStringLiteral("파일을 보내는데 실패했습니다"), 1);
-            return;
-        }
-        self->startTransfer(requestFile, n);
-    });
+    fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this,
+                        [self, request, requestFile, n](bool ok) {
+                            if (!self || self->chat_->isClosing())
+                                return;
+                            if (!ok) {
+                                self->noFileSender(false);
+                                return;
+                            }
+                            if (!writeTransferRequest(requestFile, request)) {
+                                qCWarning(platform::log::files)
+                                    << "cannot write the transfer request" << requestFile;
+                                self->chat_->message(QStringLiteral("파일을 보내는데 실패했습니다"),
+                                                     1);
+                                return;
+                            }
+                            self->startTransfer(requestFile, n);
+                        });
 }
 
 void CChatHandOver::startTransfer(const QString& requestFile, qint64 n) {

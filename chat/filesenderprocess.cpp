@@ -35,10 +35,13 @@ CFileSenderProcess::~CFileSenderProcess() {
     if (!running())
         return;
     process_.disconnect(this);
-    platform::windows::flushPosts();
-    if (process_.waitForFinished(kCloseWaitMs))
-        return;
-    qCWarning(platform::log::chat) << "the file sender did not close with the chat; stopped";
+    // Told to close only when its window is there; one without a window is stopped at once.
+    if (platform::windows::exists(chat::kTransferHostTitle)) {
+        platform::windows::flushPosts();
+        if (process_.waitForFinished(kCloseWaitMs))
+            return;
+        qCWarning(platform::log::chat) << "the file sender did not close with the chat; stopped";
+    }
     process_.terminate();
     if (!process_.waitForFinished(kStopWaitMs)) {
         process_.kill();
