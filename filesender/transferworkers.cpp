@@ -79,7 +79,14 @@ void endConnection(int fd) {
 
 // The file a transfer is received into: "NAME.part" beside the target, or a fresh
 // "NAME.part.XXXXXX" when a file of that name is already there (it is the user's, not ours).
+// A target that is a device or a pipe is written as it is (empty partPath): it holds no file a
+// rename could replace.
 int openPartFile(const std::string& target, std::string& partPath) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        partPath.clear();
+        return ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    }
     partPath = partFileName(target);
     const int fd = ::open(partPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0 || errno != EEXIST)
@@ -188,7 +195,8 @@ WorkerEnd ReceiveWorker(ReceiveJob job) {
         if (stored == job.total) {
             // Whole: only now does the file count as received and take the chosen name. The
             // rename replaces at once what the user agreed to replace in Save As.
-            end = file.reset() && ::rename(partPath.c_str(), job.path.c_str()) == 0
+            end = file.reset() &&
+                          (partPath.empty() || ::rename(partPath.c_str(), job.path.c_str()) == 0)
                       ? WorkerEnd::Done
                       : WorkerEnd::SaveProblem;
             if (end == WorkerEnd::Done) {
@@ -231,7 +239,7 @@ WorkerEnd ReceiveWorker(ReceiveJob job) {
             break;
         }
     }
-    if (end != WorkerEnd::Done) {
+    if (end != WorkerEnd::Done && !partPath.empty()) {
         // Nothing half-received stays behind, and the chosen name was never touched.
         file.reset();
         ::unlink(partPath.c_str());

@@ -215,6 +215,13 @@ TEST(FileSenderWorkers, ReceiverWritesAPartFileAndRenamesOnlyWhenWhole) {
         EXPECT_EQ(filesIn(dir), 2u) << "no part file left behind";
     }
     {
+        // A device is written as it is: there is no file to put in its place.
+        Pair p;
+        sendAll(p.a, "abc");
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), "/dev/null", 3, "", running()}), WorkerEnd::Done);
+        EXPECT_FALSE(exists("/dev/null.part"));
+    }
+    {
         // A target that cannot be replaced (a folder with files in it) fails the save.
         Folder dir;
         ::mkdir(dir.file("dst").c_str(), 0755);
@@ -260,6 +267,13 @@ TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
         EXPECT_TRUE(t.wait(std::chrono::seconds(5)));
         EXPECT_EQ(done.get_future().get(), WorkerEnd::Stopped);
         EXPECT_EQ(filesIn(dir), 0u) << "a cancelled transfer leaves no file";
+    }
+    {
+        // A full disk (or any failing write) is a save problem.
+        Pair p;
+        sendAll(p.a, "abc");
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), "/dev/full", 3, "", running()}),
+                  WorkerEnd::SaveProblem);
     }
 }
 
