@@ -128,8 +128,10 @@ void CTransferHostDlg::reportToChat(const protocol::TransferReport& report) {
         qCWarning(platform::log::files) << "cannot write the transfer report" << n;
         return;
     }
-    if (!platform::windows::post(protocol::kChatTitle, protocol::WM_XFER_REPORT, quint64(n), 0))
+    if (!platform::windows::post(protocol::kChatTitle, protocol::WM_XFER_REPORT, quint64(n), 0)) {
         qCInfo(platform::log::transfer) << "no chat to tell that a transfer ended well";
+        QFile::remove(protocol::transferReportFile(n));
+    }
 }
 
 void CTransferHostDlg::manualStart() {
