@@ -51,12 +51,16 @@ void CChatHandOver::findTransferHost() {
 
 void CChatHandOver::noFileSender(bool receiving) {
     qCWarning(platform::log::chat) << "the file sender cannot be started; transfer abandoned";
+    if (noSenderBoxOpen_)
+        return; // the user is being told already
+    noSenderBoxOpen_ = true;
     chat_->message(receiving
                        ? QStringLiteral("파일을 받을 수 없습니다.\r\n파일 보내기 프로그램을\r\n"
                                         "시작할 수 없습니다")
                        : QStringLiteral("파일을 보낼 수 없습니다.\r\n파일 보내기 프로그램을\r\n"
                                         "시작할 수 없습니다"),
                    3);
+    noSenderBoxOpen_ = false;
 }
 
 // --- choosing the receiver -----------------------------------------------------------------
@@ -85,16 +89,30 @@ void CChatHandOver::chooseReceiver() {
 
 void CChatHandOver::answerAddress(const QString& sender, const QString& announce) {
     // The sender connects to our file sender as soon as it has the address: it must be there.
+    // Requests that come while it is awaited share that wait (a few, the newest kept), so a
+    // flood of requests neither piles up waits nor boxes.
+    awaitingAddress_.removeAll(sender);
+    awaitingAddress_ << sender;
+    if (awaitingAddress_.size() > kMaxAwaitingAddress) {
+        qCWarning(platform::log::chat) << "too many address requests at once; the oldest dropped";
+        awaitingAddress_.removeFirst();
+    }
+    if (awaitingAddress_.size() > 1)
+        return;
     QPointer<CChatHandOver> self(this);
     fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this,
-                        [self, sender, announce](bool ok) {
-                            if (!self || self->chat_->isClosing() || !self->chat_->connection())
+                        [self, announce](bool ok) {
+                            if (!self)
+                                return;
+                            const QStringList senders = std::exchange(self->awaitingAddress_, {});
+                            if (self->chat_->isClosing() || !self->chat_->connection())
                                 return;
                             if (!ok) {
                                 self->noFileSender(true);
                                 return;
                             }
-                            self->announceAddress(sender, announce);
+                            for (const QString& sender : senders)
+                                self->announceAddress(sender, announce);
                         });
 }
 

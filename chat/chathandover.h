@@ -5,6 +5,7 @@
 // and it is not there; what it reports of finished transfers is shown in the chat view.
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 class CChatMainDlg;
@@ -52,4 +53,8 @@ private:
     qint64 transferN_ = 0;
     CFileSenderProcess* fileSender_; // a child
     bool hostWaiting_ = false;
+    bool noSenderBoxOpen_ = false;
+    // Users whose address request waits for the file sender to come.
+    QStringList awaitingAddress_;
+    static constexpr qsizetype kMaxAwaitingAddress = 20;
 };

@@ -391,25 +391,6 @@ TEST_F(FileSenderWindows, TheHostIsNeverShown) {
         EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 }
 
-// A request is taken once: its file goes as soon as it was read, whether it started a transfer
-// or was refused, not only when the program ends.
-TEST_F(FileSenderWindows, RequestFilesGoOnceTaken) {
-    QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress(loopback(5)), kTransferPort));
-    auto h = host(loopback(2));
-    const QByteArray target = loopback(5).toLatin1();
-    writeRequest(1, "bob\r\nalice\r\n/etc/hostname\r\n" + target);
-    writeRequest(2, "bob\r\nalice\r\n/etc/hostname\r\n" + target); // busy with bob
-    platform::dialogs::queueAnswer(platform::IDOK);
-    for (int n : {1, 2})
-        h->startRequest(n);
-    EXPECT_EQ(h->transfers().size(), 1);
-    for (int n : {1, 2})
-        EXPECT_FALSE(QFile::exists(protocol::transferRequestFile(n))) << n;
-    EXPECT_TRUE(waitUntil([] { return platform::dialogs::shown().size() == 1; }));
-    EXPECT_EQ(platform::dialogs::shown().constFirst().text, text::RecipientBusy);
-}
-
 // A transfer that went well is told to the chat on either side: a report file and its number.
 TEST_F(FileSenderWindows, FinishedTransfersAreReportedToTheChat) {
     testsupport::WindowStandIn chat(protocol::kChatTitle);
