@@ -102,14 +102,21 @@ void CTransferHostDlg::startRequest(qint64 n, bool boxLater) {
     if (text.isEmpty())
         return;
     const auto warn = [this, text] {
+        // One such box at a time: a request refused while one is open is only logged.
+        if (warning_) {
+            qCWarning(platform::log::transfer) << "request not started:" << text;
+            return;
+        }
         // The chat's send caused it: the box opens over the chat (the host is never shown, but
         // a box is centred on its owner's place).
         if (const auto chat = platform::windows::rect(protocol::kChatTitle)) {
             const QRect r(chat->x, chat->y, chat->width, chat->height);
             move(r.center() - QPoint(width() / 2, height() / 2));
         }
+        warning_ = true;
         platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
                                       platform::Buttons::Ok, platform::Icon::Warning);
+        warning_ = false;
     };
     // The chat's send waits for this answer: it must not wait while the user reads the box.
     if (boxLater)

@@ -50,4 +50,5 @@ private:
     filesender::TransferService* service_;
     QList<QPointer<CTransferDlg>> transfers_;
     qint64 reportN_ = 0;
+    bool warning_ = false; // a box about a request that did not start is open
 };

@@ -470,15 +470,21 @@ TEST_F(FileSenderWindows, BoxesStayAboveTheSuiteAndOpenOverTheChat) {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || seen)
                 return;
+            // Another refused request meanwhile opens no box inside this one.
+            writeRequest(3, "bob\r\nalice\r\n/etc/hostname\r\n" + target);
+            h->startRequest(3);
+            EXPECT_EQ(QApplication::activeModalWidget(), box);
             seen = box;
             seenOnTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             seenAt = box->frameGeometry();
             box->accept();
         });
         user.start(20);
+        platform::dialogs::clearShown();
         h->startRequest(2);
         ASSERT_TRUE(waitUntil([&] { return seen != nullptr; }));
         EXPECT_EQ(seenOnTop, onTop);
+        EXPECT_EQ(platform::dialogs::shown().size(), 1);
         EXPECT_TRUE(platform::dialogs::shown().constLast().text == text::RecipientBusy);
         const QPoint off = seenAt.center() - chat.geometry().center();
         EXPECT_LE(off.manhattanLength(), 4) << seenAt.x() << "," << seenAt.y();
