@@ -4,22 +4,27 @@
 #include "chat/chatdialogs.h"
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
+#include "chat/filesenderprocess.h"
 #include "chat/handover.h"
 #include "chat/offerboxes.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "platform/lines.h"
 #include "platform/log.h"
 #include "platform/windowdirectory.h"
 #include "protocol/files.h"
+#include "protocol/transferreport.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
 
 using namespace chat;
 
-CChatHandOver::CChatHandOver(CChatMainDlg* chat) : QObject(chat), chat_(chat) {
+CChatHandOver::CChatHandOver(CChatMainDlg* chat)
+    : QObject(chat), chat_(chat), fileSender_(new CFileSenderProcess(this)) {
     oldPeer_.setSingleShot(true);
     connect(&oldPeer_, &QTimer::timeout, this, [this] {
         const QString who = receiverNick_;
@@ -31,22 +36,34 @@ CChatHandOver::CChatHandOver(CChatMainDlg* chat) : QObject(chat), chat_(chat) {
     });
 }
 
+bool CChatHandOver::startFileSender() {
+    return fileSender_->start();
+}
+
 void CChatHandOver::findTransferHost() {
-    if (hostFound_ || hostWaiting_)
+    if (hostWaiting_)
         return;
     hostWaiting_ = true;
-    platform::windows::whenExists(kTransferHostTitle, kTransferHostWaitMs, this, [this](bool ok) {
+    fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this, [this](bool ok) {
         hostWaiting_ = false;
-        if (!ok) {
+        if (!ok)
             qCWarning(platform::log::chat)
-                << "the file sender's window did not appear; files cannot be sent";
-            return;
-        }
-        hostFound_ = true;
-        platform::clock::later(this, 20, [] {
-            platform::windows::show(kTransferHostTitle, platform::ShowCommand::Hide);
-        });
+                << "the file sender's window did not appear; it is started again when needed";
     });
+}
+
+void CChatHandOver::noFileSender(bool receiving) {
+    qCWarning(platform::log::chat) << "the file sender cannot be started; transfer abandoned";
+    if (noSenderBoxOpen_)
+        return; // the user is being told already
+    noSenderBoxOpen_ = true;
+    chat_->message(receiving
+                       ? QStringLiteral("파일을 받을 수 없습니다.\r\n파일 보내기 프로그램을\r\n"
+                                        "시작할 수 없습니다")
+                       : QStringLiteral("파일을 보낼 수 없습니다.\r\n파일 보내기 프로그램을\r\n"
+                                        "시작할 수 없습니다"),
+                   3);
+    noSenderBoxOpen_ = false;
 }
 
 // --- choosing the receiver -----------------------------------------------------------------
@@ -74,6 +91,35 @@ void CChatHandOver::chooseReceiver() {
 // --- the address exchange ------------------------------------------------------------------
 
 void CChatHandOver::answerAddress(const QString& sender, const QString& announce) {
+    // The sender connects to our file sender as soon as it has the address: it must be there.
+    // Requests that come while it is awaited share that wait (a few, the newest kept), so a
+    // flood of requests neither piles up waits nor boxes.
+    awaitingAddress_.removeAll(sender);
+    awaitingAddress_ << sender;
+    if (awaitingAddress_.size() > kMaxAwaitingAddress) {
+        qCWarning(platform::log::chat) << "too many address requests at once; the oldest dropped";
+        awaitingAddress_.removeFirst();
+    }
+    if (awaitingAddress_.size() > 1)
+        return;
+    QPointer<CChatHandOver> self(this);
+    fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this,
+                        [self, announce](bool ok) {
+                            if (!self)
+                                return;
+                            const QStringList senders = std::exchange(self->awaitingAddress_, {});
+                            if (self->chat_->isClosing() || !self->chat_->connection())
+                                return;
+                            if (!ok) {
+                                self->noFileSender(true);
+                                return;
+                            }
+                            for (const QString& sender : senders)
+                                self->announceAddress(sender, announce);
+                        });
+}
+
+void CChatHandOver::announceAddress(const QString& sender, const QString& announce) {
     if (!announce.isEmpty()) {
         if (chat_->connection()->protocol().answerAddress(sender, QHostAddress(announce)))
             return;
@@ -104,7 +150,6 @@ void CChatHandOver::addressReceived(const QString& address) {
 }
 
 void CChatHandOver::handOver() {
-    const QString requestFile = protocol::transferRequestFile(transferN_);
     if (filePath_.isEmpty()) {
         const QString chosen =
             platform::dialogs::openFileName(chat_, QString(), QString(), QString());
@@ -112,23 +157,59 @@ void CChatHandOver::handOver() {
             return;
         filePath_ = chosen;
     }
-    bool written = false;
-    if (hostFound_) {
-        written = writeTransferRequest(
-            requestFile, {receiverNick_, chat_->ownNickname(), filePath_, receiverAddress_});
-        receiverAddress_.clear();
-        filePath_.clear();
-        receiverNick_.clear();
-        if (!written)
-            qCWarning(platform::log::files) << "cannot write the transfer request" << requestFile;
-    }
-    if (!written) {
-        chat_->message(QStringLiteral("파일을 보내는데 실패했습니다"), 1);
+    const chat::TransferRequest request{receiverNick_, chat_->ownNickname(), filePath_,
+                                        receiverAddress_};
+    receiverAddress_.clear();
+    filePath_.clear();
+    receiverNick_.clear();
+    const qint64 n = transferN_++;
+    const QString requestFile = protocol::transferRequestFile(n);
+    QPointer<CChatHandOver> self(this);
+    fileSender_->ensure(platform::clock::scaledMs(kTransferHostWaitMs), this,
+                        [self, request, requestFile, n](bool ok) {
+                            if (!self || self->chat_->isClosing())
+                                return;
+                            if (!ok) {
+                                self->noFileSender(false);
+                                return;
+                            }
+                            if (!writeTransferRequest(requestFile, request)) {
+                                qCWarning(platform::log::files)
+                                    << "cannot write the transfer request" << requestFile;
+                                self->chat_->message(QStringLiteral("파일을 보내는데 실패했습니다"),
+                                                     1);
+                                return;
+                            }
+                            self->startTransfer(requestFile, n);
+                        });
+}
+
+void CChatHandOver::startTransfer(const QString& requestFile, qint64 n) {
+    // Asked without holding the window: the file sender may be busy with a box of its own.
+    platform::windows::sendAsync(
+        kTransferHostTitle, WM_XFER_START, quint64(n), 0, this,
+        [this, requestFile, n](std::optional<std::int64_t> answer) {
+            if (answer)
+                return;
+            qCWarning(platform::log::chat) << "the file sender did not take request" << n;
+            QFile::remove(requestFile);
+            if (!chat_->isClosing())
+                chat_->message(QStringLiteral("파일을 보내는데 실패했습니다"), 1);
+        });
+}
+
+// --- what the file sender reports -----------------------------------------------------------
+
+void CChatHandOver::showReport(qint64 n) {
+    const QString file = protocol::transferReportFile(n);
+    const auto lines = platform::lines::readLines(file);
+    QFile::remove(file);
+    const auto report = lines ? protocol::parseReport(*lines) : std::nullopt;
+    if (!report) {
+        qCWarning(platform::log::files) << "transfer report" << n << "missing or unreadable";
         return;
     }
-    const qint64 n = transferN_++;
-    if (!platform::windows::send(kTransferHostTitle, WM_XFER_START, quint64(n), 0))
-        qCWarning(platform::log::chat) << "the file sender did not take request" << n;
+    chat_->showLine(QString(), transferLine(*report), kReportColour);
 }
 
 // --- links and homepages -------------------------------------------------------------------

@@ -14,6 +14,7 @@ using protocol::kLinkReceiverTitle;
 using protocol::kTransferHostTitle;
 using protocol::kTransferProgram;
 using protocol::WM_LINK_HANDOVER;
+using protocol::WM_XFER_REPORT;
 using protocol::WM_XFER_START;
 
 // Main window (dialog 102).
@@ -51,6 +52,8 @@ inline constexpr int kTransferHostWaitMs = 10000;
 
 inline constexpr int kInputLimit = 255;
 inline constexpr QRgb kBrush = 0xff5a5a56; // RGB(90,90,86)
+// The chat view's line for a finished transfer.
+inline constexpr QRgb kReportColour = 0xffffffff;
 
 // The skinned message box's answers.
 inline constexpr int kAnswerOk = 6;

@@ -15,11 +15,11 @@
 #include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/dialogs.h"
 #include "platform/lines.h"
 #include "platform/log.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
-#include "platform/shell.h"
 #include "protocol/files.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
@@ -146,8 +146,7 @@ bool CChatMainDlg::OnInitDialog() {
     qApp->installEventFilter(this);
     resetClient();
 
-    if (!platform::shell::startProgram(kTransferProgram, {}, QString(),
-                                       platform::shell::Show::Minimized)) {
+    if (!handOver_->startFileSender()) {
         qCWarning(platform::log::chat) << "the file sender could not be started; the chat ends";
         return false;
     }
@@ -156,8 +155,12 @@ bool CChatMainDlg::OnInitDialog() {
 
 // --- messages from other programs ----------------------------------------------------------
 
-std::optional<std::int64_t> CChatMainDlg::handleMessage(std::uint32_t msg, std::uint64_t,
+std::optional<std::int64_t> CChatMainDlg::handleMessage(std::uint32_t msg, std::uint64_t wParam,
                                                         std::int64_t) {
+    if (msg == WM_XFER_REPORT) {
+        handOver_->showReport(qint64(wParam));
+        return 0;
+    }
     if (msg == platform::WM_CLOSE || msg == platform::registerWindowMessage(kChatCloseMessage)) {
         deferred([this] { closeChat(); });
         return 0;
@@ -185,7 +188,7 @@ void CChatMainDlg::closeChat() {
 void CChatMainDlg::done(int result) {
     closing_ = true;
     timers_.kill(TIMER_IDLE);
-    if (handOver_->transferHostFound() && platform::windows::exists(kTransferHostTitle))
+    if (platform::windows::exists(kTransferHostTitle))
         platform::windows::post(kTransferHostTitle, platform::WM_CLOSE);
     if (connection_)
         connection_->closeSocket();
@@ -447,6 +450,7 @@ int CChatMainDlg::message(const QString& text, int lines, bool ask) {
 int CChatMainDlg::runModal(CSkinDialog* dialog) {
     if (closing_ || dialog->isModalRunning())
         return QDialog::Rejected;
+    platform::dialogs::stayWithOwner(dialog, this);
     ui::placeOnScreen(dialog, this);
     return dialog->DoModal();
 }

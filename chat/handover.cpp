@@ -47,4 +47,19 @@ bool writeTransferRequest(const QString& path, const TransferRequest& r) {
     return platform::lines::writeLinesAtomic(path, lines);
 }
 
+QString transferLine(const protocol::TransferReport& report) {
+    const auto plain = [](QString text) {
+        for (QChar& c : text)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator)
+                c = QLatin1Char(' ');
+        return text;
+    };
+    if (!report.received)
+        return QStringLiteral("%1님에게 %2 파일을 보냈습니다")
+            .arg(plain(report.peer), plain(report.fileName));
+    return QStringLiteral("%1님이 보낸 %2 파일을 받았습니다 (저장한 곳: %3)")
+        .arg(plain(report.peer), plain(report.fileName), plain(report.savedPath));
+}
+
 } // namespace chat

@@ -1,6 +1,8 @@
 #pragma once
 // What the chat leaves in files for itself and for the other programs, CP949 on disk: the
 // stored nickname, a received link for the player, a file for the file sender.
+#include "protocol/transferreport.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -29,5 +31,9 @@ struct TransferRequest {
     QString address;
 };
 bool writeTransferRequest(const QString& path, const TransferRequest& request);
+
+// The chat view's line for a transfer that ended well: which file went to or came from whom,
+// and where it was saved. Control characters of the names become spaces.
+QString transferLine(const protocol::TransferReport& report);
 
 } // namespace chat

@@ -3,6 +3,7 @@
 #include "chat/chatids.h"
 #include "chat/chatui.h"
 #include "chat/measure.h"
+#include "platform/dialogs.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
 
@@ -68,6 +69,7 @@ void CSkinMessageDlg::prepare(const QString& text, int lines, bool ask) {
 
 int CSkinMessageDlg::Show(const QString& text, int lines, bool ask) {
     prepare(text, lines, ask);
+    platform::dialogs::stayWithOwner(this, parentWidget());
     ui::placeOnScreen(this, parentWidget() ? parentWidget()->window() : nullptr);
     DoModal();
     return answer_;

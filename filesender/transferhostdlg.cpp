@@ -4,12 +4,15 @@
 #include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/lines.h"
 #include "platform/log.h"
+#include "protocol/files.h"
 #include "protocol/messages.h"
 #include "protocol/titles.h"
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QIcon>
 #include <QIntValidator>
 #include <QLineEdit>
@@ -31,6 +34,7 @@ QPushButton* button(QWidget* parent, const QString& text, int id, const QRect& r
 CTransferHostDlg::CTransferHostDlg(QWidget* parent)
     : CSkinDialog(parent), timers_(this), service_(new TransferService(this)) {
     connect(service_, &TransferService::transferAdded, this, &CTransferHostDlg::showTransfer);
+    connect(service_, &TransferService::transferSucceeded, this, &CTransferHostDlg::reportToChat);
     service_->setBoxesOnScreen([this] {
         int n = 0;
         for (const CTransferDlg* t : transfers())
@@ -60,8 +64,10 @@ void CTransferHostDlg::OnInitDialog() {
     connect(button(this, QStringLiteral("Button1"), IDC_MANUAL_START, QRect(84, 8, 72, 24)),
             &QPushButton::clicked, this, &CTransferHostDlg::manualStart);
 
+    // Above the suite's windows when they are kept on top; the boxes of the host follow it.
+    // The host itself is never shown: it only has to exist for the chat to find.
+    setWindowFlag(Qt::WindowStaysOnTopHint, protocol::suiteAlwaysOnTop());
     service_->listen(configuredBindAddress());
-    showMinimized();
     connect(&timers_, &platform::WindowTimers::fired, this, [this](int id) {
         if (id == kWatchdogTimer)
             watchdog();
@@ -72,6 +78,7 @@ void CTransferHostDlg::OnInitDialog() {
 void CTransferHostDlg::showTransfer(TransferLink* link) {
     auto* dlg = new CTransferDlg(link, this); // a child; deletes itself once it has finished
     dlg->OnInitDialog();
+    dlg->setWindowFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     transfers_ << dlg;
     connect(dlg, &CTransferDlg::transferFinished, this,
             [this, dlg] { transfers_.removeAll(QPointer<CTransferDlg>(dlg)); });
@@ -95,14 +102,43 @@ void CTransferHostDlg::startRequest(qint64 n, bool boxLater) {
     if (text.isEmpty())
         return;
     const auto warn = [this, text] {
+        // One such box at a time: a request refused while one is open is only logged.
+        if (warning_) {
+            qCWarning(platform::log::transfer) << "request not started:" << text;
+            return;
+        }
+        // The chat's send caused it: the box opens over the chat (the host is never shown, but
+        // a box is centred on its owner's place).
+        if (const auto chat = platform::windows::rect(protocol::kChatTitle)) {
+            const QRect r(chat->x, chat->y, chat->width, chat->height);
+            move(r.center() - QPoint(width() / 2, height() / 2));
+        }
+        warning_ = true;
         platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
                                       platform::Buttons::Ok, platform::Icon::Warning);
+        warning_ = false;
     };
     // The chat's send waits for this answer: it must not wait while the user reads the box.
     if (boxLater)
         QMetaObject::invokeMethod(this, warn, Qt::QueuedConnection);
     else
         warn();
+}
+
+void CTransferHostDlg::reportToChat(const protocol::TransferReport& report) {
+    // A report the chat has not read yet (of an earlier file sender too) is not overwritten.
+    while (QFile::exists(protocol::transferReportFile(reportN_)))
+        ++reportN_;
+    const qint64 n = reportN_++;
+    if (!platform::lines::writeLinesAtomic(protocol::transferReportFile(n),
+                                           protocol::reportLines(report))) {
+        qCWarning(platform::log::files) << "cannot write the transfer report" << n;
+        return;
+    }
+    if (!platform::windows::post(protocol::kChatTitle, protocol::WM_XFER_REPORT, quint64(n), 0)) {
+        qCInfo(platform::log::transfer) << "no chat to tell that a transfer ended well";
+        QFile::remove(protocol::transferReportFile(n));
+    }
 }
 
 void CTransferHostDlg::manualStart() {
@@ -121,11 +157,8 @@ void CTransferHostDlg::manualStart() {
 }
 
 void CTransferHostDlg::watchdog() {
-    if (!platform::windows::exists(protocol::kChatTitle)) {
+    if (!platform::windows::exists(protocol::kChatTitle))
         shutdown();
-        return;
-    }
-    hide();
 }
 
 void CTransferHostDlg::shutdown() {

@@ -1,6 +1,7 @@
 #pragma once
-// The file sender's hidden main window "파일보내기": it passes the chat's send requests to the
-// transfer service, shows a window for every transfer and ends the program when the chat is gone.
+// The file sender's main window "파일보내기", never shown: it passes the chat's send requests to
+// the transfer service, shows a window for every transfer and ends the program when the chat is
+// gone.
 #include "filesender/transferservice.h"
 #include "platform/timers.h"
 #include "platform/windowdirectory.h"
@@ -42,8 +43,12 @@ private:
     void showTransfer(filesender::TransferLink* link);
     void manualStart();
     void watchdog();
+    // The report file for the chat, then the message that it is there.
+    void reportToChat(const protocol::TransferReport& report);
 
     platform::WindowTimers timers_;
     filesender::TransferService* service_;
     QList<QPointer<CTransferDlg>> transfers_;
+    qint64 reportN_ = 0;
+    bool warning_ = false; // a box about a request that did not start is open
 };

@@ -1,11 +1,13 @@
 #include "filesender/transferservice.h"
 
 #include "filesender/transferlink.h"
+#include "platform/codec.h"
 #include "platform/log.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
 #include "protocol/files.h"
 
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -95,6 +97,12 @@ void TransferService::add(TransferLink* link) {
     links_ << link;
     connect(link, &TransferLink::ended, this, [this, link] {
         links_.removeAll(link);
+        if (const TransferSession& s = link->session(); s.succeeded()) {
+            const bool received = s.role() == Role::Receiving;
+            emit transferSucceeded(protocol::TransferReport{
+                received, platform::cp949::toUnicode(received ? s.senderId() : s.recipientId()),
+                fileNameOf(s.filePath()), received ? s.filePath() : QString()});
+        }
         // Still on the link's own stack here.
         link->deleteLater();
     });
@@ -106,7 +114,11 @@ TransferService::StartResult TransferService::startRequest(qint64 n) {
     if (shutDown_)
         return StartResult::ShutDown;
     TransferRequest request;
-    switch (readRequest(protocol::transferRequestFile(n), request)) {
+    const QString file = protocol::transferRequestFile(n);
+    const RequestError read = readRequest(file, request);
+    if (read != RequestError::Missing && !QFile::remove(file))
+        qCWarning(platform::log::transfer) << "cannot remove the request file" << n;
+    switch (read) {
     case RequestError::Missing:
         return StartResult::NoRequestFile;
     case RequestError::Unreadable:

@@ -3,6 +3,7 @@
 // send requests, the running transfers and the program's clean-up. The host window shows each
 // transfer it reports and tells the user why a request did not start.
 #include "filesender/transferprotocol.h"
+#include "protocol/transferreport.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -32,7 +33,8 @@ public:
     QHostAddress listenAddress() const { return bindAddress_; }
 
     enum class StartResult { Started, NoRequestFile, RequestUnreadable, RecipientBusy, ShutDown };
-    // The request file N becomes a sending transfer.
+    // The request file N becomes a sending transfer. The file is removed once read, whatever
+    // comes of it: a request is taken once.
     StartResult startRequest(qint64 n);
     // What the user is told about a request that did not start (empty: nothing).
     static QString resultText(StartResult result);
@@ -56,6 +58,8 @@ signals:
     // A transfer of either role; it starts once the connected slots have returned, and it is
     // deleted (later) once it has ended.
     void transferAdded(filesender::TransferLink* link);
+    // A transfer ended well (sent whole, or received whole under the chosen name).
+    void transferSucceeded(const protocol::TransferReport& report);
 
 private:
     void acceptConnections();

@@ -208,6 +208,7 @@ void TransferSession::cancel() {
 
 void TransferSession::workerEnded(WorkerEnd end) {
     state_ = XS_ENDED;
+    succeeded_ = !ended_ && end == WorkerEnd::Done;
     finish(endText(end));
 }
 

@@ -51,6 +51,8 @@ public:
     Role role() const { return role_; }
     int state() const { return state_; }
     bool ended() const { return ended_; }
+    // Ended with every announced byte sent, or received and saved under the chosen name.
+    bool succeeded() const { return succeeded_; }
     qint64 total() const { return total_; }
     const QByteArray& recipientId() const { return recipientId_; }
     const QByteArray& senderId() const { return senderId_; }
@@ -100,6 +102,7 @@ private:
     Role role_;
     int state_ = XS_SENDER;
     bool ended_ = false;
+    bool succeeded_ = false;
     bool readyToSend_ = false;
     bool handedOver_ = false; // the data worker has the connection
     Question question_ = Question::None;

@@ -77,7 +77,34 @@ void endConnection(int fd) {
     ::shutdown(fd, SHUT_WR);
 }
 
+// The file a transfer is received into: "NAME.part" beside the target, or a fresh
+// "NAME.part.XXXXXX" when a file of that name is already there (it is the user's, not ours).
+// A target that is a device or a pipe is written as it is (empty partPath): it holds no file a
+// rename could replace.
+int openPartFile(const std::string& target, std::string& partPath) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        partPath.clear();
+        return ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    }
+    partPath = partFileName(target);
+    const int fd = ::open(partPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST)
+        return fd;
+    std::string pattern = partPath + ".XXXXXX";
+    const int unique = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (unique >= 0) {
+        ::fchmod(unique, 0644);
+        partPath = pattern;
+    }
+    return unique;
+}
+
 } // namespace
+
+std::string partFileName(const std::string& target) {
+    return target + ".part";
+}
 
 WorkerEnd SendWorker(SendJob job) {
     Fd sock(job.fd);
@@ -140,7 +167,8 @@ WorkerEnd ReceiveWorker(ReceiveJob job) {
     if (flags >= 0)
         ::fcntl(sock.get(), F_SETFL, flags | O_NONBLOCK);
 
-    Fd file(::open(job.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    std::string partPath;
+    Fd file(openPartFile(job.path, partPath));
     if (file.get() < 0) {
         shared.stop.store(1, std::memory_order_release);
         return WorkerEnd::CannotCreate;
@@ -159,16 +187,18 @@ WorkerEnd ReceiveWorker(ReceiveJob job) {
     };
 
     WorkerEnd end = WorkerEnd::Stopped;
-    if (!store(job.initialBytes.data(), job.initialBytes.size())) {
-        shared.stop.store(1, std::memory_order_release);
-        return WorkerEnd::SaveProblem;
-    }
     std::vector<char> buffer(kChunkBytes);
     int idle = 0;
-    while (!stopRequested(shared)) {
+    if (!store(job.initialBytes.data(), job.initialBytes.size()))
+        end = WorkerEnd::SaveProblem;
+    while (end != WorkerEnd::SaveProblem && !stopRequested(shared)) {
         if (stored == job.total) {
-            // Whole: only now does the file count as received.
-            end = file.reset() ? WorkerEnd::Done : WorkerEnd::SaveProblem;
+            // Whole: only now does the file count as received and take the chosen name. The
+            // rename replaces at once what the user agreed to replace in Save As.
+            end = file.reset() &&
+                          (partPath.empty() || ::rename(partPath.c_str(), job.path.c_str()) == 0)
+                      ? WorkerEnd::Done
+                      : WorkerEnd::SaveProblem;
             if (end == WorkerEnd::Done) {
                 static constexpr char over[] = "Send_Over";
                 ::send(sock.get(), over, sizeof over - 1, MSG_NOSIGNAL);
@@ -208,6 +238,11 @@ WorkerEnd ReceiveWorker(ReceiveJob job) {
             end = WorkerEnd::SaveProblem;
             break;
         }
+    }
+    if (end != WorkerEnd::Done && !partPath.empty()) {
+        // Nothing half-received stays behind, and the chosen name was never touched.
+        file.reset();
+        ::unlink(partPath.c_str());
     }
     shared.stop.store(1, std::memory_order_release);
     return end;

@@ -22,7 +22,7 @@ enum class WorkerEnd {
     ConnectionError, // sender: a send failed
     CannotCreate,    // receiver: target file not created
     ReceiveProblem,  // receiver: read error, peer gone early, or too long idle
-    SaveProblem,     // receiver: write to the target failed
+    SaveProblem,     // receiver: a write, or the rename to the chosen name, failed
 };
 
 // What the window and its worker share. The window keeps it alive as long as the worker may run
@@ -49,11 +49,16 @@ struct SendJob {
 
 struct ReceiveJob {
     int fd = -1; // the worker owns and closes it
+    // The chosen name. The bytes go to partFileName(path) first, which takes this name only
+    // once every announced byte is stored; on any other end it is removed.
     std::string path;
     std::int64_t total = 0;
     std::string initialBytes; // data the window's socket had already taken in
     std::shared_ptr<WorkerShared> shared;
 };
+
+// "NAME.part" for the target "NAME".
+std::string partFileName(const std::string& target);
 
 // The worker bodies; each closes its descriptor before it returns.
 WorkerEnd SendWorker(SendJob job);

@@ -95,6 +95,7 @@ QString runFileDialog(QWidget* owner, const QString& kind, const QString& captio
         return a->isPath ? a->path : QString();
     QFileDialog dlg(owner, caption, directory);
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    stayWithOwner(&dlg, owner);
     if (kind == QLatin1String("folder")) {
         dlg.setFileMode(QFileDialog::Directory);
         dlg.setOption(QFileDialog::ShowDirsOnly, true);
@@ -129,6 +130,7 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, Butt
         return a->isPath ? IDCANCEL : a->button;
     QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), owner);
     box.setWindowModality(Qt::ApplicationModal);
+    stayWithOwner(&box, owner);
     const int r = box.exec();
     return toId(static_cast<QMessageBox::StandardButton>(r), buttons);
 }
@@ -149,6 +151,7 @@ QStringList openFileNames(QWidget* owner, const QString& caption, const QString&
     }
     QFileDialog dlg(owner, caption, directory);
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    stayWithOwner(&dlg, owner);
     dlg.setFileMode(QFileDialog::ExistingFiles);
     const QStringList filters = toNameFilters(filter);
     if (!filters.isEmpty())
@@ -171,6 +174,13 @@ QString saveFileName(QWidget* owner, const QString& caption, const QString& dire
 QString browseFolder(QWidget* owner, const QString& caption, const QString& startFolder) {
     return runFileDialog(owner, QStringLiteral("folder"), caption, startFolder, startFolder,
                          QString(), QString());
+}
+
+void stayWithOwner(QWidget* dialog, const QWidget* owner) {
+    if (!dialog || dialog->isVisible())
+        return;
+    const bool above = owner && owner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint, above);
 }
 
 QStringList toNameFilters(const QString& filter) {

@@ -28,6 +28,11 @@ QString saveFileName(QWidget* owner, const QString& caption, const QString& dire
                      const QString& defaultSuffix);
 QString browseFolder(QWidget* owner, const QString& caption, const QString& startFolder);
 
+// A box opens above its owner's window: when that window stays on top of others, so does the
+// box (a transient box alone is not kept above a window that is). The dialogs here do it
+// themselves; dialogs of a program's own call it before they open.
+void stayWithOwner(QWidget* dialog, const QWidget* owner);
+
 // Converts the suite's "text|pattern|...||" filter form to Qt's name filters.
 QStringList toNameFilters(const QString& filter);
 

@@ -1,5 +1,6 @@
 #pragma once
 // Files one program writes and another reads, and the suite's shared settings file.
+#include "platform/lines.h"
 #include "platform/paths.h"
 
 #include <QString>
@@ -25,7 +26,12 @@ inline QString transferRequestName(qint64 n) {
 inline QString transferRequestFile(qint64 n) {
     return platform::paths::moduleDirectory() + transferRequestName(n);
 }
-// Every request file, for the file sender's clean-up when it ends.
+// What the file sender tells the chat about a finished transfer N, in the module directory
+// (see transferreport.h); the chat reads and deletes it on WM_XFER_REPORT.
+inline QString transferReportFile(qint64 n) {
+    return platform::paths::moduleDirectory() + QStringLiteral("TransferDone%1.dat").arg(n);
+}
+// Every request and report file, for the file sender's clean-up when it ends.
 inline QString transferRequestPattern() {
     return platform::paths::moduleDirectory() + QStringLiteral("Transfer*.dat*");
 }
@@ -36,5 +42,11 @@ inline QString suiteConfigFile() {
 }
 enum SuiteConfigLine { CaptureFolder = 0, WallpaperStyle = 1, ScreenMode = 2, AlwaysOnTop = 3 };
 inline constexpr int kSuiteConfigLines = 4;
+
+// The settings' "항상위": the suite's windows, and the boxes they open, stay above others.
+inline bool suiteAlwaysOnTop() {
+    const auto lines = platform::lines::readLines(suiteConfigFile());
+    return lines && lines->size() > AlwaysOnTop && lines->at(AlwaysOnTop).trimmed() == "1";
+}
 
 } // namespace protocol

@@ -24,6 +24,10 @@ enum PlayCommand : std::int64_t {
 // To "파일보내기", sent synchronously: wParam is the number N of the request file Transfer<N>.dat.
 inline constexpr std::uint32_t WM_XFER_START = 3024;
 
+// Posted by "파일보내기" to the chat once a transfer has ended well: wParam is the number N of
+// the report file TransferDone<N>.dat.
+inline constexpr std::uint32_t WM_XFER_REPORT = 3025;
+
 // Posted to "Umbrix 리모콘" once the link hand-over file is written; wParam and lParam 0.
 inline constexpr std::uint32_t WM_LINK_HANDOVER = platform::WM_USER + 1; // 1025
 

@@ -5,11 +5,13 @@
 #include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
+#include "platform/lines.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "protocol/files.h"
 #include "protocol/messages.h"
 #include "protocol/titles.h"
+#include "protocol/transferreport.h"
 #include "skin/hoverbutton.h"
 #include "tests/support/processes.h"
 #include "tests/support/standins.h"
@@ -361,3 +363,132 @@ TEST_F(FileSenderWindows, WatchdogEndsWithoutTheChatAndHidesWithIt) {
 }
 
 } // namespace
+
+namespace {
+
+void writeSuiteConfig(const QByteArray& alwaysOnTop) {
+    QDir().mkpath(platform::paths::dataFolder());
+    QFile f(protocol::suiteConfigFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\r\n0\r\n1\r\n" + alwaysOnTop + "\r\n");
+}
+
+std::optional<protocol::TransferReport> readReport(std::uint64_t n) {
+    const auto lines = platform::lines::readLines(protocol::transferReportFile(qint64(n)));
+    return lines ? protocol::parseReport(*lines) : std::nullopt;
+}
+
+} // namespace
+
+// The host only has to exist for the chat: without a window manager a shown one would stand
+// over the video with its two plain buttons.
+TEST_F(FileSenderWindows, TheHostIsNeverShown) {
+    auto h = host(loopback(4));
+    spin(300);
+    EXPECT_FALSE(h->isVisible());
+    EXPECT_TRUE(platform::windows::exists(protocol::kTransferHostTitle));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
+}
+
+// A transfer that went well is told to the chat on either side: a report file and its number.
+TEST_F(FileSenderWindows, FinishedTransfersAreReportedToTheChat) {
+    testsupport::WindowStandIn chat(protocol::kChatTitle);
+    auto receiver = host(loopback(3));
+    auto sender = host(loopback(2));
+    const QString source = files_.filePath(QStringLiteral("사진 1.bin"));
+    QFile src(source);
+    ASSERT_TRUE(src.open(QIODevice::WriteOnly));
+    src.write(QByteArray(100000, 'p'));
+    src.close();
+    const QString target = files_.filePath(QStringLiteral("받음.bin"));
+    platform::dialogs::queueAnswer(platform::IDYES);
+    platform::dialogs::queueAnswer(target);
+    writeRequest(0, "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" +
+                        loopback(3).toLatin1());
+    sender->startRequest(0);
+    ASSERT_TRUE(waitUntil([&] {
+        chat.settle();
+        return chat.messages.size() == 2;
+    }));
+    QList<protocol::TransferReport> reports;
+    for (const auto& m : chat.messages) {
+        EXPECT_EQ(m.msg, protocol::WM_XFER_REPORT);
+        const auto r = readReport(m.wParam);
+        ASSERT_TRUE(r) << m.wParam;
+        reports << *r;
+    }
+    EXPECT_NE(chat.messages[0].wParam, chat.messages[1].wParam); // one file each
+    const protocol::TransferReport sent{false, QStringLiteral("bob"), QStringLiteral("사진 1.bin"),
+                                        QString()};
+    const protocol::TransferReport received{true, QStringLiteral("alice"),
+                                            QStringLiteral("받음.bin"), target};
+    EXPECT_TRUE(reports.contains(sent));
+    EXPECT_TRUE(reports.contains(received));
+    EXPECT_EQ(QFileInfo(target).size(), 100000);
+
+    // A refused one is not reported.
+    chat.messages.clear();
+    platform::dialogs::queueAnswer(platform::IDNO);
+    platform::dialogs::queueAnswer(platform::IDOK);
+    writeRequest(1, "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" +
+                        loopback(3).toLatin1());
+    sender->startRequest(1);
+    ASSERT_TRUE(waitUntil(
+        [&] { return sender->transfers().isEmpty() && receiver->transfers().isEmpty(); }));
+    chat.settle();
+    EXPECT_TRUE(chat.messages.isEmpty());
+}
+
+// With the suite kept on top, the file sender's windows and boxes are too, and the box a send
+// request caused opens over the chat; otherwise nothing of it is kept on top.
+TEST_F(FileSenderWindows, BoxesStayAboveTheSuiteAndOpenOverTheChat) {
+    for (const bool onTop : {true, false}) {
+        writeSuiteConfig(onTop ? "1" : "0");
+        QWidget chat;
+        chat.setWindowTitle(protocol::kChatTitle);
+        chat.setGeometry(60, 50, 382, 360);
+        chat.show();
+        QTcpServer silent;
+        ASSERT_TRUE(silent.listen(QHostAddress(loopback(5)), kTransferPort));
+        auto h = host(loopback(2));
+        EXPECT_EQ(h->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        const QByteArray target = loopback(5).toLatin1();
+        writeRequest(1, "bob\r\nalice\r\n/etc/hostname\r\n" + target);
+        writeRequest(2, "bob\r\nalice\r\n/etc/hostname\r\n" + target);
+        h->startRequest(1);
+        ASSERT_EQ(h->transfers().size(), 1);
+        EXPECT_EQ(h->transfers().constFirst()->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
+                  onTop);
+
+        // A real box this time: it is looked at from inside its own event loop.
+        QMessageBox* seen = nullptr;
+        bool seenOnTop = !onTop;
+        QRect seenAt;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || seen)
+                return;
+            // Another refused request meanwhile opens no box inside this one.
+            writeRequest(3, "bob\r\nalice\r\n/etc/hostname\r\n" + target);
+            h->startRequest(3);
+            EXPECT_EQ(QApplication::activeModalWidget(), box);
+            seen = box;
+            seenOnTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            seenAt = box->frameGeometry();
+            box->accept();
+        });
+        user.start(20);
+        platform::dialogs::clearShown();
+        h->startRequest(2);
+        ASSERT_TRUE(waitUntil([&] { return seen != nullptr; }));
+        EXPECT_EQ(seenOnTop, onTop);
+        EXPECT_EQ(platform::dialogs::shown().size(), 1);
+        EXPECT_TRUE(platform::dialogs::shown().constLast().text == text::RecipientBusy);
+        const QPoint off = seenAt.center() - chat.geometry().center();
+        EXPECT_LE(off.manhattanLength(), 4) << seenAt.x() << "," << seenAt.y();
+        h->transfers().constFirst()->endTransfer();
+        ASSERT_TRUE(waitUntil([&] { return h->transfers().isEmpty(); }));
+    }
+}

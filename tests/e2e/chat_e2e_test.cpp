@@ -143,6 +143,13 @@ TEST_F(ChatRoomE2E, AFileIsHandedToTheFileSender) {
     testsupport::WindowStandIn transferHost(protocol::kTransferHostTitle);
     Client& kim = addClient(QStringLiteral("kim"));
     Client& lee = addClient(QStringLiteral("lee"), "Announce=127.0.0.2\n");
+    // lee's chat answers only once its own file sender is there: a stand-in in lee's session,
+    // which goes with the chat (the test ends the chats by force).
+    write(lee.bin.filePath(QStringLiteral("Parcelo01")),
+          "#!/bin/sh\n'" + QFile::encodeName(bin()) + "/brontavia-ctl' listen " +
+              protocol::kTransferHostTitle.toUtf8() +
+              " >/dev/null 2>&1 &\nhost=$!\n"
+              "while kill -0 $PPID 2>/dev/null; do sleep 0.2; done\nkill $host\n");
     start(kim);
     start(lee);
     ASSERT_TRUE(waitForLobby(kim));

@@ -189,8 +189,11 @@ TEST_F(FileSenderE2E, FilesArriveIdenticalAndBothWindowsCloseSilently) {
         ASSERT_TRUE(waitUntil([&] { return a_.idle() && b_.idle(); }, 30000));
         EXPECT_TRUE(contents(target) == f.bytes);
     }
-    // The request files stay until the program ends.
-    EXPECT_TRUE(QFile::exists(a_.data() + QStringLiteral("Transfer3.dat")));
+    // Each request file went once taken, and no received file left a part behind.
+    EXPECT_EQ(QDir(a_.data()).entryList({QStringLiteral("Transfer?.dat")}, QDir::Files),
+              QStringList());
+    EXPECT_EQ(QDir(files_.path()).entryList({QStringLiteral("*.part*")}, QDir::Files),
+              QStringList());
 }
 
 TEST_F(FileSenderE2E, RefusalAndTheHugeFileCancelledOnEitherSide) {

@@ -172,14 +172,28 @@ TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWi
 
     ASSERT_TRUE(waitUntil([&] { return contents(target) == bytes; }, 30000))
         << "received " << contents(target).size() << " of " << bytes.size() << " bytes";
-    // A transfer that went well closes both windows without a word.
+    // A transfer that went well closes both windows without a box, and each chat says in one
+    // white line what went where.
     EXPECT_TRUE(waitUntil([&] { return hostIdle(kim) && hostIdle(lee); }, 30000));
     EXPECT_EQ(QFileInfo(target).size(), bytes.size());
+    EXPECT_FALSE(QFile::exists(target + QStringLiteral(".part")));
+    EXPECT_TRUE(
+        waitForRow(kim, {QString(), QStringLiteral("lee님에게 %1 파일을 보냈습니다").arg(name),
+                         QStringLiteral("#ffffff")}));
+    EXPECT_TRUE(waitForRow(
+        lee,
+        {QString(),
+         QStringLiteral("kim님이 보낸 받은 %1 파일을 받았습니다 (저장한 곳: %2)").arg(name, target),
+         QStringLiteral("#ffffff")}));
 
-    // The chat handed the request over as file 0; ending the chat ends its file sender, which
-    // takes the request files with it.
+    // The chat handed the request over as file 0, which the file sender took and removed; the
+    // reports are gone too, once read.
     const QString request = kim.data() + QStringLiteral("Transfer0.dat");
-    EXPECT_TRUE(QFile::exists(request));
+    EXPECT_FALSE(QFile::exists(request));
+    for (Client* c : {&kim, &lee})
+        EXPECT_EQ(QDir(c->data()).entryList({QStringLiteral("Transfer*")}, QDir::Files),
+                  QStringList())
+            << c->nickname.toStdString();
     for (Client* c : {&kim, &lee}) {
         ASSERT_TRUE(ok(*c, {QStringLiteral("post"), kChat, QStringLiteral("16")}));
         EXPECT_TRUE(waitUntil([&] { return c->process->state() == QProcess::NotRunning; }, 15000))
@@ -187,7 +201,72 @@ TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWi
         const qint64 pid = senderPids_.value(c->nickname);
         EXPECT_TRUE(waitUntil([&] { return !alive(pid); }, 15000)) << c->nickname.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(request));
+}
+
+// Both file senders are gone (killed): each chat reaps its own, and the next send starts them
+// again, on the sending side before the request and on the receiving side before its address
+// goes out. A file that comes short then leaves nothing under the chosen name.
+TEST_F(SuiteFileRoadE2E, GoneFileSendersAreStartedAgainAndACutTransferLeavesNoFile) {
+    Client& kim = addSide(QStringLiteral("kim"), loopback(4));
+    Client& lee = addSide(QStringLiteral("lee"), loopback(5));
+    start(kim);
+    start(lee);
+    ASSERT_TRUE(waitForLobby(kim));
+    ASSERT_TRUE(waitForLobby(lee));
+    ASSERT_TRUE(waitForSender(kim));
+    ASSERT_TRUE(waitForSender(lee));
+    createRoom(kim, QStringLiteral("자료실"));
+    joinFirstRoom(lee);
+    ASSERT_TRUE(waitUntil([&] { return rows(control(dump(kim), 1005)).size() == 2; }, 15000));
+
+    for (Client* c : {&kim, &lee}) {
+        const qint64 pid = senderPids_.value(c->nickname);
+        ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
+        // Reaped by its chat: not even a zombie is left.
+        EXPECT_TRUE(
+            waitUntil([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }, 15000))
+            << c->nickname.toStdString();
+        ASSERT_EQ(ctl(*c, {QStringLiteral("gone"), kHost, QStringLiteral("15")}).exitCode, 0);
+    }
+
+    const QByteArray bytes(2 * 1000 * 1000, 'z');
+    const QString source = kim.home.filePath(QStringLiteral("큰 파일.bin"));
+    write(source, bytes);
+    ASSERT_TRUE(ok(kim, {kPress, kChat, QStringLiteral("1035")}));
+    waitForModal(kim);
+    ASSERT_TRUE(ok(kim, {QStringLiteral("select"), kChat, QStringLiteral("1012"), "0"}));
+    ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("ok")}));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return dump(kim)[QStringLiteral("modal")]
+                       .toObject()[QStringLiteral("kind")]
+                       .toString() == QLatin1String("file");
+        },
+        30000));
+    ASSERT_TRUE(ok(kim, {kAnswer, kChat, source}));
+
+    // lee's new file sender asks: it was started again, and kim's too (it connected).
+    const QJsonObject question = waitForHostModal(lee, QStringLiteral("messagebox"));
+    EXPECT_EQ(question[QStringLiteral("caption")].toString(), QStringLiteral("파일 수신 허용"));
+    for (Client* c : {&kim, &lee}) {
+        const qint64 before = senderPids_.value(c->nickname);
+        ASSERT_TRUE(waitForSender(*c));
+        EXPECT_NE(senderPids_.value(c->nickname), before) << c->nickname.toStdString();
+    }
+    ASSERT_TRUE(ok(lee, {kAnswer, kHost, QStringLiteral("yes")}));
+    waitForHostModal(lee, QStringLiteral("file"));
+    // The size is announced; the file now comes short of it.
+    write(source, bytes.left(700 * 1000));
+    const QString target = lee.home.filePath(QStringLiteral("받은.bin"));
+    write(target, "an older file the user keeps");
+    ASSERT_TRUE(ok(lee, {kAnswer, kHost, target}));
+
+    const QJsonObject failed = waitForHostModal(lee, QStringLiteral("messagebox"));
+    EXPECT_EQ(failed[QStringLiteral("text")].toString(),
+              QStringLiteral("수신에 문제가 생겼습니다."));
+    EXPECT_EQ(contents(target), "an older file the user keeps");
+    EXPECT_EQ(QDir(lee.home.path()).entryList({QStringLiteral("받은.bin*")}, QDir::Files),
+              QStringList{QStringLiteral("받은.bin")});
 }
 
 } // namespace

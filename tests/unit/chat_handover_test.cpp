@@ -72,6 +72,38 @@ TEST_F(ChatHandOverFilesTest, TheLinkForThePlayerGoesToItsHandOverFile) {
               platform::cp949::fromUnicode(QStringLiteral("http://a.example/방송 ")));
 }
 
+// The file sender's report of a finished transfer, as the chat reads it and shows it.
+TEST(ChatTransferReport, TheReportRoundTripsInCp949AndBecomesOnePlainLine) {
+    const protocol::TransferReport received{true, QStringLiteral("홍길동"),
+                                            QStringLiteral("사진 100%.jpg"),
+                                            QStringLiteral("/home/kim/받은 파일/사진 100%.jpg")};
+    const QList<QByteArray> lines = protocol::reportLines(received);
+    EXPECT_EQ(lines[1], platform::cp949::fromUnicode(QStringLiteral("홍길동")));
+    EXPECT_EQ(protocol::parseReport(lines), received);
+    const protocol::TransferReport sent{false, QStringLiteral("lee"), QStringLiteral("a.txt"), {}};
+    EXPECT_EQ(protocol::parseReport(protocol::reportLines(sent)), sent);
+
+    // Anything else is not a report.
+    EXPECT_FALSE(protocol::parseReport({}));
+    EXPECT_FALSE(protocol::parseReport({"got", "lee", "a.txt", ""}));
+    EXPECT_FALSE(protocol::parseReport({"received", "lee", "a.txt", ""})); // saved nowhere
+    EXPECT_FALSE(protocol::parseReport({"sent", "lee", "", ""}));
+    EXPECT_FALSE(protocol::parseReport({"sent", "lee", "a.txt", "", "more"}));
+
+    // A "%" in a name is not a place for the next one.
+    EXPECT_EQ(transferLine(received),
+              QStringLiteral("홍길동님이 보낸 사진 100%.jpg 파일을 받았습니다 "
+                             "(저장한 곳: /home/kim/받은 파일/사진 100%.jpg)"));
+    EXPECT_EQ(transferLine(sent), QStringLiteral("lee님에게 a.txt 파일을 보냈습니다"));
+    // A name never breaks the line.
+    const protocol::TransferReport forged{
+        false, QStringLiteral("lee\r\nkim : hi"), QStringLiteral("a\u2028b"), {}};
+    const QString line = transferLine(forged);
+    EXPECT_FALSE(line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')) ||
+                 line.contains(QChar::LineSeparator))
+        << line.toStdString();
+}
+
 TEST(ChatWebAddress, OnlyHttpAndHttpsWithAHostAreOpened) {
     EXPECT_EQ(webAddress(QStringLiteral(" http://a.example/x ")).toString(),
               QStringLiteral("http://a.example/x"));

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <future>
@@ -12,6 +13,7 @@
 #include <netinet/in.h>
 #include <random>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace filesender;
@@ -72,6 +74,21 @@ std::string randomBytes(std::size_t n, unsigned seed = 7) {
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::size_t filesIn(const Folder& dir) {
+    std::size_t n = 0;
+    if (DIR* d = ::opendir(dir.file("").c_str())) {
+        while (const dirent* e = ::readdir(d))
+            n += e->d_name[0] != '.';
+        ::closedir(d);
+    }
+    return n;
 }
 
 std::string readFile(const std::string& path) {
@@ -165,9 +182,57 @@ TEST(FileSenderWorkers, ReceiverStoresExactlyTheAnnouncedBytesAndConfirms) {
         if (!c.confirmed)
             ::shutdown(p.a, SHUT_WR);
         EXPECT_EQ(end.get(), c.end) << c.total;
-        // A file that came short stays on disk as far as it arrived.
-        EXPECT_EQ(readFile(dir.file("dst")), c.stored) << c.total;
+        // Only a whole file takes the chosen name; a short one leaves nothing, not even its part.
+        EXPECT_EQ(exists(dir.file("dst")), c.confirmed) << c.total;
+        if (c.confirmed) {
+            EXPECT_EQ(readFile(dir.file("dst")), c.stored) << c.total;
+        }
+        EXPECT_FALSE(exists(dir.file("dst.part"))) << c.total;
         EXPECT_EQ(readToEnd(p.a), c.confirmed ? "Send_Over" : "") << c.total;
+    }
+}
+
+// The chosen name is replaced only by a whole file; the user's own "NAME.part" is never touched.
+TEST(FileSenderWorkers, ReceiverWritesAPartFileAndRenamesOnlyWhenWhole) {
+    const std::string body = randomBytes(300000, 5);
+    for (const bool whole : {true, false}) {
+        Folder dir;
+        writeFile(dir.file("dst"), "the old file");
+        writeFile(dir.file("dst.part"), "the user's own");
+        Pair p;
+        auto shared = running();
+        std::future<WorkerEnd> end = std::async(std::launch::async, [&] {
+            return ReceiveWorker({p.take(p.b), dir.file("dst"), 300000, "", shared});
+        });
+        sendAll(p.a, whole ? body : body.substr(0, 1000));
+        // While the bytes come in, the chosen name still holds the old file.
+        EXPECT_EQ(readFile(dir.file("dst")), "the old file");
+        if (!whole)
+            ::shutdown(p.a, SHUT_WR);
+        EXPECT_EQ(end.get(), whole ? WorkerEnd::Done : WorkerEnd::ReceiveProblem);
+        EXPECT_EQ(readFile(dir.file("dst")), whole ? body : "the old file");
+        EXPECT_EQ(readFile(dir.file("dst.part")), "the user's own");
+        EXPECT_EQ(filesIn(dir), 2u) << "no part file left behind";
+    }
+    {
+        // A device is written as it is: there is no file to put in its place.
+        Pair p;
+        sendAll(p.a, "abc");
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), "/dev/null", 3, "", running()}), WorkerEnd::Done);
+        EXPECT_FALSE(exists("/dev/null.part"));
+    }
+    {
+        // A target that cannot be replaced (a folder with files in it) fails the save.
+        Folder dir;
+        ::mkdir(dir.file("dst").c_str(), 0755);
+        writeFile(dir.file("dst") + "/inside", "x");
+        Pair p;
+        sendAll(p.a, "abc");
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), dir.file("dst"), 3, "", running()}),
+                  WorkerEnd::SaveProblem);
+        EXPECT_EQ(readFile(dir.file("dst") + "/inside"), "x");
+        EXPECT_FALSE(exists(dir.file("dst.part")));
+        EXPECT_EQ(readToEnd(p.a), "") << "no confirmation for a file that was not saved";
     }
 }
 
@@ -184,7 +249,8 @@ TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
         sendAll(p.a, "12345");
         EXPECT_EQ(ReceiveWorker({p.take(p.b), dir.file("idle"), 10, "", running()}),
                   WorkerEnd::ReceiveProblem);
-        EXPECT_EQ(readFile(dir.file("idle")), "12345");
+        EXPECT_FALSE(exists(dir.file("idle")));
+        EXPECT_FALSE(exists(dir.file("idle.part")));
     }
     {
         // The window stops a waiting receiver from its own thread.
@@ -200,6 +266,7 @@ TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
         shared->stop = 1;
         EXPECT_TRUE(t.wait(std::chrono::seconds(5)));
         EXPECT_EQ(done.get_future().get(), WorkerEnd::Stopped);
+        EXPECT_EQ(filesIn(dir), 0u) << "a cancelled transfer leaves no file";
     }
     {
         // A full disk (or any failing write) is a save problem.
