@@ -102,6 +102,8 @@ void Playback::onRenderFailed(const QString& why) {
     renderPending_ = false;
     timers_.kill(TIMER_CONNECT);
     graph_.setState(PlaybackState::Stopped);
+    // The strip names the station that failed, not the one that played before it.
+    view_.setTitleText(currentTitle_);
     view_.setStatusText(
         QStringLiteral("현재 ") + currentTitle_ +
         QStringLiteral(" 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다."));
@@ -154,6 +156,8 @@ void Playback::connectTick() {
                                            "가동중인지 확인해 보시기 바랍니다."));
         engine_.stop();
         graph_.setState(PlaybackState::Stopped);
+        if (!mediumOpen_) // an opened medium has its name (and a failure to run) there already
+            view_.setTitleText(currentTitle_);
     }
     if (position > 0)
         playbackBegun();
