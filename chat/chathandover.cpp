@@ -132,9 +132,10 @@ void CChatHandOver::handOver() {
 
 void CChatHandOver::offerLink(const QString& sender, const QString& link) {
     chat_->deferred([this, sender, link] {
+        // Only the sender's line is measured: the address is shown whole before it is opened.
         const int answer = chat_->message(sender + QStringLiteral("님이 보낸 링크\r\n") + link +
                                               QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                                          4, true);
+                                          1, true);
         if (answer != kAnswerOk || chat_->isClosing())
             return;
         if (webAddress(link).isEmpty()) {
@@ -157,7 +158,7 @@ void CChatHandOver::offerHomepage(const QString& sender, const QString& address)
         const int answer =
             chat_->message(sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + address +
                                QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                           4, true);
+                           1, true);
         if (answer != kAnswerOk || chat_->isClosing())
             return;
         const QUrl url = webAddress(address);
