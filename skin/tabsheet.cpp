@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 #include <QToolTip>
 #include <qdrawutil.h>
 
@@ -127,8 +128,20 @@ QRect CTabSheet::tabRect(int index) const {
     return QRect(kStripLeft + index * m_tabWidth, kStripTop, m_tabWidth, tabHeight());
 }
 
+QRect CTabSheet::captionRect() const {
+    if (!m_caption)
+        return {};
+    return QRect(kMargin, kStripTop + tabHeight() + kMargin, std::max(0, width() - 2 * kMargin),
+                 fontMetrics().height() + 4);
+}
+
+void CTabSheet::setCurrentCaption(bool on) {
+    m_caption = on;
+    LayoutPages();
+}
+
 QRect CTabSheet::displayRect() const {
-    const int top = kStripTop + tabHeight() + kMargin;
+    const int top = kStripTop + tabHeight() + kMargin + captionRect().height();
     return QRect(kMargin, top, std::max(0, width() - 2 * kMargin),
                  std::max(0, height() - top - kMargin));
 }
@@ -170,10 +183,48 @@ void CTabSheet::describeControl(QJsonObject& out) const {
         tabs.append(tab.label);
     out.insert(QStringLiteral("tabs"), tabs);
     out.insert(QStringLiteral("current"), m_current);
+    QJsonArray shown;
+    for (int i = 0; i < count(); ++i)
+        shown.append(shownTabText(i));
+    out.insert(QStringLiteral("shownTabs"), shown);
 }
 
 QString CTabSheet::tabToolTip(int index) const {
     return index >= 0 && index < m_tabs.size() ? m_tabs[index].label : QString();
+}
+
+QRect CTabSheet::labelBox(int index) const {
+    QRect box = tabRect(index);
+    box.setTop(box.top() + kEdge);
+    if (!m_images.isEmpty() && m_tabs[index].image >= 0 && m_tabs[index].image < m_images.size())
+        box.setLeft(box.left() + fontMetrics().horizontalAdvance(QLatin1Char(' ')) +
+                    m_images[m_tabs[index].image].width());
+    return box;
+}
+
+bool CTabSheet::labelFits(int index) const {
+    return fontMetrics().horizontalAdvance(m_tabs[index].label) <=
+           labelBox(index).width() - kLabelIndent;
+}
+
+QString CTabSheet::shownTabText(int index) const {
+    if (index < 0 || index >= count())
+        return {};
+    const QString& label = m_tabs[index].label;
+    if (labelFits(index))
+        return label;
+    // A cut label uses the whole tab between its edges.
+    const int room = labelBox(index).width() - 2 * kEdge;
+    const QFontMetrics fm = fontMetrics();
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, label);
+    qsizetype end = 0;
+    for (qsizetype next = characters.toNextBoundary(); next > 0;
+         next = characters.toNextBoundary()) {
+        if (fm.horizontalAdvance(label.left(next)) > room)
+            break;
+        end = next;
+    }
+    return label.left(end).trimmed();
 }
 
 bool CTabSheet::event(QEvent* event) {
@@ -268,16 +319,36 @@ void CTabSheet::drawTab(QPainter& painter, int index) const {
         painter.drawPixmap(box.left(), box.top(), image);
         box.setLeft(box.left() + image.width());
     }
-    box.setLeft(box.left() + kLabelIndent);
+    const bool whole = labelFits(index);
+    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    if (whole) {
+        box.setLeft(box.left() + kLabelIndent);
+        flags |= Qt::AlignLeft;
+    } else {
+        box.adjust(kEdge, 0, -kEdge, 0); // a cut label stands in the middle of its tab
+        flags |= Qt::AlignHCenter;
+    }
     painter.setFont(font());
-    const QString text =
-        fontMetrics().elidedText(m_tabs[index].label, Qt::ElideRight, std::max(0, box.width()));
-    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    const QString text = shownTabText(index);
     painter.setPen(selected ? m_selectedShadow : m_normalShadow);
     painter.drawText(box.translated(1, 1), flags, text);
     painter.setPen(selected ? m_selectedText : m_normalText);
     painter.drawText(box, flags, text);
     painter.restore();
+}
+
+void CTabSheet::drawCaption(QPainter& painter) const {
+    const QRect line = captionRect().adjusted(kLabelIndent, 0, -kLabelIndent, 0);
+    if (line.isEmpty() || m_current < 0)
+        return;
+    const QString text =
+        fontMetrics().elidedText(m_tabs[m_current].label, Qt::ElideRight, line.width());
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    painter.setFont(font());
+    painter.setPen(m_selectedShadow);
+    painter.drawText(line.translated(1, 1), flags, text);
+    painter.setPen(m_selectedText);
+    painter.drawText(line, flags, text);
 }
 
 void CTabSheet::paintEvent(QPaintEvent*) {
@@ -291,4 +362,5 @@ void CTabSheet::paintEvent(QPaintEvent*) {
     }
     if (m_current >= 0)
         drawTab(painter, m_current);
+    drawCaption(painter);
 }
