@@ -8,6 +8,7 @@
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "chatserver/chatserver.h"
+#include "platform/automation_internal.h"
 #include "platform/codec.h"
 #include "skin/skinbutton.h"
 #include "tests/support/httpserver.h"
@@ -474,6 +475,17 @@ TEST_F(ChatWindowTest, ASendToReceiverIsTickedByAClickAndNobodyTickedIsSaid) {
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.chosenReceivers(), QStringList{QStringLiteral("박지성")});
     EXPECT_EQ(dlg.textToSend(), QStringLiteral("http://example.org/긴 주소"));
+
+    // Automation's double click (activate) and single click (select) tick once each, as the
+    // user's do.
+    dlg.prepare(CSendToDlg::SEND_LINK, {QStringLiteral("lee"), QStringLiteral("박지성")});
+    dlg.show();
+    ASSERT_EQ(platform::automation::activate(&dlg, QStringLiteral("1012"), 0), 0);
+    EXPECT_TRUE(waitUntil([&] { return checked() != "--"; }));
+    EXPECT_EQ(checked(), "x-");
+    ASSERT_EQ(platform::automation::select(&dlg, QStringLiteral("1012"), 1), 0);
+    EXPECT_TRUE(waitUntil([&] { return checked() != "x-"; }));
+    EXPECT_EQ(checked(), "xx");
 }
 
 TEST_F(ChatWindowTest, APromptShowsALongAddressWholeAboveItsButtons) {
