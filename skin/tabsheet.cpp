@@ -20,6 +20,11 @@ constexpr int kEdge = 2;      // a 3-D edge
 constexpr int kMargin = 4;    // between the control's frame and the page area
 constexpr int kLabelIndent = 5;
 
+// The whole label fits in its box at its usual indent.
+bool fitsWhole(const QFontMetrics& fm, const QString& label, const QRect& box) {
+    return fm.horizontalAdvance(label) <= box.width() - kLabelIndent;
+}
+
 } // namespace
 
 CTabSheet::CTabSheet(QWidget* parent, int controlId) : QWidget(parent) {
@@ -202,16 +207,11 @@ QRect CTabSheet::labelBox(int index) const {
     return box;
 }
 
-bool CTabSheet::labelFits(int index) const {
-    return fontMetrics().horizontalAdvance(m_tabs[index].label) <=
-           labelBox(index).width() - kLabelIndent;
-}
-
 QString CTabSheet::shownTabText(int index) const {
     if (index < 0 || index >= count())
         return {};
     const QString& label = m_tabs[index].label;
-    if (labelFits(index))
+    if (fitsWhole(fontMetrics(), label, labelBox(index)))
         return label;
     // A cut label uses the whole tab between its edges.
     const int room = labelBox(index).width() - 2 * kEdge;
@@ -319,7 +319,7 @@ void CTabSheet::drawTab(QPainter& painter, int index) const {
         painter.drawPixmap(box.left(), box.top(), image);
         box.setLeft(box.left() + image.width());
     }
-    const bool whole = labelFits(index);
+    const bool whole = fitsWhole(fontMetrics(), m_tabs[index].label, labelBox(index));
     int flags = Qt::AlignVCenter | Qt::TextSingleLine;
     if (whole) {
         box.setLeft(box.left() + kLabelIndent);

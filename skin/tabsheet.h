@@ -89,7 +89,6 @@ private:
     void drawTab(QPainter& painter, int index) const;
     void drawCaption(QPainter& painter) const;
     QRect labelBox(int index) const; // the tab's room for its label, right of any image
-    bool labelFits(int index) const; // the whole label fits at its usual indent
     int tabAt(const QPoint& point) const;
 
     QList<Tab> m_tabs;
