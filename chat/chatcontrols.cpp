@@ -24,10 +24,11 @@ struct ButtonDef {
     int x, y, w, h;
 };
 
+// The window is 382 wide: the right-hand buttons end on its edge.
 const ButtonDef kButtons[] = {
-    {IDC_CREATE, "방만들기(C)", "skin\\Create.bmp", "skin\\Createon.bmp", 315, 195, 70, 29},
+    {IDC_CREATE, "방만들기(C)", "skin\\Create.bmp", "skin\\Createon.bmp", 312, 195, 70, 29},
     {IDC_JOIN, "입장", "skin\\join.bmp", "skin\\joinon.bmp", 252, 195, 70, 29},
-    {IDC_SERVER, "서버선택", "skin\\Server.bmp", "skin\\ServerOn.bmp", 247, 228, 139, 29},
+    {IDC_SERVER, "서버선택", "skin\\Server.bmp", "skin\\ServerOn.bmp", 243, 228, 139, 29},
     {IDC_RENAME, "새 대화명", "skin\\New.bmp", "skin\\newon.bmp", 187, 195, 70, 29},
     {IDC_COLOUR, "글자색", "skin\\colour.bmp", "skin\\colouron.bmp", 254, 195, 70, 29},
     {IDC_LINK, "링크", "skin\\Link.bmp", "skin\\Linkon.bmp", 130, 195, 64, 29},

@@ -8,6 +8,7 @@
 #include "skin/skinbutton.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -190,7 +191,15 @@ CColourDlg::CColourDlg(QWidget* parent) : CSkinDialog(parent) {
 
 // --- send-to -------------------------------------------------------------------------------
 
-CSendToDlg::CSendToDlg(QWidget* parent) : CSkinDialog(parent) {
+namespace {
+void toggleCheck(QListWidgetItem* item) {
+    if (item)
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+} // namespace
+
+CSendToDlg::CSendToDlg(QWidget* parent, ChatNotice notice)
+    : CSkinDialog(parent), notice_(std::move(notice)) {
     setUp(this, "skin\\Whisper.jpg", QStringLiteral("보내기"), "CSendToDlg");
     setFixedSize(382, 221);
     caption_ = ui::button(this, 1028, QString(), "skin\\About.bmp", nullptr, 20, 40, 155, 17);
@@ -205,10 +214,11 @@ CSendToDlg::CSendToDlg(QWidget* parent) : CSkinDialog(parent) {
     list_->setGeometry(23, 110, 335, 65);
     list_->setStyleSheet(
         QStringLiteral("QListWidget { background: rgb(90,90,86); color: white; border: none; }"));
-    // A double click on a receiver ticks or unticks it, as a click on its box does.
-    connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
-        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    });
+    // A click anywhere on a receiver, its name or its box, ticks or unticks it. The list does
+    // not tick by itself, or a click on the box would count twice; the second click of a double
+    // click is not a click of its own, so a double click ticks as a single one does.
+    connect(list_, &QListWidget::itemClicked, this, &toggleCheck);
+    list_->installEventFilter(this);
     okCancel(this, "skin\\ok.bmp", "skin\\okon.bmp", "skin\\Cancel.bmp", "skin\\CancelOn.Bmp",
              QRect(204, 185, 60, 26), QRect(280, 185, 60, 26));
 }
@@ -238,7 +248,7 @@ void CSendToDlg::prepare(Mode mode, const QStringList& receivers, const QString&
     list_->clear();
     for (const QString& r : receivers) {
         auto* item = new QListWidgetItem(r, list_);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
 }
@@ -262,5 +272,20 @@ void CSendToDlg::accept() {
     for (int i = 0; i < list_->count(); ++i)
         if (list_->item(i)->checkState() == Qt::Checked && !list_->item(i)->text().isEmpty())
             receivers_ << list_->item(i)->text();
+    if (receivers_.isEmpty()) {
+        // Nothing would be sent: the user is told, and the dialog stays with the text typed.
+        text_.clear();
+        notice_(QStringLiteral("받는 사람이 없습니다\r\n보낼 사람을 한 명 이상 골라 주세요"), 2);
+        return;
+    }
     CSkinDialog::accept();
+}
+
+bool CSendToDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        toggleCheck(list_->currentItem());
+        return true;
+    }
+    return CSkinDialog::eventFilter(watched, event);
 }

@@ -92,7 +92,7 @@ class CSendToDlg : public CSkinDialog {
     Q_OBJECT
 public:
     enum Mode { SEND_LINK = 23500, SEND_HOME = 23600, SEND_WHISPER = 23700 };
-    explicit CSendToDlg(QWidget* parent);
+    CSendToDlg(QWidget* parent, ChatNotice notice);
     // A link or homepage address is typed; a whisper is typed, or given as `whisper` and sent
     // as it is.
     void prepare(Mode mode, const QStringList& receivers, const QString& whisper = QString());
@@ -105,7 +105,12 @@ public:
     QListWidget* receiverList() const { return list_; }
     void accept() override;
 
+protected:
+    // Space on the receiver list ticks or unticks the current receiver.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    ChatNotice notice_;
     Mode mode_ = SEND_WHISPER;
     CSkinButton* caption_;
     QLineEdit* address_;

@@ -215,9 +215,10 @@ void CChatHandOver::showReport(qint64 n) {
 // --- links and homepages -------------------------------------------------------------------
 
 void CChatHandOver::offerLink(const QString& sender, const QString& link) {
+    // Only the sender's line is measured: the address is shown whole before it is opened.
     const QString text = sender + QStringLiteral("님이 보낸 링크\r\n") + link +
                          QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?");
-    chat_->offers()->show(COfferBoxes::Link, text, 4, true, [this, link](int answer) {
+    chat_->offers()->show(COfferBoxes::Link, text, 1, true, [this, link](int answer) {
         if (answer != kAnswerOk || chat_->isClosing())
             return;
         if (webAddress(link).isEmpty()) {
@@ -238,7 +239,7 @@ void CChatHandOver::offerLink(const QString& sender, const QString& link) {
 void CChatHandOver::offerHomepage(const QString& sender, const QString& address) {
     const QString text = sender + QStringLiteral("님이 보낸 홈페이지 주소\r\n") + address +
                          QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?");
-    chat_->offers()->show(COfferBoxes::Home, text, 4, true, [this, address](int answer) {
+    chat_->offers()->show(COfferBoxes::Home, text, 1, true, [this, address](int answer) {
         if (answer != kAnswerOk || chat_->isClosing())
             return;
         const QUrl url = webAddress(address);

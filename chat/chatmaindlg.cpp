@@ -84,7 +84,7 @@ void CChatMainDlg::connectControls() {
     createRoomDlg_ = new CCreateRoomDlg(this, notice);
     selectDlg_ = new CSelectDlg(this);
     messageDlg_ = new CSkinMessageDlg(this);
-    sendToDlg_ = new CSendToDlg(this);
+    sendToDlg_ = new CSendToDlg(this, notice);
     colourDlg_ = new CColourDlg(this);
     handOver_ = new CChatHandOver(this);
     actions_ = new CChatActions(this);

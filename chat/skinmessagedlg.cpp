@@ -11,6 +11,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPainter>
+#include <QTextLayout>
+#include <QTextOption>
+#include <cmath>
 
 using namespace chat;
 
@@ -20,6 +23,35 @@ QFont messageFont() {
     f.setPixelSize(13);
     f.setWeight(QFont::Normal);
     return f;
+}
+
+constexpr int kTextTop = 101;
+constexpr int kTextSide = 10;
+constexpr int kButtonsTop = 160; // where the buttons stand when the text leaves them room
+constexpr int kButtonHeight = 26;
+constexpr int kBelowButtons = 17;
+constexpr int kWidestBox = 460; // unmeasured long lines (an address) wrap at this width
+constexpr int kTallestText = 480;
+
+QTextOption textOption() {
+    QTextOption o(Qt::AlignHCenter | Qt::AlignTop);
+    // An address has no spaces to break at: it breaks anywhere rather than run out of the box.
+    o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return o;
+}
+
+int wrappedHeight(const QStringList& lines, int width) {
+    QTextLayout layout(lines.join(QChar::LineSeparator), messageFont());
+    layout.setTextOption(textOption());
+    layout.beginLayout();
+    qreal height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    return int(std::ceil(height));
 }
 } // namespace
 
@@ -52,16 +84,26 @@ void CSkinMessageDlg::prepare(const QString& text, int lines, bool ask) {
         if (i < lines)
             widest = std::max(widest, fm.horizontalAdvance(line));
     }
+    // Lines past the measured ones are shown whole: the box widens for them up to a limit,
+    // then they wrap, and the buttons move down below the text.
+    int widestUnmeasured = 0;
+    for (qsizetype i = lines; i < lines_.size(); ++i)
+        widestUnmeasured = std::max(widestUnmeasured, fm.horizontalAdvance(lines_[i]));
     const int baseWidth = backgroundWidth() > 0 ? backgroundWidth() : 241;
-    const int width = std::max(baseWidth, widest + 20);
-    const int height = backgroundHeight() > 0 ? backgroundHeight() : 203;
+    const int width = std::max({baseWidth, widest + 2 * kTextSide,
+                                std::min(widestUnmeasured + 2 * kTextSide, kWidestBox)});
+    const int textHeight = std::min(kTallestText, wrappedHeight(lines_, width - 2 * kTextSide));
+    const int buttonsTop = std::max(kButtonsTop, kTextTop + textHeight + 4);
+    const int baseHeight = backgroundHeight() > 0 ? backgroundHeight() : 203;
+    const int height = std::max(baseHeight, buttonsTop + kButtonHeight + kBelowButtons);
+    textRect_ = QRect(kTextSide, kTextTop, width - 2 * kTextSide, textHeight);
     setFixedSize(width, height);
     if (ask) {
-        ok_->move((width - 130) / 2, 160);
-        cancel_->move((width - 130) / 2 + 70, 160);
+        ok_->move((width - 130) / 2, buttonsTop);
+        cancel_->move((width - 130) / 2 + 70, buttonsTop);
         cancel_->show();
     } else {
-        ok_->move((width - 60) / 2, 160);
+        ok_->move((width - 60) / 2, buttonsTop);
         cancel_->hide();
     }
     update();
@@ -105,6 +147,8 @@ void CSkinMessageDlg::paintEvent(QPaintEvent*) {
         p.drawPixmap(12, 38, info_);
     p.setFont(messageFont());
     p.setPen(Qt::white);
-    const QRect box(QPoint(10, 101), QPoint(width() - 10, height() - 20));
-    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, lines_.join(QLatin1Char('\n')));
+    p.save();
+    p.setClipRect(textRect_);
+    p.drawText(textRect_, lines_.join(QChar::LineSeparator), textOption());
+    p.restore();
 }

@@ -143,7 +143,7 @@ QString openFileName(QWidget* owner, const QString& caption, const QString& dire
 
 QStringList openFileNames(QWidget* owner, const QString& caption, const QString& directory,
                           const QString& filter) {
-    record(Shown{QStringLiteral("open"), caption, QString(), Buttons::OkCancel});
+    record(Shown{QStringLiteral("open"), caption, directory, Buttons::OkCancel});
     if (auto a = takeAnswer()) {
         if (!a->isPath)
             return {};

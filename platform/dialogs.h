@@ -47,7 +47,7 @@ int pendingAnswers();
 struct Shown {
     QString kind; // "messagebox", "open", "save", "folder"
     QString caption;
-    QString text;
+    QString text; // a message box's text; the folder a multiple-file dialog opens in
     Buttons buttons = Buttons::Ok;
 };
 // Everything shown (or answered from the queue) since the last clear, oldest first.

@@ -149,6 +149,9 @@ bool CChannelRemoteDlg::OnInitDialog() {
         btn->setGeometry(b.x, b.y, b.width, b.height);
     }
     tab_->setGeometry(68, 31, 219, 295);
+    // Eleven tabs in 219 pixels can show a character or two each: the selected category is
+    // named in full over its list.
+    tab_->setCurrentCaption(true);
 
     for (int i = 0; i < int(std::size(kPages)); ++i)
         tab_->AddPage(lists_[kPages[i].listId], QString::fromUtf8(kPages[i].title), i);

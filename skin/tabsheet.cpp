@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 #include <QToolTip>
 #include <qdrawutil.h>
 
@@ -18,6 +19,11 @@ constexpr int kStripTop = 2;  // unselected tabs sit this much lower than the se
 constexpr int kEdge = 2;      // a 3-D edge
 constexpr int kMargin = 4;    // between the control's frame and the page area
 constexpr int kLabelIndent = 5;
+
+// The whole label fits in its box at its usual indent.
+bool fitsWhole(const QFontMetrics& fm, const QString& label, const QRect& box) {
+    return fm.horizontalAdvance(label) <= box.width() - kLabelIndent;
+}
 
 } // namespace
 
@@ -127,8 +133,20 @@ QRect CTabSheet::tabRect(int index) const {
     return QRect(kStripLeft + index * m_tabWidth, kStripTop, m_tabWidth, tabHeight());
 }
 
+QRect CTabSheet::captionRect() const {
+    if (!m_caption)
+        return {};
+    return QRect(kMargin, kStripTop + tabHeight() + kMargin, std::max(0, width() - 2 * kMargin),
+                 fontMetrics().height() + 4);
+}
+
+void CTabSheet::setCurrentCaption(bool on) {
+    m_caption = on;
+    LayoutPages();
+}
+
 QRect CTabSheet::displayRect() const {
-    const int top = kStripTop + tabHeight() + kMargin;
+    const int top = kStripTop + tabHeight() + kMargin + captionRect().height();
     return QRect(kMargin, top, std::max(0, width() - 2 * kMargin),
                  std::max(0, height() - top - kMargin));
 }
@@ -170,10 +188,43 @@ void CTabSheet::describeControl(QJsonObject& out) const {
         tabs.append(tab.label);
     out.insert(QStringLiteral("tabs"), tabs);
     out.insert(QStringLiteral("current"), m_current);
+    QJsonArray shown;
+    for (int i = 0; i < count(); ++i)
+        shown.append(shownTabText(i));
+    out.insert(QStringLiteral("shownTabs"), shown);
 }
 
 QString CTabSheet::tabToolTip(int index) const {
     return index >= 0 && index < m_tabs.size() ? m_tabs[index].label : QString();
+}
+
+QRect CTabSheet::labelBox(int index) const {
+    QRect box = tabRect(index);
+    box.setTop(box.top() + kEdge);
+    if (!m_images.isEmpty() && m_tabs[index].image >= 0 && m_tabs[index].image < m_images.size())
+        box.setLeft(box.left() + fontMetrics().horizontalAdvance(QLatin1Char(' ')) +
+                    m_images[m_tabs[index].image].width());
+    return box;
+}
+
+QString CTabSheet::shownTabText(int index) const {
+    if (index < 0 || index >= count())
+        return {};
+    const QString& label = m_tabs[index].label;
+    if (fitsWhole(fontMetrics(), label, labelBox(index)))
+        return label;
+    // A cut label uses the whole tab between its edges.
+    const int room = labelBox(index).width() - 2 * kEdge;
+    const QFontMetrics fm = fontMetrics();
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, label);
+    qsizetype end = 0;
+    for (qsizetype next = characters.toNextBoundary(); next > 0;
+         next = characters.toNextBoundary()) {
+        if (fm.horizontalAdvance(label.left(next)) > room)
+            break;
+        end = next;
+    }
+    return label.left(end).trimmed();
 }
 
 bool CTabSheet::event(QEvent* event) {
@@ -268,16 +319,36 @@ void CTabSheet::drawTab(QPainter& painter, int index) const {
         painter.drawPixmap(box.left(), box.top(), image);
         box.setLeft(box.left() + image.width());
     }
-    box.setLeft(box.left() + kLabelIndent);
+    const bool whole = fitsWhole(fontMetrics(), m_tabs[index].label, labelBox(index));
+    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    if (whole) {
+        box.setLeft(box.left() + kLabelIndent);
+        flags |= Qt::AlignLeft;
+    } else {
+        box.adjust(kEdge, 0, -kEdge, 0); // a cut label stands in the middle of its tab
+        flags |= Qt::AlignHCenter;
+    }
     painter.setFont(font());
-    const QString text =
-        fontMetrics().elidedText(m_tabs[index].label, Qt::ElideRight, std::max(0, box.width()));
-    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    const QString text = shownTabText(index);
     painter.setPen(selected ? m_selectedShadow : m_normalShadow);
     painter.drawText(box.translated(1, 1), flags, text);
     painter.setPen(selected ? m_selectedText : m_normalText);
     painter.drawText(box, flags, text);
     painter.restore();
+}
+
+void CTabSheet::drawCaption(QPainter& painter) const {
+    const QRect line = captionRect().adjusted(kLabelIndent, 0, -kLabelIndent, 0);
+    if (line.isEmpty() || m_current < 0)
+        return;
+    const QString text =
+        fontMetrics().elidedText(m_tabs[m_current].label, Qt::ElideRight, line.width());
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    painter.setFont(font());
+    painter.setPen(m_selectedShadow);
+    painter.drawText(line.translated(1, 1), flags, text);
+    painter.setPen(m_selectedText);
+    painter.drawText(line, flags, text);
 }
 
 void CTabSheet::paintEvent(QPaintEvent*) {
@@ -291,4 +362,5 @@ void CTabSheet::paintEvent(QPaintEvent*) {
     }
     if (m_current >= 0)
         drawTab(painter, m_current);
+    drawCaption(painter);
 }

@@ -56,6 +56,15 @@ public:
 
     // What a tab's tooltip shows: its whole label, which narrow tabs cut short.
     QString tabToolTip(int index) const;
+    // What a tab shows: its label, or on a tab too narrow for it the longest beginning of it that
+    // fits, cut between whole characters (no ellipsis, which would leave nothing to read).
+    QString shownTabText(int index) const;
+
+    // A caption line between the tabs and the pages naming the selected tab in full, for tabs
+    // too narrow to show their labels. Off by default.
+    void setCurrentCaption(bool on);
+    bool currentCaption() const { return m_caption; }
+    QRect captionRect() const; // empty while off
 
 signals:
     void currentChanged(int index);
@@ -78,6 +87,8 @@ private:
     // What a click on a tab does: the old page goes, then the new one comes with the focus.
     void selectFromUser(int index);
     void drawTab(QPainter& painter, int index) const;
+    void drawCaption(QPainter& painter) const;
+    QRect labelBox(int index) const; // the tab's room for its label, right of any image
     int tabAt(const QPoint& point) const;
 
     QList<Tab> m_tabs;
@@ -90,4 +101,5 @@ private:
     QColor m_normalShadow{255, 255, 255};
     bool m_autoLayout = true;
     bool m_siblingPages = true;
+    bool m_caption = false;
 };

@@ -33,8 +33,9 @@ public:
     int wallpaperStyle() const;
     // Line 2 exactly "0".
     bool autoScreenAtStart() const { return line(2) == "0"; }
-    // Line 3 exactly "1".
-    bool chatTopmost() const { return line(3) == "1"; }
+    // Line 3 exactly "1": the suite's always-on-top setting, for the chat the player starts too.
+    bool alwaysOnTop() const { return line(3) == "1"; }
+    bool chatTopmost() const { return alwaysOnTop(); }
 
 private:
     QList<QByteArray> lines_;

@@ -118,6 +118,8 @@ void Playback::showBroken() {
     mediumOpen_ = false; // playing again opens it afresh, with its countdown
     timers_.kill(TIMER_CONNECT);
     graph_.setState(PlaybackState::Stopped);
+    // The strip names the station that failed, not the one that played before it.
+    view_.setTitleText(currentTitle_);
     view_.setStatusText(
         QStringLiteral("현재 ") + currentTitle_ +
         QStringLiteral(" 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다."));
@@ -172,6 +174,8 @@ void Playback::connectTick() {
                                            "가동중인지 확인해 보시기 바랍니다."));
         engine_.stop();
         graph_.setState(PlaybackState::Stopped);
+        if (!mediumOpen_) // an opened medium has its name (and a failure to run) there already
+            view_.setTitleText(currentTitle_);
     }
     if (position > 0)
         playbackBegun();

@@ -22,10 +22,12 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QScreen>
+#include <QStandardPaths>
 
 using namespace player;
 
@@ -201,13 +203,18 @@ bool CPlayerDlg::OnInitDialog() {
     if (profile.getString(QStringLiteral("ZT"), QStringLiteral("ZT_First")).isEmpty()) {
         profile.writeString(QStringLiteral("ZT"), QStringLiteral("ZT_First"),
                             QStringLiteral("Used"));
-        profile.writeString(brontavia, topMost, QStringLiteral("1"));
         profile.writeString(brontavia, QStringLiteral("SaveFolder"), QStringLiteral("C:"));
         profile.writeString(brontavia, QStringLiteral("WallpaperKind"), QStringLiteral("2"));
         profile.writeString(brontavia, QStringLiteral("AutoScreen"), QStringLiteral("0"));
     }
-    if (profile.getString(brontavia, topMost) == QLatin1String("1"))
-        platform::setWindowTopmost(this, true);
+    // Always on top is one setting for the whole suite, the one the settings dialog shows: the
+    // profile's flag only mirrors it, so that no start of the player can overrule it.
+    const auto config = PlayerConfig::read();
+    const bool onTop = config && config->alwaysOnTop();
+    const QString onTopText = onTop ? QStringLiteral("1") : QStringLiteral("0");
+    if (profile.getString(brontavia, topMost) != onTopText)
+        profile.writeString(brontavia, topMost, onTopText);
+    platform::setWindowTopmost(this, onTop);
 
     graph_->setHardwareDecoding(player::hardwareDecoding(profile));
     // The window still comes up when this fails: every play request builds the graph again.
@@ -234,7 +241,6 @@ bool CPlayerDlg::OnInitDialog() {
     const QString saveFolder = profile.getString(brontavia, QStringLiteral("SaveFolder"));
     if (saveFolder.size() == 3)
         profile.writeString(brontavia, QStringLiteral("SaveFolder"), saveFolder.left(2));
-    startDirectory_ = QDir::currentPath();
     return built;
 }
 
@@ -256,9 +262,24 @@ void CPlayerDlg::openTypedAddress(const QString& text) {
         controls_.addressBar->remember(platform::cp949::fromUnicode(address));
 }
 
+QString CPlayerDlg::openFolder() const {
+    const QString last = platform::Profile(kProfileName)
+                             .getString(QStringLiteral("Brontavia"), QStringLiteral("OpenFolder"));
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    return QFileInfo(videos).isDir() ? videos : QDir::homePath();
+}
+
 void CPlayerDlg::openFiles() {
-    session_->opening().filesChosen(platform::dialogs::openFileNames(
-        this, QStringLiteral("원하시는 파일을 선택하세요!"), QString(), mediafiles::openFilter()));
+    const QStringList files =
+        platform::dialogs::openFileNames(this, QStringLiteral("원하시는 파일을 선택하세요!"),
+                                         openFolder(), mediafiles::openFilter());
+    if (!files.isEmpty())
+        platform::Profile(kProfileName)
+            .writeString(QStringLiteral("Brontavia"), QStringLiteral("OpenFolder"),
+                         QFileInfo(files.first()).absolutePath());
+    session_->opening().filesChosen(files);
 }
 
 void CPlayerDlg::closeProgram() {

@@ -37,6 +37,8 @@ public:
 
     // The file dialog, then the chosen files play.
     void openFiles();
+    // Where the file dialog opens: the folder of the last file opened, else the user's videos.
+    QString openFolder() const;
 
     // The window's parts, for the docked windows and for tests.
     const player::PlayerControls& controls() const { return controls_; }
@@ -71,5 +73,4 @@ private:
     std::unique_ptr<player::Session> session_;
 
     bool windowDrag_ = false;
-    QString startDirectory_;
 };

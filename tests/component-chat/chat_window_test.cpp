@@ -9,6 +9,7 @@
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "chatserver/chatserver.h"
+#include "platform/automation_internal.h"
 #include "platform/codec.h"
 #include "skin/skinbutton.h"
 #include "tests/support/httpserver.h"
@@ -23,11 +24,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -473,6 +476,146 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
     EXPECT_TRUE(last.startsWith(QStringLiteral("evil : hi"))) << last.toStdString();
     EXPECT_TRUE(last.contains(QStringLiteral("kim : forged"))) << last.toStdString();
     EXPECT_EQ(view->toPlainText().count(QLatin1Char('\n')), CChatView::kMaxLines - 1);
+TEST_F(ChatWindowTest, TheButtonsStayInsideTheWindowAndTheHintBesideTheLabel) {
+    writeNickname("kim");
+    CChatMainDlg* chat = startChat();
+    ASSERT_TRUE(chat);
+    const QRect window = chat->rect();
+    auto outside = [&] {
+        QStringList out;
+        for (const CSkinButton* b : chat->findChildren<CSkinButton*>(Qt::FindDirectChildrenOnly))
+            if (b->isVisible() && !window.contains(b->geometry()))
+                out << b->text();
+        return out.join(',').toStdString();
+    };
+    // Before log-on the input label is shown; the hint in the picture must not lie under it.
+    const CSkinButton* label = chat->button(IDC_MESSAGE_LABEL);
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_EQ(outside(), "");
+    ASSERT_TRUE(waitForState(CS_LOBBY));
+    EXPECT_TRUE(chat->button(IDC_CREATE)->isVisible() && chat->button(IDC_SERVER)->isVisible());
+    EXPECT_EQ(outside(), "");
+
+    // The picture under the label is plain where the label stands; the hint is drawn right of it,
+    // where the input line is hidden in the waiting room, and ends before the server button.
+    const QImage main(data_ + QStringLiteral("skin/Main.jpg"));
+    ASSERT_FALSE(main.isNull());
+    auto inkIn = [&](int left, int right) {
+        int most = 0;
+        const int ground = qGray(main.pixel(left, 240));
+        for (int y = 239; y < 256; ++y)
+            for (int x = left; x < right; ++x)
+                most = std::max(most, std::abs(qGray(main.pixel(x, y)) - ground));
+        return most;
+    };
+    EXPECT_LT(inkIn(label->x() + 2, label->geometry().right() - 6), 24);
+    EXPECT_GT(inkIn(label->geometry().right() + 4, chat->button(IDC_SERVER)->x()), 48);
+    EXPECT_LT(inkIn(chat->button(IDC_SERVER)->x() + 6, chat->button(IDC_SERVER)->x() + 20), 24);
+
+    onNextModal<CCreateRoomDlg>([](CCreateRoomDlg* d) { d->accept(); });
+    chat->button(IDC_CREATE)->click();
+    ASSERT_TRUE(waitForState(CS_ROOM));
+    EXPECT_EQ(outside(), "");
+}
+
+TEST_F(ChatWindowTest, ASendToReceiverIsTickedByAClickAndNobodyTickedIsSaid) {
+    QStringList notices;
+    CSendToDlg dlg(nullptr, [&notices](const QString& text, int) { notices << text; });
+    dlg.prepare(CSendToDlg::SEND_LINK, {QStringLiteral("lee"), QStringLiteral("박지성")});
+    dlg.show();
+    QListWidget* list = dlg.receiverList();
+    auto checked = [list] {
+        QString out;
+        for (int i = 0; i < list->count(); ++i)
+            out += list->item(i)->checkState() == Qt::Checked ? 'x' : '-';
+        return out;
+    };
+    auto click = [list](int row, int x) {
+        const QRect r = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          QPoint(r.left() + x, r.center().y()));
+    };
+    click(1, 60); // on the name
+    EXPECT_EQ(checked(), "-x");
+    click(1, 60);
+    EXPECT_EQ(checked(), "--");
+    click(0, 8); // on the box itself: one tick, not a tick taken back at once
+    EXPECT_EQ(checked(), "x-");
+    click(0, 8);
+    // A double click as the window system delivers it: press, release, press, double click,
+    // release. It ticks once.
+    const QPoint second = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, second);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, second, list->viewport()->mapToGlobal(second),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &dbl);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, second);
+    EXPECT_EQ(checked(), "-x");
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(checked(), "xx");
+
+    // Nobody ticked: the user is told, the dialog stays and keeps the address.
+    QTest::keyClick(list, Qt::Key_Space);
+    click(1, 60);
+    ASSERT_EQ(checked(), "--");
+    dlg.addressEdit()->setText(QStringLiteral("http://example.org/긴 주소"));
+    dlg.accept();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].startsWith(QStringLiteral("받는 사람이 없습니다")));
+    EXPECT_EQ(dlg.result(), 0);
+    EXPECT_EQ(dlg.addressEdit()->text(), QStringLiteral("http://example.org/긴 주소"));
+    EXPECT_TRUE(dlg.chosenReceivers().isEmpty());
+
+    click(1, 60);
+    dlg.accept();
+    EXPECT_EQ(notices.size(), 1);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.chosenReceivers(), QStringList{QStringLiteral("박지성")});
+    EXPECT_EQ(dlg.textToSend(), QStringLiteral("http://example.org/긴 주소"));
+
+    // Automation's double click (activate) and single click (select) tick once each, as the
+    // user's do.
+    dlg.prepare(CSendToDlg::SEND_LINK, {QStringLiteral("lee"), QStringLiteral("박지성")});
+    dlg.show();
+    ASSERT_EQ(platform::automation::activate(&dlg, QStringLiteral("1012"), 0), 0);
+    EXPECT_TRUE(waitUntil([&] { return checked() != "--"; }));
+    EXPECT_EQ(checked(), "x-");
+    ASSERT_EQ(platform::automation::select(&dlg, QStringLiteral("1012"), 1), 0);
+    EXPECT_TRUE(waitUntil([&] { return checked() != "x-"; }));
+    EXPECT_EQ(checked(), "xx");
+}
+
+TEST_F(ChatWindowTest, APromptShowsALongAddressWholeAboveItsButtons) {
+    const QString address = QStringLiteral("https://www.example.org/") + QString(170, 'a') +
+                            QStringLiteral("/끝.html?x=1");
+    CSkinMessageDlg box;
+    for (bool ask : {true, false}) {
+        box.prepare(QStringLiteral("kim님이 보낸 링크\r\n") + address +
+                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
+                    1, ask);
+        ASSERT_EQ(box.shownLines().size(), 4);
+        EXPECT_EQ(box.shownLines()[1], address);
+        const QRect text = box.textRect();
+        EXPECT_TRUE(box.rect().contains(text));
+        // The address is wider than the box: it wraps onto further lines, all of them shown.
+        QFont font(QStringLiteral("굴림"));
+        font.setPixelSize(13);
+        const QFontMetrics fm(font);
+        ASSERT_GT(fm.horizontalAdvance(address), text.width());
+        EXPECT_GE(text.height(), 5 * fm.height() - 2);
+        for (const CSkinButton* b : box.findChildren<CSkinButton*>())
+            if (!b->isHidden()) {
+                EXPECT_GT(b->y(), text.bottom()) << b->text().toStdString();
+                EXPECT_TRUE(box.rect().contains(b->geometry())) << b->text().toStdString();
+            }
+    }
+    // A measured line is still cut, and a short box keeps its size.
+    box.prepare(QString(60, 'b') + QStringLiteral("\r\n한 줄"), 1, false);
+    EXPECT_EQ(box.shownLines()[0], QString(52, 'b') + QStringLiteral("..."));
+    box.prepare(QStringLiteral("짧은 말"), 1, false);
+    EXPECT_EQ(box.size(), QSize(box.backgroundWidth(), box.backgroundHeight()));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "player/ui/seekbar.h"
 #include "skin/skinbutton.h"
 #include "tests/support/processes.h"
+#include "tests/support/scopedenv.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -92,12 +94,12 @@ TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
     {
         platform::Profile p("Lumaset");
         EXPECT_EQ(p.getString("ZT", "ZT_First"), "Used");
-        EXPECT_EQ(p.getString("Brontavia", "TopMost"), "1");
+        EXPECT_EQ(p.getString("Brontavia", "TopMost"), "0"); // no config.txt: not on top
         EXPECT_EQ(p.getString("Brontavia", "SaveFolder"), "C:");
         EXPECT_EQ(p.getString("Brontavia", "WallpaperKind"), "2");
         EXPECT_EQ(p.getString("Brontavia", "AutoScreen"), "0");
     }
-    EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(dlg->windowTitle(), "Lumaset");
     EXPECT_EQ(dlg->size(), QSize(344, 360));
@@ -163,6 +165,77 @@ TEST_F(PlayerWindow, LaterStartsKeepTheProfileAndReadTheScreenModeLine) {
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerAutoScreenDelay));
 }
 
+TEST_F(PlayerWindow, AlwaysOnTopIsTheSuiteSettingFromTheFirstStartOn) {
+    struct Case {
+        const char* config;      // nullptr: no config.txt
+        const char* profileFlag; // nullptr: a first start
+        bool onTop;
+    };
+    for (const Case& c :
+         {Case{"/tmp\r\n0\r\n1\r\n1", nullptr, true}, Case{"/tmp\r\n0\r\n1\r\n0", nullptr, false},
+          Case{"/tmp\r\n0\r\n1\r\n0", "1", false}, Case{nullptr, "1", false},
+          Case{"/tmp\r\n0\r\n1\r\n1", "0", true}}) {
+        QFile::remove(platform::paths::profileFile("Lumaset"));
+        if (c.profileFlag) {
+            platform::Profile p("Lumaset");
+            p.writeString("ZT", "ZT_First", "Used");
+            p.writeString("Brontavia", "TopMost", c.profileFlag);
+        }
+        QFile::remove(configPath());
+        if (c.config)
+            writeFile(configPath(), c.config);
+        const std::string what = std::string(c.config ? c.config : "none") + " / " +
+                                 (c.profileFlag ? c.profileFlag : "first");
+        auto dlg = openPlayer();
+        EXPECT_EQ(dlg->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.onTop) << what;
+        EXPECT_EQ(platform::Profile("Lumaset").getString("Brontavia", "TopMost"),
+                  c.onTop ? "1" : "0")
+            << what;
+    }
+}
+
+TEST_F(PlayerWindow, TheFileDialogOpensInTheVideosFolderThenWhereAFileWasLastOpened) {
+    QFile::remove(platform::paths::profileFile("Lumaset"));
+    // A home of its own whose videos folder the user renamed (XDG user directories).
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    testsupport::ScopedEnv homeEnv("HOME", home.path().toUtf8());
+    testsupport::ScopedEnv configEnv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    const QString videos = home.path() + QStringLiteral("/동영상");
+    ASSERT_TRUE(QDir().mkpath(videos) && QDir().mkpath(home.path() + "/.config"));
+    writeFile(home.path() + "/.config/user-dirs.dirs", "XDG_VIDEOS_DIR=\"$HOME/동영상\"\n");
+    const QString file = mediatest::patternFile();
+    auto openedIn = [] {
+        QStringList out;
+        for (const auto& s : platform::dialogs::shown())
+            if (s.kind == "open")
+                out << s.text;
+        return out;
+    };
+    {
+        auto dlg = openPlayer();
+        platform::dialogs::queueAnswer(QString()); // cancelled: nothing is remembered
+        dlg->openFiles();
+        platform::dialogs::queueAnswer(file);
+        dlg->openFiles();
+        EXPECT_EQ(openedIn(), (QStringList{videos, videos}));
+        EXPECT_NE(QDir(platform::paths::dataFolder()), QDir(videos));
+    }
+    // Where the user found the last file, also after a restart.
+    auto dlg = openPlayer();
+    platform::dialogs::clearShown();
+    platform::dialogs::queueAnswer(QString());
+    dlg->openFiles();
+    EXPECT_EQ(openedIn(), QStringList{QFileInfo(file).absolutePath()});
+
+    // A remembered folder that is gone falls back to the videos folder.
+    platform::Profile("Lumaset").writeString("Brontavia", "OpenFolder", "/nonexistent/gone");
+    platform::dialogs::clearShown();
+    platform::dialogs::queueAnswer(QString());
+    dlg->openFiles();
+    EXPECT_EQ(openedIn(), QStringList{videos});
+}
+
 TEST_F(PlayerWindow, CommandsReachTheSessionOverTheBusAndAnswerOne) {
     auto dlg = openPlayer();
     namespace w = platform::windows;
@@ -219,6 +292,7 @@ TEST_F(PlayerWindow, AddressesThatCannotBeOpenedAreReportedWithoutACountdown) {
     handOver(QStringLiteral("없는 방송^nosuch://host/x"));
     dlg->handleMessage(1026, 0, 1);
     EXPECT_EQ(dlg->controls().status->text(), failed.arg("없는 방송"));
+    EXPECT_EQ(dlg->controls().title->text(), "없는 방송");
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
 
     handOver(QStringLiteral("없는 파일^/nonexistent/none.avi"));

@@ -7,6 +7,7 @@
 #include "remote/channelremotedlg.h"
 #include "remote/suiteconfig.h"
 #include "skin/skinbutton.h"
+#include "skin/tabsheet.h"
 #include "tests/support/processes.h"
 #include "tests/support/standins.h"
 
@@ -44,6 +45,29 @@ TEST(RemoteWindow, AttachToggleTalksToThePlayerAndSitsAtItsRightEdge) {
     EXPECT_EQ(onoff->toolTip(), QStringLiteral("채널리모콘 분리"));
     EXPECT_EQ(dlg.frameGeometry(),
               QRect(player.frameGeometry().right() + 1, player.frameGeometry().top(), 300, 360));
+}
+
+TEST(RemoteWindow, EveryCategoryTabCanBeReadAndTheSelectedOneIsNamedOverItsList) {
+    CChannelRemoteDlg dlg;
+    ASSERT_TRUE(dlg.OnInitDialog());
+    dlg.show();
+    CTabSheet* tab = dlg.tabSheet();
+    ASSERT_EQ(tab->count(), 11);
+    EXPECT_EQ(tab->tabWidth(), 19);
+    QStringList firsts;
+    for (int i = 0; i < tab->count(); ++i) {
+        const QString shown = tab->shownTabText(i);
+        EXPECT_FALSE(shown.isEmpty()) << i;
+        EXPECT_TRUE(tab->tabText(i).startsWith(shown)) << shown.toStdString();
+        firsts << shown;
+    }
+    EXPECT_EQ(firsts[0], QStringLiteral("뉴"));
+    ASSERT_TRUE(tab->currentCaption());
+    EXPECT_EQ(tab->GetCurSel(), 5);
+    // The list sits below the caption line, inside the tab control.
+    QWidget* list = tab->GetPage(5);
+    EXPECT_GE(list->y(), tab->y() + tab->captionRect().bottom());
+    EXPECT_TRUE(tab->geometry().contains(list->geometry()));
 }
 
 TEST(RemoteWindow, AttachTogglePostsTheDockCommandsAndHandlesAMissingPlayer) {

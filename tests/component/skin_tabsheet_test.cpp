@@ -180,3 +180,45 @@ TEST_F(TabSheetTest, LabelsAreEmbossedBlueWhenSelectedAndBlackOtherwise) {
     EXPECT_TRUE(normal.contains(0x000000));
     EXPECT_TRUE(normal.contains(0xFFFFFF));
 }
+
+TEST_F(TabSheetTest, NarrowTabsShowWholeCharactersAndTheCaptionNamesTheSelection) {
+    const QStringList labels{"뉴스/경제", "My즐겨찾기", "ZT 채널", "해외 라디오", "A", ""};
+    for (const QString& l : labels)
+        addPage(l);
+    window.resize(800, 300);
+    window.show();
+    sheet->resize(700, 250);
+    // Wide tabs show their labels whole.
+    for (int i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(sheet->shownTabText(i), labels[i]) << i;
+    EXPECT_TRUE(sheet->captionRect().isEmpty());
+    const QRect plainArea = sheet->displayRect();
+
+    // Eleven tabs in 219 pixels, as on the remote: 19 pixels each.
+    sheet->resize(8 + 19 * labels.size(), 250);
+    for (int i = 0; i < labels.size(); ++i) {
+        const QString shown = sheet->shownTabText(i);
+        EXPECT_TRUE(labels[i].startsWith(shown)) << i << " " << shown.toStdString();
+        EXPECT_FALSE(shown.contains(QChar(0x2026)) || shown.contains(QLatin1String("...")));
+        EXPECT_LE(sheet->fontMetrics().horizontalAdvance(shown), sheet->tabWidth()) << i;
+        // At least its first character.
+        EXPECT_EQ(shown.isEmpty(), labels[i].isEmpty()) << i;
+    }
+    EXPECT_EQ(sheet->shownTabText(4), "A");
+    EXPECT_LT(sheet->shownTabText(0).size(), labels[0].size());
+
+    // The caption line takes its room from the pages and names the selected tab in full.
+    sheet->resize(700, 250);
+    sheet->setCurrentCaption(true);
+    const QRect caption = sheet->captionRect();
+    EXPECT_GE(caption.height(), sheet->fontMetrics().height());
+    EXPECT_EQ(sheet->displayRect().top(), plainArea.top() + caption.height());
+    EXPECT_EQ(sheet->GetPage(0)->geometry(), sheet->displayRect().translated(sheet->pos()));
+    sheet->SetCurSel(3);
+    const QImage image = sheet->grab().toImage();
+    int blue = 0;
+    for (int y = caption.top(); y <= caption.bottom(); ++y)
+        for (int x = caption.left(); x <= caption.right(); ++x)
+            blue += qBlue(image.pixel(x, y)) > 160 && qRed(image.pixel(x, y)) < 90;
+    EXPECT_GT(blue, 20); // the selected name, in the selected tab's colour
+}

@@ -76,6 +76,27 @@ TEST_F(SuiteRoadE2E, DoubleClickedDemoStationPlaysAndTheRemoteFollowsThePlayer) 
     EXPECT_EQ(ctl({QStringLiteral("gone"), player, QStringLiteral("15")}).exitCode, 0);
 }
 
+TEST_F(SuiteRoadE2E, ThePlayerIsOnTopExactlyWhenTheSettingsSaySoFromItsFirstStart) {
+    writeConfig("/tmp\r\n2\r\n1\r\n0");
+    startRemote();
+    ASSERT_TRUE(waitForRemote());
+    const QString player = QStringLiteral("Lumaset");
+    ASSERT_EQ(ctl({QStringLiteral("wait"), player, QStringLiteral("20")}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] { return dump(player)[QStringLiteral("visible")].toBool(); }, 20000));
+    // A first start: the player has no profile yet and still follows the setting.
+    EXPECT_FALSE(dump(player)[QStringLiteral("topmost")].toBool());
+    EXPECT_FALSE(dump()[QStringLiteral("topmost")].toBool());
+
+    // 환경설정: tick 항상위 and save.
+    ASSERT_EQ(ctl({QStringLiteral("press"), kRemote, QStringLiteral("1021")}).exitCode, 0);
+    ASSERT_FALSE(waitForModal().isEmpty());
+    ASSERT_EQ(ctl({QStringLiteral("press"), kRemote, QStringLiteral("1014")}).exitCode, 0);
+    ASSERT_EQ(ctl({QStringLiteral("press"), kRemote, QStringLiteral("1008")}).exitCode, 0);
+    ASSERT_TRUE(waitForNoModal());
+    EXPECT_TRUE(waitUntil([&] { return dump(player)[QStringLiteral("topmost")].toBool(); }));
+    EXPECT_TRUE(dump()[QStringLiteral("topmost")].toBool());
+}
+
 TEST_F(SuiteRoadE2E, APlayerSlowToComeUpStillPlaysTheStationWhileTheRemoteStaysLive) {
     // The player takes seconds to show its window, as on a slow disk or a first start.
     const QString real = bin_.filePath(QStringLiteral("Lumaset.real"));

@@ -391,6 +391,39 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReported) {
     EXPECT_TRUE(session().isTimerActive(kTimerConnect));
 }
 
+TEST_F(PlayerSession, AFailedStationIsTheOneNamedNotTheOneBeforeIt) {
+    startUp();
+    session().playback().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://x/a"), false);
+    engine.open();
+    ASSERT_EQ(view.titleText, "뉴스");
+
+    engine.renderOk = false; // refused at once
+    session().playback().playTitled(QStringLiteral("없는 방송"), QStringLiteral("nosuch://x"),
+                                    false);
+    EXPECT_EQ(view.titleText, "없는 방송");
+
+    engine.renderOk = true; // fails later
+    session().playback().playTitled(QStringLiteral("없는 파일"), QStringLiteral("/none.avi"),
+                                    false);
+    emit engine.renderFailed(QStringLiteral("not found"));
+    EXPECT_EQ(view.titleText, "없는 파일");
+
+    // Never opens: the countdown runs out.
+    session().playback().playTitled(QStringLiteral("멈춤"), QStringLiteral("http://x/never"),
+                                    false);
+    for (int ticks = 0; session().isTimerActive(kTimerConnect) && ticks < 100; ++ticks)
+        session().timerExpired(kTimerConnect);
+    EXPECT_EQ(view.titleText, "멈춤");
+
+    // Opened but not running: the failure written after the name stays through the time-out.
+    engine.runOk = false;
+    session().playback().playTitled(QStringLiteral("정지"), QStringLiteral("/a.avi"), false);
+    engine.open();
+    for (int ticks = 0; session().isTimerActive(kTimerConnect) && ticks < 100; ++ticks)
+        session().timerExpired(kTimerConnect);
+    EXPECT_EQ(view.titleText, "정지Casting 실패");
+}
+
 TEST_F(PlayerSession, AFileShowsThePositionBarLouderAndALiveStreamHidesIt) {
     startUp();
     session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/f.avi"), false);

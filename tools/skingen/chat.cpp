@@ -49,9 +49,12 @@ QImage mainWindow() {
     // Room list and chat display share this area; the user list sits at the bottom.
     drawWell(p, QRect(6, 37, 368, 152), QColor(colour::Base));
     drawWell(p, QRect(6, 263, 368, 86), QColor(colour::Base));
-    // Seen only in the waiting room, where the input line is hidden.
-    drawLabel(p, QRectF(10, 237, 232, 20), QStringLiteral("방을 골라 입장하거나 새 방을 만드세요"),
-              uiFont(10), QColor(colour::InkFaint), Qt::AlignLeft | Qt::AlignVCenter);
+    // Seen where the input line is hidden (before log-on and in the waiting room), right of the
+    // input label (7,223 60x36) that shows before log-on, and left of the server button.
+    const QString hint = QStringLiteral("방을 골라 입장하거나 새 방을 만드세요");
+    const QRectF hintRoom(71, 237, 170, 20);
+    drawLabel(p, hintRoom, hint, fittedFont(uiFont(10), hint, hintRoom.size(), 10),
+              QColor(colour::InkFaint), Qt::AlignLeft | Qt::AlignVCenter);
     drawWindowFrame(p, img.rect());
     return img;
 }
