@@ -1,7 +1,7 @@
-// The suite on an X server of its own under a reparenting window manager (openbox), as on a
-// desktop: the player with its position bar, play list, chat and remote, through the display
-// sizes, full screen and drags near the desktop's edges. Where a window stands is read from the
-// X server, not from the programs' own report.
+// The suite on an X server of its own, under a reparenting window manager (openbox) as on a
+// desktop and without one: the player with its position bar, play list, chat and remote, through
+// the display sizes, full screen and drags near the desktop's edges. Where a window stands is read
+// from the X server, not from the programs' own report.
 #include "tests/e2e/remotefixture.h"
 
 #include <QRegularExpression>
@@ -16,7 +16,7 @@ const QRect kScreen(0, 0, kScreenWidth, kScreenHeight);
 const QString kPlayer = QStringLiteral("Lumaset");
 const QString kChat = QStringLiteral("Brontavia's Chat");
 
-class WindowManagerE2E : public RemoteE2E {
+class WindowManagerE2E : public RemoteE2E, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "ffmpeg"})
@@ -73,6 +73,8 @@ protected:
         wm_.setProcessEnvironment(env);
         wm_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         wm_.setStandardOutputFile(QProcess::nullDevice());
+        if (!GetParam())
+            return;
         wm_.start(QStringLiteral("openbox"), {});
         // The window manager is there once it has claimed the root window.
         ASSERT_TRUE(waitUntil(
@@ -231,6 +233,27 @@ protected:
             },
             20000))
             << describe(l);
+        // The remote docks once the player's docking has started, a little after its start:
+        // the player is nudged until the remote follows, then put back in the middle.
+        const QPoint middle = l.player.topLeft();
+        int step = 0;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                moveTo(middle + QPoint(step++ % 2, 0));
+                l = layout();
+                return docked(l, 344) && l.player.x() != middle.x();
+            },
+            20000))
+            << describe(l);
+        moveTo(middle);
+        ASSERT_TRUE(waitUntil([&] { return (l = layout()).player.topLeft() == middle; }))
+            << describe(l);
+    }
+    void moveTo(const QPoint& at) {
+        EXPECT_EQ(
+            ctl({QStringLiteral("move"), kPlayer, QString::number(at.x()), QString::number(at.y())})
+                .exitCode,
+            0);
     }
 
     QString display_;
@@ -238,7 +261,7 @@ protected:
     QProcess wm_;
 };
 
-TEST_F(WindowManagerE2E, DockedWindowsFollowThePlayerThroughEverySizeAndFullScreen) {
+TEST_P(WindowManagerE2E, DockedWindowsFollowThePlayerThroughEverySizeAndFullScreen) {
     startSuite();
     if (HasFatalFailure())
         return;
@@ -289,7 +312,7 @@ TEST_F(WindowManagerE2E, DockedWindowsFollowThePlayerThroughEverySizeAndFullScre
         << "after full screen: " << describe(l);
 }
 
-TEST_F(WindowManagerE2E, NoWindowOfTheSuiteLeavesTheScreenNearItsEdges) {
+TEST_P(WindowManagerE2E, NoWindowOfTheSuiteLeavesTheScreenNearItsEdges) {
     startSuite();
     if (HasFatalFailure())
         return;
@@ -319,5 +342,10 @@ TEST_F(WindowManagerE2E, NoWindowOfTheSuiteLeavesTheScreenNearItsEdges) {
         15000))
         << "double size: " << describe(l);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, WindowManagerE2E, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Openbox" : "NoWindowManager";
+                         });
 
 } // namespace
