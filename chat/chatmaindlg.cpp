@@ -20,6 +20,7 @@
 #include "platform/log.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/screenfit.h"
 #include "protocol/files.h"
 #include "skin/skinbutton.h"
 #include "skin/skinpicture.h"
@@ -37,6 +38,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 
 using namespace chat;
@@ -133,7 +135,12 @@ bool CChatMainDlg::OnInitDialog() {
     LoadBackground(moduleDirectory() + QStringLiteral("Skin\\Main.jpg"));
     const int width = backgroundWidth() > 0 ? backgroundWidth() : 382;
     const int height = backgroundHeight() > 0 ? backgroundHeight() : 360;
-    setGeometry(startX_, startY_, width, height);
+    // The player asks for a place left of itself, which is off the desktop when the player
+    // stands near its left edge; the window comes up on the desktop instead.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    setGeometry(
+        platform::screenfit::fitInside(QRect(startX_, startY_, width, height),
+                                       screen ? screen->availableVirtualGeometry() : QRect()));
     setFixedSize(width, height);
 
     controls_->loadSkins();

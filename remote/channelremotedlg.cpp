@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/screenfit.h"
 #include "platform/shell.h"
 #include "remote/catalogue.h"
 #include "remote/catalogueupdate.h"
@@ -28,6 +29,16 @@
 #include <QTreeView>
 
 using namespace remote;
+
+namespace {
+
+// Where the remote keeps itself and the chat it places: the desktop's usable area.
+QRect desktopArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableVirtualGeometry() : QRect();
+}
+
+} // namespace
 
 CChannelRemoteDlg::CChannelRemoteDlg(QWidget* parent) : CSkinDialog(parent) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -192,9 +203,11 @@ bool CChannelRemoteDlg::OnInitDialog() {
         platform::setWindowTopmost(this, true);
 
     if (platform::windows::exists(kChatTitle)) {
-        const QRect r = frameGeometry();
-        platform::windows::move(kChatTitle, r.left() - kChatWidth, r.top(), kChatWidth,
-                                kChatHeight);
+        const QRect chat =
+            platform::screenfit::fitInside(QRect(frameGeometry().left() - kChatWidth,
+                                                 frameGeometry().top(), kChatWidth, kChatHeight),
+                                           desktopArea());
+        platform::windows::move(kChatTitle, chat.x(), chat.y(), chat.width(), chat.height());
         platform::windows::setTopmost(kChatTitle, config.alwaysOnTop());
     }
 
@@ -251,7 +264,8 @@ void CChannelRemoteDlg::onToggleAttached() {
     auto dockBesidePlayer = [this] {
         const auto r = platform::windows::rect(kPlayerTitle);
         if (r && platform::windows::isVisible(kPlayerTitle).value_or(false))
-            setGeometry(r->x + r->width, r->y, 300, 360);
+            setGeometry(platform::screenfit::fitInside(QRect(r->x + r->width, r->y, 300, 360),
+                                                       desktopArea()));
     };
     if (attached_ == 1) {
         attached_ = 0;

@@ -2,6 +2,7 @@
 #include "player/session/display.h"
 
 #include "platform/clock.h"
+#include "platform/screenfit.h"
 #include "platform/timers.h"
 #include "player/media/engine.h"
 #include "player/model/layout.h"
@@ -71,6 +72,11 @@ void Display::setDisplayMode(int mode) {
 
 void Display::relayoutOver() {
     timers_.kill(TIMER_RELAYOUT);
+    // The new size may not fit where the window stood (double size near the desktop's bottom):
+    // it moves up and in so that its controls, and the position bar on top, stay on it.
+    const int above = view_.isDockedVisible(Docked::SeekBar) ? kSeekBarHeight : 0;
+    recorded_ = platform::screenfit::fitInside(
+        recorded_, platform::screenfit::roomBelow(view_.screenArea(), above, recorded_.height()));
     view_.setWindowRect(recorded_);
     if (autoScreen_)
         timers_.start(TIMER_AUTOSCREEN, kAutoScreenTickMs);

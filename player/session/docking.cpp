@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/log.h"
+#include "platform/screenfit.h"
 #include "platform/timers.h"
 #include "player/model/layout.h"
 #include "player/model/playerconfig.h"
@@ -16,7 +17,6 @@ Docking::Docking(PlayerView& view, Companions& companions, platform::WindowTimer
     : QObject(parent), view_(view), companions_(companions), timers_(timers), display_(display) {}
 
 void Docking::start() {
-    lastPos_ = view_.windowRect().topLeft();
     dockRemote_ = true;
     timers_.start(TIMER_DOCK_ENABLE, kDockEnableMs);
 }
@@ -26,25 +26,33 @@ void Docking::enableNow() {
     dockingEnabled_ = true;
 }
 
+QRect Docking::onScreen(const QRect& rect) const {
+    return platform::screenfit::fitInside(rect, view_.screenArea());
+}
+
 void Docking::windowMoved() {
     if (stopped_)
         return;
+    // Every window is placed against where the main window stands now, never by how far it
+    // moved: a window manager reports a move in steps of its own (a window shown again may
+    // pass through another place first), and a step missed or seen twice would leave the
+    // position bar detached for good. A window that would leave the desktop stays on it.
     const QRect main = view_.windowRect();
-    const int dy = main.y() - lastPos_.y();
     if (display_.screenMode()) {
         view_.setDockedVisible(Docked::PlayList, false);
         view_.setDockedVisible(Docked::SeekBar, false);
     } else {
-        view_.setDockedRect(Docked::PlayList, playListRect(main));
-        const QRect bar = view_.dockedRect(Docked::SeekBar);
-        view_.setDockedRect(Docked::SeekBar, QRect(QPoint(main.x(), bar.y() + dy), bar.size()));
+        view_.setDockedRect(Docked::PlayList, onScreen(playListRect(main)));
+        const QRect bar = seekBarRect(main);
+        view_.setDockedRect(
+            Docked::SeekBar,
+            onScreen(QRect(bar.topLeft(), view_.dockedRect(Docked::SeekBar).size())));
     }
     if (companions_.exists(Companion::Chat))
-        companions_.move(Companion::Chat, chatRect(main));
+        companions_.move(Companion::Chat, onScreen(chatRect(main)));
     if (dockingEnabled_ && !display_.screenMode() && dockRemote_ &&
         companions_.exists(Companion::Remote))
-        companions_.move(Companion::Remote, remoteRect(main, display_.displayMode()));
-    lastPos_ = main.topLeft();
+        companions_.move(Companion::Remote, onScreen(remoteRect(main, display_.displayMode())));
 }
 
 void Docking::showRemote() {
@@ -65,7 +73,7 @@ void Docking::startChat() {
             qCWarning(platform::log::bus) << "the chat window did not come up";
             return;
         }
-        companions_.move(Companion::Chat, chatRect(view_.windowRect()));
+        companions_.move(Companion::Chat, onScreen(chatRect(view_.windowRect())));
         companions_.setTopmost(Companion::Chat, config && config->chatTopmost());
     });
 }

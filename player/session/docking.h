@@ -5,7 +5,7 @@
 #include "player/session/playerview.h"
 
 #include <QObject>
-#include <QPoint>
+#include <QRect>
 
 namespace platform {
 class WindowTimers;
@@ -21,7 +21,7 @@ public:
     Docking(PlayerView& view, Companions& companions, platform::WindowTimers& timers,
             const Display& display, QObject* parent = nullptr);
 
-    // The start: the window's place is remembered, the remote docks (a little later).
+    // The start: the remote docks (a little later).
     void start();
     void enableNow(); // the start's wait is over
 
@@ -42,9 +42,10 @@ private:
     platform::WindowTimers& timers_;
     const Display& display_;
 
+    QRect onScreen(const QRect& rect) const; // moved onto the desktop where it would leave it
+
     bool dockRemote_ = true;
     bool dockingEnabled_ = false;
-    QPoint lastPos_;
     bool stopped_ = false;
 };
 

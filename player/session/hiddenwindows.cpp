@@ -1,6 +1,7 @@
 // The windows full screen and screen mode hide, and bringing them back.
 #include "player/session/hiddenwindows.h"
 
+#include "platform/screenfit.h"
 #include "player/model/layout.h"
 
 #include <tuple>
@@ -10,6 +11,10 @@ namespace player {
 
 HiddenWindows::HiddenWindows(PlayerView& view, Companions& companions)
     : view_(view), companions_(companions) {}
+
+QRect HiddenWindows::onScreen(const QRect& rect) const {
+    return platform::screenfit::fitInside(rect, view_.screenArea());
+}
 
 void HiddenWindows::forgetAll() {
     fullScreen_ = Remembered{};
@@ -96,12 +101,12 @@ void HiddenWindows::showAfterScreenMode(const QRect& main) {
     if (screenMode_.addressBar) {
         screenMode_.addressBar = false;
         view_.reloadAddressHistory();
-        view_.setDockedRect(Docked::AddressBar, addressBarBelow(main));
+        view_.setDockedRect(Docked::AddressBar, onScreen(addressBarBelow(main)));
         view_.setDockedVisible(Docked::AddressBar, true);
     }
     if (screenMode_.seekBar) {
         screenMode_.seekBar = false;
-        view_.setDockedRect(Docked::SeekBar, seekBarRect(main));
+        view_.setDockedRect(Docked::SeekBar, onScreen(seekBarRect(main)));
         view_.setDockedVisible(Docked::SeekBar, true);
     }
     if (screenMode_.playList) {
@@ -122,7 +127,7 @@ void HiddenWindows::hideDocked() {
 }
 
 void HiddenWindows::showPlayListBelow() {
-    view_.setDockedRect(Docked::PlayList, playListRect(view_.windowRect()));
+    view_.setDockedRect(Docked::PlayList, onScreen(playListRect(view_.windowRect())));
     view_.setDockedVisible(Docked::PlayList, true);
 }
 

@@ -36,6 +36,8 @@ public:
     void showPlayListBelow();
 
 private:
+    QRect onScreen(const QRect& rect) const; // moved onto the desktop where it would leave it
+
     struct Remembered {
         bool addressBar = false;
         bool seekBar = false;

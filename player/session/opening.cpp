@@ -1,6 +1,7 @@
 // Opening addresses and files, and the play list's rows.
 #include "player/session/opening.h"
 
+#include "platform/screenfit.h"
 #include "player/model/layout.h"
 #include "player/model/mediafiles.h"
 #include "player/session/display.h"
@@ -13,7 +14,9 @@ Opening::Opening(PlayerView& view, Playback& playback, Display& display, QObject
 
 void Opening::showAddressBar() {
     view_.reloadAddressHistory();
-    view_.setDockedRect(Docked::AddressBar, addressBarOpened(view_.windowRect()));
+    view_.setDockedRect(
+        Docked::AddressBar,
+        platform::screenfit::fitInside(addressBarOpened(view_.windowRect()), view_.screenArea()));
     view_.setDockedVisible(Docked::AddressBar, true);
 }
 

@@ -39,6 +39,9 @@ public:
     virtual void setTopRowVisible(bool visible) = 0;
     virtual void takeFocus() = 0;
     virtual QPoint pointer() const = 0; // the mouse pointer, screen coordinates
+    // The desktop's usable area the player and what it places stand in; empty when unknown,
+    // and then nothing is kept on it.
+    virtual QRect screenArea() const { return {}; }
 
     // --- the picture and its texts ---
     virtual void setVideoAreaVisible(bool visible) = 0;

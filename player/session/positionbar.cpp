@@ -1,6 +1,7 @@
 // The position bar: its timer, the end of a medium and the thumb's drag.
 #include "player/session/positionbar.h"
 
+#include "platform/screenfit.h"
 #include "player/media/engine.h"
 #include "player/model/layout.h"
 #include "player/model/playerids.h"
@@ -79,7 +80,8 @@ bool PositionBar::isTimerActive() const {
 
 void PositionBar::showAtStart() {
     view_.setSeekThumb(1);
-    view_.setDockedRect(Docked::SeekBar, seekBarRect(view_.windowRect()));
+    view_.setDockedRect(Docked::SeekBar, platform::screenfit::fitInside(
+                                             seekBarRect(view_.windowRect()), view_.screenArea()));
     view_.setDockedVisible(Docked::SeekBar, true);
     timers_.start(TIMER_SEEK, kSeekTickMs);
 }

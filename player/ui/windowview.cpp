@@ -14,7 +14,9 @@
 #include "skin/skindialog.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 namespace player {
 
@@ -29,7 +31,16 @@ QRect WindowView::windowRect() const {
 }
 
 void WindowView::setWindowRect(const QRect& rect) {
-    window_.setGeometry(rect);
+    // Never smaller than a pixel: X unmaps a window of no size, and a window manager then
+    // takes it back as a new window it places itself, while the toolkit may go on believing
+    // it stands elsewhere (at 0,0). A pixel at the same corner is as good as nothing.
+    window_.setGeometry(QRect(rect.topLeft(), rect.size().expandedTo(QSize(1, 1))));
+}
+
+QRect WindowView::screenArea() const {
+    const QScreen* screen = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
+    // All screens together: a companion may stand on the neighbouring one.
+    return screen ? screen->availableVirtualGeometry() : QRect();
 }
 
 void WindowView::setWindowVisible(bool visible) {

@@ -19,6 +19,7 @@ public:
 
     QRect windowRect() const override;
     void setWindowRect(const QRect& rect) override;
+    QRect screenArea() const override;
     void setWindowVisible(bool visible) override;
     void applyLayout(int mode) override;
     void placePicture(const QPoint& topLeft) override;

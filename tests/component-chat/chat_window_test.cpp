@@ -476,6 +476,8 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
     EXPECT_TRUE(last.startsWith(QStringLiteral("evil : hi"))) << last.toStdString();
     EXPECT_TRUE(last.contains(QStringLiteral("kim : forged"))) << last.toStdString();
     EXPECT_EQ(view->toPlainText().count(QLatin1Char('\n')), CChatView::kMaxLines - 1);
+}
+
 TEST_F(ChatWindowTest, TheButtonsStayInsideTheWindowAndTheHintBesideTheLabel) {
     writeNickname("kim");
     CChatMainDlg* chat = startChat();

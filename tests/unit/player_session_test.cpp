@@ -128,6 +128,7 @@ public:
 class FakeView : public PlayerView {
 public:
     QRect window{300, 200, 344, 360};
+    QRect area; // the desktop's usable area; none by default
     bool windowVisible = true;
     int layouts = 0;
     int layoutMode = -1;
@@ -167,6 +168,7 @@ public:
     void setTopRowVisible(bool v) override { topRow = v; }
     void takeFocus() override {}
     QPoint pointer() const override { return pointerAt; }
+    QRect screenArea() const override { return area; }
     void setVideoAreaVisible(bool v) override { video = v; }
     void setStatusVisible(bool v) override { status = v; }
     void setStatusText(const QString& t) override { statusText = t; }
@@ -837,6 +839,77 @@ TEST_F(PlayerSession, CompanionsFollowTheWindowOnceDockingIsEnabled) {
     session().windowMoved();
     EXPECT_FALSE(view.visible[Docked::PlayList]);
     EXPECT_EQ(companions.windows[Companion::Remote].rect, remote);
+}
+
+TEST_F(PlayerSession, ThePositionBarStandsOnTopOfTheWindowWhereverItWasReportedBefore) {
+    startUp();
+    session().timerExpired(kTimerDockEnable);
+    // A window manager reports the window in steps of its own while it shows it again: one of
+    // them (at 0,0) was never followed by the bar, which stands where an earlier step put it.
+    view.rects[Docked::SeekBar] = QRect(0, -25, 344, 25);
+    view.window = QRect(468, 220, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(468, 195, 344, 25));
+    session().windowMoved(); // the same place reported twice moves nothing
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(468, 195, 344, 25));
+}
+
+TEST_F(PlayerSession, DockedWindowsAndCompanionsStayOnTheDesktopNearItsEdges) {
+    companions.windows[Companion::Remote] = {QRect(0, 0, 300, 360), true};
+    companions.windows[Companion::Chat] = {QRect(0, 0, 382, 360), true};
+    view.area = QRect(0, 0, 1280, 800);
+    startUp();
+    session().timerExpired(kTimerDockEnable);
+
+    // In the middle everything stands against the window.
+    view.window = QRect(468, 220, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Chat].rect, QRect(86, 220, 382, 360));
+    EXPECT_EQ(companions.windows[Companion::Remote].rect, QRect(812, 220, 300, 360));
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(468, 195, 344, 25));
+    EXPECT_EQ(view.rects[Docked::PlayList], QRect(468, 580, 344, 197));
+
+    // Top left: the chat and the bar would leave the desktop.
+    view.window = QRect(100, 10, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Chat].rect, QRect(0, 10, 382, 360));
+    EXPECT_EQ(view.rects[Docked::SeekBar], QRect(100, 0, 344, 25));
+
+    // Bottom right: the remote and the list would.
+    view.window = QRect(900, 500, 344, 360);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Remote].rect, QRect(980, 440, 300, 360));
+    EXPECT_EQ(view.rects[Docked::PlayList], QRect(900, 603, 344, 197));
+
+    // A second screen to the right counts as desktop too.
+    view.area = QRect(0, 0, 2560, 800);
+    session().windowMoved();
+    EXPECT_EQ(companions.windows[Companion::Remote].rect, QRect(1244, 440, 300, 360));
+
+    // The chat placed after its start wait stays on the desktop as well.
+    view.window = QRect(100, 80, 344, 360);
+    session().docking().startChat();
+    EXPECT_TRUE(waitUntil(
+        [&] { return companions.windows[Companion::Chat].rect == QRect(0, 80, 382, 360); }));
+}
+
+TEST_F(PlayerSession, ALayoutThatWouldNotFitMovesUpAndInKeepingRoomForThePositionBar) {
+    view.area = QRect(0, 0, 1280, 800);
+    startUp();
+    view.window = QRect(468, 220, 344, 360);
+    session().display().setDisplayMode(DoubleSize);
+    session().timerExpired(kTimerRelayout);
+    EXPECT_EQ(view.window, QRect(468, 193, 680, 607));
+
+    // Near the top with the position bar shown: the bar keeps its row above the window.
+    view.visible[Docked::SeekBar] = true;
+    view.window = QRect(900, 10, 344, 360);
+    session().display().setDisplayMode(DoubleSize);
+    session().timerExpired(kTimerRelayout);
+    EXPECT_EQ(view.window, QRect(600, 25, 680, 607));
+    session().display().setDisplayMode(NormalSize);
+    session().timerExpired(kTimerRelayout);
+    EXPECT_EQ(view.window, QRect(600, 25, 344, 360));
 }
 
 TEST_F(PlayerSession, TheChatStartsWithItsPlaceAndIsPlacedAfterItsWait) {
