@@ -7,7 +7,7 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           qt6-webengine-dev qt6-webengine-dev-tools libmpv-dev zlib1g-dev ffmpeg
           fonts-nanum qt6-translations-l10n dbus dbus-daemon libhiredis-dev)
 case "${1:-build}" in
-    test) packages+=(libgtest-dev libgmock-dev googletest xvfb xauth openbox x11-utils xdotool desktop-file-utils appstream playerctl redis-server) ;;
+    test) packages+=(libgtest-dev libgmock-dev googletest xvfb xauth openbox x11-utils xdotool weston xwayland desktop-file-utils appstream playerctl redis-server) ;;
     run) packages+=(xvfb xauth) ;;
 esac
 
