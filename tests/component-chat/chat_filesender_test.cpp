@@ -150,7 +150,9 @@ TEST_F(ChatFileSenderTest, NoFileSenderForAReceiverIsToldInABox) {
         }
     });
     user.start(10);
-    // Many users ask at once (or one user floods): one wait, one box.
+    // Many users ask at once (or one user floods): one wait, one box. The chat's own search for
+    // its file sender after log-on may or may not have started it again by now.
+    const int before = chat.handOver()->fileSender()->starts();
     for (int i = 0; i < 30; ++i)
         chat.handOver()->answerAddress(QStringLiteral("user%1").arg(i),
                                        QStringLiteral("127.0.0.1"));
@@ -159,8 +161,8 @@ TEST_F(ChatFileSenderTest, NoFileSenderForAReceiverIsToldInABox) {
         << texts.constFirst().toStdString();
     spin(1000); // twice the file sender's wait at this test's scale
     EXPECT_EQ(texts.size(), 1);
-    // Started with the chat, and once again for all the requests.
-    EXPECT_EQ(chat.handOver()->fileSender()->starts(), 2);
+    // At most once more for all the requests.
+    EXPECT_LE(chat.handOver()->fileSender()->starts() - before, 1);
     chat.closeChat();
 }
 
