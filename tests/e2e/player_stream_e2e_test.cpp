@@ -348,10 +348,11 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
         QStringLiteral(BRONTAVIA_BUILD_DIR) + QStringLiteral("/share/brontavia/demo.mp4");
     if (!QFile::exists(demo))
         GTEST_SKIP() << "no demo video (ffmpeg missing at build time)";
-    // The demo twice over as one transport stream, sent a little faster than it plays. Its
-    // pictures start afresh every 10 s, and a recording begins with such a picture.
+    // The demo four times over as one transport stream, sent a little faster than it plays: long
+    // enough that a loaded machine does not reach its end (which would be a drop, and a third
+    // file). Its pictures start afresh every 10 s, and a recording begins with such a picture.
     const QString ts = home() + QStringLiteral("/demo.ts");
-    ASSERT_TRUE(ffmpeg({QStringLiteral("-stream_loop"), QStringLiteral("1"), QStringLiteral("-i"),
+    ASSERT_TRUE(ffmpeg({QStringLiteral("-stream_loop"), QStringLiteral("3"), QStringLiteral("-i"),
                         demo, QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
                         QStringLiteral("mpegts"), ts}));
     QFile f(ts);
