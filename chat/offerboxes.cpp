@@ -2,6 +2,7 @@
 
 #include "chat/chatui.h"
 #include "chat/skinmessagedlg.h"
+#include "platform/dialogs.h"
 #include "platform/log.h"
 
 #include <QWidget>
@@ -40,6 +41,7 @@ void COfferBoxes::open(Kind kind, Pending pending) {
     }
     slot.answered = std::move(pending.answered);
     slot.box->prepare(pending.text, pending.lines, pending.ask);
+    platform::dialogs::stayWithOwner(slot.box, owner_);
     chat::ui::placeOnScreen(slot.box, owner_);
     // Window-modal without a loop of its own: the answer comes back through finished().
     slot.box->open();

@@ -5,6 +5,7 @@
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
 #include "chat/filesenderprocess.h"
+#include "chat/offerboxes.h"
 #include "chat/skinmessagedlg.h"
 #include "chatserver/chatserver.h"
 #include "platform/lines.h"
@@ -189,6 +190,15 @@ TEST_F(ChatFileSenderTest, BoxesStayAboveAChatKeptOnTop) {
         ASSERT_TRUE(boxOnTop.has_value());
         EXPECT_EQ(*boxOnTop, onTop);
         EXPECT_TRUE(chat.geometry().contains(boxAt.center()));
+        user.stop();
+        // An offer from another user opens without a loop of its own, and above the chat too.
+        chat.offers()->show(COfferBoxes::Link,
+                            QStringLiteral("lee님이 보낸 링크\r\nhttp://example.com/"), 1, true,
+                            [](int) {});
+        CSkinMessageDlg* offer = chat.offers()->openBox(COfferBoxes::Link);
+        ASSERT_TRUE(offer);
+        EXPECT_EQ(offer->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        offer->reject();
     }
     chat.closeChat();
 }
