@@ -22,8 +22,8 @@ constexpr QSize kDefaultSize(356, 196);
 
 } // namespace
 
-CTransferDlg::CTransferDlg(TransferLink* link, QWidget* host)
-    : CSkinDialog(host), link_(link), role_(link->session().role()) {}
+CTransferDlg::CTransferDlg(TransferLink* link, BoxGate* gate, QWidget* host)
+    : CSkinDialog(host), link_(link), gate_(gate), role_(link->session().role()) {}
 
 CTransferDlg::~CTransferDlg() = default;
 
@@ -114,35 +114,58 @@ void CTransferDlg::follow() {
 void CTransferDlg::askAccept(const QString& senderId, const QString& fileName) {
     if (ended_ || !link_)
         return;
-    // A receiving window appears with its first question: a connection that never makes an
-    // offer shows nothing.
-    show();
-    ++openBoxes_;
-    const bool yes = platform::dialogs::messageBox(this, askText(senderId, fileName),
-                                                   text::AskCaption, platform::Buttons::YesNo,
-                                                   platform::Icon::Question) == platform::IDYES;
-    --openBoxes_;
-    if (ended_) {
-        finishWindow();
-        return;
-    }
-    if (link_)
-        link_->answerAccept(yes); // may end the transfer, and with it this window
+    throughGate([this, senderId, fileName] {
+        if (ended_ || !link_)
+            return;
+        // A receiving window appears with its first question: a connection that never makes
+        // an offer shows nothing.
+        show();
+        ++openBoxes_;
+        const bool yes = platform::dialogs::messageBox(this, askText(senderId, fileName),
+                                                       text::AskCaption, platform::Buttons::YesNo,
+                                                       platform::Icon::Question) == platform::IDYES;
+        --openBoxes_;
+        if (ended_) {
+            finishWindow();
+            return;
+        }
+        if (link_)
+            link_->answerAccept(yes); // may end the transfer, and with it this window
+    });
 }
 
 void CTransferDlg::askSavePath(const QString& proposedName) {
     if (ended_ || !link_)
         return;
-    ++openBoxes_;
-    const QString path = platform::dialogs::saveFileName(this, text::SaveCaption, QDir::homePath(),
-                                                         proposedName, QString(), QString());
-    --openBoxes_;
-    if (ended_) {
-        finishWindow();
+    throughGate([this, proposedName] {
+        if (ended_ || !link_)
+            return;
+        ++openBoxes_;
+        const QString path = platform::dialogs::saveFileName(
+            this, text::SaveCaption, QDir::homePath(), proposedName, QString(), QString());
+        --openBoxes_;
+        if (ended_) {
+            finishWindow();
+            return;
+        }
+        if (link_)
+            link_->answerSavePath(path);
+    });
+}
+
+void CTransferDlg::throughGate(std::function<void()> box) {
+    if (!gate_) // the host is going away: nothing more is shown
         return;
-    }
-    if (link_)
-        link_->answerSavePath(path);
+    waiting_ = true;
+    gate_->run(this, [this, box = std::move(box)] {
+        waiting_ = false;
+        box();
+    });
+}
+
+void CTransferDlg::dropWaitingBox() {
+    if (std::exchange(waiting_, false) && gate_)
+        gate_->drop(this);
 }
 
 void CTransferDlg::showProgressLines(const QString& amountLine) {
@@ -163,6 +186,8 @@ void CTransferDlg::showProgress(qint64 transferred, qint64 total) {
 void CTransferDlg::onEnded(const QString& text) {
     ended_ = true;
     endText_ = quiet_ ? QString() : text;
+    // A question still waiting for its turn has lost its transfer: it is never asked.
+    dropWaitingBox();
     // A question or Save As of this window that is still open has lost its transfer.
     for (QDialog* d : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
         if (d->isVisible())
@@ -176,21 +201,29 @@ void CTransferDlg::onEnded(const QString& text) {
 }
 
 void CTransferDlg::finishWindow() {
-    if (removed_)
+    if (removed_ || waiting_)
         return;
-    if (const QString text = std::exchange(endText_, QString()); !text.isEmpty()) {
-        ++openBoxes_;
-        platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
-                                      platform::Buttons::Ok, platform::Icon::Warning);
-        --openBoxes_;
+    if (endText_.isEmpty() || !gate_) { // no gate: the host is going away, nothing more is shown
+        endText_.clear();
+        remove();
+        return;
     }
-    remove();
+    throughGate([this] {
+        if (const QString text = std::exchange(endText_, QString()); !text.isEmpty()) {
+            ++openBoxes_;
+            platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
+                                          platform::Buttons::Ok, platform::Icon::Warning);
+            --openBoxes_;
+        }
+        remove();
+    });
 }
 
 void CTransferDlg::remove() {
     if (removed_ || openBoxes_ > 0)
         return;
     removed_ = true;
+    dropWaitingBox();
     hide();
     emit transferFinished();
     deleteLater();
@@ -198,6 +231,12 @@ void CTransferDlg::remove() {
 
 void CTransferDlg::abandon() {
     quiet_ = true;
+    if (ended_) { // its end text, still to come, is not shown any more
+        endText_.clear();
+        dropWaitingBox();
+        remove();
+        return;
+    }
     endTransfer();
 }
 

@@ -32,7 +32,8 @@ QPushButton* button(QWidget* parent, const QString& text, int id, const QRect& r
 } // namespace
 
 CTransferHostDlg::CTransferHostDlg(QWidget* parent)
-    : CSkinDialog(parent), timers_(this), service_(new TransferService(this)) {
+    : CSkinDialog(parent), timers_(this), gate_(new BoxGate(this)),
+      service_(new TransferService(this)) {
     connect(service_, &TransferService::transferAdded, this, &CTransferHostDlg::showTransfer);
     connect(service_, &TransferService::transferSucceeded, this, &CTransferHostDlg::reportToChat);
     service_->setBoxesOnScreen([this] {
@@ -76,7 +77,7 @@ void CTransferHostDlg::OnInitDialog() {
 }
 
 void CTransferHostDlg::showTransfer(TransferLink* link) {
-    auto* dlg = new CTransferDlg(link, this); // a child; deletes itself once it has finished
+    auto* dlg = new CTransferDlg(link, gate_, this); // a child; deletes itself once it has finished
     dlg->OnInitDialog();
     dlg->setWindowFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     transfers_ << dlg;
@@ -102,21 +103,23 @@ void CTransferHostDlg::startRequest(qint64 n, bool boxLater) {
     if (text.isEmpty())
         return;
     const auto warn = [this, text] {
-        // One such box at a time: a request refused while one is open is only logged.
+        // One such box at a time: a request refused while one is open or waits is only logged.
         if (warning_) {
             qCWarning(platform::log::transfer) << "request not started:" << text;
             return;
         }
-        // The chat's send caused it: the box opens over the chat (the host is never shown, but
-        // a box is centred on its owner's place).
-        if (const auto chat = platform::windows::rect(protocol::kChatTitle)) {
-            const QRect r(chat->x, chat->y, chat->width, chat->height);
-            move(r.center() - QPoint(width() / 2, height() / 2));
-        }
         warning_ = true;
-        platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
-                                      platform::Buttons::Ok, platform::Icon::Warning);
-        warning_ = false;
+        gate_->run(this, [this, text] {
+            // The chat's send caused it: the box opens over the chat (the host is never shown,
+            // but a box is centred on its owner's place).
+            if (const auto chat = platform::windows::rect(protocol::kChatTitle)) {
+                const QRect r(chat->x, chat->y, chat->width, chat->height);
+                move(r.center() - QPoint(width() / 2, height() / 2));
+            }
+            platform::dialogs::messageBox(this, text, protocol::kTransferHostTitle,
+                                          platform::Buttons::Ok, platform::Icon::Warning);
+            warning_ = false;
+        });
     };
     // The chat's send waits for this answer: it must not wait while the user reads the box.
     if (boxLater)
@@ -165,6 +168,8 @@ void CTransferHostDlg::shutdown() {
     if (service_->isShutDown())
         return;
     timers_.kill(kWatchdogTimer);
+    gate_->drop(this); // a warning still waiting is not shown after the end
+    warning_ = false;
     service_->shutdown();
     done(platform::IDOK);
 }

@@ -2,6 +2,7 @@
 // The file sender's main window "파일보내기", never shown: it passes the chat's send requests to
 // the transfer service, shows a window for every transfer and ends the program when the chat is
 // gone.
+#include "filesender/boxgate.h"
 #include "filesender/transferservice.h"
 #include "platform/timers.h"
 #include "platform/windowdirectory.h"
@@ -47,8 +48,10 @@ private:
     void reportToChat(const protocol::TransferReport& report);
 
     platform::WindowTimers timers_;
+    // Every box of the program opens through it, one at a time.
+    filesender::BoxGate* gate_;
     filesender::TransferService* service_;
     QList<QPointer<CTransferDlg>> transfers_;
     qint64 reportN_ = 0;
-    bool warning_ = false; // a box about a request that did not start is open
+    bool warning_ = false; // a box about a request that did not start is open or waits
 };
