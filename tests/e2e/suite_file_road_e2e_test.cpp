@@ -102,6 +102,15 @@ protected:
     }
 
     // A process that has ended but is not reaped yet counts as gone.
+    // The clients logged on, each with its file sender running.
+    void startInLobby(std::initializer_list<Client*> clients) {
+        for (Client* c : clients)
+            start(*c);
+        for (Client* c : clients) {
+            ASSERT_TRUE(waitForLobby(*c)) << c->nickname.toStdString();
+            ASSERT_TRUE(waitForSender(*c)) << c->nickname.toStdString();
+        }
+    }
     // c's file button, the first (only other) user as the receiver, then `source`; returns the
     // receiver's choice as it was shown.
     QJsonObject offerFile(Client& c, const QString& source) {
@@ -140,12 +149,7 @@ protected:
 TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWithTheirChats) {
     Client& kim = addSide(QStringLiteral("kim"), loopback(2));
     Client& lee = addSide(QStringLiteral("lee"), loopback(3));
-    start(kim);
-    start(lee);
-    ASSERT_TRUE(waitForLobby(kim));
-    ASSERT_TRUE(waitForLobby(lee));
-    ASSERT_TRUE(waitForSender(kim));
-    ASSERT_TRUE(waitForSender(lee));
+    ASSERT_NO_FATAL_FAILURE(startInLobby({&kim, &lee}));
     EXPECT_NE(senderPids_.value(kim.nickname), senderPids_.value(lee.nickname));
 
     createRoom(kim, QStringLiteral("자료실"));
@@ -218,12 +222,7 @@ TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWi
 TEST_F(SuiteFileRoadE2E, GoneFileSendersAreStartedAgainAndACutTransferLeavesNoFile) {
     Client& kim = addSide(QStringLiteral("kim"), loopback(4));
     Client& lee = addSide(QStringLiteral("lee"), loopback(5));
-    start(kim);
-    start(lee);
-    ASSERT_TRUE(waitForLobby(kim));
-    ASSERT_TRUE(waitForLobby(lee));
-    ASSERT_TRUE(waitForSender(kim));
-    ASSERT_TRUE(waitForSender(lee));
+    ASSERT_NO_FATAL_FAILURE(startInLobby({&kim, &lee}));
     createRoom(kim, QStringLiteral("자료실"));
     joinFirstRoom(lee);
     ASSERT_TRUE(waitUntil([&] { return rows(control(dump(kim), 1005)).size() == 2; }, 15000));
