@@ -29,8 +29,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -124,20 +124,26 @@ protected:
         return chat_.get();
     }
     ChatProtocol& protocol() { return chat_->connection()->protocol(); }
-    // A server of the test's own on `server` that logs on anyone and then sends `after`.
-    void serveLogOnThen(QTcpServer& server, const QByteArray& after) {
+    // A server of the test's own on `server` that logs on anyone and then sends `after`; in
+    // pieces of `piece` bytes when given, cut anywhere (even inside a line end).
+    void serveLogOnThen(QTcpServer& server, const QByteArray& after, qsizetype piece = 0) {
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&server, &QTcpServer::newConnection, [&server, after] {
+        QObject::connect(&server, &QTcpServer::newConnection, [&server, after, piece] {
             QTcpSocket* s = server.nextPendingConnection();
             s->write(":+WC\r\n");
-            QObject::connect(s, &QTcpSocket::readyRead, s, [s, after] {
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, after, piece] {
                 const QByteArray got = s->readAll();
                 if (got.contains("id="))
                     s->write(":+ID ok.\r\n");
                 if (got.contains("name="))
                     s->write(":+Name Ok.\r\n");
-                if (got.contains("Pin="))
-                    s->write(":+Ok.\r\n" + after);
+                if (!got.contains("Pin="))
+                    return;
+                if (piece <= 0)
+                    return (void)s->write(":+Ok.\r\n" + after);
+                s->write(":+Ok.\r\n");
+                for (qsizetype at = 0; at < after.size(); at += piece)
+                    s->write(after.mid(at, piece));
             });
         });
         usePort(server.serverPort());
@@ -298,7 +304,6 @@ TEST_F(ChatWindowTest, AMissingSkinFileEndsTheChatBeforeItConnects) {
 TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
     // A server that answers the log-on and then sends its waiting room in awkward pieces.
     QTcpServer flood;
-    ASSERT_TRUE(flood.listen(QHostAddress::LocalHost, 0));
     QByteArray rooms;
     for (int n = 500; n >= 1; --n)
         rooms += "!R+ " + QByteArray::number(n) + " 1/10 room\\ " + QByteArray::number(n) + "\r\n";
@@ -306,24 +311,7 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
     for (int n = 0; n < 1000; ++n)
         users += "!U+ 0 - user" + QByteArray::number(n) + " -\r\n";
     const QByteArray all = "!R?\r\n" + rooms + QByteArray(70000, 'x') + "\r\n!U?\r\n" + users;
-    QObject::connect(&flood, &QTcpServer::newConnection, [&] {
-        QTcpSocket* s = flood.nextPendingConnection();
-        s->write(":+WC\r\n");
-        QObject::connect(s, &QTcpSocket::readyRead, s, [s, all] {
-            const QByteArray got = s->readAll();
-            if (got.contains("id="))
-                s->write(":+ID ok.\r\n");
-            if (got.contains("name="))
-                s->write(":+Name Ok.\r\n");
-            if (got.contains("Pin=")) {
-                s->write(":+Ok.\r\n");
-                // Cut in the middle of lines (and of a CR LF) on purpose.
-                for (qsizetype at = 0; at < all.size(); at += 4097)
-                    s->write(all.mid(at, 4097));
-            }
-        });
-    });
-    usePort(flood.serverPort());
+    serveLogOnThen(flood, all, 4097); // cut in the middle of lines on purpose
     writeNickname("kim");
     CChatMainDlg* chat = startChat();
     ASSERT_TRUE(chat);
@@ -338,27 +326,13 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
 // middle of the same burst still lands on the right row.
 TEST_F(ChatWindowTest, ABurstOfListChangesEndsInTheSameListsAsOneByOne) {
     QTcpServer burst;
-    ASSERT_TRUE(burst.listen(QHostAddress::LocalHost, 0));
     const QByteArray korean = platform::cp949::fromUnicode(QStringLiteral("우리\\ 방"));
     const QByteArray all = "!R?\r\n!R+ 1 1/4 one\r\n!R+ 2 1/4 two\r\n!R+ 3 1/4 three\r\n"
                            "!R- 2\r\n!R+ 9 1/4 nine\r\n!R+ 5 1/4 " +
                            korean +
                            "\r\n!R+ 12 1/4 twelve\r\n!U?\r\n!U+ 0 - ann -\r\n!U+ 0 - bob -\r\n"
                            "!U+ 0 - cid -\r\n!U- 0 - bob\r\n!U+ 0 - dan -\r\n!U+ 4 - eve -\r\n";
-    QObject::connect(&burst, &QTcpServer::newConnection, [&] {
-        QTcpSocket* s = burst.nextPendingConnection();
-        s->write(":+WC\r\n");
-        QObject::connect(s, &QTcpSocket::readyRead, s, [s, all] {
-            const QByteArray got = s->readAll();
-            if (got.contains("id="))
-                s->write(":+ID ok.\r\n");
-            if (got.contains("name="))
-                s->write(":+Name Ok.\r\n");
-            if (got.contains("Pin="))
-                s->write(":+Ok.\r\n" + all);
-        });
-    });
-    usePort(burst.serverPort());
+    serveLogOnThen(burst, all);
     writeNickname("kim");
     CChatMainDlg* chat = startChat();
     ASSERT_TRUE(chat);

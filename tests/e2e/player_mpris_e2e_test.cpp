@@ -1,88 +1,23 @@
 // The real player driven by the desktop's media controls: playerctl plays, pauses and reads
 // what plays after the remote's hand-over, and a second start of the player hands its file to
 // the running one and ends.
-#include "platform/codec.h"
-#include "protocol/files.h"
-#include "tests/support/processes.h"
+#include "tests/e2e/playerfixture.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QUrl>
-#include <gtest/gtest.h>
-#include <memory>
-#include <vector>
 
 using testsupport::run;
 using testsupport::waitUntil;
 
 namespace {
 
-const QString kBin = QStringLiteral(BRONTAVIA_BIN_DIR);
-const QString kPlayer = QStringLiteral("Lumaset");
-
-class PlayerMprisE2E : public ::testing::Test {
+class PlayerMprisE2E : public PlayerE2E {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable(QStringLiteral("playerctl")).isEmpty())
+        if (!hasPlayerctl())
             GTEST_SKIP() << "playerctl is not installed (scripts/deps.sh test installs it)";
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env_.insert(QStringLiteral("BRONTAVIA_AUDIO"), QStringLiteral("null"));
+        PlayerE2E::SetUp();
     }
-    void TearDown() override {
-        for (auto& p : programs_) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
-    }
-
-    QString home() const { return qEnvironmentVariable("BRONTAVIA_HOME"); }
-
-    bool makeVideo(const QString& path) {
-        const auto r = run(QStringLiteral("ffmpeg"),
-                           {QStringLiteral("-loglevel"), QStringLiteral("error"),
-                            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                            QStringLiteral("testsrc=size=160x120:rate=25"), QStringLiteral("-f"),
-                            QStringLiteral("lavfi"), QStringLiteral("-i"),
-                            QStringLiteral("sine=frequency=440"), QStringLiteral("-t"),
-                            QStringLiteral("30"), QStringLiteral("-c:v"), QStringLiteral("mpeg4"),
-                            QStringLiteral("-c:a"), QStringLiteral("mp2"), path},
-                           60000);
-        return r.exitCode == 0 && QFile::exists(path);
-    }
-
-    QProcess* startPlayer(const QStringList& args = {}) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessEnvironment(env_);
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(kBin + QLatin1Char('/') + kPlayer, args);
-        programs_.push_back(std::move(p));
-        return programs_.back().get();
-    }
-    bool waitForPlayer() {
-        return ctl({QStringLiteral("wait"), kPlayer, QStringLiteral("20")}).exitCode == 0;
-    }
-
-    testsupport::RunResult ctl(const QStringList& args) {
-        return run(kBin + QStringLiteral("/brontavia-ctl"), args, 20000, env_);
-    }
-    // playerctl's answer for the player, without its line end.
-    QString playerctl(const QStringList& args) {
-        const auto r = run(QStringLiteral("playerctl"),
-                           QStringList{QStringLiteral("-p"), kPlayer} + args, 20000, env_);
-        return r.exitCode == 0 ? r.out.trimmed()
-                               : QStringLiteral("<failed: %1>").arg(r.err.trimmed());
-    }
-    bool waitForStatus(const QString& status) {
-        return waitUntil([&] { return playerctl({QStringLiteral("status")}) == status; }, 30000);
-    }
-
-    QProcessEnvironment env_;
-    std::vector<std::unique_ptr<QProcess>> programs_;
 };
 
 TEST_F(PlayerMprisE2E, PlayerctlFollowsAHandOverAndPausesAndPlaysIt) {
@@ -92,16 +27,7 @@ TEST_F(PlayerMprisE2E, PlayerctlFollowsAHandOverAndPausesAndPlaysIt) {
     ASSERT_TRUE(waitForPlayer());
     EXPECT_TRUE(waitForStatus(QStringLiteral("Stopped"))) << "nothing plays yet";
 
-    // The remote's way of handing a station over: the line in mms.txt, then the command.
-    {
-        QFile f(protocol::handOverFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(platform::cp949::fromUnicode(QStringLiteral("시험 방송^") + video) + "\r\n");
-    }
-    ASSERT_EQ(ctl({QStringLiteral("post"), kPlayer, QStringLiteral("1026"), QStringLiteral("0"),
-                   QStringLiteral("1")})
-                  .exitCode,
-              0);
+    handOver(QStringLiteral("시험 방송"), video);
     EXPECT_TRUE(waitUntil(
         [&] {
             return playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:title")}) ==
@@ -162,7 +88,7 @@ TEST_F(PlayerMprisE2E, ASecondStartHandsItsFileToTheRunningPlayerAndEnds) {
     late.setProcessEnvironment(env_);
     late.setWorkingDirectory(home());
     late.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    late.start(kBin + QLatin1Char('/') + kPlayer, {QStringLiteral("둘째 파일.avi")});
+    late.start(bin() + QLatin1Char('/') + kPlayer, {QStringLiteral("둘째 파일.avi")});
     ASSERT_TRUE(waitUntil([&] { return late.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(late.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(late.exitCode(), 0);
@@ -182,7 +108,7 @@ TEST_F(PlayerMprisE2E, ASecondStartHandsItsFileToTheRunningPlayerAndEnds) {
     EXPECT_EQ(windows.filter(QRegularExpression(QStringLiteral("^Lumaset\\b"))).size(), 1);
 
     // An address the player cannot play is refused, and the second start says so.
-    const auto refused = run(kBin + QLatin1Char('/') + kPlayer,
+    const auto refused = run(bin() + QLatin1Char('/') + kPlayer,
                              {QStringLiteral("gopher://example.invalid/x")}, 20000, env_);
     EXPECT_TRUE(refused.finished);
     EXPECT_EQ(refused.exitCode, 1);

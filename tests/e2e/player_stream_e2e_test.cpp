@@ -2,21 +2,15 @@
 // own bus is held off while a picture plays and let go of otherwise, a stream that drops is
 // brought back (or given up after five tries), and Ctrl+R records what arrives into files
 // libmpv plays back.
-#include "platform/codec.h"
-#include "protocol/files.h"
-#include "tests/support/processes.h"
+#include "tests/e2e/playerfixture.h"
 #include "tests/support/screensaver.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>
-#include <QDBusReply>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -28,14 +22,11 @@
 #include <mpv/client.h>
 #include <vector>
 
-using testsupport::run;
 using testsupport::spin;
 using testsupport::waitUntil;
 
 namespace {
 
-const QString kBin = QStringLiteral(BRONTAVIA_BIN_DIR);
-const QString kPlayer = QStringLiteral("Lumaset");
 constexpr int kStatusId = 1032;
 constexpr int kNameStripId = 1033;
 
@@ -146,76 +137,22 @@ Probe probeWithMpv(const QString& path) {
     return probe;
 }
 
-class PlayerStreamE2E : public ::testing::Test {
+class PlayerStreamE2E : public PlayerE2E {
 protected:
-    void SetUp() override {
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env_.insert(QStringLiteral("BRONTAVIA_AUDIO"), QStringLiteral("null"));
-    }
-    void TearDown() override {
-        if (player_ && player_->state() != QProcess::NotRunning) {
-            player_->kill();
-            player_->waitForFinished(3000);
-        }
-    }
-
-    QString home() const { return qEnvironmentVariable("BRONTAVIA_HOME"); }
-
-    bool ffmpeg(const QStringList& args) {
-        const auto r = run(QStringLiteral("ffmpeg"),
-                           QStringList{QStringLiteral("-y"), QStringLiteral("-loglevel"),
-                                       QStringLiteral("error")} +
-                               args,
-                           120000);
-        return r.exitCode == 0 && QFile::exists(args.last());
-    }
-    // A picture with a tone, `seconds` long, in `path`'s container.
-    bool makeVideo(const QString& path, int seconds) {
-        return ffmpeg(
-            {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-             QStringLiteral("testsrc=size=160x120:rate=25"), QStringLiteral("-f"),
-             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440"),
-             QStringLiteral("-t"), QString::number(seconds), QStringLiteral("-c:v"),
-             QStringLiteral("mpeg2video"), QStringLiteral("-c:a"), QStringLiteral("mp2"), path});
-    }
-    bool makeSound(const QString& path, int seconds) {
-        return ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                       QStringLiteral("sine=frequency=440"), QStringLiteral("-t"),
-                       QString::number(seconds), path});
-    }
-
     void startPlayer() {
-        player_ = std::make_unique<QProcess>();
-        player_->setProcessEnvironment(env_);
-        player_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        player_->start(kBin + QLatin1Char('/') + kPlayer, QStringList{});
-        ASSERT_EQ(ctl({QStringLiteral("wait"), kPlayer, QStringLiteral("20")}).exitCode, 0);
+        player_ = PlayerE2E::startPlayer();
+        ASSERT_TRUE(waitForPlayer());
     }
-    testsupport::RunResult ctl(const QStringList& args) {
-        return run(kBin + QStringLiteral("/brontavia-ctl"), args, 20000, env_);
+    bool makeVideo(const QString& path, int seconds) {
+        return PlayerE2E::makeVideo(path, seconds, QStringLiteral("mpeg2video"));
     }
-    // The remote's way of handing a station over: the line in mms.txt, then the command.
-    void handOver(const QString& title, const QString& address) {
-        QFile f(protocol::handOverFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(platform::cp949::fromUnicode(title + QLatin1Char('^') + address) + "\r\n");
-        f.close();
-        ASSERT_EQ(ctl({QStringLiteral("post"), kPlayer, QStringLiteral("1026"), QStringLiteral("0"),
-                       QStringLiteral("1")})
-                      .exitCode,
-                  0);
-    }
-    void key(const QString& name) {
-        ASSERT_EQ(ctl({QStringLiteral("key"), kPlayer, name}).exitCode, 0);
-    }
-    QString controlText(int id) {
-        const QJsonObject dump =
-            QJsonDocument::fromJson(ctl({QStringLiteral("dump"), kPlayer}).out.toUtf8()).object();
-        for (const QJsonValue c : dump.value(QStringLiteral("controls")).toArray())
-            if (c[QStringLiteral("id")].toInt() == id)
-                return c[QStringLiteral("text")].toString();
-        return QStringLiteral("<no control>");
+    // A live stream's bytes: a picture with a tone, `seconds` long, as a transport stream.
+    QByteArray liveBody(int seconds) {
+        const QString ts = home() + QStringLiteral("/live.ts");
+        QFile f(ts);
+        if (!makeVideo(ts, seconds) || !f.open(QIODevice::ReadOnly))
+            return {};
+        return f.readAll();
     }
     // The desktop's media controls, as the test's bus reaches them.
     QDBusInterface& mpris() {
@@ -234,8 +171,7 @@ protected:
             [&] { return status() == QLatin1String("Playing") && position() > 300000; }, 30000);
     }
 
-    QProcessEnvironment env_;
-    std::unique_ptr<QProcess> player_;
+    QProcess* player_ = nullptr;
     std::unique_ptr<QDBusInterface> mpris_;
 };
 
@@ -290,11 +226,8 @@ TEST_F(PlayerStreamE2E, TheScreenSaverIsHeldOffOnlyWhileAPictureRuns) {
 }
 
 TEST_F(PlayerStreamE2E, AStreamThatDropsComesBackAndPlaysOn) {
-    const QString ts = home() + QStringLiteral("/live.ts");
-    ASSERT_TRUE(makeVideo(ts, 20));
-    QFile f(ts);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray body = f.readAll();
+    const QByteArray body = liveBody(20);
+    ASSERT_FALSE(body.isEmpty());
     // Twice as fast as it plays; the first connection is cut after about three seconds of it,
     // the first try again is refused, the second gets the stream.
     StreamServer server(body, body.size() / 10);
@@ -323,11 +256,8 @@ TEST_F(PlayerStreamE2E, AStreamThatDropsComesBackAndPlaysOn) {
 
 TEST_F(PlayerStreamE2E, AStreamThatNeverComesBackEndsInTheFailureAfterFiveTries) {
     env_.insert(QStringLiteral("BRONTAVIA_SLEEP_SCALE"), QStringLiteral("0.1"));
-    const QString ts = home() + QStringLiteral("/live.ts");
-    ASSERT_TRUE(makeVideo(ts, 20));
-    QFile f(ts);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray body = f.readAll();
+    const QByteArray body = liveBody(20);
+    ASSERT_FALSE(body.isEmpty());
     StreamServer server(body, body.size() / 10);
     server.plan({body.size() / 10}, StreamServer::kRefuse);
     startPlayer();

@@ -102,6 +102,34 @@ protected:
     }
 
     // A process that has ended but is not reaped yet counts as gone.
+    // The clients logged on, each with its file sender running.
+    void startInLobby(std::initializer_list<Client*> clients) {
+        for (Client* c : clients)
+            start(*c);
+        for (Client* c : clients) {
+            ASSERT_TRUE(waitForLobby(*c)) << c->nickname.toStdString();
+            ASSERT_TRUE(waitForSender(*c)) << c->nickname.toStdString();
+        }
+    }
+    // c's file button, the first (only other) user as the receiver, then `source`; returns the
+    // receiver's choice as it was shown.
+    QJsonObject offerFile(Client& c, const QString& source) {
+        if (!ok(c, {kPress, kChat, QStringLiteral("1035")}))
+            return {};
+        const QJsonObject choose = waitForModal(c);
+        const bool offered =
+            ok(c, {QStringLiteral("select"), kChat, QStringLiteral("1012"), "0"}) &&
+            ok(c, {kAnswer, kChat, QStringLiteral("ok")}) &&
+            waitUntil(
+                [&] {
+                    return dump(c)[QStringLiteral("modal")]
+                               .toObject()[QStringLiteral("kind")]
+                               .toString() == QLatin1String("file");
+                },
+                30000) &&
+            ok(c, {kAnswer, kChat, source});
+        return offered ? choose : QJsonObject();
+    }
     static bool alive(qint64 pid) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
         if (!stat.open(QIODevice::ReadOnly))
@@ -121,12 +149,7 @@ protected:
 TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWithTheirChats) {
     Client& kim = addSide(QStringLiteral("kim"), loopback(2));
     Client& lee = addSide(QStringLiteral("lee"), loopback(3));
-    start(kim);
-    start(lee);
-    ASSERT_TRUE(waitForLobby(kim));
-    ASSERT_TRUE(waitForLobby(lee));
-    ASSERT_TRUE(waitForSender(kim));
-    ASSERT_TRUE(waitForSender(lee));
+    ASSERT_NO_FATAL_FAILURE(startInLobby({&kim, &lee}));
     EXPECT_NE(senderPids_.value(kim.nickname), senderPids_.value(lee.nickname));
 
     createRoom(kim, QStringLiteral("자료실"));
@@ -143,20 +166,10 @@ TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWi
     write(source, bytes);
 
     // kim: the file button, lee as the receiver (the only other user), then the file.
-    ASSERT_TRUE(ok(kim, {kPress, kChat, QStringLiteral("1035")}));
-    const QJsonObject choose = waitForModal(kim);
+    const QJsonObject choose = offerFile(kim, source);
+    ASSERT_FALSE(choose.isEmpty());
     EXPECT_EQ(choose[QStringLiteral("caption")].toString(), QStringLiteral("선택"));
     EXPECT_EQ(rows(control(choose, 1012)), QList<QStringList>{{QStringLiteral("lee")}});
-    ASSERT_TRUE(ok(kim, {QStringLiteral("select"), kChat, QStringLiteral("1012"), "0"}));
-    ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("ok")}));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return dump(kim)[QStringLiteral("modal")]
-                       .toObject()[QStringLiteral("kind")]
-                       .toString() == QLatin1String("file");
-        },
-        30000));
-    ASSERT_TRUE(ok(kim, {kAnswer, kChat, source}));
 
     // lee's file sender asks, then offers the announced name for saving.
     const QJsonObject question = waitForHostModal(lee, QStringLiteral("messagebox"));
@@ -209,12 +222,7 @@ TEST_F(SuiteFileRoadE2E, AFileSentFromTheChatArrivesIdenticalAndBothSendersEndWi
 TEST_F(SuiteFileRoadE2E, GoneFileSendersAreStartedAgainAndACutTransferLeavesNoFile) {
     Client& kim = addSide(QStringLiteral("kim"), loopback(4));
     Client& lee = addSide(QStringLiteral("lee"), loopback(5));
-    start(kim);
-    start(lee);
-    ASSERT_TRUE(waitForLobby(kim));
-    ASSERT_TRUE(waitForLobby(lee));
-    ASSERT_TRUE(waitForSender(kim));
-    ASSERT_TRUE(waitForSender(lee));
+    ASSERT_NO_FATAL_FAILURE(startInLobby({&kim, &lee}));
     createRoom(kim, QStringLiteral("자료실"));
     joinFirstRoom(lee);
     ASSERT_TRUE(waitUntil([&] { return rows(control(dump(kim), 1005)).size() == 2; }, 15000));
@@ -232,18 +240,7 @@ TEST_F(SuiteFileRoadE2E, GoneFileSendersAreStartedAgainAndACutTransferLeavesNoFi
     const QByteArray bytes(2 * 1000 * 1000, 'z');
     const QString source = kim.home.filePath(QStringLiteral("큰 파일.bin"));
     write(source, bytes);
-    ASSERT_TRUE(ok(kim, {kPress, kChat, QStringLiteral("1035")}));
-    waitForModal(kim);
-    ASSERT_TRUE(ok(kim, {QStringLiteral("select"), kChat, QStringLiteral("1012"), "0"}));
-    ASSERT_TRUE(ok(kim, {kAnswer, kChat, QStringLiteral("ok")}));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return dump(kim)[QStringLiteral("modal")]
-                       .toObject()[QStringLiteral("kind")]
-                       .toString() == QLatin1String("file");
-        },
-        30000));
-    ASSERT_TRUE(ok(kim, {kAnswer, kChat, source}));
+    ASSERT_FALSE(offerFile(kim, source).isEmpty());
 
     // lee's new file sender asks: it was started again, and kim's too (it connected).
     const QJsonObject question = waitForHostModal(lee, QStringLiteral("messagebox"));

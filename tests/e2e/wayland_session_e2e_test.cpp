@@ -3,11 +3,13 @@
 // all run on it and dock as under X; without one they run as Wayland clients, say so once and
 // neither crash nor hang.
 #include "tests/e2e/remotefixture.h"
+#include "tests/e2e/xdisplay.h"
 
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <unistd.h>
 
+using testsupport::end;
 using testsupport::spin;
 
 namespace {
@@ -16,47 +18,6 @@ const QString kPlayer = QStringLiteral("Lumaset");
 const QString kChat = QStringLiteral("Brontavia's Chat");
 const QString kSender = QStringLiteral("파일보내기");
 const QString kDockingNote = QStringLiteral("docking is not available");
-
-void end(QProcess& p) {
-    if (p.state() == QProcess::NotRunning)
-        return;
-    p.terminate();
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished(3000);
-    }
-}
-
-// An X server of this test's own: Xvfb on the first free display, which it names itself.
-class OwnXvfb {
-public:
-    ~OwnXvfb() { end(process_); }
-
-    bool start(QString* why) {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty()) {
-            *why = QStringLiteral("Xvfb is not installed");
-            return false;
-        }
-        process_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                              QStringLiteral("-screen"), QStringLiteral("0"),
-                              QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                              QStringLiteral("tcp")});
-        if (!process_.waitForStarted(5000) ||
-            !waitUntil([&] { return process_.canReadLine(); }, 15000)) {
-            *why = QStringLiteral("Xvfb did not name its display: ") +
-                   QString::fromLocal8Bit(process_.readAllStandardError());
-            return false;
-        }
-        display_ = QLatin1Char(':') + QString::fromLatin1(process_.readLine().trimmed());
-        return true;
-    }
-    QString display() const { return display_; }
-
-private:
-    QProcess process_;
-    QString display_;
-};
 
 // Weston's headless compositor on a socket of this test's own, with Xwayland or without.
 class OwnWeston {
@@ -236,20 +197,6 @@ protected:
         return dump(title)[QStringLiteral("platform")].toString().toStdString();
     }
 
-    // Where the X server has a window (not only what the program believes).
-    QList<int> xGeometryOf(const QString& title) {
-        const auto r = run(QStringLiteral("xwininfo"), {QStringLiteral("-display"), xvfb_.display(),
-                                                        QStringLiteral("-name"), title});
-        static const QRegularExpression field(
-            QStringLiteral("Absolute upper-left (X|Y):\\s+(-?\\d+)|(Width|Height):\\s+(\\d+)"));
-        QList<int> g;
-        for (auto it = field.globalMatch(r.out); it.hasNext();) {
-            const auto m = it.next();
-            g << (m.captured(2).isEmpty() ? m.captured(4) : m.captured(2)).toInt();
-        }
-        return g;
-    }
-
     // The whole road: remote, player, the chat from the player's button and its file sender,
     // each on `platform`.
     void runSuiteOn(const std::string& platform) {
@@ -284,7 +231,8 @@ TEST_F(WaylandSessionE2E, WithAnXServerEveryProgramRunsOnItAndDocksAsUnderX) {
     EXPECT_TRUE(docksAround(420, 120)) << log().toStdString();
     if (!QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
         for (const QString& title : {kRemote, kPlayer, kChat})
-            EXPECT_EQ(xGeometryOf(title), rectOf(dump(title))) << title.toStdString();
+            EXPECT_EQ(xvfb_.geometry({QStringLiteral("-name"), title}), rectOf(dump(title)))
+                << title.toStdString();
     }
     // The choice is each program's own: none hands a platform on to what it starts.
     for (const QString& title : {kPlayer, kChat, kSender})

@@ -3,6 +3,7 @@
 // the display sizes, full screen and drags near the desktop's edges. Where a window stands is read
 // from the X server, not from the programs' own report.
 #include "tests/e2e/remotefixture.h"
+#include "tests/e2e/xdisplay.h"
 
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -40,7 +41,7 @@ protected:
         for (const QString& f : QDir(art).entryList(QDir::Files))
             QFile::copy(art + f, data_ + QStringLiteral("skin/") + f);
         env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env_.insert(QStringLiteral("DISPLAY"), display_);
+        env_.insert(QStringLiteral("DISPLAY"), xvfb_.display());
         env_.insert(QStringLiteral("BRONTAVIA_AUDIO"), QStringLiteral("null"));
         writeConfig("/tmp\r\n2\r\n1\r\n0");
     }
@@ -48,29 +49,14 @@ protected:
     void TearDown() override {
         RemoteE2E::TearDown();
         // The programs the remote started end with their X server.
-        for (QProcess* p : {&wm_, &server_})
-            if (p->state() != QProcess::NotRunning) {
-                p->terminate();
-                if (!p->waitForFinished(3000)) {
-                    p->kill();
-                    p->waitForFinished(3000);
-                }
-            }
+        testsupport::end(wm_, 3000);
+        xvfb_.stop();
     }
 
     void startDisplay() {
-        server_.setProcessChannelMode(QProcess::SeparateChannels);
-        server_.start(QStringLiteral("Xvfb"),
-                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                       QStringLiteral("0"),
-                       QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
-                       QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        ASSERT_TRUE(waitUntil([&] { return server_.canReadLine(); }, 15000))
-            << "Xvfb did not tell its display";
-        display_ = QLatin1Char(':') + QString::fromLatin1(server_.readLine().trimmed());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
-        wm_.setProcessEnvironment(env);
+        QString why;
+        ASSERT_TRUE(xvfb_.start(&why, {kScreenWidth, kScreenHeight})) << why.toStdString();
+        wm_.setProcessEnvironment(xvfb_.environment());
         wm_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         wm_.setStandardOutputFile(QProcess::nullDevice());
         if (!GetParam())
@@ -84,14 +70,10 @@ protected:
                     .contains(QStringLiteral("window id"));
             },
             15000))
-            << "openbox did not come up on " << display_.toStdString();
+            << "openbox did not come up on " << xvfb_.display().toStdString();
     }
 
-    QString x(const QString& tool, const QStringList& args) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
-        return run(tool, args, 10000, env).out;
-    }
+    QString x(const QString& tool, const QStringList& args) { return xvfb_.x(tool, args); }
 
     // The shown windows whose name or class matches, as the X server places them on the screen.
     QList<QRect> shown(const QString& how, const QString& pattern) {
@@ -100,15 +82,8 @@ protected:
             x(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                           how, QLatin1Char('^') + pattern + QLatin1Char('$')})
                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        static const QRegularExpression field(QStringLiteral(
-            R"((Absolute upper-left X|Absolute upper-left Y|Width|Height):\s+(-?\d+))"));
         for (const QString& id : ids) {
-            const QString info = x(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
-            if (!info.contains(QStringLiteral("IsViewable")))
-                continue;
-            QList<int> v;
-            for (auto it = field.globalMatch(info); it.hasNext();)
-                v << it.next().captured(2).toInt();
+            const QList<int> v = xvfb_.geometry({QStringLiteral("-id"), id}, true);
             if (v.size() == 4 && v[2] > 1 && v[3] > 1)
                 rects << QRect(v[0], v[1], v[2], v[3]);
         }
@@ -256,8 +231,7 @@ protected:
             0);
     }
 
-    QString display_;
-    QProcess server_;
+    OwnXvfb xvfb_;
     QProcess wm_;
 };
 

@@ -44,6 +44,16 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
+void end(QProcess& process, int graceMs) {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(graceMs)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
 void spin(int ms) {
     QDeadlineTimer deadline(ms);
     while (!deadline.hasExpired()) {

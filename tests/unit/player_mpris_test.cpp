@@ -1,174 +1,56 @@
 // The player as the desktop's media controls see it, without a bus: the session's state in
 // MPRIS2's terms, the calls as the session's steps, and one announcement per change.
-#include "player/media/engine.h"
-#include "player/model/mediafiles.h"
 #include "player/mpris/mpris.h"
-#include "player/session/playerview.h"
-#include "player/session/session.h"
-#include "tests/unit/platform_testing.h"
+#include "tests/unit/player_fakes.h"
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <optional>
 
 using namespace player;
+using namespace playertest;
 
 namespace {
 
-constexpr std::int64_t kSecond = 10'000'000; // engine units
 constexpr qint64 kSecondUs = 1'000'000;
 
-// An engine that opens what it is asked at once and plays when the test says so.
-class Engine : public media::Engine {
-public:
-    bool built = false;
-    bool paused = false;
-    std::int64_t position = 0;
-    std::int64_t length = 0;
-    QStringList renders;
-    QList<long> levels;
-
-    bool build() override { return built = true; }
-    void release() override { built = false; }
-    bool isBuilt() const override { return built; }
-    bool filterAvailable() const override { return built; }
-    bool render(const QString& address) override {
-        renders << address;
-        return built;
-    }
-    bool run() override {
-        paused = false;
-        return built;
-    }
-    bool stop() override {
-        paused = true;
-        return true;
-    }
-    bool pause() override {
-        paused = true;
-        return true;
-    }
-    std::int64_t currentPosition() const override { return built ? position : 0; }
-    std::int64_t stopPosition() const override { return length; }
-    bool setCurrentPosition(std::int64_t p) override {
-        position = p;
-        return true;
-    }
-    bool putVolume(long l) override {
-        levels << l;
-        return built && l <= 0 && l >= -10000;
-    }
-    std::optional<long> volume() const override { return levels.value(levels.size() - 1, 0); }
-    void setEffect(int, double, double, int, const QByteArray&, int, int, int) override {}
-    void setVideoGeometry(int, int, int, int) override {}
-    void setFullScreen(bool) override {}
-    bool isFullScreen() const override { return false; }
-
-    void open(std::int64_t withLength) {
-        length = withLength;
-        emit rendered();
-        position = 1;
-        emit playbackStarted();
-    }
-};
-
-// Only the play list matters here; the rest of the window is ignored.
-class View : public PlayerView {
-public:
-    QList<PlayListRow> rows;
-    int current = -1;
-    QRect windowRect() const override { return {100, 100, 344, 360}; }
-    void setWindowRect(const QRect&) override {}
-    void setWindowVisible(bool) override {}
-    void applyLayout(int) override {}
-    void placePicture(const QPoint&) override {}
-    void setTopRowVisible(bool) override {}
-    void takeFocus() override {}
-    QPoint pointer() const override { return {}; }
-    void setVideoAreaVisible(bool) override {}
-    void setStatusVisible(bool) override {}
-    void setStatusText(const QString&) override {}
-    QString shownStatusText() const override { return {}; }
-    bool isStatusShown() const override { return false; }
-    void setTitleText(const QString&) override {}
-    void attachVideo() override {}
-    void setMuteLook(bool) override {}
-    void setMuteText(const QString&) override {}
-    void setMuteTip(const QString&) override {}
-    void placeThumb(sliders::Slider, const QPoint&) override {}
-    bool isDockedVisible(Docked) const override { return false; }
-    void setDockedVisible(Docked, bool) override {}
-    QRect dockedRect(Docked) const override { return {}; }
-    void setDockedRect(Docked, const QRect&) override {}
-    void reloadAddressHistory() override {}
-    void setSeekThumb(int) override {}
-    bool repeatTicked() const override { return false; }
-    void refillPlayList(const QStringList& paths) override {
-        rows.clear();
-        current = -1;
-        for (const QString& p : paths)
-            rows << PlayListRow{mediafiles::rowFor(p).name, p};
-    }
-    int playListRowCount() const override { return int(rows.size()); }
-    PlayListRow playListRow(int row) const override { return rows.value(row); }
-    int playListCurrentRow() const override { return current; }
-    void selectPlayListRow(int row) override { current = row; }
-    void showMessage(const QString&, bool) override {}
-};
-
-class NoCompanions : public Companions {
-public:
-    bool exists(Companion) const override { return false; }
-    bool isVisible(Companion) const override { return false; }
-    void show(Companion) override {}
-    void hide(Companion) override {}
-    void move(Companion, const QRect&) override {}
-    void setTopmost(Companion, bool) override {}
-    void startChat(const QString&) override {}
-    void broadcastScreenClosed() override {}
-    void closeChat() override {}
-};
-
-// The session's timers need the application before the fixture's members are made.
-struct WithApplication {
-    WithApplication() { platformtest::ensureCoreApplication(); }
-};
-
-class PlayerMpris : public ::testing::Test, private WithApplication {
+class PlayerMpris : public SessionFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(home_.isValid());
-        QDir(home_.path()).mkpath(QStringLiteral("data"));
-        session.buildAtStart();
-        session.start();
-        QObject::connect(&mpris, &Mpris::propertiesChanged,
+        SessionFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        session().buildAtStart();
+        session().start();
+        mpris_.emplace(session(), Mpris::Window{});
+        QObject::connect(&mpris(), &Mpris::propertiesChanged,
                          [this](const QString& iface, const QVariantMap& changed) {
                              EXPECT_EQ(iface, mpris::kPlayerInterface);
                              announced << changed;
                          });
-        QObject::connect(&mpris, &Mpris::seeked, [this](qint64 us) { seeks << us; });
+        QObject::connect(&mpris(), &Mpris::seeked, [this](qint64 us) { seeks << us; });
         settle();
         announced.clear();
     }
+    void TearDown() override {
+        mpris_.reset();
+        SessionFixture::TearDown();
+    }
+    Mpris& mpris() { return *mpris_; }
+    // The medium opens and plays at once.
+    void opens(std::int64_t withLength) {
+        engine.open(withLength);
+        engine.begin();
+    }
     // Announcements go out once the current step is over.
     static void settle() { QCoreApplication::processEvents(); }
-    QString status() const { return property("PlaybackStatus").toString(); }
-    QVariant property(const QString& name) const { return mpris.playerProperties().value(name); }
-    QVariantMap metadata() const { return mpris.metadata(); }
+    QString status() { return property("PlaybackStatus").toString(); }
+    QVariant property(const QString& name) { return mpris().playerProperties().value(name); }
+    QVariantMap metadata() { return mpris().metadata(); }
 
-    QTemporaryDir home_;
-    platformtest::ScopedEnv homeEnv_{"BRONTAVIA_HOME", QFile::encodeName(home_.path())};
-    Engine engine;
-    View view;
-    NoCompanions companions;
-    Session session{engine, view, companions};
-    Mpris mpris{session, {}};
+    std::optional<Mpris> mpris_;
     QList<QVariantMap> announced;
     QList<qint64> seeks;
 };
@@ -180,40 +62,40 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
     EXPECT_FALSE(property("CanPlay").toBool()) << "nothing to play yet";
     EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(), mpris::kNoTrack);
 
-    session.playback().playTitled(QStringLiteral("영화 한 편"),
-                                  QStringLiteral("/media/영화 한 편.mkv"), false);
+    session().playback().playTitled(QStringLiteral("영화 한 편"),
+                                    QStringLiteral("/media/영화 한 편.mkv"), false);
     EXPECT_EQ(status(), "Playing") << "connecting counts as playing";
     EXPECT_FALSE(property("CanSeek").toBool()) << "no length before the medium opened";
-    engine.open(90 * kSecond);
+    opens(90 * kSecond);
     QVariantMap m = metadata();
     EXPECT_EQ(m.value("xesam:title").toString(), "영화 한 편");
     EXPECT_EQ(QUrl(m.value("xesam:url").toString()).toLocalFile(), "/media/영화 한 편.mkv");
     EXPECT_EQ(m.value("mpris:length").toLongLong(), 90 * kSecondUs);
     EXPECT_TRUE(property("CanSeek").toBool());
-    const QString fileTrack = mpris.trackId();
+    const QString fileTrack = mpris().trackId();
 
-    session.playback().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://live.example/news"),
-                                  false);
-    engine.open(0);
+    session().playback().playTitled(QStringLiteral("뉴스"),
+                                    QStringLiteral("mms://live.example/news"), false);
+    opens(0);
     m = metadata();
     EXPECT_EQ(m.value("xesam:url").toString(), "mms://live.example/news");
     EXPECT_FALSE(m.contains("mpris:length"));
     EXPECT_FALSE(property("CanSeek").toBool());
-    EXPECT_NE(mpris.trackId(), fileTrack) << "every medium is a track of its own";
+    EXPECT_NE(mpris().trackId(), fileTrack) << "every medium is a track of its own";
 }
 
 TEST_F(PlayerMpris, VolumeIsThePlayersPercentageBothWays) {
-    EXPECT_DOUBLE_EQ(mpris.volume(), 0.5);
-    mpris.setVolume(0.3);
-    EXPECT_EQ(session.sound().volumePercent(), 30);
+    EXPECT_DOUBLE_EQ(mpris().volume(), 0.5);
+    mpris().setVolume(0.3);
+    EXPECT_EQ(session().sound().volumePercent(), 30);
     EXPECT_EQ(engine.levels.last(), 30 * 30 - 2910);
     // The slider's top lies above no attenuation, which the engine refuses: full volume.
-    mpris.setVolume(1.0);
+    mpris().setVolume(1.0);
     EXPECT_EQ(engine.levels.last(), 0);
-    mpris.setVolume(7.5);
-    EXPECT_EQ(session.sound().volumePercent(), 100);
-    mpris.setVolume(-1.0);
-    EXPECT_EQ(session.sound().volumePercent(), 0);
+    mpris().setVolume(7.5);
+    EXPECT_EQ(session().sound().volumePercent(), 100);
+    mpris().setVolume(-1.0);
+    EXPECT_EQ(session().sound().volumePercent(), 0);
     EXPECT_EQ(mpris::percentOf(std::nan("")), 0);
     settle();
     ASSERT_FALSE(announced.isEmpty());
@@ -260,105 +142,105 @@ TEST_F(PlayerMpris, TheTypesAndSchemesOfferedAreTheDesktopEntrysOwn) {
 // --- what the desktop does -----------------------------------------------------------------------
 
 TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAgain) {
-    session.playback().playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);
-    engine.open(60 * kSecond);
-    mpris.playPause();
+    session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);
+    opens(60 * kSecond);
+    mpris().playPause();
     EXPECT_EQ(status(), "Paused");
     EXPECT_TRUE(engine.paused);
-    mpris.pause(); // already paused: stays so
+    mpris().pause(); // already paused: stays so
     EXPECT_EQ(status(), "Paused");
-    mpris.play();
+    mpris().play();
     EXPECT_EQ(status(), "Playing");
     EXPECT_FALSE(engine.paused);
     EXPECT_EQ(engine.renders.size(), 1) << "a paused file goes on, it is not opened again";
 
     engine.position = 30 * kSecond;
-    mpris.stop();
+    mpris().stop();
     EXPECT_EQ(status(), "Stopped");
-    EXPECT_EQ(mpris.positionMicroseconds(), 0) << "a stopped file is back at its start";
+    EXPECT_EQ(mpris().positionMicroseconds(), 0) << "a stopped file is back at its start";
     EXPECT_EQ(seeks, QList<qint64>{0});
 
     // Stopped while still connecting: a late answer of the engine does not start playback, and
     // Play connects again.
-    session.playback().playTitled(QStringLiteral("라디오"), QStringLiteral("http://r.example/live"),
-                                  false);
-    mpris.stop();
+    session().playback().playTitled(QStringLiteral("라디오"),
+                                    QStringLiteral("http://r.example/live"), false);
+    mpris().stop();
     emit engine.rendered();
     EXPECT_EQ(status(), "Stopped");
-    mpris.play();
+    mpris().play();
     EXPECT_EQ(engine.renders.last(), "http://r.example/live");
     EXPECT_EQ(engine.renders.size(), 3);
     EXPECT_EQ(status(), "Playing");
 
     // Paused while connecting: the opened medium runs all the same, and says so.
-    mpris.pause();
+    mpris().pause();
     EXPECT_EQ(status(), "Paused");
-    engine.open(0);
+    opens(0);
     EXPECT_FALSE(engine.paused);
     EXPECT_EQ(status(), "Playing");
 }
 
 TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
-    session.opening().filesChosen({"/m/one.avi", "/m/two.avi", "/m/three.avi"});
-    engine.open(10 * kSecond);
-    EXPECT_EQ(session.playback().currentTitle(), "one.avi");
+    session().opening().filesChosen({"/m/one.avi", "/m/two.avi", "/m/three.avi"});
+    opens(10 * kSecond);
+    EXPECT_EQ(session().playback().currentTitle(), "one.avi");
     EXPECT_FALSE(property("CanGoPrevious").toBool());
     EXPECT_TRUE(property("CanGoNext").toBool());
 
-    mpris.next();
-    EXPECT_EQ(session.playback().currentAddress(), "/m/two.avi");
+    mpris().next();
+    EXPECT_EQ(session().playback().currentAddress(), "/m/two.avi");
     EXPECT_EQ(view.current, 1);
-    engine.open(10 * kSecond);
-    mpris.previous();
-    EXPECT_EQ(session.playback().currentAddress(), "/m/one.avi");
-    engine.open(10 * kSecond);
+    opens(10 * kSecond);
+    mpris().previous();
+    EXPECT_EQ(session().playback().currentAddress(), "/m/one.avi");
+    opens(10 * kSecond);
 
     // Seeking: forward within the file, back below the start, then past the end.
     engine.position = 2 * kSecond;
-    mpris.seek(3 * kSecondUs);
+    mpris().seek(3 * kSecondUs);
     EXPECT_EQ(engine.position, 5 * kSecond);
-    mpris.seek(-60 * kSecondUs);
+    mpris().seek(-60 * kSecondUs);
     EXPECT_EQ(engine.position, 0);
     EXPECT_EQ(seeks, (QList<qint64>{5 * kSecondUs, 0}));
-    mpris.seek(60 * kSecondUs);
-    EXPECT_EQ(session.playback().currentAddress(), "/m/two.avi");
-    engine.open(10 * kSecond);
+    mpris().seek(60 * kSecondUs);
+    EXPECT_EQ(session().playback().currentAddress(), "/m/two.avi");
+    opens(10 * kSecond);
 
     // SetPosition for a track that is no longer playing is stale, and so is one past the end.
-    const QString old = mpris.trackId();
-    mpris.next();
-    engine.open(10 * kSecond);
+    const QString old = mpris().trackId();
+    mpris().next();
+    opens(10 * kSecond);
     EXPECT_FALSE(property("CanGoNext").toBool());
-    mpris.setPosition(old, 4 * kSecondUs);
-    mpris.setPosition(mpris.trackId(), 11 * kSecondUs);
+    mpris().setPosition(old, 4 * kSecondUs);
+    mpris().setPosition(mpris().trackId(), 11 * kSecondUs);
     EXPECT_EQ(engine.position, 1);
-    mpris.setPosition(mpris.trackId(), 4 * kSecondUs);
+    mpris().setPosition(mpris().trackId(), 4 * kSecondUs);
     EXPECT_EQ(engine.position, 4 * kSecond);
-    mpris.next(); // the last row: nothing happens
-    EXPECT_EQ(session.playback().currentAddress(), "/m/three.avi");
+    mpris().next(); // the last row: nothing happens
+    EXPECT_EQ(session().playback().currentAddress(), "/m/three.avi");
 }
 
 TEST_F(PlayerMpris, UrisThatArriveTogetherAreOneFileChoice) {
-    EXPECT_TRUE(mpris.openUri("file:///m/%ED%95%98%EB%82%98.avi"));
-    EXPECT_TRUE(mpris.openUri("http://radio.example/live"));
-    EXPECT_FALSE(mpris.openUri("gopher://example/x"));
+    EXPECT_TRUE(mpris().openUri("file:///m/%ED%95%98%EB%82%98.avi"));
+    EXPECT_TRUE(mpris().openUri("http://radio.example/live"));
+    EXPECT_FALSE(mpris().openUri("gopher://example/x"));
     EXPECT_TRUE(engine.renders.isEmpty()) << "opened once the calls are taken in";
     settle();
     ASSERT_EQ(view.rows.size(), 2);
-    EXPECT_EQ(session.opening().fileList(),
+    EXPECT_EQ(session().opening().fileList(),
               (QStringList{"/m/하나.avi", "http://radio.example/live"}));
     EXPECT_EQ(engine.renders, QStringList{"/m/하나.avi"});
-    EXPECT_TRUE(session.playback().playingFromList());
+    EXPECT_TRUE(session().playback().playingFromList());
 
     // A later call is a new choice of its own.
-    EXPECT_TRUE(mpris.openUri("/m/셋.avi"));
+    EXPECT_TRUE(mpris().openUri("/m/셋.avi"));
     settle();
-    EXPECT_EQ(session.opening().fileList(), QStringList{"/m/셋.avi"});
+    EXPECT_EQ(session().opening().fileList(), QStringList{"/m/셋.avi"});
 }
 
 TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
-    session.playback().playTitled(QStringLiteral("하나"), QStringLiteral("/m/1.avi"), false);
-    engine.open(10 * kSecond);
+    session().playback().playTitled(QStringLiteral("하나"), QStringLiteral("/m/1.avi"), false);
+    opens(10 * kSecond);
     settle();
     ASSERT_EQ(announced.size(), 1);
     EXPECT_EQ(announced[0].value("PlaybackStatus").toString(), "Playing");
@@ -368,8 +250,8 @@ TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
 
     // Another medium: stopping the old one on the way is no change the desktop sees.
     announced.clear();
-    session.playback().playTitled(QStringLiteral("둘"), QStringLiteral("mms://x/live"), false);
-    engine.open(0);
+    session().playback().playTitled(QStringLiteral("둘"), QStringLiteral("mms://x/live"), false);
+    opens(0);
     settle();
     ASSERT_EQ(announced.size(), 1);
     EXPECT_FALSE(announced[0].contains("PlaybackStatus"));
@@ -378,8 +260,8 @@ TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
 
     // Nothing changed, nothing announced.
     announced.clear();
-    mpris.pause();
-    mpris.play();
+    mpris().pause();
+    mpris().play();
     settle();
     EXPECT_TRUE(announced.isEmpty());
 }

@@ -4,27 +4,19 @@
 // capture and the waits that never block.
 #include "platform/clock.h"
 #include "platform/codec.h"
-#include "player/media/engine.h"
-#include "player/model/layout.h"
-#include "player/model/mediafiles.h"
-#include "player/session/playerview.h"
-#include "player/session/session.h"
 #include "protocol/files.h"
-#include "tests/unit/platform_testing.h"
+#include "tests/support/processes.h"
+#include "tests/unit/player_fakes.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
-#include <functional>
 #include <gtest/gtest.h>
-#include <map>
-#include <optional>
 
 using namespace player;
+using namespace playertest;
 using sliders::Slider;
+using testsupport::waitUntil;
 
 namespace {
 
@@ -33,224 +25,9 @@ constexpr int kTimerConnect = 2;
 constexpr int kTimerRelayout = 3;
 constexpr int kTimerAutoScreenDelay = 4;
 constexpr int kTimerDockEnable = 8;
-constexpr std::int64_t kSecond = 10'000'000;
 
-// An engine that does what it is told at once and reports only when the test says so.
-class FakeEngine : public media::Engine {
-public:
-    struct Effect {
-        int effect, save;
-        QByteArray path;
-        int level, colourMode;
-    };
-
-    bool buildOk = true;
-    bool filter = true;
-    bool renderOk = true;
-    bool runOk = true;
-    bool built = false;
-    bool fullScreen = false;
-    std::int64_t position = 0;
-    std::int64_t length = 0;
-    long level = 0; // survives rebuilds, as the real engine's does
-    int builds = 0;
-    int stops = 0;
-    QStringList renders; // every address asked to open
-    QList<std::int64_t> seeks;
-    QList<long> levels; // every putVolume accepted or not
-    QList<Effect> effects;
-    QRect videoGeometry;
-
-    bool build() override {
-        ++builds;
-        built = buildOk;
-        return built;
-    }
-    void release() override {
-        built = false;
-        fullScreen = false;
-        position = 0;
-    }
-    bool isBuilt() const override { return built; }
-    bool filterAvailable() const override { return built && filter; }
-    bool render(const QString& address) override {
-        renders << address;
-        return built && renderOk;
-    }
-    bool run() override { return built && runOk; }
-    bool stop() override {
-        ++stops;
-        return true;
-    }
-    bool pause() override { return true; }
-    std::int64_t currentPosition() const override { return built ? position : 0; }
-    std::int64_t stopPosition() const override { return length; }
-    bool setCurrentPosition(std::int64_t p) override {
-        seeks << p;
-        position = p;
-        return true;
-    }
-    bool putVolume(long l) override {
-        levels << l;
-        if (!built || l > 0 || l < -10000)
-            return false;
-        level = l;
-        return true;
-    }
-    std::optional<long> volume() const override {
-        return built ? std::optional<long>(level) : std::nullopt;
-    }
-    void setEffect(int effect, double, double, int save, const QByteArray& path, int lvl,
-                   int colourMode, int) override {
-        effects << Effect{effect, save, path, lvl, colourMode};
-        if (save == 1) { // the frame is on disk when the call returns
-            QFile f(QFile::decodeName(path));
-            if (f.open(QIODevice::WriteOnly))
-                f.write("BM");
-        }
-    }
-    void setVideoGeometry(int x, int y, int w, int h) override { videoGeometry = {x, y, w, h}; }
-    void setFullScreen(bool on) override { fullScreen = on; }
-    bool isFullScreen() const override { return fullScreen; }
-
-    // The medium opens, and playback begins with its first picture.
-    void open(std::int64_t withLength = 0) {
-        length = withLength;
-        emit rendered();
-    }
-    void begin() {
-        position = 1;
-        emit playbackStarted();
-    }
-};
-
-// The window as the session sees it: it keeps what it is told.
-class FakeView : public PlayerView {
-public:
-    QRect window{300, 200, 344, 360};
-    QRect area; // the desktop's usable area; none by default
-    bool windowVisible = true;
-    int layouts = 0;
-    int layoutMode = -1;
-    QPoint picture{12, 23};
-    bool topRow = true;
-    QPoint pointerAt;
-    bool video = true;
-    bool status = false;
-    QString statusText;
-    QString titleText;
-    int attached = 0;
-    bool muted = false;
-    QString muteText;
-    QString muteTip;
-    std::map<Docked, bool> visible{
-        {Docked::AddressBar, false}, {Docked::SeekBar, false}, {Docked::PlayList, false}};
-    std::map<Docked, QRect> rects{{Docked::AddressBar, {0, 0, 382, 157}},
-                                  {Docked::SeekBar, {0, 0, 344, 25}},
-                                  {Docked::PlayList, {0, 0, 344, 197}}};
-    int historyReloads = 0;
-    int seekThumb = -1;
-    bool repeat = false;
-    QList<PlayListRow> rows;
-    int current = -1;
-    QStringList messages;
-
-    QRect windowRect() const override { return window; }
-    void setWindowRect(const QRect& r) override { window = r; }
-    void setWindowVisible(bool v) override { windowVisible = v; }
-    void applyLayout(int mode) override {
-        ++layouts;
-        layoutMode = mode;
-        picture = videoRect(mode).topLeft();
-        topRow = true;
-    }
-    void placePicture(const QPoint& at) override { picture = at; }
-    void setTopRowVisible(bool v) override { topRow = v; }
-    void takeFocus() override {}
-    QPoint pointer() const override { return pointerAt; }
-    QRect screenArea() const override { return area; }
-    void setVideoAreaVisible(bool v) override { video = v; }
-    void setStatusVisible(bool v) override { status = v; }
-    void setStatusText(const QString& t) override { statusText = t; }
-    QString shownStatusText() const override { return statusText; }
-    bool isStatusShown() const override { return status; }
-    void setTitleText(const QString& t) override { titleText = t; }
-    void attachVideo() override { ++attached; }
-    void setMuteLook(bool m) override { muted = m; }
-    void setMuteText(const QString& t) override { muteText = t; }
-    void setMuteTip(const QString& t) override { muteTip = t; }
-    void placeThumb(Slider, const QPoint&) override {}
-    bool isDockedVisible(Docked w) const override { return visible.at(w); }
-    void setDockedVisible(Docked w, bool v) override { visible[w] = v; }
-    QRect dockedRect(Docked w) const override { return rects.at(w); }
-    void setDockedRect(Docked w, const QRect& r) override { rects[w] = r; }
-    void reloadAddressHistory() override { ++historyReloads; }
-    void setSeekThumb(int p) override { seekThumb = p; }
-    bool repeatTicked() const override { return repeat; }
-    void refillPlayList(const QStringList& paths) override {
-        rows.clear();
-        current = -1;
-        for (const QString& p : paths)
-            if (!p.isEmpty())
-                rows << PlayListRow{mediafiles::rowFor(p).name, p};
-    }
-    int playListRowCount() const override { return int(rows.size()); }
-    PlayListRow playListRow(int row) const override { return rows.value(row); }
-    int playListCurrentRow() const override { return current; }
-    void selectPlayListRow(int row) override { current = row; }
-    void showMessage(const QString& text, bool) override { messages << text; }
-};
-
-class FakeCompanions : public Companions {
-public:
-    struct Window {
-        QRect rect;
-        bool visible = true;
-        bool topmost = false;
-    };
-    std::map<Companion, Window> windows;
-    QStringList chatStarts;
-    int screenClosedBroadcasts = 0;
-    int chatCloses = 0;
-
-    bool exists(Companion w) const override { return windows.count(w) > 0; }
-    bool isVisible(Companion w) const override { return exists(w) && windows.at(w).visible; }
-    void show(Companion w) override { windows[w].visible = true; }
-    void hide(Companion w) override { windows[w].visible = false; }
-    void move(Companion w, const QRect& r) override { windows[w].rect = r; }
-    void setTopmost(Companion w, bool t) override { windows[w].topmost = t; }
-    void startChat(const QString& where) override { chatStarts << where; }
-    void broadcastScreenClosed() override { ++screenClosedBroadcasts; }
-    void closeChat() override { ++chatCloses; }
-};
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-class PlayerSession : public ::testing::Test {
+class PlayerSession : public playertest::SessionFixture {
 protected:
-    void SetUp() override {
-        platformtest::ensureCoreApplication();
-        ASSERT_TRUE(home_.isValid());
-        QDir(home_.path()).mkpath(QStringLiteral("data"));
-        // The waits of the session still run in order, only a hundred times shorter.
-        platform::clock::setSleepScale(0.01);
-        session_.emplace(engine, view, companions);
-    }
-    void TearDown() override {
-        session_.reset();
-        platform::clock::setSleepScale(1.0);
-    }
-
-    Session& session() { return *session_; }
     void startUp() {
         ASSERT_TRUE(session().buildAtStart());
         session().start();
@@ -266,25 +43,14 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(platform::cp949::fromUnicode(line) + "\r\n");
     }
-    // Plays an address through to its first picture.
     void playUntilShown(const QString& address, std::int64_t length = 0) {
-        session().playback().playTitled(QStringLiteral("방송"), address, false);
-        engine.open(length);
-        engine.begin();
-        ASSERT_FALSE(view.status);
+        SessionFixture::playUntilShown(QStringLiteral("방송"), address, length);
     }
     QString countdownText(int n) {
         return QStringLiteral("\n\n\n\n%1\n\n접속중 : %2")
             .arg(session_->playback().currentTitle())
             .arg(n);
     }
-
-    QTemporaryDir home_;
-    platformtest::ScopedEnv homeEnv_{"BRONTAVIA_HOME", QFile::encodeName(home_.path())};
-    FakeEngine engine;
-    FakeView view;
-    FakeCompanions companions;
-    std::optional<Session> session_;
 };
 
 // --- playing and the countdown ---------------------------------------------------------------

@@ -2,29 +2,17 @@
 // the countdown, fade and end with the platform clock shortened.
 #include "platform/clock.h"
 #include "player/session/sleeptimer.h"
+#include "tests/support/processes.h"
 #include "tests/unit/platform_testing.h"
 
-#include <QDeadlineTimer>
 #include <QSignalSpy>
-#include <QThread>
-#include <functional>
 #include <gtest/gtest.h>
 
 using player::SleepTimer;
 namespace steps = player::sleepsteps;
+using testsupport::waitUntil;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 TEST(SleepSteps, ThirtySixtyNinetyOffAndRoundAgain) {
     EXPECT_EQ(steps::next(0), 30);

@@ -1,143 +1,22 @@
 // The player's session around a stream: the screen saver held off while a picture runs (a
 // stand-in screen saver on a bus of the test's own), a dropped network stream brought back or
 // given up, and recording with its file names. A fake engine reports what the test says.
-#include "platform/clock.h"
-#include "player/media/engine.h"
 #include "player/session/inhibit.h"
-#include "player/session/playerview.h"
-#include "player/session/session.h"
 #include "tests/support/privatebus.h"
 #include "tests/support/processes.h"
 #include "tests/support/screensaver.h"
-#include "tests/unit/platform_testing.h"
+#include "tests/unit/player_fakes.h"
 
 #include <QDBusConnection>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <optional>
 
 using namespace player;
+using namespace playertest;
 using testsupport::spin;
 using testsupport::waitUntil;
 
 namespace {
-
-class FakeEngine : public media::Engine {
-public:
-    bool built = false;
-    bool renderOk = true;
-    bool video = true;
-    std::int64_t position = 0;
-    std::int64_t length = 0;
-    QStringList renders;
-    int runs = 0;
-    QStringList records; // every recordTo, "" for an end
-    QString container = QStringLiteral("ts");
-
-    bool build() override { return built = true; }
-    void release() override { built = false; }
-    bool isBuilt() const override { return built; }
-    bool filterAvailable() const override { return built; }
-    bool render(const QString& address) override {
-        renders << address;
-        position = 0;
-        return built && renderOk;
-    }
-    bool run() override {
-        ++runs;
-        return built;
-    }
-    bool stop() override { return true; }
-    bool pause() override { return true; }
-    std::int64_t currentPosition() const override { return built ? position : 0; }
-    std::int64_t stopPosition() const override { return length; }
-    bool setCurrentPosition(std::int64_t p) override {
-        position = p;
-        return true;
-    }
-    bool putVolume(long) override { return true; }
-    std::optional<long> volume() const override { return 0; }
-    void setEffect(int, double, double, int, const QByteArray&, int, int, int) override {}
-    void setVideoGeometry(int, int, int, int) override {}
-    void setFullScreen(bool) override {}
-    bool isFullScreen() const override { return false; }
-    bool hasVideo() const override { return video; }
-    bool recordTo(const QString& file) override {
-        records << file;
-        return built;
-    }
-    QString recordingContainer() const override { return container; }
-
-    void open(std::int64_t withLength = 0) {
-        length = withLength;
-        emit rendered();
-    }
-    void begin() {
-        position = 1;
-        emit playbackStarted();
-    }
-};
-
-class FakeView : public PlayerView {
-public:
-    bool video = true;
-    bool status = false;
-    QString statusText;
-    QStringList statusTexts; // every text shown, in order
-
-    QRect windowRect() const override { return {300, 200, 344, 360}; }
-    void setWindowRect(const QRect&) override {}
-    void setWindowVisible(bool) override {}
-    void applyLayout(int) override {}
-    void placePicture(const QPoint&) override {}
-    void setTopRowVisible(bool) override {}
-    void takeFocus() override {}
-    QPoint pointer() const override { return {}; }
-    void setVideoAreaVisible(bool v) override { video = v; }
-    void setStatusVisible(bool v) override { status = v; }
-    void setStatusText(const QString& t) override {
-        statusText = t;
-        if (!t.isEmpty() && (statusTexts.isEmpty() || statusTexts.last() != t))
-            statusTexts << t;
-    }
-    QString shownStatusText() const override { return statusText; }
-    bool isStatusShown() const override { return status; }
-    void setTitleText(const QString&) override {}
-    void attachVideo() override {}
-    void setMuteLook(bool) override {}
-    void setMuteText(const QString&) override {}
-    void setMuteTip(const QString&) override {}
-    void placeThumb(sliders::Slider, const QPoint&) override {}
-    bool isDockedVisible(Docked) const override { return false; }
-    void setDockedVisible(Docked, bool) override {}
-    QRect dockedRect(Docked) const override { return {}; }
-    void setDockedRect(Docked, const QRect&) override {}
-    void reloadAddressHistory() override {}
-    void setSeekThumb(int) override {}
-    bool repeatTicked() const override { return false; }
-    void refillPlayList(const QStringList&) override {}
-    int playListRowCount() const override { return 0; }
-    PlayListRow playListRow(int) const override { return {}; }
-    int playListCurrentRow() const override { return -1; }
-    void selectPlayListRow(int) override {}
-    void showMessage(const QString&, bool) override {}
-};
-
-class NoCompanions : public Companions {
-public:
-    bool exists(Companion) const override { return false; }
-    bool isVisible(Companion) const override { return false; }
-    void show(Companion) override {}
-    void hide(Companion) override {}
-    void move(Companion, const QRect&) override {}
-    void setTopmost(Companion, bool) override {}
-    void startChat(const QString&) override {}
-    void broadcastScreenClosed() override {}
-    void closeChat() override {}
-};
 
 // A bus of the test's own with the stand-in screen saver on a connection of its own.
 struct SaverBus {
@@ -158,41 +37,24 @@ struct SaverBus {
     QDBusConnection saverSide{QString()};
 };
 
-class PlayerStream : public ::testing::Test {
+class PlayerStream : public SessionFixture {
 protected:
     void SetUp() override {
-        platformtest::ensureCoreApplication();
-        ASSERT_TRUE(home_.isValid());
-        QDir(home_.path()).mkpath(QStringLiteral("data"));
-        platform::clock::setSleepScale(0.01); // the back-off's waits, a hundred times shorter
-        session_.emplace(engine, view, companions);
+        SessionFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(session().buildAtStart());
         session().start();
     }
-    void TearDown() override {
-        session_.reset();
-        platform::clock::setSleepScale(1.0);
-    }
-    Session& session() { return *session_; }
     StreamKeeper& keeper() { return session().stream().keeper(); }
 
     void playUntilShown(const QString& address, std::int64_t length = 0) {
-        session().playback().playTitled(QStringLiteral("라디오/1"), address, false);
-        engine.open(length);
-        engine.begin();
-        ASSERT_FALSE(view.status);
+        SessionFixture::playUntilShown(QStringLiteral("라디오/1"), address, length);
     }
     // The keeper's wait passes and it opens the stream again.
     bool nextTry(int renders) {
         return waitUntil([&] { return int(engine.renders.size()) == renders; }, 5000);
     }
-
-    QTemporaryDir home_;
-    platformtest::ScopedEnv homeEnv_{"BRONTAVIA_HOME", QFile::encodeName(home_.path())};
-    FakeEngine engine;
-    FakeView view;
-    NoCompanions companions;
-    std::optional<Session> session_;
 };
 
 const QString kLive = QStringLiteral("http://radio.example/live");
