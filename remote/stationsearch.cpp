@@ -104,8 +104,8 @@ NameMatcher::NameMatcher() : pairs_(size_t(0xFE - 0x81 + 1) * 256, kNotAChar) {
         row.clear();
         for (int trail = kFirstTrail; trail <= 0xFE; ++trail)
             row.append(char(lead)).append(char(trail)).append('\n');
-        const QList<QStringView> decoded =
-            QStringView(platform::cp949::toUnicode(row)).split(u'\n');
+        const QString text = platform::cp949::toUnicode(row); // the views below point into it
+        const QList<QStringView> decoded = QStringView(text).split(u'\n');
         for (int t = 0; t < kTrails; ++t) {
             QString single;
             QStringView c = t < decoded.size() ? decoded[t] : QStringView();
