@@ -4,6 +4,7 @@
 #include "platform/log.h"
 #include "player/media/engine.h"
 #include "player/session/graph.h"
+#include "protocol/titles.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -39,7 +40,7 @@ void ScreenSaverInhibitor::ask() {
     asking_ = true;
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Inhibit"));
-    call << QStringLiteral("Lumaset") << kReason;
+    call << protocol::kPlayerTitle << kReason;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
