@@ -555,8 +555,8 @@ bool MpvPlayer::recordTo(const QString& file) {
     const QByteArray target = file.isEmpty() ? QByteArray() : QFile::encodeName(file);
     const char* value = target.constData();
     if (file.isEmpty()) {
-        // Waits for the core, so the file has its last packets and its index when this returns
-        // (the core closes it at once; nothing is encoded).
+        // The core takes the change at once; its demuxer thread writes the last packets and
+        // closes the file a moment later (nothing is encoded, so that is quick).
         return mpv_set_property(d->mpv, mpv::kStreamRecord, MPV_FORMAT_STRING, &value) >= 0;
     }
     if (d->medium != Private::Medium::Open)

@@ -7,8 +7,6 @@
 #include "player/session/graph.h"
 #include "player/session/playback.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <utility>
 
@@ -42,8 +40,11 @@ QString fileNameStem(const QString& station) {
     return stem.isEmpty() ? QStringLiteral("녹화") : stem;
 }
 
-QString createRecordingFile(const QString& folder, const QString& station, const QDateTime& when,
-                            const QString& container) {
+QString freeRecordingName(const QString& folder, const QString& station, const QDateTime& when,
+                          const QString& container, const QSet<QString>& issued) {
+    const QFileInfo dir(folder);
+    if (!dir.isDir() || !dir.isWritable())
+        return {};
     QString base = folder;
     while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
         base.chop(1);
@@ -53,11 +54,8 @@ QString createRecordingFile(const QString& folder, const QString& station, const
     for (int n = 1; n < 1000; ++n) {
         const QString name =
             n == 1 ? stem + extension : stem + QStringLiteral(" (%1)").arg(n) + extension;
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (!issued.contains(name) && !QFileInfo::exists(name))
             return name;
-        if (!file.exists())
-            return {}; // the folder cannot take it, whatever the name
     }
     return {};
 }
@@ -68,18 +66,18 @@ Recording::Recording(media::Engine& engine, const Graph& graph, const Playback& 
     // Another medium (or none) and a stop end it.
     connect(&playback_, &Playback::mediumChanged, this, [this] {
         resumeAfterBreak_ = false;
-        stop();
+        stopFor("another medium");
     });
     connect(&graph_, &Graph::stateChanged, this, [this] {
         if (graph_.state() != PlaybackState::Playing)
             resumeAfterBreak_ = false;
         if (graph_.state() == PlaybackState::Stopped)
-            stop();
+            stopFor("playback stopped");
     });
     // A stream that broke off closes its file complete; if it comes back, a new file goes on.
     const auto broke = [this] {
         const bool was = active();
-        stop();
+        stopFor("the stream ended");
         resumeAfterBreak_ = was;
     };
     connect(&engine_, &media::Engine::streamBroken, this, broke);
@@ -93,7 +91,7 @@ void Recording::streamBack() {
 
 Recording::~Recording() {
     if (active())
-        finishFile();
+        finishFile("the player closes");
 }
 
 void Recording::toggle() {
@@ -124,35 +122,38 @@ bool Recording::start(const QString& folder) {
         return false;
     }
     const QString file =
-        createRecordingFile(target, playback_.currentTitle(), QDateTime::currentDateTime(),
-                            engine_.recordingContainer());
+        freeRecordingName(target, playback_.currentTitle(), QDateTime::currentDateTime(),
+                          engine_.recordingContainer(), issued_);
     if (file.isEmpty()) {
-        qCWarning(platform::log::files) << "cannot create a recording in" << target;
+        qCWarning(platform::log::files) << "cannot record into" << target;
         return false;
     }
     if (!engine_.recordTo(file)) {
         qCWarning(platform::log::media) << "the engine refused to record";
-        QFile::remove(file);
         return false;
     }
+    issued_.insert(file);
+    qCInfo(platform::log::media) << "recording into" << file;
     file_ = file;
     folder_ = target;
     emit activeChanged(true);
     return true;
 }
 
-void Recording::stop() {
+void Recording::stopFor(const char* why) {
     if (!active())
         return;
-    finishFile();
+    finishFile(why);
     emit activeChanged(false);
 }
 
-void Recording::finishFile() {
+// The engine writes and closes the file on its own thread a moment after this, so it is never
+// looked at (let alone removed as empty) here: what is still on its way to the disk would be
+// lost. A recording that never got a packet has no file, since the engine creates it with the
+// first one.
+void Recording::finishFile(const char* why) {
     engine_.recordTo(QString());
-    // A recording that never got a packet leaves nothing behind.
-    if (QFileInfo(file_).size() == 0)
-        QFile::remove(file_);
+    qCInfo(platform::log::media) << "recording ended:" << why;
     file_.clear();
 }
 

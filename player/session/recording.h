@@ -5,6 +5,7 @@
 // breaks off closes its file, and goes on into a new one when it comes back.
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 namespace media {
@@ -20,11 +21,12 @@ class Playback;
 // characters other systems refuse, no leading dots, not too long for the file system.
 QString fileNameStem(const QString& station);
 
-// The recording's file in `folder` for a moment: an existing file's name is never given, the
-// next free one has " (2)", " (3)", ... before the extension. The file is created (empty), so
-// two recordings never meet on one name; empty when none could be created.
-QString createRecordingFile(const QString& folder, const QString& station, const QDateTime& when,
-                            const QString& container);
+// The recording's file in `folder` for a moment: neither an existing file's name nor one in
+// `issued` (names handed out before, whose files the engine may not have created yet); the next
+// free one has " (2)", " (3)", ... before the extension. Empty when the folder cannot take a file.
+// The file itself is left to the engine, which creates it with the first packet.
+QString freeRecordingName(const QString& folder, const QString& station, const QDateTime& when,
+                          const QString& container, const QSet<QString>& issued = {});
 
 class Recording : public QObject {
     Q_OBJECT
@@ -38,7 +40,7 @@ public:
     // Starts into `folder` (the capture folder when empty); false when nothing plays, the
     // folder cannot take the file or the engine refuses.
     bool start(const QString& folder = QString());
-    void stop();
+    void stop() { stopFor("stopped"); }
     // The stream came back after it broke off: a recording it ended goes on in a new file.
     void streamBack();
 
@@ -49,13 +51,15 @@ signals:
     void activeChanged(bool active);
 
 private:
-    void finishFile();
+    void stopFor(const char* why);
+    void finishFile(const char* why);
 
     media::Engine& engine_;
     const Graph& graph_;
     const Playback& playback_;
     QString file_;
-    QString folder_; // where the last recording went
+    QString folder_;       // where the last recording went
+    QSet<QString> issued_; // every name handed out, so none is given twice
     bool resumeAfterBreak_ = false;
 };
 

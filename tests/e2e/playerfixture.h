@@ -67,7 +67,7 @@ protected:
     QProcess* startPlayer(const QStringList& args = {}) {
         auto p = std::make_unique<QProcess>();
         p->setProcessEnvironment(env_);
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
         p->start(bin() + QLatin1Char('/') + kPlayer, args);
         programs_.push_back(std::move(p));
         return programs_.back().get();

@@ -8,8 +8,11 @@
 #include "tests/unit/player_fakes.h"
 
 #include <QDBusConnection>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace player;
 using namespace playertest;
@@ -314,20 +317,30 @@ TEST(PlayerRecordingName, AStationNameBecomesASafeFileName) {
     EXPECT_FALSE(emoji.at(emoji.size() - 1).isHighSurrogate());
 }
 
-TEST(PlayerRecordingName, ARecordingNeverTakesAnExistingFilesName) {
+TEST(PlayerRecordingName, ARecordingNeverTakesAnExistingOrIssuedName) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
-    const QString first = createRecordingFile(dir.path() + "/", "뉴스:속보", when, "ts");
+    const QString first = freeRecordingName(dir.path() + "/", "뉴스:속보", when, "ts");
     EXPECT_EQ(first, dir.path() + "/뉴스_속보 2026-03-04 05-06-07.ts");
-    EXPECT_TRUE(QFileInfo::exists(first));
-    EXPECT_EQ(createRecordingFile(dir.path(), "뉴스:속보", when, "ts"),
-              dir.path() + "/뉴스_속보 2026-03-04 05-06-07 (2).ts");
-    EXPECT_EQ(createRecordingFile(dir.path(), "뉴스:속보", when, "ts"),
+    EXPECT_FALSE(QFileInfo::exists(first)) << "the engine creates it";
+    // Taken on disk, or handed out to a recording whose first packet has not come yet.
+    QFile taken(first);
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    const QString second = freeRecordingName(dir.path(), "뉴스:속보", when, "ts");
+    EXPECT_EQ(second, dir.path() + "/뉴스_속보 2026-03-04 05-06-07 (2).ts");
+    EXPECT_EQ(freeRecordingName(dir.path(), "뉴스:속보", when, "ts", {second}),
               dir.path() + "/뉴스_속보 2026-03-04 05-06-07 (3).ts");
-    EXPECT_EQ(createRecordingFile(dir.path(), "뉴스:속보", when, "mkv"),
+    EXPECT_EQ(freeRecordingName(dir.path(), "뉴스:속보", when, "mkv"),
               dir.path() + "/뉴스_속보 2026-03-04 05-06-07.mkv");
-    EXPECT_EQ(createRecordingFile(dir.path() + "/없는 폴더", "x", when, "ts"), QString());
+    EXPECT_EQ(freeRecordingName(dir.path() + "/없는 폴더", "x", when, "ts"), QString());
+    // A folder that cannot take a file gives no name (root writes anywhere: nothing to see).
+    if (::geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        EXPECT_EQ(freeRecordingName(dir.path(), "x", when, "ts"), QString());
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 }
 
 TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
@@ -389,11 +402,24 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_EQ(engine.records.count(QString()), 6);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6) << "never one over another";
 
-    // One that never got a packet leaves no empty file behind.
+    // The engine writes and closes a file a moment after the recording ends: what it writes
+    // then stays, even when the file was still empty at the end.
     playUntilShown(kLive);
     ASSERT_TRUE(rec.start(folder.path()));
+    QFile late(rec.file());
+    ASSERT_TRUE(late.open(QIODevice::WriteOnly));
     rec.stop();
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6);
+    late.write("the last packets");
+    late.close();
+    EXPECT_EQ(QFileInfo(late.fileName()).size(), 16);
+    // Two in one second: the second never takes the name of the first, whose file the engine
+    // had not created yet.
+    ASSERT_TRUE(rec.start(folder.path()));
+    const QString unwritten = rec.file();
+    rec.stop();
+    ASSERT_TRUE(rec.start(folder.path()));
+    EXPECT_NE(rec.file(), unwritten);
+    rec.stop();
 }
 
 } // namespace
