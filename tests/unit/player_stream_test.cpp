@@ -50,7 +50,6 @@ protected:
         session().start();
     }
     StreamKeeper& keeper() { return session().stream().keeper(); }
-
     void playUntilShown(const QString& address, std::int64_t length = 0) {
         SessionFixture::playUntilShown(QStringLiteral("라디오/1"), address, length);
     }
@@ -76,7 +75,6 @@ TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns)
     EXPECT_FALSE(view.video);
     EXPECT_EQ(keeper().attempt(), 1);
     EXPECT_EQ(engine.renders.size(), 1) << "the first try waits its second";
-
     ASSERT_TRUE(nextTry(2));
     EXPECT_EQ(engine.renders.last(), kLive);
     engine.renderOk = true;
@@ -90,7 +88,6 @@ TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns)
     EXPECT_FALSE(view.status);
     EXPECT_TRUE(view.video);
     EXPECT_EQ(session().graph().state(), PlaybackState::Playing);
-
     // It stays watched: a second drop is brought back as well, from the first try again.
     emit engine.streamBroken();
     EXPECT_EQ(view.statusText, trying(1));
@@ -108,7 +105,6 @@ TEST_F(PlayerStream, FiveFailedTriesEndInTheFailureStateAndPlayingAgainStartsAfr
     EXPECT_EQ(session().graph().state(), PlaybackState::Stopped);
     spin(100);
     EXPECT_EQ(engine.renders.size(), 1 + 5);
-
     // Play (the desktop's media keys) opens it anew, with the countdown and its picture.
     engine.renderOk = true;
     EXPECT_TRUE(session().playback().resume());
@@ -163,18 +159,15 @@ TEST_F(PlayerStream, StopPauseANewStationAndClosingCallTheTriesOff) {
     EXPECT_EQ(keeper().attempt(), 0);
     EXPECT_TRUE(view.statusText.isEmpty());
     EXPECT_TRUE(view.video);
-
     dropped();
     session().graph().pause();
     EXPECT_EQ(keeper().attempt(), 0);
-
     dropped();
     session().playback().playTitled(QStringLiteral("다른 방송"), QStringLiteral("http://b/x"),
                                     false);
     EXPECT_EQ(keeper().attempt(), 0);
     EXPECT_TRUE(view.status) << "the new station's own countdown shows";
     const qsizetype renders = engine.renders.size();
-
     dropped();
     EXPECT_TRUE(session().closeProgram());
     EXPECT_EQ(keeper().attempt(), 0);
@@ -212,11 +205,9 @@ TEST_F(PlayerScreenSaver, OneInhibitIsHeldAndLetGoOfWithItsCookie) {
     EXPECT_EQ(saver.count("Inhibit"), 1);
     const quint32 cookie = *inhibitor.cookie();
     EXPECT_TRUE(saver.held.contains(cookie));
-
     inhibitor.setHeld(false);
     ASSERT_TRUE(waitUntil([&] { return saver.held.isEmpty(); }));
     EXPECT_EQ(saver.calls.last().cookie, cookie);
-
     // Let go of before the answer came: the cookie that comes is given back, none is kept.
     inhibitor.setHeld(true);
     inhibitor.setHeld(false);
@@ -262,13 +253,11 @@ TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
     const auto held = [&](bool on) {
         return waitUntil([&] { return saver.held.size() == (on ? 1 : 0); }, 3000);
     };
-
     graph.setState(PlaybackState::Playing);
     EXPECT_FALSE(awake.wanted()) << "connecting";
     engine.begin();
     EXPECT_TRUE(awake.wanted());
     EXPECT_TRUE(held(true));
-
     graph.pause();
     EXPECT_TRUE(held(false));
     graph.run();
@@ -277,15 +266,12 @@ TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
     EXPECT_TRUE(held(false));
     graph.run();
     EXPECT_TRUE(held(true));
-
     emit engine.endOfMedium();
     EXPECT_TRUE(held(false));
     awake.moved(); // sought back from the end
     EXPECT_TRUE(held(true));
-
     emit engine.streamBroken();
     EXPECT_TRUE(held(false));
-
     engine.video = false; // sound alone
     engine.begin();
     EXPECT_FALSE(awake.wanted());
@@ -305,7 +291,6 @@ TEST(PlayerRecordingName, AStationNameBecomesASafeFileName) {
     EXPECT_EQ(fileNameStem(QStringLiteral("줄\n바꿈\t\x01끝  ")), QStringLiteral("줄 바꿈 _끝"));
     EXPECT_EQ(fileNameStem(QString()), QStringLiteral("녹화"));
     EXPECT_EQ(fileNameStem(QStringLiteral(" .. ")), QStringLiteral("녹화"));
-
     // Long names are cut to fit a file name's bytes, never inside a character.
     const QString longName = QString(100, QChar(0xBC29)) + QStringLiteral("😀😀😀");
     const QString cut = fileNameStem(longName);
@@ -349,7 +334,6 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     Recording& rec = session().stream().recording();
     EXPECT_FALSE(rec.start(folder.path())) << "nothing plays";
     EXPECT_TRUE(engine.records.isEmpty());
-
     int changes = 0;
     QObject::connect(&rec, &Recording::activeChanged, [&] { ++changes; });
     const auto record = [&] {
@@ -359,7 +343,6 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
         ASSERT_TRUE(f.open(QIODevice::Append));
         f.write("packets");
     };
-
     playUntilShown(kLive);
     record();
     EXPECT_TRUE(QFileInfo(engine.records.last()).fileName().startsWith("라디오_1 "));
@@ -370,7 +353,6 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_EQ(engine.records.last(), QString());
     EXPECT_TRUE(QFileInfo::exists(file)) << "a recording with packets stays";
     EXPECT_EQ(changes, 2);
-
     // Each of these ends it: a new station, a stop, a stream that broke off, the end.
     record();
     session().playback().playTitled("다른", "http://b/x", false);
@@ -401,7 +383,6 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_FALSE(rec.active());
     EXPECT_EQ(engine.records.count(QString()), 6);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6) << "never one over another";
-
     // The engine writes and closes a file a moment after the recording ends: what it writes
     // then stays, even when the file was still empty at the end.
     playUntilShown(kLive);
