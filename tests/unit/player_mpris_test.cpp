@@ -54,8 +54,6 @@ protected:
     QList<qint64> seeks;
 };
 
-// --- what the desktop reads ------------------------------------------------------------------
-
 TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherTheySeek) {
     EXPECT_EQ(status(), "Stopped");
     EXPECT_FALSE(property("CanPlay").toBool()) << "nothing to play yet";
@@ -134,8 +132,6 @@ TEST_F(PlayerMpris, TheTypesAndSchemesOfferedAreTheDesktopEntrysOwn) {
     }
     EXPECT_EQ(mpris::mimeTypes(), mime);
 }
-
-// --- what the desktop does -----------------------------------------------------------------------
 
 TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAgain) {
     session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);

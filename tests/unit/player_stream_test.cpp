@@ -65,8 +65,6 @@ QString trying(int n) {
     return QStringLiteral("다시 연결하는 중... (%1/5)").arg(n);
 }
 
-// --- bringing a stream back ------------------------------------------------------------------
-
 TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns) {
     playUntilShown(kLive);
     emit engine.endOfMedium(); // a live stream has no end of its own
@@ -182,8 +180,6 @@ TEST(PlayerStreamAddress, NetworkAddressesNameAServer) {
         EXPECT_FALSE(StreamKeeper::isNetworkAddress(QString::fromUtf8(a))) << a;
 }
 
-// --- the screen saver ------------------------------------------------------------------------
-
 class PlayerScreenSaver : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -279,8 +275,6 @@ TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
     EXPECT_TRUE(saver.held.isEmpty());
     EXPECT_EQ(saver.count("Inhibit"), 4);
 }
-
-// --- recording -------------------------------------------------------------------------------
 
 TEST(PlayerRecordingName, AStationNameBecomesASafeFileName) {
     EXPECT_EQ(fileNameStem(QStringLiteral("KBS 1라디오")), QStringLiteral("KBS 1라디오"));
