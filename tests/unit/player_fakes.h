@@ -229,6 +229,9 @@ protected:
         platform::clock::setSleepScale(1.0);
     }
     Session& session() { return *session_; }
+    void play(const QString& title, const QString& address) {
+        session().playback().playTitled(title, address, false);
+    }
     // Plays an address through to its first picture.
     void playUntilShown(const QString& title, const QString& address, std::int64_t length = 0) {
         session().playback().playTitled(title, address, false);

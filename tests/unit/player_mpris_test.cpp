@@ -58,8 +58,7 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
     EXPECT_EQ(status(), "Stopped");
     EXPECT_FALSE(property("CanPlay").toBool()) << "nothing to play yet";
     EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(), mpris::kNoTrack);
-    session().playback().playTitled(QStringLiteral("영화 한 편"),
-                                    QStringLiteral("/media/영화 한 편.mkv"), false);
+    play("영화 한 편", "/media/영화 한 편.mkv");
     EXPECT_EQ(status(), "Playing") << "connecting counts as playing";
     EXPECT_FALSE(property("CanSeek").toBool()) << "no length before the medium opened";
     opens(90 * kSecond);
@@ -69,8 +68,7 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
     EXPECT_EQ(m.value("mpris:length").toLongLong(), 90 * kSecondUs);
     EXPECT_TRUE(property("CanSeek").toBool());
     const QString fileTrack = mpris().trackId();
-    session().playback().playTitled(QStringLiteral("뉴스"),
-                                    QStringLiteral("mms://live.example/news"), false);
+    play("뉴스", "mms://live.example/news");
     opens(0);
     m = metadata();
     EXPECT_EQ(m.value("xesam:url").toString(), "mms://live.example/news");
@@ -134,7 +132,7 @@ TEST_F(PlayerMpris, TheTypesAndSchemesOfferedAreTheDesktopEntrysOwn) {
 }
 
 TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAgain) {
-    session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);
+    play("파일", "/m/a.avi");
     opens(60 * kSecond);
     mpris().playPause();
     EXPECT_EQ(status(), "Paused");
@@ -152,8 +150,7 @@ TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAga
     EXPECT_EQ(seeks, QList<qint64>{0});
     // Stopped while still connecting: a late answer of the engine does not start playback, and
     // Play connects again.
-    session().playback().playTitled(QStringLiteral("라디오"),
-                                    QStringLiteral("http://r.example/live"), false);
+    play("라디오", "http://r.example/live");
     mpris().stop();
     emit engine.rendered();
     EXPECT_EQ(status(), "Stopped");
@@ -224,7 +221,7 @@ TEST_F(PlayerMpris, UrisThatArriveTogetherAreOneFileChoice) {
 }
 
 TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
-    session().playback().playTitled(QStringLiteral("하나"), QStringLiteral("/m/1.avi"), false);
+    play("하나", "/m/1.avi");
     opens(10 * kSecond);
     settle();
     ASSERT_EQ(announced.size(), 1);
@@ -234,7 +231,7 @@ TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
     EXPECT_DOUBLE_EQ(announced[0].value("Volume").toDouble(), 0.85) << "a file starts louder";
     // Another medium: stopping the old one on the way is no change the desktop sees.
     announced.clear();
-    session().playback().playTitled(QStringLiteral("둘"), QStringLiteral("mms://x/live"), false);
+    play("둘", "mms://x/live");
     opens(0);
     settle();
     ASSERT_EQ(announced.size(), 1);

@@ -49,7 +49,7 @@ protected:
 
 TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATick) {
     startUp();
-    session().playback().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://x/live"), false);
+    play("뉴스", "mms://x/live");
     EXPECT_EQ(engine.renders, QStringList{"mms://x/live"});
     EXPECT_TRUE(view.status);
     EXPECT_FALSE(view.video);
@@ -82,8 +82,7 @@ TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATi
 
 TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
     startUp();
-    session().playback().playTitled(QStringLiteral("라디오"), QStringLiteral("http://x/radio"),
-                                    false);
+    play("라디오", "http://x/radio");
     engine.open();
     session().timerExpired(kTimerConnect);
     session().timerExpired(kTimerConnect);
@@ -97,8 +96,7 @@ TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
 
 TEST_F(PlayerSession, AStreamThatNeverStartsTimesOutOnTheFiftyFirstTick) {
     startUp();
-    session().playback().playTitled(QStringLiteral("멈춤"), QStringLiteral("http://x/never"),
-                                    false);
+    play("멈춤", "http://x/never");
     engine.open();
     const int stopsBefore = engine.stops;
     int ticks = 0;
@@ -130,18 +128,16 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReportedUnderTheirOw
         for (int ticks = 0; session().isTimerActive(kTimerConnect) && ticks < 100; ++ticks)
             session().timerExpired(kTimerConnect);
     };
-    session().playback().playTitled(QStringLiteral("뉴스"), QStringLiteral("mms://x/a"), false);
+    play("뉴스", "mms://x/a");
     engine.open();
     ASSERT_EQ(view.titleText, "뉴스");
     engine.renderOk = false; // refused at once
-    session().playback().playTitled(QStringLiteral("없는 방송"), QStringLiteral("nosuch://x"),
-                                    false);
+    play("없는 방송", "nosuch://x");
     EXPECT_EQ(view.statusText, failed.arg("없는 방송"));
     EXPECT_EQ(view.titleText, "없는 방송");
     EXPECT_FALSE(session().isTimerActive(kTimerConnect));
     engine.renderOk = true; // fails later
-    session().playback().playTitled(QStringLiteral("없는 파일"), QStringLiteral("/none.avi"),
-                                    false);
+    play("없는 파일", "/none.avi");
     EXPECT_TRUE(session().isTimerActive(kTimerConnect));
     emit engine.renderFailed(QStringLiteral("not found"));
     EXPECT_EQ(view.statusText, failed.arg("없는 파일"));
@@ -150,12 +146,11 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReportedUnderTheirOw
     const int attached = view.attached;
     emit engine.rendered(); // a late report of the failed request is not believed
     EXPECT_EQ(view.attached, attached);
-    session().playback().playTitled(QStringLiteral("멈춤"), QStringLiteral("http://x/never"),
-                                    false);
+    play("멈춤", "http://x/never");
     expire(); // never opens
     EXPECT_EQ(view.titleText, "멈춤");
     engine.runOk = false; // opens but does not run: the countdown keeps counting
-    session().playback().playTitled(QStringLiteral("정지"), QStringLiteral("/a.avi"), false);
+    play("정지", "/a.avi");
     engine.open();
     EXPECT_EQ(view.titleText, "정지Casting 실패");
     EXPECT_TRUE(session().isTimerActive(kTimerConnect));
@@ -165,7 +160,7 @@ TEST_F(PlayerSession, RefusedFailedAndUnrunnableAddressesAreReportedUnderTheirOw
 
 TEST_F(PlayerSession, AFileShowsThePositionBarLouderAndALiveStreamHidesIt) {
     startUp();
-    session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/f.avi"), false);
+    play("파일", "/f.avi");
     engine.open(600 * kSecond);
     EXPECT_TRUE(view.visible[Docked::SeekBar]);
     EXPECT_EQ(view.rects[Docked::SeekBar], QRect(300, 175, 344, 25));
@@ -173,7 +168,7 @@ TEST_F(PlayerSession, AFileShowsThePositionBarLouderAndALiveStreamHidesIt) {
     EXPECT_TRUE(session().positionBar().isTimerActive());
     EXPECT_EQ(engine.level, 0);
     EXPECT_EQ(session().sound().volumePercent(), 85);
-    session().playback().playTitled(QStringLiteral("생방송"), QStringLiteral("mms://x"), false);
+    play("생방송", "mms://x");
     engine.open(0);
     EXPECT_FALSE(view.visible[Docked::SeekBar]);
     EXPECT_FALSE(session().positionBar().isTimerActive());
@@ -285,9 +280,9 @@ TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     // The first play keeps the graph built at start, which never opened anything; every later
     // play builds afresh.
     const int builds = engine.builds;
-    session().playback().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"), false);
+    play("가", "/a.avi");
     EXPECT_EQ(engine.builds, builds);
-    session().playback().playTitled(QStringLiteral("나"), QStringLiteral("/b.avi"), false);
+    play("나", "/b.avi");
     EXPECT_EQ(engine.builds, builds + 1);
     FakeEngine broken;
     broken.buildOk = false;

@@ -161,8 +161,7 @@ TEST_F(PlayerStream, StopPauseANewStationAndClosingCallTheTriesOff) {
     session().graph().pause();
     EXPECT_EQ(keeper().attempt(), 0);
     dropped();
-    session().playback().playTitled(QStringLiteral("다른 방송"), QStringLiteral("http://b/x"),
-                                    false);
+    play("다른 방송", "http://b/x");
     EXPECT_EQ(keeper().attempt(), 0);
     EXPECT_TRUE(view.status) << "the new station's own countdown shows";
     const qsizetype renders = engine.renders.size();
@@ -349,7 +348,7 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_EQ(changes, 2);
     // Each of these ends it: a new station, a stop, a stream that broke off, the end.
     record();
-    session().playback().playTitled("다른", "http://b/x", false);
+    play("다른", "http://b/x");
     EXPECT_FALSE(rec.active());
     playUntilShown(kLive);
     record();
