@@ -48,6 +48,13 @@ protected:
                       buttons, Qt::NoModifier);
         QCoreApplication::sendEvent(w, &e);
     }
+    // Sent as the platform sends it, without the move QTest makes first.
+    static void leftButton(QWidget* w, QEvent::Type type, QPoint at) {
+        QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
     static void wheel(QWidget* w, int delta) {
         const QPointF at(150, 150);
         QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
@@ -225,16 +232,8 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
 TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     auto dlg = openPlayer();
     const QRect volume = dlg->controls().volumeTrack->geometry();
-    auto press = [&](QPoint at) {
-        QMouseEvent e(QEvent::MouseButtonPress, QPointF(at), QPointF(dlg->mapToGlobal(at)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(dlg.get(), &e);
-    };
-    auto release = [&](QPoint at) {
-        QMouseEvent e(QEvent::MouseButtonRelease, QPointF(at), QPointF(dlg->mapToGlobal(at)),
-                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(dlg.get(), &e);
-    };
+    auto press = [&](QPoint at) { leftButton(dlg.get(), QEvent::MouseButtonPress, at); };
+    auto release = [&](QPoint at) { leftButton(dlg.get(), QEvent::MouseButtonRelease, at); };
     // No move at all before the press on the thumb: the thumb follows, the window stays.
     QPoint window = dlg->pos();
     const QPoint thumb = dlg->controls().volumeThumb->geometry().center();
@@ -265,10 +264,7 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     seek->show();
     const QPoint bar = seek->pos();
     const QPoint seekThumb = seek->thumb()->geometry().center();
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(seekThumb),
-                     QPointF(seek->mapToGlobal(seekThumb)), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(seek, &down);
+    leftButton(seek, QEvent::MouseButtonPress, seekThumb);
     mouseMove(seek, seekThumb + QPoint(40, 0), Qt::LeftButton);
     EXPECT_EQ(seek->pos(), bar);
     EXPECT_EQ(seek->thumb()->x(), seekThumb.x() + 40);

@@ -80,7 +80,7 @@ TEST_F(PlayerSession, ThePictureShowsTheMomentPlaybackBeginsWithoutWaitingForATi
     EXPECT_TRUE(view.status);
 }
 
-TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
+TEST_F(PlayerSession, TheCountdownEndsOnAMovingPositionAndTimesOutOnTheFiftyFirstTick) {
     startUp();
     play("라디오", "http://x/radio");
     engine.open();
@@ -92,11 +92,8 @@ TEST_F(PlayerSession, TheCountdownNoticesAMovingPositionOnItsOwnTickToo) {
     EXPECT_FALSE(session().isTimerActive(kTimerConnect));
     EXPECT_FALSE(view.status);
     EXPECT_TRUE(view.video);
-}
 
-TEST_F(PlayerSession, AStreamThatNeverStartsTimesOutOnTheFiftyFirstTick) {
-    startUp();
-    play("멈춤", "http://x/never");
+    play("멈춤", "http://x/never"); // never moves: the fifty-first tick gives up
     engine.open();
     const int stopsBefore = engine.stops;
     int ticks = 0;
@@ -320,7 +317,7 @@ TEST_F(PlayerSession, ALayoutShrinksTheWindowAndRestoresItAtTheSameCorner) {
     EXPECT_TRUE(session().isTimerActive(kTimerAutoScreen)); // the watcher comes back
 }
 
-TEST_F(PlayerSession, FullScreenIsRefusedWhileNothingPlaysAndTheFlagGatesKeys) {
+TEST_F(PlayerSession, FullScreenIsRefusedWhileNothingPlaysAndLeavingDuringItsWaitCancelsIt) {
     startUp();
     EXPECT_TRUE(session().keyPressed(Qt::Key_4, {}));
     EXPECT_TRUE(session().display().fullScreenFlag());
@@ -332,6 +329,20 @@ TEST_F(PlayerSession, FullScreenIsRefusedWhileNothingPlaysAndTheFlagGatesKeys) {
     EXPECT_FALSE(session().bodyPressed());
     EXPECT_FALSE(session().display().fullScreenFlag());
     EXPECT_TRUE(session().bodyPressed());
+    // Leaving during the wait for full screen cancels it.
+    playUntilShown(QStringLiteral("/f.avi"), 10 * kSecond);
+    session().keyPressed(Qt::Key_4, {});
+    session().keyPressed(Qt::Key_Escape, {}); // before the picture switched
+    EXPECT_TRUE(view.windowVisible);
+    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 100));
+    session().keyPressed(Qt::Key_4, {});
+    session().closeScreen();
+    playUntilShown(QStringLiteral("/g.avi"), 10 * kSecond); // played again meanwhile
+    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 100));
+    // Laid out again and asked again: this time it switches.
+    session().keyPressed(Qt::Key_2, {});
+    session().display().enterFullScreen();
+    EXPECT_TRUE(waitUntil([&] { return engine.fullScreen; }));
 }
 
 TEST_F(PlayerSession, FullScreenHidesAndRemembersAndEscapeBringsEverythingBack) {
@@ -369,23 +380,6 @@ TEST_F(PlayerSession, FullScreenHidesAndRemembersAndEscapeBringsEverythingBack) 
     EXPECT_FALSE(engine.fullScreen);
     EXPECT_TRUE(view.visible[Docked::AddressBar]);
     EXPECT_TRUE(companions.windows[Companion::Remote].visible);
-}
-
-TEST_F(PlayerSession, LeavingDuringTheWaitForFullScreenCancelsIt) {
-    startUp();
-    playUntilShown(QStringLiteral("/f.avi"), 10 * kSecond);
-    session().keyPressed(Qt::Key_4, {});
-    session().keyPressed(Qt::Key_Escape, {}); // before the picture switched
-    EXPECT_TRUE(view.windowVisible);
-    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 100));
-    session().keyPressed(Qt::Key_4, {});
-    session().closeScreen();
-    playUntilShown(QStringLiteral("/g.avi"), 10 * kSecond); // played again meanwhile
-    EXPECT_FALSE(waitUntil([&] { return engine.fullScreen; }, 100));
-    // Laid out again and asked again: this time it switches.
-    session().keyPressed(Qt::Key_2, {});
-    session().display().enterFullScreen();
-    EXPECT_TRUE(waitUntil([&] { return engine.fullScreen; }));
 }
 
 TEST_F(PlayerSession, ScreenModeShrinksToThePictureAndPutsEverythingBack) {

@@ -329,12 +329,15 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_TRUE(engine.records.isEmpty());
     int changes = 0;
     QObject::connect(&rec, &Recording::activeChanged, [&] { ++changes; });
-    const auto record = [&] {
-        ASSERT_TRUE(rec.start(folder.path()));
-        ASSERT_TRUE(rec.active());
+    const auto packets = [&] {
         QFile f(rec.file());
         ASSERT_TRUE(f.open(QIODevice::Append));
         f.write("packets");
+    };
+    const auto record = [&] {
+        ASSERT_TRUE(rec.start(folder.path()));
+        ASSERT_TRUE(rec.active());
+        packets();
     };
     playUntilShown(kLive);
     record();
@@ -364,11 +367,7 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     engine.begin();
     EXPECT_TRUE(rec.active());
     EXPECT_NE(rec.file(), engine.records.at(engine.records.size() - 3));
-    {
-        QFile f(rec.file());
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("packets");
-    }
+    packets();
     rec.stop();
     playUntilShown(kLive);
     record();
