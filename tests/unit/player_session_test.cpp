@@ -179,10 +179,7 @@ TEST_F(PlayerSession, TheHandOverLineGivesTitleAndAddressAndAnEmptyOneIsIgnored)
     EXPECT_EQ(session().playback().currentAddress(), "mms://a/x^y");
     EXPECT_FALSE(session().playback().playingFromList());
     const int builds = engine.builds;
-    QFile f(protocol::handOverFile());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("\r\nsecond^line");
-    f.close();
+    handOver(QStringLiteral("\r\nsecond^line")); // an empty first line
     session().command(1);
     QFile::remove(protocol::handOverFile());
     session().command(1);
@@ -291,8 +288,7 @@ TEST_F(PlayerSession, StartUpReadsTheScreenModeLineAndFailuresAreShown) {
     Session t(noFilter, view, companions);
     EXPECT_TRUE(t.buildAtStart());
     EXPECT_TRUE(view.messages.constLast().startsWith("Brontavia Filter 적재 실패\n"));
-    t.playback().playTitled(QStringLiteral("가"), QStringLiteral("/a.avi"),
-                            false); // said before every play
+    t.playback().playTitled("가", "/a.avi", false); // said before every play
     EXPECT_EQ(view.messages.filter("Brontavia Filter").size(), 2);
 }
 
