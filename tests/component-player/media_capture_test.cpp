@@ -59,7 +59,6 @@ TEST(MediaCapture, NamesCarryMonthDaySecondAndNeverOverwriteAnEarlierPicture) {
     const QString name = player::nextCaptureFileName(folder, first);
     EXPECT_EQ(name, folder + QStringLiteral("/ZT_030707.bmp"));
     EXPECT_EQ(player::nextCaptureFileName(folder + QStringLiteral("/"), first), name);
-
     ASSERT_TRUE(writeFile(name, "first"));
     const QString second = player::nextCaptureFileName(folder, minuteLater);
     EXPECT_EQ(second, folder + QStringLiteral("/ZT_030707(2).bmp"));
@@ -67,7 +66,6 @@ TEST(MediaCapture, NamesCarryMonthDaySecondAndNeverOverwriteAnEarlierPicture) {
     EXPECT_EQ(player::nextCaptureFileName(folder, first),
               folder + QStringLiteral("/ZT_030707(3).bmp"));
     EXPECT_EQ(readFile(name), "first");
-
     EXPECT_EQ(player::nextCaptureFileName(folder, QDateTime(QDate(2024, 12, 31), QTime(0, 0, 59))),
               folder + QStringLiteral("/ZT_123159.bmp"));
 }
@@ -78,15 +76,12 @@ TEST(MediaCapture, WallpaperCopyOutlivesTheCaptureAndIsReplacedWhole) {
     const QString b = folder + QStringLiteral("/b.bmp");
     ASSERT_TRUE(writeFile(a, "BM picture a"));
     ASSERT_TRUE(writeFile(b, "BM picture b, longer"));
-
     const QString copy = player::desktop::keepWallpaperCopy(a);
     EXPECT_EQ(copy, platform::paths::home() + QStringLiteral("/wallpaper.bmp"));
     QFile::remove(a); // the player cleans its capture folder
     EXPECT_EQ(readFile(copy), "BM picture a");
-
     EXPECT_EQ(player::desktop::keepWallpaperCopy(b), copy);
     EXPECT_EQ(readFile(copy), "BM picture b, longer");
-
     EXPECT_TRUE(player::desktop::keepWallpaperCopy(folder + QStringLiteral("/gone.bmp")).isEmpty());
     EXPECT_EQ(readFile(copy), "BM picture b, longer") << "a failed copy keeps the old picture";
     const QStringList left = QDir(platform::paths::home()).entryList({"wallpaper*"}, QDir::Files);
@@ -113,7 +108,6 @@ TEST(MediaCapture, GnomeTakesTheSuiteCopyWithTheStyleAsArguments) {
     ASSERT_TRUE(writeFile(bmp, "BM gnome"));
     ScopedEnv desktop("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
     FakeTool gsettings(QStringLiteral("gsettings"), kLogArgs);
-
     ASSERT_TRUE(player::desktop::setDesktopWallpaper(bmp, 1));
     const QString uri =
         QUrl::fromLocalFile(player::desktop::wallpaperCopyPath()).toString(QUrl::FullyEncoded);

@@ -51,7 +51,6 @@ TEST_F(MediaTest, SavedFramesShowColourInvertedAndBrightnessAsOnScreen) {
     ASSERT_TRUE(graph.filterAvailable());
     ASSERT_TRUE(openAndPlay(graph, mediatest::flatColourFile()));
     const QString dir = mediatest::scratchFolder();
-
     const QImage plain = capture(graph, dir + QStringLiteral("/plain.bmp"), 0, 0);
     ASSERT_FALSE(plain.isNull());
     EXPECT_EQ(plain.size(), QSize(320, 240));
@@ -60,14 +59,12 @@ TEST_F(MediaTest, SavedFramesShowColourInvertedAndBrightnessAsOnScreen) {
     EXPECT_NEAR(base.red(), 0x30, 8);
     EXPECT_NEAR(base.green(), 0x60, 8);
     EXPECT_NEAR(base.blue(), 0xC0, 8);
-
     graph.setEffect(media::EFFECT_INVERT, kStart, kLength, 0, QByteArray(), 50, 2, 0);
     ASSERT_TRUE(waitForFrames(graph, 8));
     const QColor inverted = centre(capture(graph, dir + QStringLiteral("/inv.bmp"), 0, 2));
     EXPECT_NEAR(inverted.red(), 255 - base.red(), 10);
     EXPECT_NEAR(inverted.green(), 255 - base.green(), 10);
     EXPECT_NEAR(inverted.blue(), 255 - base.blue(), 10);
-
     graph.setEffect(media::EFFECT_COLOUR, kStart, kLength, 0, QByteArray(), 50, 0, 0);
     graph.setEffect(media::EFFECT_LEVEL, kStart, kLength, 0, QByteArray(), 110, 0, 0);
     ASSERT_TRUE(waitForFrames(graph, 8));
@@ -77,7 +74,6 @@ TEST_F(MediaTest, SavedFramesShowColourInvertedAndBrightnessAsOnScreen) {
     const QColor darker = centre(capture(graph, dir + QStringLiteral("/dark.bmp"), -115, 0));
     EXPECT_GT(sum(brighter), sum(base) + 150);
     EXPECT_LT(sum(darker), sum(base) - 150);
-
     // The path may come as CP949 text, as the filter's callers always passed it.
     const QString korean = dir + QStringLiteral("/갈무리");
     ASSERT_TRUE(QDir().mkpath(korean));

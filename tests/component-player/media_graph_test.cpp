@@ -43,12 +43,10 @@ TEST_F(MediaTest, FileOpensPausedThenPlaysWithItsLength) {
     ASSERT_TRUE(graph.render(mediatest::patternFile()));
     ASSERT_TRUE(waitUntil([&] { return !rendered.isEmpty() || !failed.isEmpty(); }));
     ASSERT_TRUE(failed.isEmpty()) << failed.value(0).value(0).toString().toStdString();
-
     EXPECT_NEAR(double(graph.stopPosition()), double(3 * kSecond), 0.2 * kSecond);
     EXPECT_EQ(graph.currentPosition(), 0) << "nothing may count as played before run()";
     testsupport::spin(200); // a picture may be drawn while paused: that is not playing yet
     EXPECT_TRUE(started.isEmpty());
-
     // Running, the engine says so itself, once, as soon as it shows something.
     ASSERT_TRUE(graph.run());
     ASSERT_TRUE(waitUntil([&] { return !started.isEmpty(); }));
@@ -68,13 +66,11 @@ TEST_F(MediaTest, EndOfFileReportsTheLengthAndStopRewindRunPlaysAgain) {
     ASSERT_TRUE(waitUntil([&] { return !ended.isEmpty(); }));
     // The position bar takes "position = stop position" for the end of a file.
     EXPECT_EQ(graph.currentPosition(), graph.stopPosition());
-
     EXPECT_TRUE(graph.stop());
     EXPECT_TRUE(graph.setCurrentPosition(0));
     EXPECT_EQ(graph.currentPosition(), 0);
     testsupport::spin(200);
     EXPECT_LT(graph.currentPosition(), kSecond / 10) << "a stopped file must not move";
-
     ASSERT_TRUE(graph.run());
     EXPECT_TRUE(waitUntil([&] { return graph.currentPosition() > kSecond / 5; }));
     EXPECT_GT(graph.stopPosition(), 2 * kSecond);
@@ -85,24 +81,20 @@ TEST_F(MediaTest, WhatCannotBeOpenedFailsWithoutBlockingAndTheGraphStaysBuilt) {
     ASSERT_TRUE(graph.build());
     QSignalSpy rendered(&graph, &MediaGraph::rendered);
     QSignalSpy failed(&graph, &MediaGraph::renderFailed);
-
     EXPECT_FALSE(graph.render(QString()));
     EXPECT_FALSE(graph.render(QStringLiteral("   ")));
     EXPECT_FALSE(graph.render(QStringLiteral("nosuchscheme://example.invalid/x")));
-
     ASSERT_TRUE(graph.render(mediatest::scratchFolder() + QStringLiteral("/missing.avi")));
     ASSERT_TRUE(waitUntil([&] { return !failed.isEmpty(); }));
     EXPECT_TRUE(rendered.isEmpty());
     EXPECT_TRUE(graph.isBuilt());
     EXPECT_EQ(graph.stopPosition(), 0);
     EXPECT_FALSE(graph.run()) << "nothing to run after a failed open";
-
     // mms:// is tried over both transports; a closed port refuses both.
     failed.clear();
     ASSERT_TRUE(graph.render(QStringLiteral("mms://127.0.0.1:9/live")));
     ASSERT_TRUE(waitUntil([&] { return !failed.isEmpty(); }, 30000));
     EXPECT_EQ(failed.count(), 1) << "one failure for the address, not one per transport";
-
     EXPECT_TRUE(openAndPlay(graph, mediatest::patternFile()));
 }
 
@@ -110,7 +102,6 @@ TEST_F(MediaTest, VolumeRefusesLevelsOutsideTheAudioRangeAndKeepsTheLastGoodOne)
     MediaGraph graph;
     EXPECT_FALSE(graph.putVolume(-100)) << "no graph, no audio interface";
     EXPECT_FALSE(graph.volume().has_value());
-
     ASSERT_TRUE(graph.build());
     EXPECT_EQ(graph.volume(), 0L);
     EXPECT_TRUE(graph.putVolume(-1410));
@@ -120,7 +111,6 @@ TEST_F(MediaTest, VolumeRefusesLevelsOutsideTheAudioRangeAndKeepsTheLastGoodOne)
     EXPECT_TRUE(graph.putVolume(-10000));
     EXPECT_TRUE(graph.putVolume(0));
     EXPECT_EQ(graph.volume(), 0L);
-
     // mpv's volume is cubic in amplitude: the percentage carries the decibels exactly.
     for (long level : {0L, -1410L, -6000L, -10000L}) {
         const double gain = std::pow(media::filter::mpvVolume(level) / 100.0, 3);
@@ -154,7 +144,6 @@ TEST_F(MediaTest, BuildReleaseCyclesAreCleanAndNothingArrivesAfterRelease) {
     EXPECT_FALSE(graph.stop());
     EXPECT_FALSE(graph.pause());
     EXPECT_EQ(graph.currentPosition(), 0);
-
     // A graph destroyed while it plays takes its engine down with it.
     auto playing = std::make_unique<MediaGraph>();
     ASSERT_TRUE(playing->build());
@@ -179,7 +168,6 @@ TEST_F(MediaTest, VideoWindowShowsThePictureAndFullScreenHandsInputToTheDrain) {
     EXPECT_EQ(video->parentWidget(), &owner);
     EXPECT_EQ(video->geometry(), QRect(0, 0, 344, 250));
     EXPECT_TRUE(video->isVisible());
-
     ASSERT_TRUE(openAndPlay(graph, mediatest::flatColourFile()));
     ASSERT_TRUE(waitForFrames(graph, 2));
     const QImage shown = video->grab().toImage();
@@ -187,7 +175,6 @@ TEST_F(MediaTest, VideoWindowShowsThePictureAndFullScreenHandsInputToTheDrain) {
     EXPECT_NEAR(centre.red(), 0x30, 12);
     EXPECT_NEAR(centre.green(), 0x60, 12);
     EXPECT_NEAR(centre.blue(), 0xC0, 12);
-
     graph.setFullScreen(true);
     EXPECT_TRUE(graph.isFullScreen());
     EXPECT_NE(video->window(), &owner);
@@ -201,13 +188,11 @@ TEST_F(MediaTest, VideoWindowShowsThePictureAndFullScreenHandsInputToTheDrain) {
     EXPECT_EQ(drain.keys, (QList<int>{Qt::Key_Escape, Qt::Key_4}));
     EXPECT_TRUE(drain.clicks.contains(qMakePair(QEvent::MouseButtonDblClick, Qt::LeftButton)));
     EXPECT_TRUE(drain.clicks.contains(qMakePair(QEvent::MouseButtonPress, Qt::RightButton)));
-
     graph.setFullScreen(false);
     EXPECT_FALSE(graph.isFullScreen());
     EXPECT_EQ(video->parentWidget(), &owner);
     EXPECT_EQ(video->geometry(), QRect(0, 0, 344, 250));
     EXPECT_TRUE(video->isVisible());
-
     graph.release();
     EXPECT_EQ(video->parentWidget(), nullptr);
     EXPECT_FALSE(video->isVisible());

@@ -1,8 +1,14 @@
 #include "media_support.h"
 
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "player/session/session.h"
+#include "protocol/files.h"
 #include "tests/support/processes.h"
 
 #include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -77,6 +83,48 @@ void MediaTest::SetUp() {
     if (!testsupport::waitUntil([&] { return frames.count() >= count; }))
         return ::testing::AssertionFailure() << "only " << frames.count() << " pictures drawn";
     return ::testing::AssertionSuccess();
+}
+
+void PlayerTest::SetUp() {
+    MediaTest::SetUp();
+    platform::dialogs::clearAnswers();
+    platform::dialogs::clearShown();
+    QDir().mkpath(platform::paths::dataFolder());
+    QFile::remove(dataFile(QStringLiteral("config.txt")));
+    QFile::remove(dataFile(QStringLiteral("link.txt")));
+    QFile::remove(protocol::handOverFile());
+}
+
+void PlayerTest::TearDown() {
+    platform::dialogs::clearAnswers();
+}
+
+std::unique_ptr<CPlayerDlg> PlayerTest::openPlayer() {
+    auto dlg = std::make_unique<CPlayerDlg>();
+    EXPECT_TRUE(dlg->OnInitDialog());
+    EXPECT_TRUE(settled(*dlg));
+    return dlg;
+}
+
+bool PlayerTest::settled(CPlayerDlg& dlg) {
+    return testsupport::waitUntil([&] { return !dlg.session().isTimerActive(kTimerRelayout); });
+}
+
+bool PlayerTest::waitPlaying(CPlayerDlg& dlg) {
+    return testsupport::waitUntil([&] {
+        return dlg.session().graph().isPlaying() && !dlg.controls().status->isVisible() &&
+               !dlg.session().isTimerActive(kTimerConnect);
+    });
+}
+
+QString PlayerTest::dataFile(const QString& name) {
+    return platform::paths::dataFolder() + name;
+}
+
+void PlayerTest::writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
 }
 
 } // namespace mediatest

@@ -2,12 +2,14 @@
 // Media for the engine's tests, made with ffmpeg at test time (nothing binary is committed),
 // and the waits the tests share.
 #include "player/media/mediagraph.h"
+#include "player/ui/playerdlg.h"
 #include "tests/support/scopedenv.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace mediatest {
 
@@ -30,6 +32,22 @@ protected:
     ::testing::AssertionResult openAndPlay(media::MediaGraph& graph, const QString& file);
     // Waits until `count` more pictures were drawn: frames filtered after a change.
     ::testing::AssertionResult waitForFrames(media::MediaGraph& graph, int count);
+};
+
+// The player's window in a data folder without config.txt, link.txt or a hand-over, and no
+// dialog answers left over.
+class PlayerTest : public MediaTest {
+protected:
+    static constexpr int kTimerConnect = 2, kTimerRelayout = 3, kTimerAutoScreenDelay = 4;
+    void SetUp() override;
+    void TearDown() override;
+    // Up, and its first layout done.
+    static std::unique_ptr<CPlayerDlg> openPlayer();
+    static bool settled(CPlayerDlg& dlg);
+    // Playing, the countdown over and its status gone.
+    static bool waitPlaying(CPlayerDlg& dlg);
+    static QString dataFile(const QString& name);
+    static void writeFile(const QString& path, const QByteArray& data);
 };
 
 } // namespace mediatest

@@ -34,38 +34,25 @@ using testsupport::waitUntil;
 
 namespace {
 
-constexpr int kTimerRelayout = 3;
-constexpr int kTimerConnect = 2;
-
-class PlayerControls : public mediatest::MediaTest {
+class PlayerControls : public mediatest::PlayerTest {
 protected:
-    void SetUp() override {
-        MediaTest::SetUp();
-        platform::dialogs::clearAnswers();
-        platform::dialogs::clearShown();
-        QDir().mkpath(platform::paths::dataFolder());
-        QFile::remove(platform::paths::dataFolder() + "config.txt");
-        QFile::remove(platform::paths::dataFolder() + "link.txt");
-    }
-    void TearDown() override { platform::dialogs::clearAnswers(); }
-
-    static std::unique_ptr<CPlayerDlg> openPlayer() {
-        auto dlg = std::make_unique<CPlayerDlg>();
-        EXPECT_TRUE(dlg->OnInitDialog());
-        EXPECT_TRUE(settled(*dlg));
-        return dlg;
-    }
-    static bool settled(CPlayerDlg& dlg) {
-        return waitUntil([&] { return !dlg.session().isTimerActive(kTimerRelayout); });
-    }
-    static bool waitPlaying(CPlayerDlg& dlg) {
-        return waitUntil([&] {
-            return dlg.session().graph().isPlaying() && !dlg.session().isTimerActive(kTimerConnect);
-        });
+    // Typed into the address bar.
+    static bool playTyped(CPlayerDlg& dlg, const QString& address) {
+        dlg.session().opening().showAddressBar();
+        dlg.controls().addressBar->addressBox()->setEditText(address);
+        QTest::keyClick(dlg.controls().addressBar, Qt::Key_Return);
+        return waitPlaying(dlg);
     }
     static void mouseMove(QWidget* w, QPoint at, Qt::MouseButtons buttons) {
         QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton,
                       buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+    // Sent as the platform sends it, without the move QTest makes first.
+    static void leftButton(QWidget* w, QEvent::Type type, QPoint at) {
+        QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
         QCoreApplication::sendEvent(w, &e);
     }
     static void wheel(QWidget* w, int delta) {
@@ -88,7 +75,6 @@ TEST_F(PlayerControls, DisplayModesRelayoutAtTheSameCorner) {
     EXPECT_EQ(dlg->controls().video->geometry(), QRect(20, 25, 640, 480));
     EXPECT_EQ(dlg->controls().button(1022)->geometry(), QRect(647, 7, 19, 18));
     EXPECT_EQ(dlg->backgroundWidth(), 680);
-
     QTest::keyClick(dlg.get(), Qt::Key_1);
     ASSERT_TRUE(settled(*dlg));
     EXPECT_EQ(dlg->geometry(), QRect(100, 50, 344, 360));
@@ -106,7 +92,6 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     ASSERT_TRUE(settled(*dlg));
     dlg->move(200, 100);
     dlg->controls().playList->show();
-
     QTest::keyClick(dlg.get(), Qt::Key_5);
     EXPECT_TRUE(dlg->session().display().screenMode());
     EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
@@ -116,7 +101,6 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     // A second request while in screen mode changes nothing (the remote still comes back).
     dlg->session().display().screenModeOn();
     EXPECT_EQ(dlg->geometry(), QRect(278, 172, 192, 144));
-
     QTest::keyClick(dlg.get(), Qt::Key_5);
     EXPECT_FALSE(dlg->session().display().screenMode());
     EXPECT_EQ(dlg->geometry(), QRect(200, 100, 344, 360));
@@ -124,7 +108,6 @@ TEST_F(PlayerControls, ScreenModeShrinksToThePictureAndComesBackInPlace) {
     EXPECT_TRUE(dlg->controls().playList->isVisible());
     EXPECT_EQ(dlg->controls().playList->geometry(), QRect(200, 460, 344, 197));
     EXPECT_TRUE(remote.isVisible());
-
     // Normal size hides the top row; a right click leaves screen mode too.
     QTest::keyClick(dlg.get(), Qt::Key_2);
     ASSERT_TRUE(settled(*dlg));
@@ -141,13 +124,9 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     auto dlg = openPlayer();
     dlg->move(1000, 100); // on the second screen, 1280 x 800 at (800, 0)
     ASSERT_EQ(dlg->screen()->geometry(), QRect(800, 0, 1280, 800));
-    dlg->session().opening().showAddressBar();
-    dlg->controls().addressBar->addressBox()->setEditText(mediatest::flatColourFile());
-    QTest::keyClick(dlg->controls().addressBar, Qt::Key_Return);
-    ASSERT_TRUE(waitPlaying(*dlg));
+    ASSERT_TRUE(playTyped(*dlg, mediatest::flatColourFile()));
     QWidget* video = dlg->graph().videoWindow();
     ASSERT_NE(video, nullptr);
-
     // Only the player and its own docked windows may be up once full screen has ended.
     auto strayWindows = [&] {
         QStringList stray;
@@ -182,7 +161,6 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
         EXPECT_TRUE(strayWindows().isEmpty()) << strayWindows().join(' ').toStdString();
         EXPECT_TRUE(waitUntil([&] { return host.isNull(); }));
     };
-
     // The 4:3 picture on the 16:10 screen: black bars left and right, the colour between.
     QPointer<QWidget> host = enter();
     ASSERT_TRUE(waitForFrames(dlg->graph(), 3));
@@ -195,12 +173,10 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     // Keys and clicks on the picture reach the player through its drain.
     QTest::keyClick(video, Qt::Key_Escape);
     expectHome(host, "Escape");
-
     host = enter();
     QTest::keyClick(video, Qt::Key_1);
     expectHome(host, "layout key");
     EXPECT_EQ(dlg->session().display().displayMode(), 0);
-
     // A double-click's first press already ends it; the rest lands in the player.
     host = enter();
     QTest::mousePress(video, Qt::LeftButton, {}, QPoint(400, 300));
@@ -231,7 +207,6 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
     const QRect bright = dlg->controls().brightnessTrack->geometry();
     const QRect volume = dlg->controls().volumeTrack->geometry();
     const int y = bright.y() + 8;
-
     // Over the track with no button: the thumb stays, and a press does not drag the window.
     mouseMove(dlg.get(), {bright.x() + 40, y}, Qt::NoButton);
     const QPoint thumbBefore = dlg->controls().brightnessThumb->pos();
@@ -242,16 +217,13 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
     mouseMove(dlg.get(), {bright.x() + 60, y}, Qt::LeftButton);
     EXPECT_EQ(dlg->session().sound().brightnessPercent(), 46 * 100 / 73);
     EXPECT_EQ(dlg->pos(), window);
-
     mouseMove(dlg.get(), {volume.x() + 10, y}, Qt::LeftButton);
     mouseMove(dlg.get(), {volume.x() + 30, y}, Qt::LeftButton);
     EXPECT_EQ(dlg->session().sound().volumePercent(), 10 * 100 / 73);
     EXPECT_EQ(dlg->graph().volume(), (10 * 100 / 73) * 30 - 2910);
-
     // Outside the band nothing follows.
     mouseMove(dlg.get(), {volume.x() + 30, volume.y() - 20}, Qt::LeftButton);
     EXPECT_EQ(dlg->controls().volumeThumb->x(), volume.x() + 30);
-
     QTest::mouseClick(dlg->controls().button(1031), Qt::LeftButton);
     EXPECT_EQ(dlg->session().sound().brightnessPercent(), 50);
     EXPECT_EQ(dlg->controls().brightnessThumb->pos(), QPoint(bright.x() + 40, bright.y() + 1));
@@ -260,17 +232,8 @@ TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {
 TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     auto dlg = openPlayer();
     const QRect volume = dlg->controls().volumeTrack->geometry();
-    auto press = [&](QPoint at) {
-        QMouseEvent e(QEvent::MouseButtonPress, QPointF(at), QPointF(dlg->mapToGlobal(at)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(dlg.get(), &e);
-    };
-    auto release = [&](QPoint at) {
-        QMouseEvent e(QEvent::MouseButtonRelease, QPointF(at), QPointF(dlg->mapToGlobal(at)),
-                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(dlg.get(), &e);
-    };
-
+    auto press = [&](QPoint at) { leftButton(dlg.get(), QEvent::MouseButtonPress, at); };
+    auto release = [&](QPoint at) { leftButton(dlg.get(), QEvent::MouseButtonRelease, at); };
     // No move at all before the press on the thumb: the thumb follows, the window stays.
     QPoint window = dlg->pos();
     const QPoint thumb = dlg->controls().volumeThumb->geometry().center();
@@ -279,7 +242,6 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     EXPECT_EQ(dlg->pos(), window);
     EXPECT_EQ(dlg->controls().volumeThumb->x(), volume.x() + 20);
     release({volume.x() + 20, thumb.y()});
-
     // Loud, the thumb reaches past the band its drag follows: a press there is still its own.
     for (int i = 0; i < 12; ++i)
         QTest::keyClick(dlg.get(), Qt::Key_Equal);
@@ -289,7 +251,6 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     mouseMove(dlg.get(), {loud.right() + 30, loud.center().y()}, Qt::LeftButton);
     EXPECT_EQ(dlg->pos(), window);
     release({loud.right() + 30, loud.center().y()});
-
     // The pointer last seen over the brightness track no longer counts once it presses on
     // the body: that press drags the window.
     const QRect bright = dlg->controls().brightnessTrack->geometry();
@@ -298,16 +259,12 @@ TEST_F(PlayerControls, APressOnASliderGoesToItWhateverThePointerDidBefore) {
     mouseMove(dlg.get(), {16, 310}, Qt::LeftButton);
     EXPECT_EQ(dlg->pos(), window + QPoint(10, 10));
     release({16, 310});
-
     // The position bar is never dragged by a press on its thumb either.
     CSeekBar* seek = dlg->controls().seekBar;
     seek->show();
     const QPoint bar = seek->pos();
     const QPoint seekThumb = seek->thumb()->geometry().center();
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(seekThumb),
-                     QPointF(seek->mapToGlobal(seekThumb)), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(seek, &down);
+    leftButton(seek, QEvent::MouseButtonPress, seekThumb);
     mouseMove(seek, seekThumb + QPoint(40, 0), Qt::LeftButton);
     EXPECT_EQ(seek->pos(), bar);
     EXPECT_EQ(seek->thumb()->x(), seekThumb.x() + 40);
@@ -322,11 +279,7 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     chat.setGeometry(0, 0, 100, 100);
     remote.show();
     chat.show();
-    QFile config(platform::paths::dataFolder() + "config.txt");
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write("\r\n0\r\n1\r\n1");
-    config.close();
-
+    writeFile(dataFile(QStringLiteral("config.txt")), "\r\n0\r\n1\r\n1");
     const QRect remoteAtStart = remote.frameGeometry();
     auto dlg = std::make_unique<CPlayerDlg>();
     ASSERT_TRUE(dlg->OnInitDialog());
@@ -334,12 +287,10 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     EXPECT_EQ(remote.frameGeometry(), remoteAtStart); // docking starts a little after start-up
     ASSERT_TRUE(waitUntil([&] { return dlg->session().docking().dockingEnabled(); }));
     ASSERT_TRUE(settled(*dlg));
-
     dlg->move(400, 120);
     EXPECT_EQ(remote.frameGeometry(), QRect(744, 120, 300, 360));
     EXPECT_EQ(chat.frameGeometry(), QRect(18, 120, 382, 360));
     EXPECT_EQ(dlg->controls().playList->geometry(), QRect(400, 480, 344, 197));
-
     platform::windows::send("Lumaset", 1026, 0, 2);
     dlg->move(450, 120);
     EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(744, 120));
@@ -347,12 +298,10 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     platform::windows::send("Lumaset", 1026, 0, 3);
     dlg->move(400, 100);
     EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(744, 100));
-
     QTest::mouseClick(dlg->controls().button(1039), Qt::LeftButton);
     ASSERT_TRUE(settled(*dlg));
     dlg->move(300, 100);
     EXPECT_EQ(remote.frameGeometry().topLeft(), QPoint(980, 100));
-
     // The chat button places an existing chat window and applies the topmost line once the
     // chat had its time to come up; the window goes on meanwhile.
     chat.move(0, 0);
@@ -361,7 +310,6 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     // Left of the player there is no room (it would stand at -82): it stays on the desktop.
     EXPECT_TRUE(waitUntil([&] { return chat.frameGeometry() == QRect(0, 100, 382, 360); }));
     EXPECT_TRUE(chat.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-
     remote.hide();
     QTest::keyClick(dlg.get(), Qt::Key_R);
     EXPECT_TRUE(remote.isVisible());
@@ -374,13 +322,11 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     CAddressBar* bar = dlg->controls().addressBar;
     ASSERT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->geometry(), QRect(100, (200 + 360) / 2 + 100, 382, 157));
-
     platform::dialogs::queueAnswer(platform::IDOK);
     bar->addressBox()->setEditText(QString());
     QTest::mouseClick(bar->openButton(), Qt::LeftButton);
     ASSERT_EQ(platform::dialogs::shown().size(), 1);
     EXPECT_EQ(platform::dialogs::shown()[0].text, "주소를 입력하세요.");
-
     for (int i = 1; i <= 11; ++i) {
         bar->addressBox()->setEditText(QStringLiteral("nosuch://방송 %1 ").arg(i));
         QTest::keyClick(bar, Qt::Key_Return);
@@ -390,7 +336,6 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     EXPECT_FALSE(dlg->session().playback().playingFromList());
     bar->addressBox()->setEditText("nosuch://방송5");
     QTest::keyClick(bar, Qt::Key_Return); // already known: not added again
-
     QFile link(platform::paths::dataFolder() + "link.txt");
     ASSERT_TRUE(link.open(QIODevice::ReadOnly));
     QByteArray expected;
@@ -398,7 +343,6 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
         expected += platform::cp949::fromUnicode(QStringLiteral("nosuch://방송%1").arg(i)) + "\r\n";
     EXPECT_EQ(link.readAll(), expected);
     EXPECT_EQ(bar->addressBox()->count(), 10);
-
     // Cancel hides it; showing it again reads the file afresh.
     QTest::mouseClick(bar->cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(bar->isVisible());
@@ -427,12 +371,10 @@ TEST_F(PlayerControls, AddressBarTakesTheKeyboardWithItsTextSelected) {
         for (const char* c = text; *c; ++c)
             QTest::keyClick(QGuiApplication::focusWindow(), *c);
     };
-
     openAddress();
     type("4");
     EXPECT_EQ(field->text(), "4");
     EXPECT_FALSE(dlg->session().display().fullScreenFlag());
-
     // The player has the keyboard again; 주소열기 with the bar still up hands it back, with
     // the text selected so that typing replaces it.
     dlg->activateWindow();
@@ -441,7 +383,6 @@ TEST_F(PlayerControls, AddressBarTakesTheKeyboardWithItsTextSelected) {
     EXPECT_EQ(field->selectedText(), "4");
     type("mms://x");
     EXPECT_EQ(field->text(), "mms://x");
-
     // Shown again after 취소: the same.
     QTest::mouseClick(bar->cancelButton(), Qt::LeftButton);
     dlg->activateWindow();
@@ -457,7 +398,6 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     dlg->session().opening().dropFiles({QStringLiteral("/tmp/readme.txt")});
     EXPECT_TRUE(dlg->session().opening().fileList().isEmpty());
     EXPECT_FALSE(dlg->controls().playList->isVisible());
-
     dlg->session().opening().dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
     EXPECT_EQ(dlg->session().opening().fileList(), (QStringList{pattern, flat}));
     CPlayListDlg* list = dlg->controls().playList;
@@ -468,14 +408,12 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     EXPECT_EQ(dlg->session().playback().currentTitle(), "pattern.avi");
     EXPECT_TRUE(dlg->session().playback().playingFromList());
     ASSERT_TRUE(waitPlaying(*dlg));
-
     // Cancelling the file dialog keeps the rows and shows the list.
     list->hide();
     platform::dialogs::queueAnswer(QString());
     QTest::mouseClick(dlg->controls().button(1002), Qt::LeftButton);
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->rowCount(), 2);
-
     // Sorting reorders the rows; a double-click plays the row's own file.
     Q_EMIT list->list()->header()->sectionClicked(0);
     EXPECT_EQ(list->rowText(0, 0), "flat");
@@ -484,26 +422,17 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     ASSERT_TRUE(waitUntil([&] { return dlg->session().playback().currentAddress() == flat; }));
     EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
     ASSERT_TRUE(waitPlaying(*dlg));
-
     QTest::keyClick(list->list(), Qt::Key_Return);
     EXPECT_FALSE(list->isVisible());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
     auto dlg = openPlayer();
-    dlg->session().opening().showAddressBar();
-    dlg->controls().addressBar->addressBox()->setEditText(mediatest::flatColourFile());
-    QTest::keyClick(dlg->controls().addressBar, Qt::Key_Return);
-    ASSERT_TRUE(waitPlaying(*dlg));
+    ASSERT_TRUE(playTyped(*dlg, mediatest::flatColourFile()));
     CSeekBar* bar = dlg->controls().seekBar;
     ASSERT_TRUE(bar->isVisible());
     const std::int64_t stop = dlg->session().playback().stopPosition();
     const int y = 15;
-
     // The value comes from where the thumb stood before each move.
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
     mouseMove(bar, {195, y}, Qt::LeftButton);
@@ -519,13 +448,11 @@ TEST_F(PlayerControls, PositionBarDragSeeksAndBackToStartRewinds) {
         const std::int64_t p = dlg->graph().currentPosition();
         return p >= stop * 52 / 100 && p < stop * 60 / 100;
     }));
-
     // Released outside the bar: the timer stays off until a release over it.
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(150, y));
     mouseMove(bar, {120, y}, Qt::LeftButton);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(120, 200));
     EXPECT_FALSE(dlg->session().positionBar().isTimerActive());
-
     QTest::mouseClick(bar->button(1048), Qt::LeftButton);
     EXPECT_EQ(bar->thumb()->pos(), QPoint(105, 7));
     EXPECT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() < stop / 10; }));

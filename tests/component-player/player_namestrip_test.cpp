@@ -41,7 +41,6 @@ protected:
     bool waitForText(const QString& text) {
         return QTest::qWaitFor([&] { return strip_->text() == text; }, 10000);
     }
-
     QTemporaryDir dir_;
     QString index_ = dir_.filePath(QStringLiteral("guide/nownext.idx"));
     std::int64_t now_ = 0;
@@ -60,22 +59,18 @@ TEST_F(NameStripTest, ProgrammeFollowsTheNameOnlyWhileThatStationPlays) {
     QJsonObject described;
     strip_->describeControl(described);
     EXPECT_EQ(described[QStringLiteral("programme")].toString(), QStringLiteral("뉴스 9"));
-
     // The clock moves on to the next programme.
     now_ += 5400;
     strip_->nowPlaying().tick();
     EXPECT_EQ(strip_->text(), QStringLiteral("KBS 1TV  ·  드라마"));
-
     // A failure written after the name keeps the strip as the session wrote it.
     strip_->setStationText(QStringLiteral("KBS 1TVCasting 실패"));
     EXPECT_EQ(strip_->text(), QStringLiteral("KBS 1TVCasting 실패"));
     EXPECT_TRUE(strip_->programme().isEmpty());
-
     strip_->setStationText(QStringLiteral("KBS 1TV"));
     strip_->follow(QStringLiteral("http://tv/kbs1"), QStringLiteral("KBS 1TV"), false);
     EXPECT_EQ(strip_->text(), QStringLiteral("KBS 1TV"));
     EXPECT_TRUE(strip_->toolTip().isEmpty());
-
     // A station without a guide changes nothing.
     strip_->setStationText(QStringLiteral("SBS"));
     strip_->follow(QStringLiteral("http://tv/sbs"), QStringLiteral("SBS"), true);
@@ -94,7 +89,6 @@ TEST_F(NameStripTest, TooltipShowsOverTheStripThroughTheWindow) {
     EXPECT_EQ(QToolTip::text(), strip_->toolTip());
     QToolTip::hideText();
     ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 5000));
-
     const QPoint outside(20, 20);
     QHelpEvent elsewhere(QEvent::ToolTip, outside, window_.mapToGlobal(outside));
     QApplication::sendEvent(&window_, &elsewhere);

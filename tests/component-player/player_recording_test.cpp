@@ -19,40 +19,33 @@ using testsupport::waitUntil;
 
 namespace {
 
-constexpr int kTimerRelayout = 3;
 const QString kMark = QStringLiteral("● 녹화 중  ");
 
-class PlayerRecording : public mediatest::MediaTest {
+class PlayerRecording : public mediatest::PlayerTest {
 protected:
     void SetUp() override {
-        MediaTest::SetUp();
-        QDir().mkpath(platform::paths::dataFolder());
+        PlayerTest::SetUp();
         folder_ = mediatest::scratchFolder() + QStringLiteral("/녹화");
         ASSERT_TRUE(QDir().mkpath(folder_));
-        QFile config(platform::paths::dataFolder() + QStringLiteral("config.txt"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        config.write(platform::cp949::fromUnicode(folder_) + "\r\n2\r\n1\r\n0");
+        writeFile(dataFile(QStringLiteral("config.txt")),
+                  platform::cp949::fromUnicode(folder_) + "\r\n2\r\n1\r\n0");
     }
     QStringList recordings() const { return QDir(folder_).entryList(QDir::Files); }
     void press(QWidget& w, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&w, Qt::Key_R, modifiers);
     }
-
     QString folder_;
 };
 
 TEST_F(PlayerRecording, CtrlRMarksTheNameStripWhileTheMediumIsRecorded) {
-    CPlayerDlg dlg;
-    ASSERT_TRUE(dlg.OnInitDialog());
-    ASSERT_TRUE(waitUntil([&] { return !dlg.session().isTimerActive(kTimerRelayout); }));
+    auto player = openPlayer();
+    CPlayerDlg& dlg = *player;
     dlg.show();
     CNameStrip& strip = *dlg.controls().nameStrip;
-
     // Nothing plays: nothing to record.
     press(dlg, Qt::ControlModifier);
     EXPECT_FALSE(strip.recording());
     EXPECT_TRUE(recordings().isEmpty());
-
     dlg.session().playback().playTitled(QStringLiteral("시험 방송"), mediatest::flatColourFile(),
                                         false);
     ASSERT_TRUE(waitUntil([&] { return dlg.session().graph().isPlaying(); }, 20000));
@@ -65,11 +58,9 @@ TEST_F(PlayerRecording, CtrlRMarksTheNameStripWhileTheMediumIsRecorded) {
     EXPECT_EQ(QFileInfo(file).suffix(), QStringLiteral("mkv"));
     if (const QByteArray shots = qgetenv("BRONTAVIA_SCREENSHOT_DIR"); !shots.isEmpty())
         dlg.grab().save(QFile::decodeName(shots) + QStringLiteral("/player-recording.png"));
-
     // R alone is still the remote's key, and leaves the recording alone.
     press(dlg);
     EXPECT_TRUE(strip.recording());
-
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(file).size() > 20000; }, 20000));
     press(dlg, Qt::ControlModifier);
     EXPECT_FALSE(strip.recording());

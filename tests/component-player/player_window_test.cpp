@@ -37,48 +37,12 @@ using testsupport::waitUntil;
 
 namespace {
 
-constexpr int kTimerConnect = 2;
-constexpr int kTimerRelayout = 3;
-constexpr int kTimerAutoScreenDelay = 4;
-
-class PlayerWindow : public mediatest::MediaTest {
+class PlayerWindow : public mediatest::PlayerTest {
 protected:
-    void SetUp() override {
-        MediaTest::SetUp();
-        platform::dialogs::clearAnswers();
-        platform::dialogs::clearShown();
-        QDir().mkpath(platform::paths::dataFolder());
-        QFile::remove(configPath());
-        QFile::remove(protocol::handOverFile());
-    }
-    void TearDown() override { platform::dialogs::clearAnswers(); }
-
-    static QString configPath() { return platform::paths::dataFolder() + "config.txt"; }
-
-    static void writeFile(const QString& path, const QByteArray& data) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
-
+    static QString configPath() { return dataFile(QStringLiteral("config.txt")); }
     static void handOver(const QString& line) {
         writeFile(protocol::handOverFile(), platform::cp949::fromUnicode(line) + "\r\n");
     }
-
-    static std::unique_ptr<CPlayerDlg> openPlayer() {
-        auto dlg = std::make_unique<CPlayerDlg>();
-        EXPECT_TRUE(dlg->OnInitDialog());
-        EXPECT_TRUE(waitUntil([&] { return !dlg->session().isTimerActive(kTimerRelayout); }));
-        return dlg;
-    }
-
-    static bool waitPlaying(CPlayerDlg& dlg) {
-        return waitUntil([&] {
-            return dlg.session().graph().isPlaying() && !dlg.controls().status->isVisible() &&
-                   !dlg.session().isTimerActive(kTimerConnect);
-        });
-    }
-
     static QStringList messages() {
         QStringList out;
         for (const auto& s : platform::dialogs::shown())
@@ -110,7 +74,6 @@ TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
     EXPECT_EQ(dlg->graph().volume(), -1500);
     EXPECT_FALSE(dlg->session().display().autoScreen());
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
-
     // Every skinned control has its pictures, its place and its tip.
     for (int id : {1037, 1038, 1039, 1040, 1050, 1006, 1034, 1022, 1000, 1001, 1003, 1002, 1004,
                    1008, 1028, 1023, 1030, 1031, 1009}) {
@@ -123,7 +86,6 @@ TEST_F(PlayerWindow, FirstStartWritesItsProfileAndComesUpCentredInNormalSize) {
     EXPECT_EQ(dlg->controls().button(1023)->toolTip(), "소리 끔(8)");
     EXPECT_EQ(dlg->controls().button(1023)->text(), "Mute Off");
     EXPECT_EQ(dlg->controls().video->geometry(), QRect(12, 23, 320, 240));
-
     // The docked windows are owned windows of their own classes, reachable by class and id.
     const auto dump = platform::windows::dump("Lumaset");
     ASSERT_TRUE(dump);
@@ -227,7 +189,6 @@ TEST_F(PlayerWindow, TheFileDialogOpensInTheVideosFolderThenWhereAFileWasLastOpe
     platform::dialogs::queueAnswer(QString());
     dlg->openFiles();
     EXPECT_EQ(openedIn(), QStringList{QFileInfo(file).absolutePath()});
-
     // A remembered folder that is gone falls back to the videos folder.
     platform::Profile("Lumaset").writeString("Brontavia", "OpenFolder", "/nonexistent/gone");
     platform::dialogs::clearShown();
@@ -258,14 +219,12 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     EXPECT_EQ(dlg->controls().title->text(), "테스트 방송");
     EXPECT_FALSE(dlg->session().playback().playingFromList());
     EXPECT_TRUE(dlg->controls().video->isVisible());
-
     // A medium with a length: the position bar above the window, louder sound.
     EXPECT_TRUE(dlg->controls().seekBar->isVisible());
     EXPECT_EQ(dlg->controls().seekBar->geometry(), QRect(300, 175, 344, 25));
     EXPECT_TRUE(dlg->session().positionBar().isTimerActive());
     EXPECT_EQ(dlg->session().sound().volumePercent(), 85);
     EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
-
     // Mute works while playing and gives the sound back.
     QTest::keyClick(dlg.get(), Qt::Key_8);
     EXPECT_EQ(dlg->controls().button(1023)->text(), "Mute On");
@@ -274,7 +233,6 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     QTest::keyClick(dlg.get(), Qt::Key_8);
     EXPECT_EQ(dlg->controls().button(1023)->text(), "Mute Off");
     EXPECT_EQ(dlg->graph().volume(), 85 * 30 - 2910);
-
     // An empty first line, or no file, leaves the playback alone.
     writeFile(protocol::handOverFile(), "\r\nsecond^line");
     dlg->handleMessage(1026, 0, 1);
@@ -294,7 +252,6 @@ TEST_F(PlayerWindow, AddressesThatCannotBeOpenedAreReportedWithoutACountdown) {
     EXPECT_EQ(dlg->controls().status->text(), failed.arg("없는 방송"));
     EXPECT_EQ(dlg->controls().title->text(), "없는 방송");
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
-
     handOver(QStringLiteral("없는 파일^/nonexistent/none.avi"));
     dlg->handleMessage(1026, 0, 1);
     EXPECT_TRUE(
@@ -318,7 +275,6 @@ TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
     EXPECT_EQ(dlg->session().playback().currentTitle(), "pattern.avi");
     ASSERT_TRUE(waitPlaying(*dlg));
     EXPECT_TRUE(dlg->session().playback().playingFromList());
-
     auto playToEnd = [&] {
         media::MediaGraph& g = dlg->graph();
         g.setCurrentPosition(dlg->session().playback().stopPosition());
@@ -331,7 +287,6 @@ TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
     EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
     EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
-
     // Ticked: the same row plays again from its start.
     dlg->controls().seekBar->repeatBox()->setChecked(true);
     ASSERT_TRUE(playToEnd());
@@ -340,7 +295,6 @@ TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
     EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
     EXPECT_LT(dlg->graph().currentPosition(), dlg->session().playback().stopPosition() / 2);
-
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
@@ -349,7 +303,6 @@ TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
     writeFile(configPath(), "  " + QFile::encodeName(folder) + " \r\n2");
     mediatest::ScopedEnv noDesktop("XDG_CURRENT_DESKTOP", QByteArray());
     auto dlg = openPlayer();
-
     // Nothing plays yet: both buttons say so.
     platform::dialogs::queueAnswer(platform::IDOK);
     platform::dialogs::queueAnswer(platform::IDOK);
@@ -357,7 +310,6 @@ TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
     QTest::mouseClick(dlg->controls().button(1028), Qt::LeftButton);
     EXPECT_EQ(messages(), (QStringList{"화면 갈무리는 동영상 재생시에만 가능합니다.",
                                        "바탕화면으로 갈무리는 TV방송중에만 가능합니다."}));
-
     handOver("flat^" + mediatest::flatColourFile());
     dlg->handleMessage(1026, 0, 1);
     ASSERT_TRUE(waitPlaying(*dlg));
@@ -374,7 +326,6 @@ TEST_F(PlayerWindow, CaptureWritesTheShownPictureAndWallpaperLeavesNoFile) {
         EXPECT_LE(std::abs(c.red() - c.green()), 2) << c.name().toStdString();
         EXPECT_LE(std::abs(c.green() - c.blue()), 2) << c.name().toStdString();
     }
-
     // The wallpaper's frame is written at once and taken away once the desktop had its time.
     QTest::mouseClick(dlg->controls().button(1028), Qt::LeftButton);
     EXPECT_EQ(QDir(folder).entryList({"ZT_*.bmp"}, QDir::Files).size(), 2);
@@ -397,7 +348,6 @@ TEST_F(PlayerWindow, CloseButtonHidesAndTellsTheChatCloseMessageEndsIt) {
     dlg->handleMessage(1026, 0, 1);
     ASSERT_TRUE(waitPlaying(*dlg));
     ASSERT_TRUE(dlg->controls().seekBar->isVisible());
-
     QTest::mouseClick(dlg->controls().button(1022), Qt::LeftButton);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_FALSE(dlg->controls().seekBar->isVisible());
@@ -405,11 +355,9 @@ TEST_F(PlayerWindow, CloseButtonHidesAndTellsTheChatCloseMessageEndsIt) {
     EXPECT_FALSE(dlg->graph().isBuilt());
     EXPECT_TRUE(remote.isVisible());
     EXPECT_TRUE(chatMessages.contains(platform::registerWindowMessage("WM_MOVILARK_CLOSE")));
-
     // Still there for commands: the hand-over plays again.
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
     EXPECT_TRUE(waitUntil([&] { return dlg->session().graph().isPlaying(); }));
-
     QSignalSpy ended(dlg.get(), &QDialog::finished);
     EXPECT_EQ(platform::windows::send("Lumaset", platform::WM_CLOSE), 0);
     EXPECT_EQ(ended.count(), 1);

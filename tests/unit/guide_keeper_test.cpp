@@ -63,7 +63,6 @@ TEST_F(GuideKeeperTest, DownloadReplacesTheCopyOnlyWhenWholeAndWithinBounds) {
     server.serve(QStringLiteral("/g.xml.gz"), {200, body, "application/gzip"});
     const QUrl source(server.url(QStringLiteral("/g.xml.gz")));
     const QString copy = guide::cachedPath(source);
-
     guide::Fetcher fetcher;
     QSignalSpy done(&fetcher, &guide::Fetcher::finished);
     fetcher.fetch(source, copy);
@@ -72,7 +71,6 @@ TEST_F(GuideKeeperTest, DownloadReplacesTheCopyOnlyWhenWholeAndWithinBounds) {
     EXPECT_TRUE(done.takeFirst().at(1).toBool());
     EXPECT_EQ(readAll(copy), body);
     EXPECT_EQ(server.hits(QStringLiteral("/g.xml.gz")), 1);
-
     // A failed answer, one too large and one cut short all leave the good copy.
     server.serve(QStringLiteral("/g.xml.gz"), {404, "gone", "text/plain"});
     fetcher.fetch(source, copy);
@@ -108,7 +106,6 @@ TEST_F(GuideKeeperTest, AServerThatStopsSendingIsGivenUp) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("<tv/>");
     old.close();
-
     guide::Fetcher fetcher;
     fetcher.setLimits(300, guide::Fetcher::kMaxBytes);
     QSignalSpy done(&fetcher, &guide::Fetcher::finished);
@@ -124,8 +121,6 @@ TEST_F(GuideKeeperTest, KeeperAnswersForItsStationsAndWritesThePlayersIndex) {
     guide::Keeper keeper;
     const std::int64_t now = at("20261207210000 +0900");
     keeper.setClock([now] { return now; });
-    QSignalSpy changed(&keeper, &guide::Keeper::guideChanged);
-
     // Nothing read yet: no guide, and no waiting for one.
     EXPECT_TRUE(keeper.toolTip(QString(), QStringLiteral("KBS 1TV")).isEmpty());
     keeper.setStations(
@@ -142,13 +137,11 @@ TEST_F(GuideKeeperTest, KeeperAnswersForItsStationsAndWritesThePlayersIndex) {
     EXPECT_FALSE(keeper.nowNext({}, QStringLiteral("SBS")).now);
     EXPECT_TRUE(keeper.toolTip(QString(), QStringLiteral("KBS 1TV"))
                     .startsWith(QStringLiteral("지금: 뉴스 9 (")));
-
     // The player's index has the two stations with a guide, by address.
     const QByteArray index = readAll(guide::indexPath());
     EXPECT_TRUE(index.contains("S\thttp://tv/kbs1\tKBS 1TV\n"));
     EXPECT_TRUE(index.contains("S\thttp://tv/ytn\t"));
     EXPECT_FALSE(index.contains("http://tv/sbs"));
-
     // A station list without KBS: its channel is no longer kept.
     keeper.setStations({{QStringLiteral("YTN"), QStringLiteral("http://tv/ytn"), QString()}});
     ASSERT_TRUE(QTest::qWaitFor(
@@ -168,18 +161,14 @@ TEST_F(GuideKeeperTest, PlayerSideFollowsTheStationAndTheClock) {
     guide::NowPlaying playing;
     playing.setIndexPath(path);
     playing.setClock([&now] { return now; });
-    QSignalSpy changed(&playing, &guide::NowPlaying::changed);
-
     playing.follow(QStringLiteral("http://tv/kbs1"), QStringLiteral("KBS 1TV"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !playing.nowTitle().isEmpty(); }, 10000));
     EXPECT_EQ(playing.nowTitle(), QStringLiteral("뉴스 9"));
     EXPECT_TRUE(playing.toolTip().contains(QStringLiteral("다음: 드라마")));
     EXPECT_TRUE(playing.toolTip().endsWith(QStringLiteral("오늘의 소식")));
-
     now = news + 5400; // the next programme starts
     playing.tick();
     EXPECT_EQ(playing.nowTitle(), QStringLiteral("드라마"));
-
     // A station without a guide shows nothing, and so does stopping.
     playing.follow(QStringLiteral("http://tv/other"), QStringLiteral("Other"));
     EXPECT_TRUE(playing.nowTitle().isEmpty());

@@ -39,7 +39,6 @@ TEST(GuideMatcher, NamesMatchWithoutCaseSpacesAndPunctuation) {
     EXPECT_EQ(guide::normalizeName(u" MBC 뉴스! "), QStringLiteral("mbc뉴스"));
     EXPECT_NE(guide::normalizeName(u"KBS1"), guide::normalizeName(u"KBS2"));
     EXPECT_TRUE(guide::normalizeName(u" .- ").isEmpty());
-
     const guide::Matcher m(twoChannels());
     EXPECT_EQ(m.channelFor({}, u"kbs 1tv"), QStringLiteral("kbs1.kr"));
     EXPECT_EQ(m.channelFor({}, u"케이비에스 1"), QStringLiteral("kbs1.kr"));
@@ -112,7 +111,6 @@ TEST(GuideIndex, FindsTheStationByAddressThenByNameAndSurvivesOddBytes) {
     const QByteArray odd =
         "#BRONTAVIA-GUIDE 1\nS\thttp://a/1\tA\nP\tx\t1\tt\td\nP\t1\t2\tok\t\nP\t1\n";
     EXPECT_EQ(guide::index::find(odd, QStringLiteral("http://a/1"), {})->size(), 1);
-
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sub/nownext.idx"));
     EXPECT_FALSE(guide::index::readFor(path, QStringLiteral("http://a/1"), {}));
@@ -133,18 +131,15 @@ TEST(GuideSources, ListHeadersAndProfileValues) {
                                 QStringLiteral("file:///srv/guide.xml")}));
     EXPECT_TRUE(guide::m3uSources("#EXTINF:-1 url-tvg=\"http://x/y\",n\n").isEmpty());
     EXPECT_TRUE(guide::m3uSources("#EXTM3U x-tvg-url=\"http:///nohost\"").isEmpty());
-
     EXPECT_EQ(guide::profileSources(QStringLiteral("  http://a/x.xml\tfile:///b.xml.gz mailto:q  "))
                   .size(),
               2);
-
     EXPECT_EQ(guide::m3uAttribute(u"-1 tvg-id=\"a,b\" tvg-name=\"B\",title", u"tvg-id"),
               QStringLiteral("a,b"));
     EXPECT_EQ(guide::m3uAttribute(u"-1 TVG-ID=plain other=\"x\",t", u"tvg-id"),
               QStringLiteral("plain"));
     EXPECT_TRUE(guide::m3uAttribute(u"-1 tvg-idx=\"no\",t", u"tvg-id").isEmpty());
     EXPECT_EQ(guide::m3uAttribute(u"-1 tvg-id=\"open", u"tvg-id"), QStringLiteral("open"));
-
     // Each address has its own copy; a file address is read where it lies.
     testsupport::ScopedEnv home("BRONTAVIA_HOME", QByteArray("/tmp/bt-home"));
     const QString a = guide::cachedPath(QUrl(QStringLiteral("http://g.example/a.xml.gz")));

@@ -113,7 +113,6 @@ TEST(XmltvReader, KeepsTheWindowOfWantedChannelsWithKoreanTitlesFirst) {
               QStringList({QStringLiteral("KBS 1TV"), QStringLiteral("KBS1")}));
     EXPECT_EQ(g.channels[1].id, QStringLiteral("mbc.kr"));
     EXPECT_FALSE(g.programmes.contains(QStringLiteral("other.kr")));
-
     // The morning is long over and the day after tomorrow too far ahead.
     const QList<Programme> kbs = g.programmes.value(QStringLiteral("kbs1.kr"));
     EXPECT_EQ(titles(kbs), QStringList({QStringLiteral("뉴스 9"), QStringLiteral("드라마 & 사랑"),
@@ -124,7 +123,6 @@ TEST(XmltvReader, KeepsTheWindowOfWantedChannelsWithKoreanTitlesFirst) {
     EXPECT_EQ(kbs[1].start, at("20261207213000 +0900"));
     EXPECT_EQ(kbs[1].stop, at("20261207235000 +0900"));
     EXPECT_EQ(kbs[2].stop, at("20261208004000 +0900"));
-
     const QList<Programme> mbc = g.programmes.value(QStringLiteral("mbc.kr"));
     ASSERT_EQ(mbc.size(), 1);             // the one with a broken start is skipped
     EXPECT_EQ(mbc[0].start, kNow - 1800); // no zone: UTC
@@ -150,7 +148,6 @@ TEST(XmltvReader, WindowEdgesSortingAndDuplicates) {
     // A stop before its start is no stop; being last, it stays open.
     EXPECT_EQ(a.last().stop, 0);
     EXPECT_EQ(g.programmes.size(), 1);
-
     const guide::Guide all = readBytes(doc, Wanted::everything());
     EXPECT_EQ(all.programmes.value(QStringLiteral("b")).size(), 1);
 }
@@ -162,7 +159,6 @@ TEST(XmltvReader, MalformedTailKeepsWhatCameBeforeAndSaysWhere) {
     EXPECT_EQ(titles(g.programmes.value(QStringLiteral("kbs1.kr"))),
               QStringList({QStringLiteral("뉴스 9"), QStringLiteral("드라마 & 사랑")}));
     EXPECT_TRUE(g.stoppedAt.startsWith(QStringLiteral("line "))) << g.stoppedAt.toStdString();
-
     QByteArray broken = kGuide;
     broken.replace("<title>심야 영화</title>", "<title>심야 영화</titel>");
     const guide::Guide h = readBytes(broken, kbsByIdMbcByName());
@@ -183,14 +179,12 @@ TEST(XmltvReader, RefusesEntityDeclarationsInsteadOfExpandingOrFetching) {
     const guide::Guide g = readBytes(laughs, Wanted::everything());
     EXPECT_TRUE(g.programmes.isEmpty());
     EXPECT_TRUE(g.stoppedAt.contains(QStringLiteral("entity"))) << g.stoppedAt.toStdString();
-
     const QByteArray external =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE tv [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
         "<tv><programme start=\"20261207120000\" channel=\"a\"><title>&x;</title></programme></tv>";
     const guide::Guide e = readBytes(external, Wanted::everything());
     EXPECT_TRUE(e.programmes.isEmpty());
     EXPECT_FALSE(e.stoppedAt.isEmpty());
-
     // An undeclared entity is an error of the document, not a lookup.
     const QByteArray undeclared = "<tv><programme start=\"20261207120000\" channel=\"a\">"
                                   "<title>ok</title></programme><programme start=\"20261207130000\""
@@ -215,13 +209,11 @@ TEST(XmltvFile, GzipIsToldByItsBytesAndReadWhileInflating) {
         xmltv::readFile(write(QStringLiteral("no-suffix"), gzip(kGuide)), options);
     EXPECT_EQ(packed.programmes, plain.programmes);
     EXPECT_TRUE(packed.stoppedAt.isEmpty());
-
     // Two members make one stream.
     const qsizetype half = kGuide.indexOf("<programme start=\"20261207235000");
     const guide::Guide members = xmltv::readFile(
         write(QStringLiteral("m.gz"), gzip(kGuide.left(half)) + gzip(kGuide.mid(half))), options);
     EXPECT_EQ(members.programmes, plain.programmes);
-
     // A download cut short keeps what inflated before the cut.
     // (A comment that does not compress makes up most of the stream, so the middle is in it.)
     QByteArray noise;
@@ -235,7 +227,6 @@ TEST(XmltvFile, GzipIsToldByItsBytesAndReadWhileInflating) {
         xmltv::readFile(write(QStringLiteral("cut.gz"), z.left(z.size() / 2)), options);
     EXPECT_EQ(cut.programmes.value(QStringLiteral("kbs1.kr")).size(), 2);
     EXPECT_FALSE(cut.stoppedAt.isEmpty());
-
     EXPECT_FALSE(
         xmltv::readFile(dir.filePath(QStringLiteral("missing")), options).stoppedAt.isEmpty());
 }

@@ -30,21 +30,11 @@ public:
         QByteArray path;
         int level, colourMode;
     };
-
-    bool buildOk = true;
-    bool filter = true;
-    bool renderOk = true;
-    bool runOk = true;
-    bool built = false;
-    bool fullScreen = false;
-    bool paused = false;
-    bool video = true;
-    std::int64_t position = 0;
-    std::int64_t length = 0;
+    bool buildOk = true, filter = true, renderOk = true, runOk = true;
+    bool built = false, fullScreen = false, paused = false, video = true;
+    std::int64_t position = 0, length = 0;
     long level = 0; // survives rebuilds, as the real engine's does
-    int builds = 0;
-    int runs = 0;
-    int stops = 0;
+    int builds = 0, runs = 0, stops = 0;
     QStringList renders; // every address asked to open
     QList<std::int64_t> seeks;
     QList<long> levels; // every putVolume accepted or not
@@ -52,7 +42,6 @@ public:
     QRect videoGeometry;
     QStringList records; // every recordTo, "" for an end
     QString container = QStringLiteral("ts");
-
     bool build() override {
         ++builds;
         built = buildOk;
@@ -119,7 +108,6 @@ public:
         return built;
     }
     QString recordingContainer() const override { return container; }
-
     // The medium opens, and playback begins with its first picture.
     void open(std::int64_t withLength = 0) {
         length = withLength;
@@ -136,38 +124,29 @@ class FakeView : public PlayerView {
 public:
     QRect window{300, 200, 344, 360};
     QRect area; // the desktop's usable area; none by default
-    bool windowVisible = true;
-    int layouts = 0;
+    bool windowVisible = true, topRow = true, video = true, status = false;
     int layoutMode = -1;
     QPoint picture{12, 23};
-    bool topRow = true;
     QPoint pointerAt;
-    bool video = true;
-    bool status = false;
     QString statusText;
     QStringList statusTexts; // every text shown, in order
     QString titleText;
     int attached = 0;
     bool muted = false;
-    QString muteText;
-    QString muteTip;
+    QString muteText, muteTip;
     std::map<Docked, bool> visible{
         {Docked::AddressBar, false}, {Docked::SeekBar, false}, {Docked::PlayList, false}};
     std::map<Docked, QRect> rects{{Docked::AddressBar, {0, 0, 382, 157}},
                                   {Docked::SeekBar, {0, 0, 344, 25}},
                                   {Docked::PlayList, {0, 0, 344, 197}}};
-    int historyReloads = 0;
-    int seekThumb = -1;
+    int seekThumb = -1, current = -1;
     bool repeat = false;
     QList<PlayListRow> rows;
-    int current = -1;
     QStringList messages;
-
     QRect windowRect() const override { return window; }
     void setWindowRect(const QRect& r) override { window = r; }
     void setWindowVisible(bool v) override { windowVisible = v; }
     void applyLayout(int mode) override {
-        ++layouts;
         layoutMode = mode;
         picture = videoRect(mode).topLeft();
         topRow = true;
@@ -196,7 +175,7 @@ public:
     void setDockedVisible(Docked w, bool v) override { visible[w] = v; }
     QRect dockedRect(Docked w) const override { return rects.at(w); }
     void setDockedRect(Docked w, const QRect& r) override { rects[w] = r; }
-    void reloadAddressHistory() override { ++historyReloads; }
+    void reloadAddressHistory() override {}
     void setSeekThumb(int p) override { seekThumb = p; }
     bool repeatTicked() const override { return repeat; }
     void refillPlayList(const QStringList& paths) override {
@@ -218,14 +197,11 @@ class FakeCompanions : public Companions {
 public:
     struct Window {
         QRect rect;
-        bool visible = true;
-        bool topmost = false;
+        bool visible = true, topmost = false;
     };
     std::map<Companion, Window> windows;
     QStringList chatStarts;
-    int screenClosedBroadcasts = 0;
-    int chatCloses = 0;
-
+    int screenClosedBroadcasts = 0, chatCloses = 0;
     bool exists(Companion w) const override { return windows.count(w) > 0; }
     bool isVisible(Companion w) const override { return exists(w) && windows.at(w).visible; }
     void show(Companion w) override { windows[w].visible = true; }
@@ -253,7 +229,9 @@ protected:
         platform::clock::setSleepScale(1.0);
     }
     Session& session() { return *session_; }
-
+    void play(const QString& title, const QString& address) {
+        session().playback().playTitled(title, address, false);
+    }
     // Plays an address through to its first picture.
     void playUntilShown(const QString& title, const QString& address, std::int64_t length = 0) {
         session().playback().playTitled(title, address, false);
@@ -261,7 +239,6 @@ protected:
         engine.begin();
         ASSERT_FALSE(view.status);
     }
-
     QTemporaryDir home_;
     platformtest::ScopedEnv homeEnv_{"BRONTAVIA_HOME", QFile::encodeName(home_.path())};
     FakeEngine engine;

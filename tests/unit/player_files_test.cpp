@@ -31,11 +31,9 @@ TEST(PlayerHandOver, SplitsAtTheFirstCaretAndTrimsTheAddress) {
     const HandOver station = splitHandOverLine("KBS1^mms://live.example/kbs1");
     EXPECT_EQ(station.title, QByteArray("KBS1"));
     EXPECT_EQ(station.address, QByteArray("mms://live.example/kbs1"));
-
     const HandOver spaced = splitHandOverLine("뉴스 ^  mms://a.example/x^y  ");
     EXPECT_EQ(spaced.title, QByteArray("뉴스 "));
     EXPECT_EQ(spaced.address, QByteArray("mms://a.example/x^y"));
-
     const HandOver bare = splitHandOverLine("  /media/clip.avi ");
     EXPECT_TRUE(bare.title.isEmpty());
     EXPECT_EQ(bare.address, QByteArray("/media/clip.avi"));
@@ -61,7 +59,6 @@ TEST(PlayerHandOver, CaretFirstLastOrTwiceAndEmptyLines) {
     EXPECT_EQ(splitHandOverLine(" \t").address, QByteArray());
     // The title is kept as written, spaces and all.
     EXPECT_EQ(splitHandOverLine(" t ^a").title, QByteArray(" t "));
-
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("mms.txt"));
     writeAll(file, "\r\nsecond");
@@ -84,7 +81,6 @@ TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
     // The dot may stand fifth-last, so a four-letter extension ending in a known one passes.
     EXPECT_TRUE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.xwav")));
     EXPECT_FALSE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.abwav")));
-
     // Today's files are taken by their whole extension, in any letter case.
     for (const char* today : {"/m/film.mkv", "/m/clip.WEBM", "/m/a.b/show.mp4", "/m/radio.opus",
                               "/m/rec.ts", "/m/live.m3u8"})
@@ -114,7 +110,6 @@ TEST(PlayerFiles, RowsSplitTheFileNameNotTheFolder) {
     EXPECT_EQ(none.name, QStringLiteral("clip"));
     EXPECT_TRUE(none.kind.isEmpty());
     EXPECT_EQ(mediafiles::fileName(QStringLiteral("C:\\movies\\a.avi")), QStringLiteral("a.avi"));
-
     EXPECT_TRUE(mediafiles::rowTextLess(QStringLiteral("apple"), QStringLiteral("Banana")));
     EXPECT_FALSE(mediafiles::rowTextLess(QStringLiteral("Banana"), QStringLiteral("apple")));
     EXPECT_TRUE(mediafiles::rowTextLess(QStringLiteral("가"), QStringLiteral("나")));
@@ -126,13 +121,11 @@ TEST(PlayerLinkHistory, KeepsTenNewestWithoutDuplicatesInCrLfLines) {
     LinkHistory h;
     EXPECT_FALSE(h.load(file));
     EXPECT_TRUE(h.entries().isEmpty());
-
     for (int i = 1; i <= 10; ++i)
         EXPECT_TRUE(h.add("mms://s" + QByteArray::number(i)));
     EXPECT_FALSE(h.add("mms://s3")); // already there: not added, not moved
     EXPECT_EQ(h.entries().at(2), QByteArray("mms://s3"));
     ASSERT_TRUE(h.save(file));
-
     EXPECT_TRUE(h.add("mms://s11"));
     ASSERT_TRUE(h.save(file));
     LinkHistory back;
@@ -154,7 +147,6 @@ TEST(PlayerLinkHistory, EmptyLinesAreEntriesAndLongFilesShrinkToTen) {
     LinkHistory h;
     ASSERT_TRUE(h.load(file));
     EXPECT_EQ(h.entries(), (QList<QByteArray>{"one", "", "two"}));
-
     writeAll(file, many);
     ASSERT_TRUE(h.load(file));
     EXPECT_EQ(h.entries().size(), 12);
@@ -185,7 +177,6 @@ TEST(PlayerLinkHistory, TheTenthAndEleventhEntries) {
     EXPECT_TRUE(h.add("u1"));
     EXPECT_EQ(h.entries().constFirst(), QByteArray("u3"));
     EXPECT_EQ(h.entries().constLast(), QByteArray("u1"));
-
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("link.txt"));
     LinkHistory empty;
@@ -201,7 +192,6 @@ TEST(PlayerConfigFile, MissingAndShortFilesReadAsEmptyLines) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("config.txt"));
     EXPECT_FALSE(PlayerConfig::read(file));
-
     writeAll(file, "  /tmp/caps \t");
     const auto shortFile = PlayerConfig::read(file);
     ASSERT_TRUE(shortFile);
@@ -210,7 +200,6 @@ TEST(PlayerConfigFile, MissingAndShortFilesReadAsEmptyLines) {
     EXPECT_FALSE(shortFile->autoScreenAtStart());
     EXPECT_FALSE(shortFile->chatTopmost());
     EXPECT_EQ(shortFile->line(7), QByteArray());
-
     writeAll(file, "C:\\caps\r\n2\r\n0\r\n1");
     const auto full = PlayerConfig::read(file);
     ASSERT_TRUE(full);
@@ -218,7 +207,6 @@ TEST(PlayerConfigFile, MissingAndShortFilesReadAsEmptyLines) {
     EXPECT_EQ(full->wallpaperStyle(), 2);
     EXPECT_TRUE(full->autoScreenAtStart());
     EXPECT_TRUE(full->chatTopmost());
-
     writeAll(file, "\r\n7\r\n1\r\n11");
     const auto odd = PlayerConfig::read(file);
     ASSERT_TRUE(odd);

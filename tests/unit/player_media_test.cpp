@@ -60,7 +60,6 @@ TEST(PlayerFrameFile, HeadersRowsBottomUpAndPaddingFollowTheBmpLayout) {
     EXPECT_EQ(le16(bmp, 28), 24);
     EXPECT_EQ(le32(bmp, 30), 0u);
     EXPECT_EQ(le32(bmp, 34), 24u);
-
     // The file's first row is the frame's last; blue, green, red; zero padding.
     const char* row0 = bmp.constData() + 54;
     const char* row1 = row0 + 12;
@@ -103,7 +102,6 @@ TEST(PlayerFrameFile, WritingReplacesWholeFilesAndAFailureKeepsTheOldOne) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "BM2");
     f.close();
-
     EXPECT_FALSE(media::writeFile(QByteArray(), path)) << "an empty frame writes nothing";
     EXPECT_FALSE(media::writeFile("BM", dir.filePath(QStringLiteral("gone/frame.bmp"))));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -128,7 +126,6 @@ TEST(PlayerLayout, DockedWindowsAndCompanionsStandFlushAgainstTheWindow) {
     EXPECT_EQ(seekBar.bottom() + 1, main.top());
     EXPECT_EQ(seekBar.left(), main.left());
     EXPECT_EQ(seekBar.size(), QSize(kSeekBarWidth, kSeekBarHeight));
-
     const QRect playList = playListRect(main);
     EXPECT_EQ(playList.top(), main.bottom() + 1);
     EXPECT_EQ(playList.left(), main.left());
@@ -137,19 +134,16 @@ TEST(PlayerLayout, DockedWindowsAndCompanionsStandFlushAgainstTheWindow) {
     EXPECT_EQ(addressBarBelow(main).size(), QSize(kAddressBarWidth, kAddressBarHeight));
     // The address bar's button opens it below the middle of the bottom coordinate.
     EXPECT_EQ(addressBarOpened(main).topLeft(), QPoint(300, (200 + 360) / 2 + kAddressBarDrop));
-
     const QRect chat = chatRect(main);
     EXPECT_EQ(chat.right() + 1, main.left());
     EXPECT_EQ(chat.top(), main.top());
     EXPECT_EQ(chat.size(), QSize(kChatWidth, kChatHeight));
-
     // The remote stands right of the mode's width, whatever size the window has this moment
     // (a new layout shrinks it to nothing for a while).
     const QRect shrunk(300, 200, 0, 0);
     EXPECT_EQ(remoteRect(shrunk, NormalSize).left(), 300 + 344);
     EXPECT_EQ(remoteRect(shrunk, DoubleSize).left(), 300 + 680);
     EXPECT_EQ(remoteRect(main, HalfSize).size(), QSize(kRemoteWidth, kRemoteHeight));
-
     // The pointer watcher's band reaches over the position bar where it stands.
     Neighbours around;
     around.seekBarVisible = true;

@@ -49,21 +49,16 @@ protected:
     QString status() { return property("PlaybackStatus").toString(); }
     QVariant property(const QString& name) { return mpris().playerProperties().value(name); }
     QVariantMap metadata() { return mpris().metadata(); }
-
     std::optional<Mpris> mpris_;
     QList<QVariantMap> announced;
     QList<qint64> seeks;
 };
 
-// --- what the desktop reads ------------------------------------------------------------------
-
 TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherTheySeek) {
     EXPECT_EQ(status(), "Stopped");
     EXPECT_FALSE(property("CanPlay").toBool()) << "nothing to play yet";
     EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(), mpris::kNoTrack);
-
-    session().playback().playTitled(QStringLiteral("영화 한 편"),
-                                    QStringLiteral("/media/영화 한 편.mkv"), false);
+    play("영화 한 편", "/media/영화 한 편.mkv");
     EXPECT_EQ(status(), "Playing") << "connecting counts as playing";
     EXPECT_FALSE(property("CanSeek").toBool()) << "no length before the medium opened";
     opens(90 * kSecond);
@@ -73,9 +68,7 @@ TEST_F(PlayerMpris, AFileAndALiveStreamShowTheirTitleAddressLengthAndWhetherThey
     EXPECT_EQ(m.value("mpris:length").toLongLong(), 90 * kSecondUs);
     EXPECT_TRUE(property("CanSeek").toBool());
     const QString fileTrack = mpris().trackId();
-
-    session().playback().playTitled(QStringLiteral("뉴스"),
-                                    QStringLiteral("mms://live.example/news"), false);
+    play("뉴스", "mms://live.example/news");
     opens(0);
     m = metadata();
     EXPECT_EQ(m.value("xesam:url").toString(), "mms://live.example/news");
@@ -112,7 +105,6 @@ TEST_F(PlayerMpris, UrisAndArgumentsBecomeWhatThePlayerOpens) {
     EXPECT_TRUE(mpris::playable("gopher://example/x").isEmpty());
     EXPECT_TRUE(mpris::playable("relative.avi").isEmpty());
     EXPECT_TRUE(mpris::playable("").isEmpty());
-
     // A relative name becomes an absolute file URI that opens as the same file, Korean and
     // blanks included; a name with a colon stays a file.
     const QString here = QDir::currentPath();
@@ -139,10 +131,8 @@ TEST_F(PlayerMpris, TheTypesAndSchemesOfferedAreTheDesktopEntrysOwn) {
     EXPECT_EQ(mpris::mimeTypes(), mime);
 }
 
-// --- what the desktop does -----------------------------------------------------------------------
-
 TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAgain) {
-    session().playback().playTitled(QStringLiteral("파일"), QStringLiteral("/m/a.avi"), false);
+    play("파일", "/m/a.avi");
     opens(60 * kSecond);
     mpris().playPause();
     EXPECT_EQ(status(), "Paused");
@@ -153,17 +143,14 @@ TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAga
     EXPECT_EQ(status(), "Playing");
     EXPECT_FALSE(engine.paused);
     EXPECT_EQ(engine.renders.size(), 1) << "a paused file goes on, it is not opened again";
-
     engine.position = 30 * kSecond;
     mpris().stop();
     EXPECT_EQ(status(), "Stopped");
     EXPECT_EQ(mpris().positionMicroseconds(), 0) << "a stopped file is back at its start";
     EXPECT_EQ(seeks, QList<qint64>{0});
-
     // Stopped while still connecting: a late answer of the engine does not start playback, and
     // Play connects again.
-    session().playback().playTitled(QStringLiteral("라디오"),
-                                    QStringLiteral("http://r.example/live"), false);
+    play("라디오", "http://r.example/live");
     mpris().stop();
     emit engine.rendered();
     EXPECT_EQ(status(), "Stopped");
@@ -171,7 +158,6 @@ TEST_F(PlayerMpris, PlayPauseAndStopDriveTheEngineAndAStoppedConnectionIsMadeAga
     EXPECT_EQ(engine.renders.last(), "http://r.example/live");
     EXPECT_EQ(engine.renders.size(), 3);
     EXPECT_EQ(status(), "Playing");
-
     // Paused while connecting: the opened medium runs all the same, and says so.
     mpris().pause();
     EXPECT_EQ(status(), "Paused");
@@ -186,7 +172,6 @@ TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
     EXPECT_EQ(session().playback().currentTitle(), "one.avi");
     EXPECT_FALSE(property("CanGoPrevious").toBool());
     EXPECT_TRUE(property("CanGoNext").toBool());
-
     mpris().next();
     EXPECT_EQ(session().playback().currentAddress(), "/m/two.avi");
     EXPECT_EQ(view.current, 1);
@@ -194,7 +179,6 @@ TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
     mpris().previous();
     EXPECT_EQ(session().playback().currentAddress(), "/m/one.avi");
     opens(10 * kSecond);
-
     // Seeking: forward within the file, back below the start, then past the end.
     engine.position = 2 * kSecond;
     mpris().seek(3 * kSecondUs);
@@ -205,7 +189,6 @@ TEST_F(PlayerMpris, NextPreviousAndSeekingPastTheEndFollowThePlayList) {
     mpris().seek(60 * kSecondUs);
     EXPECT_EQ(session().playback().currentAddress(), "/m/two.avi");
     opens(10 * kSecond);
-
     // SetPosition for a track that is no longer playing is stale, and so is one past the end.
     const QString old = mpris().trackId();
     mpris().next();
@@ -231,7 +214,6 @@ TEST_F(PlayerMpris, UrisThatArriveTogetherAreOneFileChoice) {
               (QStringList{"/m/하나.avi", "http://radio.example/live"}));
     EXPECT_EQ(engine.renders, QStringList{"/m/하나.avi"});
     EXPECT_TRUE(session().playback().playingFromList());
-
     // A later call is a new choice of its own.
     EXPECT_TRUE(mpris().openUri("/m/셋.avi"));
     settle();
@@ -239,7 +221,7 @@ TEST_F(PlayerMpris, UrisThatArriveTogetherAreOneFileChoice) {
 }
 
 TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
-    session().playback().playTitled(QStringLiteral("하나"), QStringLiteral("/m/1.avi"), false);
+    play("하나", "/m/1.avi");
     opens(10 * kSecond);
     settle();
     ASSERT_EQ(announced.size(), 1);
@@ -247,17 +229,15 @@ TEST_F(PlayerMpris, EachChangeIsAnnouncedOnceAsItsOutcome) {
     EXPECT_EQ(announced[0].value("Metadata").toMap().value("xesam:title").toString(), "하나");
     EXPECT_TRUE(announced[0].value("CanSeek").toBool());
     EXPECT_DOUBLE_EQ(announced[0].value("Volume").toDouble(), 0.85) << "a file starts louder";
-
     // Another medium: stopping the old one on the way is no change the desktop sees.
     announced.clear();
-    session().playback().playTitled(QStringLiteral("둘"), QStringLiteral("mms://x/live"), false);
+    play("둘", "mms://x/live");
     opens(0);
     settle();
     ASSERT_EQ(announced.size(), 1);
     EXPECT_FALSE(announced[0].contains("PlaybackStatus"));
     EXPECT_EQ(announced[0].value("Metadata").toMap().value("xesam:title").toString(), "둘");
     EXPECT_FALSE(announced[0].value("CanSeek").toBool());
-
     // Nothing changed, nothing announced.
     announced.clear();
     mpris().pause();

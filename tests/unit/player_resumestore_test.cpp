@@ -57,12 +57,10 @@ TEST_F(ResumeStoreTest, LeftHalfwayIsRememberedAndFinishedIsForgotten) {
     // Whole milliseconds are kept.
     EXPECT_EQ(store.positionOf(QStringLiteral("/media/a.mkv")), 12 * kMinute + 345'0000);
     EXPECT_FALSE(store.positionOf(QStringLiteral("/media/b.mkv")));
-
     // Left again further on: one entry, the new place.
     ASSERT_TRUE(store.leave(QStringLiteral("/media/a.mkv"), 20 * kMinute, 40 * kMinute));
     EXPECT_EQ(store.positionOf(QStringLiteral("/media/a.mkv")), 20 * kMinute);
     EXPECT_EQ(store.entries().size(), 1);
-
     // Watched to the end (or nearly): it starts from the beginning next time.
     ASSERT_TRUE(store.leave(QStringLiteral("/media/a.mkv"), 39 * kMinute, 40 * kMinute));
     EXPECT_FALSE(store.positionOf(QStringLiteral("/media/a.mkv")));
@@ -77,7 +75,6 @@ TEST_F(ResumeStoreTest, KeepsTheNewestTwoHundredAndAReturningFileBecomesNewest) 
     // File 0 comes back: it is no longer the oldest, so file 1 goes when the next one arrives.
     ASSERT_TRUE(store.leave(QStringLiteral("/m/0.mp4"), 7 * kSecond, kMinute * 10));
     ASSERT_TRUE(store.leave(QStringLiteral("/m/new.mp4"), 9 * kSecond, kMinute * 10));
-
     const auto entries = store.entries();
     ASSERT_EQ(entries.size(), ResumeStore::kMaxEntries);
     EXPECT_EQ(entries.constLast().file, QStringLiteral("/m/new.mp4"));
@@ -117,7 +114,6 @@ TEST_F(ResumeStoreTest, DamagedLinesAreSkippedAndTheRestStillCounts) {
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(store.positionOf(QStringLiteral("/good/one.mp4")), 12 * kSecond);
     EXPECT_EQ(store.positionOf(QStringLiteral("/good/two.mp4")), 3 * kSecond);
-
     // The next write leaves only sound lines behind.
     ASSERT_TRUE(store.leave(QStringLiteral("/good/three.mp4"), kSecond, kMinute));
     EXPECT_EQ(contents(), QByteArray("12000\t/good/one.mp4\n3000\t/good/two.mp4\n"
@@ -147,7 +143,6 @@ TEST_F(ResumeStoreTest, AFailedWriteReportsItAndKeepsTheOldFile) {
     ResumeStore nowhere(blocked + QStringLiteral("/Lumaset.resume"));
     EXPECT_FALSE(nowhere.leave(QStringLiteral("/a.mp4"), 2 * kSecond, kMinute));
     EXPECT_EQ(contents(), before);
-
     // Forgetting what is not there writes nothing and is no failure.
     EXPECT_TRUE(nowhere.leave(QStringLiteral("/b.mp4"), 0, kMinute));
 }

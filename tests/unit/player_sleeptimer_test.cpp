@@ -60,7 +60,6 @@ TEST_F(SleepTimerTest, AtTheTimeTheSoundFadesInStepsThenPlaybackEnds) {
     EXPECT_EQ(timer.step(), 30);
     EXPECT_TRUE(timer.isCounting());
     EXPECT_TRUE(fade.isEmpty());
-
     ASSERT_TRUE(waitUntil([&] { return !expired.isEmpty(); }));
     ASSERT_EQ(fade.count(), steps::kFadeSteps);
     double before = 1.0;
@@ -100,7 +99,6 @@ TEST_F(SleepTimerTest, AStepDuringTheFadeGivesItUpAndCountsTheNextSetting) {
     QCoreApplication::processEvents();
     EXPECT_EQ(fade.count(), 1) << "the fade stopped where it was";
     EXPECT_TRUE(expired.isEmpty());
-
     // Off during a fade gives it up as well; off without one has nothing to give up.
     timer.cancel();
     EXPECT_EQ(givenUp.count(), 1);

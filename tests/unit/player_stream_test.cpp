@@ -50,7 +50,6 @@ protected:
         session().start();
     }
     StreamKeeper& keeper() { return session().stream().keeper(); }
-
     void playUntilShown(const QString& address, std::int64_t length = 0) {
         SessionFixture::playUntilShown(QStringLiteral("라디오/1"), address, length);
     }
@@ -66,8 +65,6 @@ QString trying(int n) {
     return QStringLiteral("다시 연결하는 중... (%1/5)").arg(n);
 }
 
-// --- bringing a stream back ------------------------------------------------------------------
-
 TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns) {
     playUntilShown(kLive);
     emit engine.endOfMedium(); // a live stream has no end of its own
@@ -76,7 +73,6 @@ TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns)
     EXPECT_FALSE(view.video);
     EXPECT_EQ(keeper().attempt(), 1);
     EXPECT_EQ(engine.renders.size(), 1) << "the first try waits its second";
-
     ASSERT_TRUE(nextTry(2));
     EXPECT_EQ(engine.renders.last(), kLive);
     engine.renderOk = true;
@@ -90,7 +86,6 @@ TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns)
     EXPECT_FALSE(view.status);
     EXPECT_TRUE(view.video);
     EXPECT_EQ(session().graph().state(), PlaybackState::Playing);
-
     // It stays watched: a second drop is brought back as well, from the first try again.
     emit engine.streamBroken();
     EXPECT_EQ(view.statusText, trying(1));
@@ -108,7 +103,6 @@ TEST_F(PlayerStream, FiveFailedTriesEndInTheFailureStateAndPlayingAgainStartsAfr
     EXPECT_EQ(session().graph().state(), PlaybackState::Stopped);
     spin(100);
     EXPECT_EQ(engine.renders.size(), 1 + 5);
-
     // Play (the desktop's media keys) opens it anew, with the countdown and its picture.
     engine.renderOk = true;
     EXPECT_TRUE(session().playback().resume());
@@ -163,18 +157,14 @@ TEST_F(PlayerStream, StopPauseANewStationAndClosingCallTheTriesOff) {
     EXPECT_EQ(keeper().attempt(), 0);
     EXPECT_TRUE(view.statusText.isEmpty());
     EXPECT_TRUE(view.video);
-
     dropped();
     session().graph().pause();
     EXPECT_EQ(keeper().attempt(), 0);
-
     dropped();
-    session().playback().playTitled(QStringLiteral("다른 방송"), QStringLiteral("http://b/x"),
-                                    false);
+    play("다른 방송", "http://b/x");
     EXPECT_EQ(keeper().attempt(), 0);
     EXPECT_TRUE(view.status) << "the new station's own countdown shows";
     const qsizetype renders = engine.renders.size();
-
     dropped();
     EXPECT_TRUE(session().closeProgram());
     EXPECT_EQ(keeper().attempt(), 0);
@@ -188,8 +178,6 @@ TEST(PlayerStreamAddress, NetworkAddressesNameAServer) {
     for (const char* a : {"/home/me/a.ts", "file:///a.ts", "C:/방송/a.asf", "", "http:/x"})
         EXPECT_FALSE(StreamKeeper::isNetworkAddress(QString::fromUtf8(a))) << a;
 }
-
-// --- the screen saver ------------------------------------------------------------------------
 
 class PlayerScreenSaver : public ::testing::Test {
 protected:
@@ -212,11 +200,9 @@ TEST_F(PlayerScreenSaver, OneInhibitIsHeldAndLetGoOfWithItsCookie) {
     EXPECT_EQ(saver.count("Inhibit"), 1);
     const quint32 cookie = *inhibitor.cookie();
     EXPECT_TRUE(saver.held.contains(cookie));
-
     inhibitor.setHeld(false);
     ASSERT_TRUE(waitUntil([&] { return saver.held.isEmpty(); }));
     EXPECT_EQ(saver.calls.last().cookie, cookie);
-
     // Let go of before the answer came: the cookie that comes is given back, none is kept.
     inhibitor.setHeld(true);
     inhibitor.setHeld(false);
@@ -262,13 +248,11 @@ TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
     const auto held = [&](bool on) {
         return waitUntil([&] { return saver.held.size() == (on ? 1 : 0); }, 3000);
     };
-
     graph.setState(PlaybackState::Playing);
     EXPECT_FALSE(awake.wanted()) << "connecting";
     engine.begin();
     EXPECT_TRUE(awake.wanted());
     EXPECT_TRUE(held(true));
-
     graph.pause();
     EXPECT_TRUE(held(false));
     graph.run();
@@ -277,15 +261,12 @@ TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
     EXPECT_TRUE(held(false));
     graph.run();
     EXPECT_TRUE(held(true));
-
     emit engine.endOfMedium();
     EXPECT_TRUE(held(false));
     awake.moved(); // sought back from the end
     EXPECT_TRUE(held(true));
-
     emit engine.streamBroken();
     EXPECT_TRUE(held(false));
-
     engine.video = false; // sound alone
     engine.begin();
     EXPECT_FALSE(awake.wanted());
@@ -293,8 +274,6 @@ TEST_F(PlayerScreenSaver, OnlyARunningPictureKeepsTheScreenAwake) {
     EXPECT_TRUE(saver.held.isEmpty());
     EXPECT_EQ(saver.count("Inhibit"), 4);
 }
-
-// --- recording -------------------------------------------------------------------------------
 
 TEST(PlayerRecordingName, AStationNameBecomesASafeFileName) {
     EXPECT_EQ(fileNameStem(QStringLiteral("KBS 1라디오")), QStringLiteral("KBS 1라디오"));
@@ -305,7 +284,6 @@ TEST(PlayerRecordingName, AStationNameBecomesASafeFileName) {
     EXPECT_EQ(fileNameStem(QStringLiteral("줄\n바꿈\t\x01끝  ")), QStringLiteral("줄 바꿈 _끝"));
     EXPECT_EQ(fileNameStem(QString()), QStringLiteral("녹화"));
     EXPECT_EQ(fileNameStem(QStringLiteral(" .. ")), QStringLiteral("녹화"));
-
     // Long names are cut to fit a file name's bytes, never inside a character.
     const QString longName = QString(100, QChar(0xBC29)) + QStringLiteral("😀😀😀");
     const QString cut = fileNameStem(longName);
@@ -349,17 +327,18 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     Recording& rec = session().stream().recording();
     EXPECT_FALSE(rec.start(folder.path())) << "nothing plays";
     EXPECT_TRUE(engine.records.isEmpty());
-
     int changes = 0;
     QObject::connect(&rec, &Recording::activeChanged, [&] { ++changes; });
-    const auto record = [&] {
-        ASSERT_TRUE(rec.start(folder.path()));
-        ASSERT_TRUE(rec.active());
+    const auto packets = [&] {
         QFile f(rec.file());
         ASSERT_TRUE(f.open(QIODevice::Append));
         f.write("packets");
     };
-
+    const auto record = [&] {
+        ASSERT_TRUE(rec.start(folder.path()));
+        ASSERT_TRUE(rec.active());
+        packets();
+    };
     playUntilShown(kLive);
     record();
     EXPECT_TRUE(QFileInfo(engine.records.last()).fileName().startsWith("라디오_1 "));
@@ -370,10 +349,9 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_EQ(engine.records.last(), QString());
     EXPECT_TRUE(QFileInfo::exists(file)) << "a recording with packets stays";
     EXPECT_EQ(changes, 2);
-
     // Each of these ends it: a new station, a stop, a stream that broke off, the end.
     record();
-    session().playback().playTitled("다른", "http://b/x", false);
+    play("다른", "http://b/x");
     EXPECT_FALSE(rec.active());
     playUntilShown(kLive);
     record();
@@ -389,11 +367,7 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     engine.begin();
     EXPECT_TRUE(rec.active());
     EXPECT_NE(rec.file(), engine.records.at(engine.records.size() - 3));
-    {
-        QFile f(rec.file());
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("packets");
-    }
+    packets();
     rec.stop();
     playUntilShown(kLive);
     record();
@@ -401,7 +375,6 @@ TEST_F(PlayerStream, RecordingRunsWhilePlayingAndEndsWithTheMedium) {
     EXPECT_FALSE(rec.active());
     EXPECT_EQ(engine.records.count(QString()), 6);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 6) << "never one over another";
-
     // The engine writes and closes a file a moment after the recording ends: what it writes
     // then stays, even when the file was still empty at the end.
     playUntilShown(kLive);

@@ -58,7 +58,6 @@ TEST(CatalogueModel, LinesKeepEmptyRowsAndRowsRoundTrip) {
     ASSERT_EQ(m.rowCount(), 3);
     EXPECT_EQ(m.channel(1), (ChannelLine{"", ""}));
     EXPECT_EQ(m.channel(2), (ChannelLine{"c", "3"}));
-
     const QList<ChannelLine> rows = {{"n", "t"}, {"", "bare"}, {"", "x^y"}, {"m", ""}};
     m.setRows(rows);
     ASSERT_EQ(m.rowCount(), 4);
@@ -83,7 +82,6 @@ TEST(CatalogueModel, CellsOfRowsThatExistAndOfRowsThatDoNot) {
     m.setLines({"only^o"});
     EXPECT_FALSE(m.data(stale).isValid());
     EXPECT_FALSE(m.data(m.index(0, 2)).isValid());
-
     EXPECT_EQ(m.name(-1), QByteArray());
     EXPECT_EQ(m.target(1), QByteArray());
     EXPECT_EQ(m.name(0), "only");
@@ -101,14 +99,12 @@ TEST(CatalogueModel, LoadingFilesAndFillingFromLines) {
     m.setLines({"keep^k"});
     EXPECT_FALSE(catalogue::loadListFile(&m, dir.filePath("missing.txt")));
     EXPECT_EQ(namesOf(m), QList<QByteArray>{"keep"});
-
     QFile f(dir.filePath("list.txt"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("one^1\r\n\r\ntwo^2\r\n");
     f.close();
     EXPECT_TRUE(catalogue::loadListFile(&m, f.fileName()));
     EXPECT_EQ(namesOf(m), (QList<QByteArray>{"one", "two"}));
-
     // A first line that is empty means nothing usable; empty lines after it are rows.
     catalogue::fillFromLines(&m, {"", "x^1"});
     EXPECT_EQ(namesOf(m), (QList<QByteArray>{"one", "two"}));

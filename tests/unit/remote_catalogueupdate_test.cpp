@@ -64,7 +64,6 @@ protected:
         return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
                "\r\n\r\n" + body;
     }
-
     const QString failed = QStringLiteral("채널 업데이트 서버에 접속할 수 없습니다!\n현재 "
                                           "인터넷이 사용가능한지 확인해 보시기 바랍니다.");
     HeldServer server;
@@ -82,14 +81,12 @@ TEST_F(RemoteCatalogueUpdate, ReturnsAtOnceAndReportsOnThePageItStartedFrom) {
     EXPECT_TRUE(updater->busy());
     EXPECT_TRUE(window.messages.isEmpty());
     ASSERT_TRUE(waitUntil([&] { return server.waiting() == 1; }));
-
     // The user moves on and presses again: one request is enough.
     window.page = 6;
     updater->update();
     testsupport::spin(50);
     EXPECT_EQ(server.waiting(), 1);
     EXPECT_TRUE(window.messages.isEmpty());
-
     server.answer(ok("NEW^mms://new.example.net/\r\nTWO^mms://two.example.net/"));
     ASSERT_TRUE(waitUntil([&] { return !updater->busy(); }));
     EXPECT_EQ(window.texts(), QStringList{QStringLiteral("지역방송채널 업데이트 완료!")});
@@ -104,7 +101,6 @@ TEST_F(RemoteCatalogueUpdate, ReturnsAtOnceAndReportsOnThePageItStartedFrom) {
     ASSERT_EQ(finished.count(), 1);
     EXPECT_EQ(finished.at(0).at(0).toInt(), 5);
     EXPECT_TRUE(finished.at(0).at(1).toBool());
-
     // Free again: the next press is a new request.
     updater->update();
     EXPECT_TRUE(waitUntil([&] { return server.waiting() == 1; }));
@@ -157,7 +153,6 @@ TEST_F(RemoteCatalogueUpdate, PagesWithoutAServerCopyAndAnUpdaterGoneMidwayChang
     }
     testsupport::spin(50);
     EXPECT_EQ(server.waiting(), 0);
-
     window.page = 5;
     updater->update();
     ASSERT_TRUE(waitUntil([&] { return server.waiting() == 1; }));

@@ -13,11 +13,15 @@ using platform::cp949::fromUnicode;
 using remotetest::RecordingEditor;
 using remotetest::RecordingWindow;
 
+// user.txt at the start: a blank line between the first and second rows.
+const QByteArray kUser =
+    fromUnicode(u"연합뉴스^mms://news.example.net/\r\n\r\nB^mms://b\r\nC^mms://c");
+
 class RemoteFavoritesCommands : public remotetest::HomeFolder {
 protected:
     void SetUp() override {
         HomeFolder::SetUp();
-        writeUser(fromUnicode(u"연합뉴스^mms://news.example.net/\r\n\r\nB^mms://b\r\nC^mms://c"));
+        writeUser(kUser);
         commands.reload();
     }
     void writeUser(const QByteArray& bytes) {
@@ -32,7 +36,6 @@ protected:
         window.page = CFavorites::kPage;
         commands.onListClicked(row);
     }
-
     RecordingWindow window;
     RecordingEditor editor;
     CFavorites commands{window, window, editor};
@@ -46,25 +49,20 @@ TEST_F(RemoteFavoritesCommands, AddChecksTheEditsAppendsAndStaysOpen) {
     EXPECT_EQ(editor.mode, QStringLiteral("add"));
     EXPECT_TRUE(editor.visible);
     EXPECT_EQ(window.page, CFavorites::kPage);
-
     commands.add();
     editor.nameText = QStringLiteral("새 채널");
     commands.add();
     EXPECT_EQ(editor.informed, (QStringList{QStringLiteral("채널명을 입력하세요!"),
                                             QStringLiteral("주소를 입력하세요!")}));
-    EXPECT_EQ(user(),
-              fromUnicode(u"연합뉴스^mms://news.example.net/\r\n\r\nB^mms://b\r\nC^mms://c"));
-
+    EXPECT_EQ(user(), kUser);
     editor.addressText = QStringLiteral(" mms://new .example.net/ 라이브");
     commands.add();
-    EXPECT_EQ(user(), fromUnicode(u"연합뉴스^mms://news.example.net/\r\n\r\nB^mms://b\r\nC^mms://c"
-                                  u"\r\n새 채널^mms://new.example.net/라이브"));
+    EXPECT_EQ(user(), kUser + fromUnicode(u"\r\n새 채널^mms://new.example.net/라이브"));
     EXPECT_EQ(window.rows[CFavorites::kPage].rowCount(), 4);
     EXPECT_EQ(window.rows[CFavorites::kPage].name(3), fromUnicode(u"새 채널"));
     EXPECT_TRUE(editor.visible); // ready for the next one
     EXPECT_TRUE(editor.nameText.isEmpty());
     EXPECT_TRUE(window.messages.isEmpty());
-
     // user.txt belongs to the installation: without it nothing is created.
     QFile::remove(dataFile(QStringLiteral("user.txt")));
     editor.nameText = QStringLiteral("X");
@@ -82,14 +80,12 @@ TEST_F(RemoteFavoritesCommands, EditNeedsARowPickedOnThisPageAndRewritesThatLine
     EXPECT_EQ(window.page, CFavorites::kPage);
     EXPECT_FALSE(editor.visible);
     EXPECT_EQ(commands.selection(), -1);
-
     pick(1); // "B", the line after the blank one
     commands.onEdit();
     EXPECT_EQ(editor.mode, QStringLiteral("edit"));
     EXPECT_EQ(editor.nameText, QStringLiteral("B"));
     EXPECT_EQ(editor.addressText, QStringLiteral("mms://b"));
     EXPECT_TRUE(editor.visible);
-
     editor.nameText = QStringLiteral("비");
     editor.addressText = QStringLiteral("mms:// b2");
     commands.saveEdit();
@@ -99,7 +95,6 @@ TEST_F(RemoteFavoritesCommands, EditNeedsARowPickedOnThisPageAndRewritesThatLine
     EXPECT_FALSE(editor.visible);
     EXPECT_EQ(commands.selection(), -1);
     EXPECT_EQ(window.rows[CFavorites::kPage].name(1), fromUnicode(u"비"));
-
     // The file lost that row meanwhile: the dialog closes without claiming anything.
     pick(2);
     commands.onEdit();
@@ -115,7 +110,6 @@ TEST_F(RemoteFavoritesCommands, DeleteAsksNamesTheChannelAndReportsOnlyWhatWasRe
     window.page = CFavorites::kPage;
     commands.onDelete();
     EXPECT_EQ(window.texts(), QStringList{QStringLiteral("삭제할 즐겨찾기채널을 선택해 주세요!")});
-
     window.messages.clear();
     pick(0);
     window.answers.enqueue(platform::IDNO);
@@ -126,9 +120,7 @@ TEST_F(RemoteFavoritesCommands, DeleteAsksNamesTheChannelAndReportsOnlyWhatWasRe
     EXPECT_EQ(window.messages[0].buttons, platform::Buttons::YesNo);
     EXPECT_EQ(window.messages[0].icon, platform::Icon::Question);
     EXPECT_EQ(commands.selection(), 0); // still picked after No
-    EXPECT_EQ(user(),
-              fromUnicode(u"연합뉴스^mms://news.example.net/\r\n\r\nB^mms://b\r\nC^mms://c"));
-
+    EXPECT_EQ(user(), kUser);
     window.messages.clear();
     pick(2);
     window.answers.enqueue(platform::IDYES);
@@ -138,7 +130,6 @@ TEST_F(RemoteFavoritesCommands, DeleteAsksNamesTheChannelAndReportsOnlyWhatWasRe
     EXPECT_EQ(user(), fromUnicode(u"연합뉴스^mms://news.example.net/\r\n\r\nB^mms://b"));
     EXPECT_EQ(window.rows[CFavorites::kPage].rowCount(), 2);
     EXPECT_EQ(commands.selection(), -1);
-
     // A row the file no longer has: asked, not removed, not reported.
     window.messages.clear();
     pick(1);

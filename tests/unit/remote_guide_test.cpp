@@ -37,7 +37,6 @@ TEST(RemoteGuide, StationsAreWhatThePlayerIsHandedWithTheirTvgIds) {
         {QStringLiteral("MBC"), QStringLiteral("http://mbc.example/live"), QString()},
     };
     EXPECT_EQ(CRemoteGuide::stationsOf({a.snapshot(), b.snapshot()}), expected);
-
     // New rows drop the old rows' ids: a ZT list opened after an M3U list has none.
     a.setLines({cp("KBS 1TV^mms://kbs/1")});
     EXPECT_TRUE(a.guideId(0).isEmpty());
@@ -74,7 +73,6 @@ TEST(RemoteGuide, RowTooltipsTellWhatIsOnFromTheProfilesGuide) {
         [] { return guide::xmltv::parseTime(u"20261207210000 +0900").value(); });
     remoteGuide.start();
     EXPECT_EQ(remoteGuide.keeper().sources().size(), 1);
-
     const auto tip = [&](int row) {
         return list.data(list.index(row, 0), Qt::ToolTipRole).toString();
     };

@@ -71,14 +71,12 @@ TEST(M3u, WrittenListsReadBackTheSame) {
     EXPECT_TRUE(written.startsWith("#EXTM3U\n#EXTINF:-1,성시경의 봄 라디오\nmms://radio"));
     EXPECT_TRUE(QString::fromUtf8(written).toUtf8() == written); // UTF-8 throughout
     EXPECT_EQ(m3u::parse(written, QStringLiteral("/elsewhere")), entries);
-
     // Paths whose cleaning changes their ends, and a ':' that is no resource prefix here.
     const QList<Entry> odd = m3u::parse("노래 \t/.\n:/../c.mp3\n/섲//\t/\n", kFolder);
     EXPECT_EQ(odd, (QList<Entry>{{"노래", "/home/kim/목록/노래"},
                                  {"c.mp3", "/home/kim/목록/c.mp3"},
                                  {"섲", "/섲"}}));
     EXPECT_EQ(m3u::parse(m3u::build(odd), QStringLiteral("/")), odd);
-
     // A line break in a name cannot start a stray entry.
     const QByteArray broken = m3u::build({{"둘\r\n째", "/a.mp3"}});
     EXPECT_EQ(m3u::parse(broken, QStringLiteral("/")),

@@ -30,7 +30,6 @@ TEST(RemotePlayingLogic, AddressKindsAndTargetSplits) {
     EXPECT_EQ(classify("  mms://tv.example.net/live  "),
               (Address{Kind::Stream, "mms://tv.example.net/live"}));
     EXPECT_EQ(classify(""), (Address{Kind::Stream, ""}));
-
     EXPECT_EQ(splitTarget(""), (TargetSplit{"", ""}));
     EXPECT_EQ(splitTarget("mms://a/b"), (TargetSplit{"mms://a/b", ""}));
     // An empty stream address in front of a homepage: the whole target is played.
@@ -50,13 +49,11 @@ TEST(RemotePlayingLogic, MarksAndCaretsAtTheEnds) {
     EXPECT_EQ(splitTarget("a^h"), (TargetSplit{"a", "h"}));
     EXPECT_EQ(splitTarget("a^"), (TargetSplit{"a", ""}));
     EXPECT_EQ(splitTarget("^"), (TargetSplit{"^", ""}));
-
     EXPECT_EQ(findStreamAddress("mms://a\""), QByteArray("mms://a"));
     EXPECT_EQ(findStreamAddress("mms://\""), QByteArray("mms://"));
     EXPECT_EQ(findStreamAddress("\"mms://a"), std::nullopt);
     EXPECT_EQ(findStreamAddress(""), std::nullopt);
     EXPECT_EQ(findStreamAddress("mms:/a\""), std::nullopt);
-
     // The first and last preset buttons, and the ids either side of them.
     ASSERT_NE(presetFor(1001), nullptr);
     EXPECT_STREQ(presetFor(1001)->prefix, "KBS1^");
@@ -85,7 +82,6 @@ TEST(RemotePlayingLogic, StreamAddressIsTheFirstLowerCaseMmsUpToAQuote) {
         QByteArray("mms://b/y"));
     EXPECT_EQ(findStreamAddress("<a href='mms://single/quoted'>\"later"),
               QByteArray("mms://single/quoted'>"));
-
     // The search runs on CP949 bytes: Korean text in front and inside the address comes
     // through as the player reads it.
     const QString page = QStringLiteral("<html><body>국내 라디오 방송 안내 "
@@ -100,7 +96,6 @@ TEST(RemotePlayingLogic, PopupPageIsTheSevenLinesAndCarriesNoScript) {
               expectedPopupPage("https://home.example.net/a?b=1"));
     EXPECT_EQ(popupPage("javascript:alert(1)"), std::nullopt);
     EXPECT_EQ(popupPage("ftp://files.example.net/"), std::nullopt);
-
     for (const QByteArray& hostile :
          {QByteArray("http://x.example.net/');alert(1);('"),
           QByteArray("http://x.example.net/\\');alert(1)//"),
@@ -125,7 +120,6 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
          {"ftp://radio.example.net/p", "file:///etc/passwd", "javascript:alert(1)",
           "http:///no-host", "radio.example.net/p", "data:text/html,<script>alert(1)</script>"})
         EXPECT_FALSE(pageUrl(refused)) << refused;
-
     EXPECT_EQ(desktopTarget("http://tv.example.net/a b")->toString(QUrl::FullyEncoded),
               QStringLiteral("http://tv.example.net/a%20b"));
     EXPECT_TRUE(desktopTarget("ftp://files.example.net/list"));
@@ -140,7 +134,6 @@ TEST(RemotePlayingLogic, OnlyWebAddressesAndPlainDocumentsLeaveTheProgram) {
     EXPECT_FALSE(desktopTarget("file://host.example.net/etc/hosts"));
     EXPECT_FALSE(desktopTarget(""));
     EXPECT_FALSE(desktopTarget("  "));
-
     QTemporaryDir dir;
     auto make = [&](const char* name, const QByteArray& content, bool executable) {
         const QString path = dir.filePath(QString::fromLatin1(name));

@@ -29,7 +29,6 @@ protected:
     QString dataFile(const QString& name) const {
         return home_.filePath(QStringLiteral("data/") + name);
     }
-
     QTemporaryDir home_;
     platformtest::ScopedEnv env_{"BRONTAVIA_HOME", home_.path().toLocal8Bit()};
 };
@@ -42,7 +41,6 @@ public:
         platform::Buttons buttons = platform::Buttons::Ok;
         platform::Icon icon = platform::Icon::None;
     };
-
     int currentPage() const override { return page; }
     void setCurrentPage(int p) override {
         page = p;
@@ -63,14 +61,12 @@ public:
         choosers << QStringLiteral("save .") + suffix + QStringLiteral(": ") + caption;
         return paths.isEmpty() ? QString() : paths.dequeue();
     }
-
     QStringList texts() const {
         QStringList out;
         for (const Message& m : messages)
             out << m.text;
         return out;
     }
-
     int page = 5;
     mutable std::array<catalogue::CatalogueModel, 11> rows;
     QList<int> pageSwitches;
@@ -101,10 +97,7 @@ public:
     }
     void finish() override { visible = false; }
     void inform(const QString& text) override { informed << text; }
-
-    QString mode;
-    QString nameText;
-    QString addressText;
+    QString mode, nameText, addressText;
     bool visible = false;
     QStringList informed;
 };

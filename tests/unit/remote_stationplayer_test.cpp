@@ -34,18 +34,11 @@ public:
         waitedMs = timeoutMs;
         playerWaits << std::move(done);
     }
-
-    QList<QUrl> loaded;
-    int stops = 0;
+    QList<QUrl> loaded, popups, desktop;
     QList<std::function<void(const QString&)>> markupRequests;
-    QList<QUrl> popups;
-    QList<QUrl> desktop;
-    int starts = 0;
-    bool startWorks = true;
-    bool playerUp = true;
-    int shows = 0;
+    int stops = 0, starts = 0, shows = 0, waitedMs = 0;
+    bool startWorks = true, playerUp = true;
     QList<qint64> commands;
-    int waitedMs = 0;
     QList<std::function<void(bool)>> playerWaits;
 };
 
@@ -55,7 +48,6 @@ protected:
         QFile f(protocol::handOverFile());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
-
     RecordingHost host;
     CStationPlayer player{host};
 };
@@ -77,7 +69,6 @@ TEST_F(RemoteStationPlayer, StreamsAreHandedOverAndARunningPlayerIsShownAndTold)
     ASSERT_TRUE(waitUntil([&] { return host.popups.size() == 1; }));
     EXPECT_EQ(host.popups[0], QUrl::fromLocalFile(dataFile(QStringLiteral("a.htm"))));
     EXPECT_TRUE(QFile(dataFile(QStringLiteral("a.htm"))).size() > 0);
-
     player.activateRow(list, 1); // a row without a name plays nothing
     player.activateRow(list, 5);
     EXPECT_EQ(handed.count(), 1);
@@ -98,13 +89,11 @@ TEST_F(RemoteStationPlayer, AMissingPlayerIsStartedOnceAndToldWhenItsWindowIsUp)
     EXPECT_EQ(host.commands, QList<qint64>{1}); // once, for the last hand-over
     EXPECT_EQ(handOver(), QByteArray("mms://b.example.net/"));
     EXPECT_FALSE(player.waitingForPlayer());
-
     // A player that never shows its window is not told; the next station starts one again.
     player.play("mms://c.example.net/");
     ASSERT_EQ(host.playerWaits.size(), 1);
     host.playerWaits.takeFirst()(false);
     EXPECT_EQ(host.commands.size(), 1);
-
     // A player that cannot be started is not waited for.
     host.startWorks = false;
     player.play("mms://d.example.net/");
@@ -119,7 +108,6 @@ TEST_F(RemoteStationPlayer, PagesAreScrapedAndLateOnesAreDropped) {
     player.play("+http://radio.example.net/page");
     EXPECT_EQ(handOver(), QByteArray()); // the old station is gone at once
     ASSERT_EQ(host.loaded, QList<QUrl>{QUrl(QStringLiteral("http://radio.example.net/page"))});
-
     player.onPageComplete(true);
     EXPECT_EQ(host.stops, 1);
     ASSERT_EQ(host.markupRequests.size(), 1);
@@ -127,7 +115,6 @@ TEST_F(RemoteStationPlayer, PagesAreScrapedAndLateOnesAreDropped) {
         QStringLiteral("<a href=\"mms://radio.example.net/live\">listen</a>"));
     EXPECT_EQ(handOver(), QByteArray("mms://radio.example.net/live"));
     EXPECT_EQ(handed.count(), 1);
-
     // A page without an address, and a page that failed, hand nothing over.
     player.play("+http://radio.example.net/empty");
     player.onPageComplete(true);
@@ -137,7 +124,6 @@ TEST_F(RemoteStationPlayer, PagesAreScrapedAndLateOnesAreDropped) {
     player.onPageComplete(false);
     EXPECT_TRUE(host.markupRequests.isEmpty());
     EXPECT_EQ(handed.count(), 1);
-
     // Another station chosen while a page loads, or while its markup is on its way.
     player.play("+http://radio.example.net/slow");
     player.play("mms://chosen.example.net/");

@@ -33,57 +33,38 @@ bool finds(const char16_t* query, const char16_t* name) {
     return finds(query, cp(name));
 }
 
-TEST(StationSearchQuery, InitialConsonantsMatchTheSyllablesTheyBegin) {
-    EXPECT_TRUE(finds(u"ㅂㅅ", u"방송"));
-    EXPECT_TRUE(finds(u"ㅂㅅ", u"부산 지역 방송"));
-    EXPECT_TRUE(finds(u"ㅈㅇㅂㅅ", u"부산 지역 방송")); // across the name's space
-    EXPECT_FALSE(finds(u"ㅂㅅ", u"사방"));              // order counts
-    EXPECT_FALSE(finds(u"ㅂㅅ", u"방문송"));            // consecutive syllables only
-    EXPECT_FALSE(finds(u"ㅂ", u"빵"));                  // ㅂ is not ㅃ
-    EXPECT_TRUE(finds(u"ㅃ", u"빵"));
-    EXPECT_TRUE(finds(u"ㅎ", u"힣"));  // the last syllable of the block
-    EXPECT_TRUE(finds(u"ㄱ", u"가"));  // and the first
-    EXPECT_FALSE(finds(u"ㄱ", u"까")); // the edges between two initials
-    EXPECT_FALSE(finds(u"ㄲ", u"깋"));
-    EXPECT_FALSE(finds(u"ㄱ", u"ㄴ"));
-    // A consonant in the name itself is found by typing it.
-    EXPECT_TRUE(finds(u"ㅋㅋ", u"ㅋㅋ 방송"));
-    // Conjoining initials from some input methods mean the same.
-    EXPECT_TRUE(finds(u"\u1107\u1109", u"방송"));
-}
-
-TEST(StationSearchQuery, FullSyllablesAreExactAndMixWithConsonants) {
-    EXPECT_TRUE(finds(u"방", u"방송"));
-    EXPECT_FALSE(finds(u"방", u"박송"));
-    EXPECT_FALSE(finds(u"방", u"빵"));
-    EXPECT_TRUE(finds(u"ㅂ송", u"방송"));
-    EXPECT_TRUE(finds(u"ㅂ송", u"부송"));
-    EXPECT_FALSE(finds(u"ㅂ송", u"방성"));
-    EXPECT_TRUE(finds(u"방ㅅ", u"KBS 방송"));
-    EXPECT_TRUE(finds(u"뷁", u"뷁 채널")); // a syllable outside the common set of the code page
-}
-
-TEST(StationSearchQuery, LettersIgnoreCaseAndWidth) {
-    EXPECT_TRUE(finds(u"kbs", "KBS1"));
-    EXPECT_TRUE(finds(u"KbS", "kbs2"));
-    EXPECT_TRUE(finds(u"bs1", "KBS1"));
-    EXPECT_FALSE(finds(u"kbs", "MBC"));
-    EXPECT_TRUE(finds(u"kbs", u"ＫＢＳ 월드")); // full-width letters
-    EXPECT_TRUE(finds(u"σ", u"ΣΤΑΘΜΟΣ"));
-    EXPECT_TRUE(finds(u"москва", u"МОСКВА"));
-    EXPECT_TRUE(finds(u"韓", u"韓國 방송"));
-}
-
-TEST(StationSearchQuery, SpacesSeparateWordsFoundInAnyOrder) {
-    EXPECT_TRUE(finds(u"방송 부산", u"부산 지역 방송"));
-    EXPECT_FALSE(finds(u"방송 부산", u"부산 라디오"));
-    EXPECT_TRUE(finds(u"부산방송", u"부산 방송"));
-    EXPECT_TRUE(finds(u"kbs1", "KBS 1"));
-    EXPECT_TRUE(finds(u"  kbs   1 ", "KBS1"));
-    EXPECT_TRUE(finds(u"kbs\u3000world", u"KBS World")); // the ideographic space too
-    EXPECT_FALSE(finds(u"", "KBS"));
-    EXPECT_FALSE(finds(u"   ", "KBS"));
-    EXPECT_FALSE(finds(u"k", ""));
+// Initial consonants match the syllables they begin: in order, on consecutive syllables (across
+// the name's spaces), ㅂ is not ㅃ, at both ends of the syllable block and the edges between two
+// initials; a consonant in the name is found by typing it, and conjoining initials from some
+// input methods mean the same. Full syllables are exact and mix with consonants, also one
+// outside the code page's common set. Letters ignore case and width, in any script. Spaces
+// separate words found in any order, the ideographic space too; an empty query finds nothing.
+TEST(StationSearchQuery, ConsonantsSyllablesLettersAndWords) {
+    struct Case {
+        const char16_t* query;
+        const char16_t* name;
+        bool found;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {u"ㅂㅅ", u"방송", true}, {u"ㅂㅅ", u"부산 지역 방송", true}, {u"ㅈㅇㅂㅅ", u"부산 지역 방송", true},
+        {u"ㅂㅅ", u"사방", false}, {u"ㅂㅅ", u"방문송", false}, {u"ㅂ", u"빵", false}, {u"ㅃ", u"빵", true},
+        {u"ㅎ", u"힣", true}, {u"ㄱ", u"가", true}, {u"ㄱ", u"까", false}, {u"ㄲ", u"깋", false},
+        {u"ㄱ", u"ㄴ", false}, {u"ㅋㅋ", u"ㅋㅋ 방송", true}, {u"\u1107\u1109", u"방송", true},
+        {u"방", u"방송", true}, {u"방", u"박송", false}, {u"방", u"빵", false}, {u"ㅂ송", u"방송", true},
+        {u"ㅂ송", u"부송", true}, {u"ㅂ송", u"방성", false}, {u"방ㅅ", u"KBS 방송", true},
+        {u"뷁", u"뷁 채널", true},
+        {u"kbs", u"KBS1", true}, {u"KbS", u"kbs2", true}, {u"bs1", u"KBS1", true},
+        {u"kbs", u"MBC", false}, {u"kbs", u"ＫＢＳ 월드", true}, {u"σ", u"ΣΤΑΘΜΟΣ", true},
+        {u"москва", u"МОСКВА", true}, {u"韓", u"韓國 방송", true},
+        {u"방송 부산", u"부산 지역 방송", true}, {u"방송 부산", u"부산 라디오", false},
+        {u"부산방송", u"부산 방송", true}, {u"kbs1", u"KBS 1", true}, {u"  kbs   1 ", u"KBS1", true},
+        {u"kbs\u3000world", u"KBS World", true}, {u"", u"KBS", false}, {u"   ", u"KBS", false},
+        {u"k", u"", false}};
+    // clang-format on
+    for (const auto& [query, name, found] : cases)
+        EXPECT_EQ(finds(query, name), found) << QString::fromUtf16(query).toStdString() << " in "
+                                             << QString::fromUtf16(name).toStdString();
     EXPECT_EQ(stationsearch::parseQuery(u" a  bc ").size(), 2);
 }
 
@@ -113,8 +94,6 @@ TEST(StationSearchQuery, FoldingReadsNamesAsTheCodePageDecodesThem) {
     EXPECT_EQ(QStringView(folded.constData(), folded.size()).toString(), expected);
     EXPECT_EQ(expected.left(9), QStringLiteral("kbs뉴스똠방각하"));
 }
-
-// --- the search over pages ---
 
 struct Pages {
     CatalogueModel news, radio, empty;

@@ -20,34 +20,22 @@ int numberOf(const QByteArray& text) {
     return withLine(text).number(SuiteConfig::WallpaperStyle);
 }
 
+// The first and last digits inside a number, not only alone; white space is space and \t to
+// \r, the bytes either side of that range (\010, \016) are not; saturated at both ends of int.
 TEST(SuiteConfig, NumbersReadAsTheCLibraryDoes) {
-    EXPECT_EQ(numberOf(""), 0);
-    EXPECT_EQ(numberOf("0"), 0);
-    EXPECT_EQ(numberOf("9"), 9);
-    // The first and last digits inside a number, not only alone.
-    EXPECT_EQ(numberOf("1090"), 1090);
-    EXPECT_EQ(numberOf("909"), 909);
-    EXPECT_EQ(numberOf("-3"), -3);
-    EXPECT_EQ(numberOf("+3"), 3);
-    EXPECT_EQ(numberOf("12ab"), 12);
-    // White space is space and \t to \r; the bytes either side of that range are not.
-    EXPECT_EQ(numberOf("\t\n\v\f\r 5"), 5);
-    EXPECT_EQ(numberOf(QByteArray("\x08"
-                                  "5")),
-              0);
-    EXPECT_EQ(numberOf(QByteArray("\x0e"
-                                  "5")),
-              0);
-    EXPECT_EQ(numberOf("/5"), 0);
-    EXPECT_EQ(numberOf("5:"), 5);
-    EXPECT_EQ(numberOf("- 5"), 0);
-    // Saturated at both ends of int, and no further.
-    EXPECT_EQ(numberOf("2147483647"), INT_MAX);
-    EXPECT_EQ(numberOf("2147483648"), INT_MAX);
-    EXPECT_EQ(numberOf("-2147483648"), INT_MIN);
-    EXPECT_EQ(numberOf("-2147483649"), INT_MIN);
-    EXPECT_EQ(numberOf("-2147483647"), -INT_MAX);
-    EXPECT_EQ(numberOf("99999999999999999999999"), INT_MAX);
+    struct N {
+        const char* text;
+        int value;
+    };
+    // clang-format off
+    const N cases[] = {
+        {"", 0}, {"0", 0}, {"9", 9}, {"1090", 1090}, {"909", 909}, {"-3", -3}, {"+3", 3},
+        {"12ab", 12}, {"\t\n\v\f\r 5", 5}, {"\0105", 0}, {"\0165", 0}, {"/5", 0}, {"5:", 5},
+        {"- 5", 0}, {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"-2147483648", INT_MIN},
+        {"-2147483649", INT_MIN}, {"-2147483647", -INT_MAX}, {"99999999999999999999999", INT_MAX}};
+    // clang-format on
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(numberOf(text), value) << QByteArray(text).toHex().toStdString();
 }
 
 TEST(SuiteConfig, LineIndicesAtBothEnds) {
@@ -72,19 +60,16 @@ TEST(SuiteConfig, ShortExactAndLongFiles) {
     SuiteConfig missing = SuiteConfig::read(file);
     EXPECT_EQ(missing.linesRead(), 0);
     EXPECT_EQ(missing.line(0), QByteArray());
-
     ASSERT_TRUE(platform::lines::writeFileAtomic(file, "/cap\r\n2"));
     SuiteConfig shortFile = SuiteConfig::read(file);
     EXPECT_EQ(shortFile.linesRead(), 2);
     EXPECT_EQ(shortFile.number(SuiteConfig::WallpaperStyle), 2);
     EXPECT_EQ(shortFile.line(SuiteConfig::ScreenMode), QByteArray());
-
     ASSERT_TRUE(platform::lines::writeFileAtomic(file, "a\r\nb\r\nc\r\nd\r\ne\r\nf"));
     SuiteConfig longFile = SuiteConfig::read(file);
     EXPECT_EQ(longFile.linesRead(), 6);
     EXPECT_EQ(longFile.line(3), "d");
     EXPECT_EQ(longFile.line(4), QByteArray());
-
     // Written back: exactly four lines, no line end after the last.
     ASSERT_TRUE(longFile.write(file));
     QFile f(file);

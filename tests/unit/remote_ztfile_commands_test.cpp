@@ -22,7 +22,6 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
-
     RecordingWindow window;
     CZtChannelFiles zt{window, window};
 };
@@ -35,7 +34,6 @@ TEST_F(RemoteZtCommands, SaveAsksForANameAndWritesTheChosenFormat) {
               QStringList{QStringLiteral("ZT채널로 저장할 My즐겨찾기가 없습니다.\n먼저 즐겨찾기를 "
                                          "추가해 주세요.")});
     EXPECT_TRUE(window.choosers.isEmpty());
-
     const QList<QByteArray> favourites = testsupport::awkwardFavourites();
     ASSERT_TRUE(
         platform::lines::writeLinesAtomic(dataFile(QStringLiteral("user.txt")), favourites));
@@ -44,7 +42,6 @@ TEST_F(RemoteZtCommands, SaveAsksForANameAndWritesTheChosenFormat) {
     EXPECT_EQ(window.choosers,
               QStringList{QStringLiteral("save .zt: 저장할 ZT채널명을 입력해 주세요!")});
     EXPECT_TRUE(window.messages.isEmpty());
-
     const QString ztPath = home_.filePath(QStringLiteral("mine.zt"));
     const QString listPath = home_.filePath(QStringLiteral("mine.m3u8"));
     window.paths << ztPath << listPath << home_.filePath(QStringLiteral("no/such/dir/x.zt"));
@@ -65,7 +62,6 @@ TEST_F(RemoteZtCommands, OpenFillsTheChannelPageAndRemembersOnlyGoodFiles) {
     const QString empty = home_.filePath(QStringLiteral("empty.zt"));
     ASSERT_TRUE(platform::lines::writeFileAtomic(good, ztfile::build(favourites)));
     ASSERT_TRUE(platform::lines::writeFileAtomic(empty, QByteArray()));
-
     window.paths << good;
     zt.open();
     EXPECT_EQ(window.page, CZtChannelFiles::kPage);
@@ -73,7 +69,6 @@ TEST_F(RemoteZtCommands, OpenFillsTheChannelPageAndRemembersOnlyGoodFiles) {
     EXPECT_EQ(window.rows[CZtChannelFiles::kPage].name(1), testsupport::cp949("봄날TV"));
     EXPECT_EQ(lastFile(), good);
     EXPECT_TRUE(window.messages.isEmpty());
-
     window.page = 5;
     window.paths << empty << home_.filePath(QStringLiteral("missing.zt"));
     zt.open();
@@ -84,7 +79,6 @@ TEST_F(RemoteZtCommands, OpenFillsTheChannelPageAndRemembersOnlyGoodFiles) {
     EXPECT_EQ(window.page, 5);
     EXPECT_EQ(lastFile(), good);
     EXPECT_EQ(window.rows[CZtChannelFiles::kPage].rowCount(), favourites.size());
-
     // The next start shows the remembered file without switching pages.
     RecordingWindow next;
     CZtChannelFiles(next, next).openAtStart();

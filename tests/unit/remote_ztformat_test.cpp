@@ -15,7 +15,6 @@ TEST(RemoteZtFormat, ScramblesEachByteAndJoinsLinesWithPlainCrLf) {
     EXPECT_EQ(ztfile::scramble("K^"), QByteArray("\xFC\xE9"));
     EXPECT_EQ(ztfile::scramble(ztfile::scramble(kbs)), kbs);
     EXPECT_EQ(ztfile::scramble(cp("봄")), QByteArray("\r\n"));
-
     const QByteArray file = ztfile::build({kbs, "MBC^mms://b", ""});
     EXPECT_EQ(file, ztfile::scramble(kbs) + "\r\n" + ztfile::scramble("MBC^mms://b") + "\r\n");
     EXPECT_FALSE(ztfile::build({kbs, "MBC^mms://b"}).endsWith('\n'));
@@ -31,7 +30,6 @@ TEST(RemoteZtFormat, LinesWithScrambledLineBreakBytesReadBackWhole) {
         inside += ztfile::scramble(l).count("\r\n");
     ASSERT_GE(inside, 5);
     EXPECT_EQ(ztfile::parse(file), lines);
-
     // A lone 0xBD (scrambled LF) inside a line is never a break either.
     const QList<QByteArray> single = {cp("뉴스^mms://a"), cp("스^mms://b")};
     EXPECT_EQ(ztfile::parse(ztfile::build(single)), single);

@@ -154,64 +154,33 @@ TEST(Artwork, ResourceListsNameEachPictureOnceUnderRes) {
 
 TEST(Artwork, PicturesHaveTheSizesTheLayoutsAssume) {
     ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
-    const std::pair<const char*, QSize> expected[] = {
-        // Remote: window, settings, favourites and About backgrounds; buttons as placed.
-        {"remote/132.bmp", {300, 360}},
-        {"remote/160.bmp", {241, 360}},
-        {"remote/178.bmp", {300, 130}},
-        {"remote/165.bmp", {400, 243}},
-        {"remote/130.bmp", {67, 30}},
-        {"remote/135.bmp", {67, 31}},
-        {"remote/139.bmp", {67, 29}},
-        {"remote/168.bmp", {67, 18}},
-        {"remote/145.bmp", {67, 20}},
-        {"remote/149.bmp", {67, 22}},
-        {"remote/151.bmp", {19, 16}},
-        {"remote/155.bmp", {15, 16}},
-        {"remote/157.bmp", {21, 22}},
-        {"remote/158.bmp", {21, 22}},
-        {"remote/161.bmp", {128, 31}},
-        {"remote/163.bmp", {63, 29}},
-        {"remote/179.bmp", {62, 30}},
-        {"remote/181.bmp", {63, 30}},
-        // Player: both main-window sizes and the docked windows.
-        {"player/182.bmp", {344, 360}},
-        {"player/181.bmp", {680, 607}},
-        {"player/202.bmp", {344, 25}},
-        {"player/203.bmp", {382, 157}},
-        {"player/212.bmp", {344, 197}},
-        {"player/173.bmp", {18, 18}},
-        {"player/160.bmp", {19, 18}},
-        {"player/154.bmp", {31, 32}},
-        {"player/162.bmp", {31, 32}},
-        {"player/166.bmp", {15, 10}},
-        {"player/152.bmp", {52, 23}},
-        {"player/204.bmp", {34, 19}},
-        {"player/216.bmp", {63, 31}},
-        {"player/218.bmp", {65, 31}},
-        {"player/222.bmp", {21, 18}},
-        {"player/icon170.png", {15, 17}},
-        // Chat client.
-        {"data/skin/Main.jpg", {382, 360}},
-        {"data/skin/Error.jpg", {241, 203}},
-        {"data/skin/Colour.jpg", {212, 116}},
-        {"data/skin/Whisper.jpg", {382, 221}},
-        {"data/skin/Title.bmp", {88, 15}},
-        {"data/skin/Info.bmp", {42, 45}},
-        {"data/skin/OK.bmp", {60, 26}},
-        {"data/skin/oks.bmp", {70, 29}},
-        {"data/skin/Server.bmp", {139, 29}},
-        {"data/skin/exit.bmp", {21, 19}},
-        {"data/skin/UserSelect.bmp", {146, 13}},
-        {"data/skin/About.bmp", {155, 17}},
-        {"data/skin/CancelcOn.bmp", {64, 32}},
-        {"chat/140.bmp", {32, 32}},
-        // File sender: three frames side by side.
-        {"data/skin3/Cancel.bmp", {3 * 78, 31}},
-        {"data/skin3/exit2.bmp", {3 * 19, 18}}};
-    for (const auto& [file, size] : expected)
-        EXPECT_EQ(dims(sizeOf(file)), dims(size)) << file;
-
+    // Remote: window, settings, favourites and About backgrounds, buttons as placed; player:
+    // both main-window sizes and the docked windows; chat client; file sender: three frames
+    // side by side.
+    for (const QString& entry :
+         QStringLiteral(
+             "remote/132.bmp:300x360 remote/160.bmp:241x360 remote/178.bmp:300x130 "
+             "remote/165.bmp:400x243 remote/130.bmp:67x30 remote/135.bmp:67x31 "
+             "remote/139.bmp:67x29 remote/168.bmp:67x18 remote/145.bmp:67x20 remote/149.bmp:67x22 "
+             "remote/151.bmp:19x16 remote/155.bmp:15x16 remote/157.bmp:21x22 remote/158.bmp:21x22 "
+             "remote/161.bmp:128x31 remote/163.bmp:63x29 remote/179.bmp:62x30 remote/181.bmp:63x30 "
+             "player/182.bmp:344x360 player/181.bmp:680x607 player/202.bmp:344x25 "
+             "player/203.bmp:382x157 player/212.bmp:344x197 player/173.bmp:18x18 "
+             "player/160.bmp:19x18 player/154.bmp:31x32 player/162.bmp:31x32 player/166.bmp:15x10 "
+             "player/152.bmp:52x23 player/204.bmp:34x19 player/216.bmp:63x31 player/218.bmp:65x31 "
+             "player/222.bmp:21x18 player/icon170.png:15x17 data/skin/Main.jpg:382x360 "
+             "data/skin/Error.jpg:241x203 data/skin/Colour.jpg:212x116 "
+             "data/skin/Whisper.jpg:382x221 data/skin/Title.bmp:88x15 data/skin/Info.bmp:42x45 "
+             "data/skin/OK.bmp:60x26 data/skin/oks.bmp:70x29 data/skin/Server.bmp:139x29 "
+             "data/skin/exit.bmp:21x19 data/skin/UserSelect.bmp:146x13 data/skin/About.bmp:155x17 "
+             "data/skin/CancelcOn.bmp:64x32 chat/140.bmp:32x32 data/skin3/Cancel.bmp:234x31 "
+             "data/skin3/exit2.bmp:57x18")
+             .split(' ')) {
+        const QString file = entry.section(':', 0, 0);
+        const QStringList wh = entry.section(':', 1).split('x');
+        EXPECT_EQ(dims(sizeOf(file)), dims(QSize(wh.value(0).toInt(), wh.value(1).toInt())))
+            << file.toStdString();
+    }
     // The transfer window must hold its controls: close at (332,4) 19 x 18, cancel at
     // (274,158) 78 x 31.
     const QSize send = sizeOf("data/skin3/Send.jpg");
@@ -245,19 +214,15 @@ TEST(Artwork, ChatFindsEverySkinFileItChecksAtStart) {
 
 TEST(Artwork, ButtonStatesDifferVisibly) {
     ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
-    const std::pair<const char*, const char*> pairs[] = {
-        {"remote/130.bmp", "remote/131.bmp"},
-        {"remote/155.bmp", "remote/156.bmp"},
-        {"remote/158.bmp", "remote/157.bmp"},
-        {"remote/168.bmp", "remote/169.bmp"},
-        {"player/166.bmp", "player/167.bmp"},
-        {"player/179.bmp", "player/180.bmp"},
-        {"player/173.bmp", "player/174.bmp"},
-        {"data/skin/OK.bmp", "data/skin/OKon.bmp"},
-        {"data/skin/exit.bmp", "data/skin/exiton.bmp"},
-        {"data/skin/HP.bmp", "data/skin/HPon.bmp"},
-        {"data/skin/CancelcOn.bmp", "data/skin/Cancelc.bmp"}};
-    for (const auto& [normal, highlight] : pairs) {
+    using P = std::pair<const char*, const char*>;
+    for (const auto& [normal, highlight] :
+         {P{"remote/130.bmp", "remote/131.bmp"}, P{"remote/155.bmp", "remote/156.bmp"},
+          P{"remote/158.bmp", "remote/157.bmp"}, P{"remote/168.bmp", "remote/169.bmp"},
+          P{"player/166.bmp", "player/167.bmp"}, P{"player/179.bmp", "player/180.bmp"},
+          P{"player/173.bmp", "player/174.bmp"}, P{"data/skin/OK.bmp", "data/skin/OKon.bmp"},
+          P{"data/skin/exit.bmp", "data/skin/exiton.bmp"},
+          P{"data/skin/HP.bmp", "data/skin/HPon.bmp"},
+          P{"data/skin/CancelcOn.bmp", "data/skin/Cancelc.bmp"}}) {
         const QImage a(path(normal));
         const QImage b(path(highlight));
         ASSERT_EQ(a.size(), b.size()) << normal;
@@ -265,7 +230,6 @@ TEST(Artwork, ButtonStatesDifferVisibly) {
     }
     // Mute and sound-on faces share a place and must not look alike.
     EXPECT_GT(changedShare(QImage(path("player/179.bmp")), QImage(path("player/162.bmp"))), 0.03);
-
     for (const char* file : {"data/skin3/Cancel.bmp", "data/skin3/exit2.bmp"}) {
         const QImage strip(path(file));
         const int w = strip.width() / 3;
