@@ -3,6 +3,7 @@
 #include "filesender/transferprotocol.h"
 #include "filesender/transfersession.h"
 #include "platform/codec.h"
+#include "tests/unit/platform_testing.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,6 +12,8 @@
 
 using namespace filesender;
 using platform::cp949::fromUnicode;
+
+using platformtest::each;
 
 namespace {
 
@@ -59,14 +62,6 @@ TEST(FileSenderRequest, FourTrimmedLinesMissingLinesAndAnExactReadLimit) {
         EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
         EXPECT_EQ(r.filePath.size(), 1 + pad.size());
     }
-}
-
-// What `f` makes of each input, to compare with a list of what it should make.
-template <typename F, typename In> auto each(F f, std::initializer_list<In> inputs) {
-    QList<decltype(f(*inputs.begin()))> out;
-    for (const In& in : inputs)
-        out << f(in);
-    return out;
 }
 
 TEST(FileSenderProtocol, KeywordsInTheirFixedOrderAndSizesOfDecimalDigitsOnly) {

@@ -14,6 +14,8 @@
 using namespace platform;
 using platformtest::ScopedEnv;
 
+using platformtest::each;
+
 namespace {
 
 bool touch(const QString& path) {
@@ -249,21 +251,11 @@ TEST(Profile, HandEditedEscapesAtTheirEnds) {
                                     "mixed=\"q\"  r  \r\nnoeq\r\n=novalue\r\n"
                                     "at=@@x\r\nstr=@String(s)\r\nlast=\\\r"));
     Profile p("E");
-    EXPECT_EQ(p.getString("SA", "aA"), "1");
-    EXPECT_EQ(p.getString("SA", "b%4"), "2");
-    EXPECT_EQ(p.getString("SA", "cA"), "3");
-    EXPECT_EQ(p.getString("SA", "d%U004"), "4");
-    EXPECT_EQ(p.getString("SA", "e%4g"), "5");
-    EXPECT_EQ(p.getString("SA", "oct"), "A19");
-    EXPECT_EQ(p.getString("SA", "hex"), "A\x04g");
-    EXPECT_EQ(p.getString("SA", "cmt"), "a");
-    EXPECT_EQ(p.getString("SA", "quoted"), " a;b ");
-    EXPECT_EQ(p.getString("SA", "tail"), "x");
-    EXPECT_EQ(p.getString("SA", "mixed"), "q  r");
-    EXPECT_EQ(p.getString("SA", "noeq", "none"), "none");
-    EXPECT_EQ(p.getString("SA", "at"), "@x");
-    EXPECT_EQ(p.getString("SA", "str"), "s");
-    EXPECT_EQ(p.getString("SA", "last"), "\\");
+    auto value = [&p](const char* key) { return p.getString("SA", key, "none"); };
+    EXPECT_EQ(each(value, {"aA", "b%4", "cA", "d%U004", "e%4g", "oct", "hex", "cmt", "quoted",
+                           "tail", "mixed", "noeq", "at", "str", "last"}),
+              (QStringList{"1", "2", "3", "4", "5", "A19", "A\x04g", "a", " a;b ", "x", "q  r",
+                           "none", "@x", "s", "\\"}));
 }
 
 TEST(Profile, NumbersAtTheirEdges) {
@@ -273,17 +265,11 @@ TEST(Profile, NumbersAtTheirEdges) {
                                     "plus=+5\nsign=-\nspace= 7 \nwide=\xEF\xBC\x92\n"
                                     "zero=0\ntail=12abc\nempty=\n"));
     Profile p("P");
-    EXPECT_EQ(p.getInt("N", "max", 1), 2147483647);
-    EXPECT_EQ(p.getInt("N", "over", 1), 1);
-    EXPECT_EQ(p.getInt("N", "min", 1), -2147483647 - 1);
-    EXPECT_EQ(p.getInt("N", "plus", 1), 5);
-    EXPECT_EQ(p.getInt("N", "sign", 1), 1);
-    EXPECT_EQ(p.getInt("N", "space", 1), 7);
-    EXPECT_EQ(p.getInt("N", "wide", 1), 1); // a full-width digit is no number here
-    EXPECT_EQ(p.getInt("N", "zero", 1), 0);
-    EXPECT_EQ(p.getInt("N", "tail", 1), 12);
-    EXPECT_EQ(p.getInt("N", "empty", 1), 1);
-    EXPECT_EQ(p.getInt("N", "missing", 3), 3);
+    auto number = [&p](const char* key) { return p.getInt("N", key, -9); };
+    // A full-width digit is no number here.
+    EXPECT_EQ(each(number, {"max", "over", "min", "plus", "sign", "space", "wide", "zero", "tail",
+                            "empty", "missing"}),
+              (QList<int>{2147483647, -9, -2147483647 - 1, 5, -9, 7, -9, 0, 12, -9, -9}));
     EXPECT_EQ(p.getString("N", "empty", "fallback"), QString());
 }
 
