@@ -74,6 +74,13 @@ void pressReturn(QWidget* w) {
     QCoreApplication::sendEvent(w, &press);
 }
 
+QStringList textsOf(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
 QList<QStringList> rowsOf(const CChatView* v) {
     QList<QStringList> out;
     for (const CChatView::Line& l : v->lines())
@@ -128,8 +135,11 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
     }
 
-    CChatMainDlg* startChat(int x = 120, int y = 300) {
-        chat_ = std::make_unique<CChatMainDlg>(x, y);
+    // Starts the chat at (120, 300), as `nick` when given.
+    CChatMainDlg* startChat(const QByteArray& nick = {}) {
+        if (!nick.isEmpty())
+            writeNickname(nick);
+        chat_ = std::make_unique<CChatMainDlg>(120, 300);
         if (!chat_->OnInitDialog())
             return nullptr;
         chat_->show();
@@ -180,8 +190,7 @@ protected:
 };
 
 TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     EXPECT_EQ(chat->frameGeometry().topLeft(), QPoint(120, 300));
     EXPECT_EQ(chat->windowTitle(), QStringLiteral("Brontavia's Chat"));
@@ -324,8 +333,7 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
         users += "!U+ 0 - user" + QByteArray::number(n) + " -\r\n";
     const QByteArray all = "!R?\r\n" + rooms + QByteArray(70000, 'x') + "\r\n!U?\r\n" + users;
     serveLogOnThen(flood, all, 4097); // cut in the middle of lines on purpose
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitUntil(
         [&] { return chat->roomList()->count() == 500 && chat->userList()->count() == 1000; }));
@@ -345,18 +353,13 @@ TEST_F(ChatWindowTest, ABurstOfListChangesEndsInTheSameListsAsOneByOne) {
                            "\r\n!R+ 12 1/4 twelve\r\n!U?\r\n!U+ 0 - ann -\r\n!U+ 0 - bob -\r\n"
                            "!U+ 0 - cid -\r\n!U- 0 - bob\r\n!U+ 0 - dan -\r\n!U+ 4 - eve -\r\n";
     serveLogOnThen(burst, all);
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitUntil([&] { return chat->userList()->count() == 3; }));
-    QStringList rooms, users;
-    for (int i = 0; i < chat->roomList()->count(); ++i)
-        rooms << chat->roomList()->item(i)->text();
-    for (int i = 0; i < chat->userList()->count(); ++i)
-        users << chat->userList()->item(i)->text();
-    EXPECT_EQ(rooms, (QStringList{"1 : one ", "3 : three ", QStringLiteral("5 : 우리 방 "),
-                                  "9 : nine ", "12 : twelve "}));
-    EXPECT_EQ(users, (QStringList{"ann", "cid", "dan"}));
+    EXPECT_EQ(textsOf(chat->roomList()),
+              (QStringList{"1 : one ", "3 : three ", QStringLiteral("5 : 우리 방 "), "9 : nine ",
+                           "12 : twelve "}));
+    EXPECT_EQ(textsOf(chat->userList()), (QStringList{"ann", "cid", "dan"}));
     // Joining the fourth row joins room 9.
     chat->roomList()->setCurrentRow(3);
     chat->button(IDC_JOIN)->click();
@@ -375,8 +378,7 @@ TEST_F(ChatWindowTest, TheServerListSwitchesServers) {
                 "text/plain"});
     serverListBase_ = http.url(QStringLiteral("/")).toUtf8();
     usePort(server_.port());
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitForState(CS_LOBBY));
     onNextModal<CSelectDlg>([](CSelectDlg* d) {
@@ -401,8 +403,7 @@ TEST_F(ChatWindowTest, OfferFloodsOpenOneBoxOfAKindAndQueueTheLatest) {
     }
     QTcpServer hostile;
     serveLogOnThen(hostile, flood);
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     COfferBoxes* offers = chat->offers();
     ASSERT_TRUE(waitUntil([&] { return offers->waiting(COfferBoxes::Home) == 20; }));
@@ -441,8 +442,7 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
     lines += "!MR evil hi\rkim\\ :\\ forged\nline\r\n";
     QTcpServer hostile;
     serveLogOnThen(hostile, lines);
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     CChatView* view = chat->chatView();
     ASSERT_TRUE(waitUntil(
@@ -465,8 +465,7 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
 }
 
 TEST_F(ChatWindowTest, TheButtonsStayInsideTheWindowAndTheHintBesideTheLabel) {
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     const QRect window = chat->rect();
     auto outside = [&] {
