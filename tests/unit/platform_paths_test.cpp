@@ -111,9 +111,14 @@ TEST(Paths, ResolveMatchesCaseAndBackslashes) {
     EXPECT_TRUE(QFile::exists(paths::resolve("Skin\\JOIN.bmp")));
 }
 
-TEST(Profile, RoundTripPerProgram) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
+// Each profile test in a home of its own; the home in use before comes back after.
+class ProfileTest : public ::testing::Test {
+protected:
+    ScopedEnv keepHome{"BRONTAVIA_HOME"};
     testsupport::TempHome home;
+};
+
+TEST_F(ProfileTest, RoundTripPerProgram) {
     {
         Profile remote("ZT25");
         EXPECT_EQ(remote.fileName(), home.path() + "/ZT25.INI");
@@ -135,9 +140,7 @@ TEST(Profile, RoundTripPerProgram) {
     EXPECT_EQ(Profile("ZT25").getString("ZT3.0", "LASTZTFILE"), "/home/김/채널, 목록\\1.zt");
 }
 
-TEST(Profile, ReadsHandEditedValues) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, ReadsHandEditedValues) {
     ASSERT_TRUE(home.write("Lumaset.INI", "[Player]\nWidth=320px\nName=a,b\nBad=abc\n"
                                           "Korean=지역 방송\n"));
     Profile player("Lumaset");
@@ -149,9 +152,7 @@ TEST(Profile, ReadsHandEditedValues) {
 
 // A value only another writer makes, "@Variant(...)", is not turned into an object: QSettings'
 // own reader would build any type from it, here a list that asks for gigabytes.
-TEST(Profile, TypedValuesFromTheFileAreNotDeserialised) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, TypedValuesFromTheFileAreNotDeserialised) {
     ASSERT_TRUE(home.write("ZT25.INI", "[ZT3.0]\nLASTZTFILE=@Variant(\\0\\0\\0\\t(\\\\0\\x7f)\n"
                                        "UPDATEURL=http://update.example.net/\n"
                                        "Escaped=\"@Variant(\\0\\0\\0\\t(\\\\0\\x7f)\"\n"));
@@ -165,9 +166,7 @@ TEST(Profile, TypedValuesFromTheFileAreNotDeserialised) {
 }
 
 // The files stay what QSettings writes and reads, for text with every kind of character.
-TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, FilesStayReadableBothWaysWithQSettings) {
     const QStringList texts = {
         "/home/김/채널, 목록\\1.zt",      " spaced ", "a;b=c",   QString("nul") + QChar(0) + "1f",
         "tab\there\nline \"quoted\"",     "@at",      "@@twice", "😀 emoji",
@@ -197,9 +196,7 @@ TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
 
 // Byte for byte what QSettings writes, for names and values made of the characters either side
 // of every range the escaping treats differently.
-TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, EscapingAtTheEdgesOfEveryCharacterRange) {
     const QStringList keys = {"`az{", "@AZ[", "09:", "_-.", QString(QChar(0xFF)) + QChar(0x100),
                               "a b",  "x/y"};
     const QStringList values = {QString(QChar(0x1F)) + QChar(0x20) + "~",
@@ -241,9 +238,7 @@ TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
 
 // Hand-edited files: escapes cut off at the end of a name, octal and hex escapes at their ends,
 // comments, quotes and white space.
-TEST(Profile, HandEditedEscapesAtTheirEnds) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, HandEditedEscapesAtTheirEnds) {
     ASSERT_TRUE(home.write("E.INI", "\xEF\xBB\xBF; comment\r\n# also\r\n[S%41]\r\n"
                                     "a%41=1\r\nb%4=2\r\nc%U0041=3\r\nd%U004=4\r\ne%4g=5\r\n"
                                     "oct=\\101\\0619\r\nhex=\\x41\\x4g\r\n"
@@ -258,9 +253,7 @@ TEST(Profile, HandEditedEscapesAtTheirEnds) {
                            "none", "@x", "s", "\\"}));
 }
 
-TEST(Profile, NumbersAtTheirEdges) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, NumbersAtTheirEdges) {
     ASSERT_TRUE(home.write("P.INI", "[N]\nmax=2147483647\nover=2147483648\nmin=-2147483648\n"
                                     "plus=+5\nsign=-\nspace= 7 \nwide=\xEF\xBC\x92\n"
                                     "zero=0\ntail=12abc\nempty=\n"));
@@ -273,9 +266,7 @@ TEST(Profile, NumbersAtTheirEdges) {
     EXPECT_EQ(p.getString("N", "empty", "fallback"), QString());
 }
 
-TEST(Profile, WriteFailureIsReported) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, WriteFailureIsReported) {
     // The profile's place is taken by a folder, so the file can never be written.
     ASSERT_TRUE(QDir(home.path()).mkdir("ZT25.INI"));
     Profile remote("ZT25");
