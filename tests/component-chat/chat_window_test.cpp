@@ -1,20 +1,26 @@
 // The chat window in-process: log-on, rooms, talking in colour, the nickname dialog, refusals,
-// a server that hangs up, a missing skin file and a flooded waiting room.
+// a server that hangs up, a missing skin file and a flooded waiting room; and its file sender:
+// the process the chat owns (started again when a transfer needs it, reaped when it ends) and
+// the boxes that must be seen above a chat kept on top.
 #include "chat/chatconnection.h"
 #include "chat/chatdialogs.h"
+#include "chat/chathandover.h"
 #include "chat/chatids.h"
 #include "chat/chatmaindlg.h"
 #include "chat/chatview.h"
+#include "chat/filesenderprocess.h"
 #include "chat/offerboxes.h"
 #include "chat/skinlistbox.h"
 #include "chat/skinmessagedlg.h"
 #include "chatserver/chatserver.h"
 #include "platform/automation_internal.h"
 #include "platform/codec.h"
+#include "platform/lines.h"
 #include "skin/skinbutton.h"
 #include "tests/support/httpserver.h"
 #include "tests/support/processes.h"
 #include "tests/support/scopedenv.h"
+#include "tests/support/standins.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,9 +38,11 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace chat;
+using testsupport::spin;
 using testsupport::waitUntil;
 
 namespace {
@@ -66,6 +74,13 @@ void pressReturn(QWidget* w) {
     QCoreApplication::sendEvent(w, &press);
 }
 
+QStringList textsOf(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
 QList<QStringList> rowsOf(const CChatView* v) {
     QList<QStringList> out;
     for (const CChatView::Line& l : v->lines())
@@ -88,15 +103,19 @@ protected:
         QFile::remove(data_ + QStringLiteral("Namae.dat"));
         // The file sender the chat starts: a stand-in that ends at once.
         ASSERT_TRUE(bin_.isValid());
-        QFile sender(bin_.filePath(QStringLiteral("Parcelo01")));
-        ASSERT_TRUE(sender.open(QIODevice::WriteOnly));
-        sender.write("#!/bin/sh\nexit 0\n");
-        sender.close();
-        sender.setPermissions(sender.permissions() | QFile::ExeOwner);
+        fileSender("#!/bin/sh\nexit 0\n");
         path_ = std::make_unique<testsupport::ScopedEnv>(
             "PATH", (bin_.path() + QStringLiteral(":/usr/bin:/bin")).toUtf8());
         ASSERT_TRUE(server_.listen(QHostAddress::LocalHost, 0));
         usePort(server_.port());
+    }
+
+    void fileSender(const QByteArray& script) {
+        QFile sender(bin_.filePath(QStringLiteral("Parcelo01")));
+        ASSERT_TRUE(sender.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        sender.write(script);
+        sender.close();
+        sender.setPermissions(sender.permissions() | QFile::ExeOwner);
     }
 
     void usePort(quint16 port) {
@@ -116,8 +135,11 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
     }
 
-    CChatMainDlg* startChat(int x = 120, int y = 300) {
-        chat_ = std::make_unique<CChatMainDlg>(x, y);
+    // Starts the chat at (120, 300), as `nick` when given.
+    CChatMainDlg* startChat(const QByteArray& nick = {}) {
+        if (!nick.isEmpty())
+            writeNickname(nick);
+        chat_ = std::make_unique<CChatMainDlg>(120, 300);
         if (!chat_->OnInitDialog())
             return nullptr;
         chat_->show();
@@ -168,8 +190,7 @@ protected:
 };
 
 TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     EXPECT_EQ(chat->frameGeometry().topLeft(), QPoint(120, 300));
     EXPECT_EQ(chat->windowTitle(), QStringLiteral("Brontavia's Chat"));
@@ -312,8 +333,7 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
         users += "!U+ 0 - user" + QByteArray::number(n) + " -\r\n";
     const QByteArray all = "!R?\r\n" + rooms + QByteArray(70000, 'x') + "\r\n!U?\r\n" + users;
     serveLogOnThen(flood, all, 4097); // cut in the middle of lines on purpose
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitUntil(
         [&] { return chat->roomList()->count() == 500 && chat->userList()->count() == 1000; }));
@@ -333,18 +353,13 @@ TEST_F(ChatWindowTest, ABurstOfListChangesEndsInTheSameListsAsOneByOne) {
                            "\r\n!R+ 12 1/4 twelve\r\n!U?\r\n!U+ 0 - ann -\r\n!U+ 0 - bob -\r\n"
                            "!U+ 0 - cid -\r\n!U- 0 - bob\r\n!U+ 0 - dan -\r\n!U+ 4 - eve -\r\n";
     serveLogOnThen(burst, all);
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitUntil([&] { return chat->userList()->count() == 3; }));
-    QStringList rooms, users;
-    for (int i = 0; i < chat->roomList()->count(); ++i)
-        rooms << chat->roomList()->item(i)->text();
-    for (int i = 0; i < chat->userList()->count(); ++i)
-        users << chat->userList()->item(i)->text();
-    EXPECT_EQ(rooms, (QStringList{"1 : one ", "3 : three ", QStringLiteral("5 : 우리 방 "),
-                                  "9 : nine ", "12 : twelve "}));
-    EXPECT_EQ(users, (QStringList{"ann", "cid", "dan"}));
+    EXPECT_EQ(textsOf(chat->roomList()),
+              (QStringList{"1 : one ", "3 : three ", QStringLiteral("5 : 우리 방 "), "9 : nine ",
+                           "12 : twelve "}));
+    EXPECT_EQ(textsOf(chat->userList()), (QStringList{"ann", "cid", "dan"}));
     // Joining the fourth row joins room 9.
     chat->roomList()->setCurrentRow(3);
     chat->button(IDC_JOIN)->click();
@@ -363,8 +378,7 @@ TEST_F(ChatWindowTest, TheServerListSwitchesServers) {
                 "text/plain"});
     serverListBase_ = http.url(QStringLiteral("/")).toUtf8();
     usePort(server_.port());
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitForState(CS_LOBBY));
     onNextModal<CSelectDlg>([](CSelectDlg* d) {
@@ -389,8 +403,7 @@ TEST_F(ChatWindowTest, OfferFloodsOpenOneBoxOfAKindAndQueueTheLatest) {
     }
     QTcpServer hostile;
     serveLogOnThen(hostile, flood);
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     COfferBoxes* offers = chat->offers();
     ASSERT_TRUE(waitUntil([&] { return offers->waiting(COfferBoxes::Home) == 20; }));
@@ -429,8 +442,7 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
     lines += "!MR evil hi\rkim\\ :\\ forged\nline\r\n";
     QTcpServer hostile;
     serveLogOnThen(hostile, lines);
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     CChatView* view = chat->chatView();
     ASSERT_TRUE(waitUntil(
@@ -453,8 +465,7 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
 }
 
 TEST_F(ChatWindowTest, TheButtonsStayInsideTheWindowAndTheHintBesideTheLabel) {
-    writeNickname("kim");
-    CChatMainDlg* chat = startChat();
+    CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     const QRect window = chat->rect();
     auto outside = [&] {
@@ -592,6 +603,143 @@ TEST_F(ChatWindowTest, APromptShowsALongAddressWholeAboveItsButtons) {
     EXPECT_EQ(box.shownLines()[0], QString(52, 'b') + QStringLiteral("..."));
     box.prepare(QStringLiteral("짧은 말"), 1, false);
     EXPECT_EQ(box.size(), QSize(box.backgroundWidth(), box.backgroundHeight()));
+}
+
+class ChatFileSenderTest : public ChatWindowTest {
+protected:
+    void SetUp() override {
+        ChatWindowTest::SetUp();
+        // A file sender that notes each start and then stays until it is ended.
+        fileSender("#!/bin/sh\necho $$ >> '" + starts().toUtf8() + "'\nexec sleep 30\n");
+        // A chat that logs on at once, so no dialog of its own is open while a test acts.
+        writeNickname("kim");
+    }
+    CChatMainDlg* startInLobby() {
+        CChatMainDlg* chat = startChat();
+        const bool inLobby = chat && waitUntil([&] { return chat->userList()->count() == 1; });
+        EXPECT_TRUE(inLobby);
+        return inLobby ? chat : nullptr;
+    }
+    QString starts() const { return bin_.filePath(QStringLiteral("starts")); }
+    QList<qint64> startedPids() const {
+        QList<qint64> out;
+        for (const QByteArray& l :
+             platform::lines::readLines(starts()).value_or(QList<QByteArray>{}))
+            out << l.trimmed().toLongLong();
+        return out;
+    }
+    static bool gone(qint64 pid) { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }
+};
+
+// A file sender that is not there is started when a transfer needs it; one that ended is reaped
+// (no zombie) and started again; one that cannot come is reported, never waited for ever.
+TEST_F(ChatFileSenderTest, TheFileSenderIsStartedWhenNeededAndReapedWhenItEnds) {
+    CFileSenderProcess process;
+    std::optional<bool> result;
+    process.ensure(5000, &process, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(waitUntil([&] { return startedPids().size() == 1; }));
+    EXPECT_FALSE(result); // its window is not there yet
+    {
+        testsupport::WindowStandIn host(kTransferHostTitle);
+        ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+        EXPECT_TRUE(*result);
+        // Its window is there: nothing more is started.
+        result.reset();
+        process.ensure(5000, &process, [&](bool ok) { result = ok; });
+        ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+        EXPECT_TRUE(*result);
+        EXPECT_EQ(process.starts(), 1);
+    }
+
+    // The file sender is killed: the chat reaps it at once.
+    const qint64 pid = startedPids().constFirst();
+    ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
+    ASSERT_TRUE(waitUntil([&] { return !process.running(); }));
+    EXPECT_TRUE(waitUntil([&] { return gone(pid); })) << "a zombie stays in /proc";
+
+    // The next transfer starts it again; a window that never comes ends the wait.
+    result.reset();
+    process.ensure(300, &process, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_FALSE(*result);
+    EXPECT_EQ(startedPids().size(), 2);
+    EXPECT_EQ(process.starts(), 2);
+
+    // No program at all: told at once, from the event loop.
+    QFile::remove(bin_.filePath(QStringLiteral("Parcelo01")));
+    CFileSenderProcess missing;
+    result.reset();
+    missing.ensure(5000, &missing, [&](bool ok) { result = ok; });
+    EXPECT_FALSE(result);
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }, 500));
+    EXPECT_FALSE(*result);
+}
+
+// The receiving side: asked for its address while its file sender cannot come, the chat says
+// so in a box instead of leaving the sender to a connection error; a flood of requests neither
+// nests boxes nor starts the file sender for each.
+TEST_F(ChatFileSenderTest, NoFileSenderForAReceiverIsToldInABox) {
+    fileSender("#!/bin/sh\nexit 0\n");
+    CChatMainDlg* chat = startInLobby();
+    ASSERT_TRUE(chat);
+    QStringList texts;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<CSkinMessageDlg*>(QApplication::activeModalWidget())) {
+            texts << d->shownLines().join(QLatin1Char(' '));
+            d->accept();
+        }
+    });
+    user.start(10);
+    // Many users ask at once (or one user floods): one wait, one box. The chat's own search for
+    // its file sender after log-on may or may not have started it again by now.
+    const int before = chat->handOver()->fileSender()->starts();
+    for (int i = 0; i < 30; ++i)
+        chat->handOver()->answerAddress(QStringLiteral("user%1").arg(i),
+                                        QStringLiteral("127.0.0.1"));
+    ASSERT_TRUE(waitUntil([&] { return !texts.isEmpty(); }, 5000));
+    EXPECT_TRUE(texts.constFirst().startsWith(QStringLiteral("파일을 받을 수 없습니다")))
+        << texts.constFirst().toStdString();
+    spin(1000); // twice the file sender's wait at this test's scale
+    EXPECT_EQ(texts.size(), 1);
+    // At most once more for all the requests.
+    EXPECT_LE(chat->handOver()->fileSender()->starts() - before, 1);
+    chat->closeChat();
+}
+
+// A chat kept on top keeps its boxes on top too (a transient box alone can end up behind it
+// and behind the player); a chat that is not, does not.
+TEST_F(ChatFileSenderTest, BoxesStayAboveAChatKeptOnTop) {
+    CChatMainDlg* chat = startInLobby();
+    ASSERT_TRUE(chat);
+    for (const bool onTop : {true, false}) {
+        platform::setWindowTopmost(chat, onTop);
+        std::optional<bool> boxOnTop;
+        QRect boxAt;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            if (auto* d = qobject_cast<CSkinMessageDlg*>(QApplication::activeModalWidget())) {
+                boxOnTop = d->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                boxAt = d->geometry();
+                d->accept();
+            }
+        });
+        user.start(10);
+        chat->message(QStringLiteral("같은 사용자에게 이미 다른 파일을 보내고 있는 중입니다"), 1);
+        ASSERT_TRUE(boxOnTop.has_value());
+        EXPECT_EQ(*boxOnTop, onTop);
+        EXPECT_TRUE(chat->geometry().contains(boxAt.center()));
+        user.stop();
+        // An offer from another user opens without a loop of its own, and above the chat too.
+        chat->offers()->show(COfferBoxes::Link,
+                             QStringLiteral("lee님이 보낸 링크\r\nhttp://example.com/"), 1, true,
+                             [](int) {});
+        CSkinMessageDlg* offer = chat->offers()->openBox(COfferBoxes::Link);
+        ASSERT_TRUE(offer);
+        EXPECT_EQ(offer->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        offer->reject();
+    }
+    chat->closeChat();
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The host and transfer windows in this process under the offscreen platform, on loopback
-// addresses of this test's own.
+// The host and transfer windows and their boxes in this process under the offscreen platform, on
+// loopback addresses of this test's own.
 #include "filesender/transferdlg.h"
 #include "filesender/transferhostdlg.h"
 #include "platform/clock.h"
@@ -16,6 +16,7 @@
 #include "tests/support/processes.h"
 #include "tests/support/standins.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -132,10 +133,14 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     bool finished = false;
     QObject::connect(h.get(), &QDialog::finished, [&] { finished = true; });
 
+    // The chat sends the start message and waits for its answer: the failure box opens only
+    // once the sender has it.
     platform::dialogs::queueAnswer(platform::IDOK);
-    ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 7));
-    // The box opens once the sender has its answer.
+    EXPECT_EQ(h->handleMessage(protocol::WM_XFER_START, 7, 0), std::optional<std::int64_t>(0));
+    EXPECT_TRUE(platform::dialogs::shown().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return shownTexts() == QStringList{text::NoRequestFile}; }));
+    EXPECT_EQ(platform::dialogs::shown()[0].kind, QStringLiteral("messagebox"));
+    EXPECT_EQ(platform::dialogs::shown()[0].caption, protocol::kTransferHostTitle);
     EXPECT_TRUE(h->transfers().isEmpty());
 
     const QByteArray target = loopback(5).toLatin1();
@@ -178,62 +183,15 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     EXPECT_TRUE(waitUntil([&] { return carol.state() == QAbstractSocket::UnconnectedState; }));
 }
 
-TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndBothWindowsCloseSilently) {
-    auto receiver = host(loopback(3));
-    auto sender = host(loopback(2));
-    ASSERT_TRUE(receiver->isListening());
-    ASSERT_TRUE(sender->isListening());
-
-    QByteArray data(3 * 1000 * 1000 + 5, Qt::Uninitialized);
-    for (int i = 0; i < data.size(); ++i)
-        data[i] = char((i * 131) ^ (i >> 9));
-    const QString source = files_.filePath(QStringLiteral("자료 1.bin"));
-    QFile src(source);
-    ASSERT_TRUE(src.open(QIODevice::WriteOnly));
-    src.write(data);
-    src.close();
-    const QString target = files_.filePath(QStringLiteral("받음.bin"));
-    platform::dialogs::queueAnswer(platform::IDOK);
-    sender->startRequest(0); // no request file yet
-    platform::dialogs::queueAnswer(platform::IDYES);
-    platform::dialogs::queueAnswer(target);
-    writeRequest(0, "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" +
-                        loopback(3).toLatin1());
-    platform::dialogs::clearShown();
-    sender->startRequest(0);
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo(target).size() == data.size(); }));
-    ASSERT_TRUE(waitUntil(
-        [&] { return sender->transfers().isEmpty() && receiver->transfers().isEmpty(); }));
-    QFile dst(target);
-    ASSERT_TRUE(dst.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(dst.readAll() == data);
-    const auto shown = platform::dialogs::shown();
-    ASSERT_EQ(shown.size(), 2); // the question and the Save As, nothing else
-    EXPECT_EQ(shown[0].caption, text::AskCaption);
-    EXPECT_EQ(shown[0].text,
-              QStringLiteral("alice님이 보내신 \r\n자료 1.bin 파일을 받으시겠습니까 ?"));
-    EXPECT_EQ(shown[1].kind, QStringLiteral("save"));
-    EXPECT_EQ(shown[1].text, QStringLiteral("자료 1.bin"));
-}
-
-// The chat sends the start message and waits for its answer: a failure box must not hold it.
-TEST_F(FileSenderWindows, TheStartMessageIsAnsweredBeforeItsFailureBoxOpens) {
-    auto sender = host(loopback(2));
-    platform::dialogs::clearShown();
-    platform::dialogs::queueAnswer(platform::IDOK);
-    EXPECT_EQ(sender->handleMessage(protocol::WM_XFER_START, 7, 0), std::optional<std::int64_t>(0));
-    EXPECT_TRUE(platform::dialogs::shown().isEmpty());
-    ASSERT_TRUE(waitUntil([] { return !platform::dialogs::shown().isEmpty(); }));
-    const auto shown = platform::dialogs::shown();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].kind, QStringLiteral("messagebox"));
-    EXPECT_EQ(shown[0].caption, protocol::kTransferHostTitle);
-}
-
-TEST_F(FileSenderWindows, ConnectAndCloseFloodShowsNothing) {
+TEST_F(FileSenderWindows, SilentConnectionsNeitherShowNorLockOutASender) {
+    // The offer's time limit long enough to connect them all first (2 s here).
+    const double scale = platform::clock::sleepScale();
+    platform::clock::setSleepScale(0.2);
+    const auto restore = qScopeGuard([scale] { platform::clock::setSleepScale(scale); });
     testsupport::WindowStandIn chat(protocol::kChatTitle); // keeps the watchdog content
     auto h = host(loopback(3));
-    // Nobody was asked anything: no window, no "연결 에러" box, nothing left behind.
+    // A flood of connections that close at once: nobody was asked anything, so no window, no
+    // "연결 에러" box, nothing left behind.
     for (int i = 0; i < 300; ++i) {
         QTcpSocket peer;
         peer.connectToHost(QHostAddress(loopback(3)), kTransferPort);
@@ -245,15 +203,8 @@ TEST_F(FileSenderWindows, ConnectAndCloseFloodShowsNothing) {
     EXPECT_TRUE(h->transfers().isEmpty());
     EXPECT_TRUE(shownTexts().isEmpty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
 
-TEST_F(FileSenderWindows, IdleConnectionsNeitherShowNorLockOutASender) {
-    // The offer's time limit long enough to connect them all first (2 s here).
-    const double scale = platform::clock::sleepScale();
-    platform::clock::setSleepScale(0.2);
-    const auto restore = qScopeGuard([scale] { platform::clock::setSleepScale(scale); });
-    testsupport::WindowStandIn chat(protocol::kChatTitle);
-    auto h = host(loopback(3));
+    // Connections that stay and say nothing are not shown either.
     std::vector<std::unique_ptr<QTcpSocket>> idle;
     for (int i = 0; i < kMaxWaitingReceivers + 2; ++i) {
         idle.push_back(std::make_unique<QTcpSocket>());
@@ -391,26 +342,48 @@ TEST_F(FileSenderWindows, TheHostIsNeverShown) {
         EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 }
 
-// A transfer that went well is told to the chat on either side: a report file and its number.
-TEST_F(FileSenderWindows, FinishedTransfersAreReportedToTheChat) {
+// A file moves between two hosts with the question and the Save As and nothing else shown; a
+// transfer that went well is told to the chat on either side: a report file and its number.
+TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndIsReportedToTheChat) {
     testsupport::WindowStandIn chat(protocol::kChatTitle);
     auto receiver = host(loopback(3));
     auto sender = host(loopback(2));
-    const QString source = files_.filePath(QStringLiteral("사진 1.bin"));
+    ASSERT_TRUE(receiver->isListening());
+    ASSERT_TRUE(sender->isListening());
+    QByteArray data(3 * 1000 * 1000 + 5, Qt::Uninitialized);
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char((i * 131) ^ (i >> 9));
+    const QString source = files_.filePath(QStringLiteral("자료 1.bin"));
     QFile src(source);
     ASSERT_TRUE(src.open(QIODevice::WriteOnly));
-    src.write(QByteArray(100000, 'p'));
+    src.write(data);
     src.close();
     const QString target = files_.filePath(QStringLiteral("받음.bin"));
+    platform::dialogs::queueAnswer(platform::IDOK);
+    sender->startRequest(0); // no request file yet
     platform::dialogs::queueAnswer(platform::IDYES);
     platform::dialogs::queueAnswer(target);
-    writeRequest(0, "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" +
-                        loopback(3).toLatin1());
+    const QByteArray request =
+        "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" + loopback(3).toLatin1();
+    writeRequest(0, request);
+    ASSERT_TRUE(waitUntil([] { return !platform::dialogs::shown().isEmpty(); }));
+    platform::dialogs::clearShown();
     sender->startRequest(0);
     ASSERT_TRUE(waitUntil([&] {
         chat.settle();
         return chat.messages.size() == 2;
     }));
+    QFile dst(target);
+    ASSERT_TRUE(dst.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(dst.readAll() == data);
+    const auto shown = platform::dialogs::shown();
+    ASSERT_EQ(shown.size(), 2); // the question and the Save As, nothing else
+    EXPECT_EQ(shown[0].caption, text::AskCaption);
+    EXPECT_EQ(shown[0].text,
+              QStringLiteral("alice님이 보내신 \r\n자료 1.bin 파일을 받으시겠습니까 ?"));
+    EXPECT_EQ(shown[1].kind, QStringLiteral("save"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("자료 1.bin"));
+
     QList<protocol::TransferReport> reports;
     for (const auto& m : chat.messages) {
         EXPECT_EQ(m.msg, protocol::WM_XFER_REPORT);
@@ -419,20 +392,18 @@ TEST_F(FileSenderWindows, FinishedTransfersAreReportedToTheChat) {
         reports << *r;
     }
     EXPECT_NE(chat.messages[0].wParam, chat.messages[1].wParam); // one file each
-    const protocol::TransferReport sent{false, QStringLiteral("bob"), QStringLiteral("사진 1.bin"),
-                                        QString()};
-    const protocol::TransferReport received{true, QStringLiteral("alice"),
-                                            QStringLiteral("받음.bin"), target};
-    EXPECT_TRUE(reports.contains(sent));
-    EXPECT_TRUE(reports.contains(received));
-    EXPECT_EQ(QFileInfo(target).size(), 100000);
+    EXPECT_TRUE(reports.contains(protocol::TransferReport{
+        false, QStringLiteral("bob"), QStringLiteral("자료 1.bin"), QString()}));
+    EXPECT_TRUE(reports.contains(protocol::TransferReport{true, QStringLiteral("alice"),
+                                                          QStringLiteral("받음.bin"), target}));
+    ASSERT_TRUE(waitUntil(
+        [&] { return sender->transfers().isEmpty() && receiver->transfers().isEmpty(); }));
 
     // A refused one is not reported.
     chat.messages.clear();
     platform::dialogs::queueAnswer(platform::IDNO);
     platform::dialogs::queueAnswer(platform::IDOK);
-    writeRequest(1, "bob\r\nalice\r\n" + platform::cp949::fromUnicode(source) + "\r\n" +
-                        loopback(3).toLatin1());
+    writeRequest(1, request);
     sender->startRequest(1);
     ASSERT_TRUE(waitUntil(
         [&] { return sender->transfers().isEmpty() && receiver->transfers().isEmpty(); }));
@@ -492,3 +463,158 @@ TEST_F(FileSenderWindows, BoxesStayAboveTheSuiteAndOpenOverTheChat) {
         ASSERT_TRUE(waitUntil([&] { return h->transfers().isEmpty(); }));
     }
 }
+
+namespace {
+
+bool isBox(const QObject* o) {
+    return qobject_cast<const QMessageBox*>(o) || qobject_cast<const QFileDialog*>(o);
+}
+
+// Plays the user from inside the boxes' own event loops: `answer` sees every new box once and
+// closes it (or not). Notes each box shown while another one was still open.
+class User : public QObject {
+public:
+    explicit User(std::function<bool(QMessageBox*)> answer) : answer_(std::move(answer)) {
+        qApp->installEventFilter(this);
+        connect(&tick_, &QTimer::timeout, this, &User::look);
+        tick_.start(20);
+    }
+    ~User() override { qApp->removeEventFilter(this); }
+
+    int nested = 0;
+    QStringList seen; // each box's text, in the order they opened
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && isBox(o)) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w != o && isBox(w) && w->isVisible())
+                    ++nested;
+        }
+        return false;
+    }
+
+private:
+    void look() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->property("answered").toBool())
+            return;
+        if (!box->property("seen").toBool()) {
+            box->setProperty("seen", true);
+            seen << box->text();
+        }
+        if (answer_(box))
+            box->setProperty("answered", true);
+    }
+
+    std::function<bool(QMessageBox*)> answer_;
+    QTimer tick_;
+};
+
+bool click(QMessageBox* box, QMessageBox::StandardButton which) {
+    QAbstractButton* b = box->button(which);
+    if (!b)
+        return false;
+    b->click();
+    return true;
+}
+
+// The file sender's boxes open one at a time, never one inside another's event loop.
+class FileSenderBoxes : public FileSenderWindows {
+protected:
+    void SetUp() override {
+        FileSenderWindows::SetUp();
+        host_ = host(loopback(3));
+        ASSERT_TRUE(host_->isListening());
+    }
+
+    std::unique_ptr<QTcpSocket> offer(const QByteArray& line) {
+        auto peer = std::make_unique<QTcpSocket>();
+        peer->connectToHost(QHostAddress(loopback(3)), kTransferPort);
+        EXPECT_TRUE(peer->waitForConnected(5000));
+        peer->write(line);
+        peer->flush();
+        return peer;
+    }
+
+    std::unique_ptr<CTransferHostDlg> host_;
+};
+
+TEST_F(FileSenderBoxes, OffersArrivingTogetherAreAskedOneAtATime) {
+    User user([](QMessageBox* box) { return click(box, QMessageBox::No); });
+    std::vector<std::unique_ptr<QTcpSocket>> peers;
+    QStringList asked;
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i);
+        peers.push_back(offer("peer" + QByteArray::number(i) + ' ' + name.toLatin1()));
+        asked << askText(QStringLiteral("peer%1").arg(i), name);
+    }
+    for (const auto& p : peers) {
+        QByteArray answer;
+        EXPECT_TRUE(waitUntil([&] {
+            answer += p->readAll();
+            return answer == "SendFile_No";
+        })) << answer.constData();
+    }
+    EXPECT_TRUE(waitUntil([&] { return host_->transfers().isEmpty(); }));
+    EXPECT_EQ(user.nested, 0);
+    // Each asked once, nothing else.
+    QStringList sorted = user.seen;
+    sorted.sort();
+    EXPECT_EQ(sorted, asked);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(FileSenderBoxes, ASenderThatGaveUpWhileWaitingGetsOnlyItsEndBox) {
+    const QString aliceAsk = askText(QStringLiteral("alice"), QStringLiteral("a.txt"));
+    std::unique_ptr<QTcpSocket> bob;
+    bool bobGone = false;
+    User user([&](QMessageBox* box) {
+        if (box->text() != aliceAsk)
+            return click(box, QMessageBox::Ok);
+        // Alice's question stays open while bob's offer arrives, waits, and bob gives up.
+        const auto t = host_->transfers();
+        if (!bob) {
+            bob = offer("bob b.txt");
+            return false;
+        }
+        if (!bobGone) {
+            if (t.size() == 2 && t[1]->isWaitingForBox()) {
+                bob->abort();
+                bobGone = true;
+            }
+            return false;
+        }
+        if (t.size() == 2 && !t[1]->isEnded())
+            return false;
+        return click(box, QMessageBox::No);
+    });
+    auto alice = offer("alice a.txt");
+    EXPECT_TRUE(waitUntil([&] { return bobGone && host_->transfers().isEmpty(); }));
+    EXPECT_EQ(user.nested, 0);
+    EXPECT_EQ(user.seen, (QStringList{aliceAsk, text::ConnectionError}));
+}
+
+TEST_F(FileSenderBoxes, TheHostsWarningWaitsForTheOpenQuestion) {
+    bool requested = false;
+    User user([&](QMessageBox* box) {
+        if (box->text() == text::NoRequestFile)
+            return click(box, QMessageBox::Ok);
+        if (!requested) {
+            requested = true;
+            host_->startRequest(91, true); // no such request file: a warning for the user
+            host_->startRequest(92, true); // one warning at a time
+            return false;
+        }
+        EXPECT_EQ(QApplication::activeModalWidget(), box);
+        return click(box, QMessageBox::No);
+    });
+    auto alice = offer("alice a.txt");
+    EXPECT_TRUE(
+        waitUntil([&] { return user.seen.size() == 2 && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(user.nested, 0);
+    EXPECT_EQ(user.seen, (QStringList{askText(QStringLiteral("alice"), QStringLiteral("a.txt")),
+                                      text::NoRequestFile}));
+}
+
+} // namespace

@@ -3,10 +3,13 @@
 #include "chat/serverlist.h"
 #include "chat/wire.h"
 #include "platform/codec.h"
+#include "tests/unit/platform_testing.h"
 
 #include <gtest/gtest.h>
 
 using namespace chat;
+
+using platformtest::each;
 
 namespace {
 
@@ -18,6 +21,7 @@ using L = QList<QByteArray>;
 TEST(ChatWire, TokenizesRepliesEventsAndEscapes) {
     EXPECT_EQ(tokensOf(":+ID ok."), (L{":", "+", "ID", "ok."}));
     EXPECT_EQ(tokensOf(":+"), (L{":", "+", ""}));
+    EXPECT_EQ(tokensOf(":+ "), (L{":", "+", "", ""}));
     EXPECT_EQ(tokensOf(":"), (L{":", "", ""}));
     EXPECT_EQ(tokensOf("!MR kim ~~ff8000 hello world"),
               (L{"!", "MR", "kim", "~~ff8000", "hello", "world"}));
@@ -26,35 +30,42 @@ TEST(ChatWire, TokenizesRepliesEventsAndEscapes) {
     EXPECT_EQ(tokensOf("!U+ 3  kim"), (L{"!", "U+", "3", "", "kim"}));
     EXPECT_TRUE(tokensOf("hello").isEmpty());
     EXPECT_TRUE(tokensOf("").isEmpty());
-
-    CLineTokens t = CLineTokens::fromLine("!R-");
-    EXPECT_EQ(t.take(), "!");
-    EXPECT_EQ(t.take(), "R-");
-    EXPECT_EQ(t.take(), ""); // missing tokens read as empty texts
-    EXPECT_EQ(t.take(), "");
-}
-
-TEST(ChatWire, EscapesAndRoundTripsWords) {
+    // Only a backslash right before a space escapes; one at the very end stays.
+    EXPECT_EQ(each(tokenize, {"", " ", "a ", "a\\", "\\ b"}),
+              (QList<L>{{""}, {"", ""}, {"a", ""}, {"a\\"}, {"", "b"}}));
+    EXPECT_EQ(tokenize(escape("one two")), (L{"one", "two"}));
     EXPECT_EQ(escape("a b\\c"), "a\\ b\\\\c");
     EXPECT_EQ(escape(""), "");
-    EXPECT_EQ(tokenize(escape("one two")), (L{"one", "two"}));
     EXPECT_EQ(withoutLineBreaks("a\r\nb\nc\rd"), "abcd");
+
+    CLineTokens t = CLineTokens::fromLine("!R-");
+    EXPECT_EQ(each([&t](int) { return t.take(); }, {1, 2, 3, 4}), (L{"!", "R-", "", ""}));
+    t = CLineTokens::fromLine(":-ER x");
+    EXPECT_EQ(t.remaining(), 4);
+    EXPECT_FALSE(t.isEmpty());
+    t.take();
+    t.take();
+    t.take();
+    EXPECT_EQ(t.remaining(), 1);
+    EXPECT_EQ(t.all(), L{"x"});
+    EXPECT_EQ(t.take(), "x");
+    EXPECT_TRUE(t.isEmpty());
+    EXPECT_EQ(t.remaining(), 0);
 }
 
-TEST(ChatWire, ColourWordsBothWays) {
-    EXPECT_EQ(colourWord(qRgb(255, 0, 0)), "~~ff0000\\ ");
-    EXPECT_EQ(colourWord(qRgb(1, 2, 171)), "~~0102ab\\ ");
-    EXPECT_EQ(colourFromWord("~~00ff00"), qRgb(0, 255, 0));
-    EXPECT_EQ(colourFromWord("~~61bff3"), qRgb(97, 191, 243));
-    // Upper case and other characters count as 0; missing characters too.
-    EXPECT_EQ(colourFromWord("~~FFzz1"), qRgb(0, 0, 16));
-    EXPECT_EQ(colourFromWord("~~"), qRgb(0, 0, 0));
-}
-
-TEST(ChatWire, PinIsFiveWideRightAligned) {
-    EXPECT_EQ(formatPin(42), "   42");
-    EXPECT_EQ(formatPin(0), "    0");
-    EXPECT_EQ(formatPin(99998), "99998");
+TEST(ChatWire, ColourWordsBothWaysAndThePin) {
+    EXPECT_EQ(
+        each(colourWord, {qRgb(255, 0, 0), qRgb(1, 2, 171), qRgb(255, 255, 255), qRgb(0, 0, 0)}),
+        (L{"~~ff0000\\ ", "~~0102ab\\ ", "~~ffffff\\ ", "~~000000\\ "}));
+    // Upper case and other characters, including those just outside 0-9 and a-f, count as 0;
+    // missing characters too.
+    EXPECT_EQ(each(colourFromWord, {"~~00ff00", "~~61bff3", "~~09af00", "~~f9a0ff", "~~FFzz1", "~~",
+                                    "~~/1:1`1", "~~g1G1@1", "~~ff00f"}),
+              (QList<Rgb>{qRgb(0, 255, 0), qRgb(97, 191, 243), qRgb(9, 0xaf, 0),
+                          qRgb(0xf9, 0xa0, 0xff), qRgb(0, 0, 16), qRgb(0, 0, 0), qRgb(1, 1, 1),
+                          qRgb(1, 1, 1), qRgb(255, 0, 0xf0)}));
+    EXPECT_EQ(each(formatPin, {42, 0, 7, 12345, 99998}),
+              (L{"   42", "    0", "    7", "12345", "99998"}));
 }
 
 TEST(ChatWire, FramingKeepsPartialLinesAndDropsOverlongOnes) {
@@ -153,92 +164,36 @@ TEST(ChatWire, FramingEmptyLinesAndClear) {
 }
 
 TEST(ChatWire, LeadingNumbersReadAsAtoiDoes) {
-    EXPECT_EQ(leadingNumber(""), 0);
-    EXPECT_EQ(leadingNumber("7"), 7);
-    EXPECT_EQ(leadingNumber(" \t12x"), 12);
-    EXPECT_EQ(leadingNumber("+5"), 5);
-    EXPECT_EQ(leadingNumber("-5 3"), -5);
-    EXPECT_EQ(leadingNumber("0"), 0);
-    EXPECT_EQ(leadingNumber("9"), 9);
-    EXPECT_EQ(leadingNumber("1090"), 1090);
-    EXPECT_EQ(leadingNumber("909"), 909);
-    // The characters either side of the digits stop the number.
-    EXPECT_EQ(leadingNumber("/5"), 0);
-    EXPECT_EQ(leadingNumber("5:"), 5);
-    EXPECT_EQ(leadingNumber("- 5"), 0);
-    EXPECT_EQ(leadingNumber("\n5"), 0);
-    EXPECT_EQ(leadingNumber("2147483647"), 2147483647);
-    EXPECT_EQ(leadingNumber("2147483648"), 2147483647);
-    EXPECT_EQ(leadingNumber("99999999999999999999"), 2147483647);
-    EXPECT_EQ(leadingNumber("-2147483647"), -2147483647);
+    // The characters either side of the digits stop the number; it saturates at the int range.
+    EXPECT_EQ(each(leadingNumber,
+                   {"", "7", " \t12x", "+5", "-5 3", "0", "9", "1090", "909", "/5", "5:", "- 5",
+                    "\n5", "2147483647", "2147483648", "99999999999999999999", "-2147483647"}),
+              (QList<int>{0, 7, 12, 5, -5, 0, 9, 1090, 909, 0, 5, 0, 0, 2147483647, 2147483647,
+                          2147483647, -2147483647}));
 }
 
-TEST(ChatWire, TokensAtTheEnds) {
-    EXPECT_EQ(tokenize(""), L{""});
-    EXPECT_EQ(tokenize(" "), (L{"", ""}));
-    EXPECT_EQ(tokenize("a "), (L{"a", ""}));
-    // Only a backslash right before a space escapes; one at the very end stays.
-    EXPECT_EQ(tokenize("a\\"), L{"a\\"});
-    EXPECT_EQ(tokenize("\\ b"), (L{"", "b"}));
-    CLineTokens t = CLineTokens::fromLine(":-ER x");
-    EXPECT_EQ(t.remaining(), 4);
-    EXPECT_FALSE(t.isEmpty());
-    t.take();
-    t.take();
-    t.take();
-    EXPECT_EQ(t.remaining(), 1);
-    EXPECT_EQ(t.all(), L{"x"});
-    EXPECT_EQ(t.take(), "x");
-    EXPECT_TRUE(t.isEmpty());
-    EXPECT_EQ(t.remaining(), 0);
-    EXPECT_EQ(tokensOf(":+ "), (L{":", "+", "", ""}));
-}
-
-TEST(ChatWire, ColourDigitsAtTheirRangeEnds) {
-    EXPECT_EQ(colourFromWord("~~09af00"), qRgb(9, 0xaf, 0));
-    EXPECT_EQ(colourFromWord("~~f9a0ff"), qRgb(0xf9, 0xa0, 0xff));
-    // The characters just outside 0-9 and a-f count as 0.
-    EXPECT_EQ(colourFromWord("~~/1:1`1"), qRgb(1, 1, 1));
-    EXPECT_EQ(colourFromWord("~~g1G1@1"), qRgb(1, 1, 1));
-    EXPECT_EQ(colourFromWord("~~ff00f"), qRgb(255, 0, 0xf0));
-    EXPECT_EQ(colourWord(qRgb(255, 255, 255)), "~~ffffff\\ ");
-    EXPECT_EQ(colourWord(qRgb(0, 0, 0)), "~~000000\\ ");
-    EXPECT_EQ(formatPin(12345), "12345");
-    EXPECT_EQ(formatPin(7), "    7");
-}
-
-TEST(ChatWire, ServerPortsAtTheirLimits) {
-    ServerEntry e;
-    ASSERT_TRUE(parseServerLine("n$h$65535", e));
-    EXPECT_EQ(e.port, 65535);
-    EXPECT_FALSE(parseServerLine("n$h$65536", e));
-    ASSERT_TRUE(parseServerLine("n$h$1", e));
-    EXPECT_EQ(e, (ServerEntry{"n", "h", 1}));
-    // A refused line leaves the entry as it was.
-    EXPECT_FALSE(parseServerLine("m$g$0", e));
-    EXPECT_EQ(e, (ServerEntry{"n", "h", 1}));
-    // One-byte name and host, and the last field's trailing text.
-    ASSERT_TRUE(parseServerLine("a$b$2$c", e));
-    EXPECT_EQ(e, (ServerEntry{"a", "b", 2}));
-    EXPECT_FALSE(parseServerLine("$", e));
-    EXPECT_FALSE(parseServerLine("a$b$", e));
-    // The first and last lines of a file count like any other.
-    EXPECT_EQ(parseServerList("a$h$1\nb$h$2"), (QList<ServerEntry>{{"a", "h", 1}, {"b", "h", 2}}));
-}
-
-TEST(ChatWire, ServerListLines) {
+TEST(ChatWire, ServerListLinesAndPortsAtTheirLimits) {
     const QByteArray korean = platform::cp949::fromUnicode(QStringLiteral("한빛"));
     ServerEntry e;
     ASSERT_TRUE(parseServerLine(korean + "$chat.example$3000", e));
     EXPECT_EQ(e, (ServerEntry{korean, "chat.example", 3000}));
     ASSERT_TRUE(parseServerLine("Longservername$h$3000x", e));
     EXPECT_EQ(e, (ServerEntry{"Longservername", "h", 3000}));
-    for (const char* bad : {"", "$h$1", "n$", "n$$3000", "n$h$0", "n$h$-5", "n$h", "nodollar",
-                            "n$h$abc", "n$h$70000"})
+    ASSERT_TRUE(parseServerLine("n$h$65535", e));
+    EXPECT_EQ(e.port, 65535);
+    // One-byte name and host, and the last field's trailing text.
+    ASSERT_TRUE(parseServerLine("a$b$1$c", e));
+    EXPECT_EQ(e, (ServerEntry{"a", "b", 1}));
+    // A refused line leaves the entry as it was.
+    for (const char* bad : {"", "$", "a$b$", "$h$1", "n$", "n$$3000", "n$h$0", "n$h$-5", "n$h",
+                            "nodollar", "n$h$abc", "n$h$70000", "n$h$65536", "m$g$0"})
         EXPECT_FALSE(parseServerLine(bad, e)) << bad;
+    EXPECT_EQ(e, (ServerEntry{"a", "b", 1}));
 
+    // The first and last lines of a file count like any other.
     const QList<ServerEntry> list = parseServerList("a$h1$1\r\n\r\nbad\r\nb$h2$2\r\n\r\n");
     EXPECT_EQ(list, (QList<ServerEntry>{{"a", "h1", 1}, {"b", "h2", 2}}));
+    EXPECT_EQ(parseServerList("a$h$1\nb$h$2"), (QList<ServerEntry>{{"a", "h", 1}, {"b", "h", 2}}));
     EXPECT_TRUE(parseServerList("x$$1\r\n$y$2\r\n").isEmpty());
 }
 

@@ -9,8 +9,8 @@
 #include "chatserver/worldscripts.h"
 #include "tests/support/processes.h"
 #include "tests/support/redisserver.h"
+#include "tests/unit/platform_testing.h"
 
-#include <QCoreApplication>
 #include <QMap>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -19,15 +19,6 @@
 using namespace chatd;
 
 namespace {
-
-void ensureApplication() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "unit_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
 
 // Lists the server sends in an order of its own ("!U+" rows after "!U?") are compared sorted.
 QList<QByteArray> normalized(QList<QByteArray> lines) {
@@ -54,7 +45,7 @@ protected:
     };
 
     void SetUp() override {
-        ensureApplication();
+        platformtest::ensureCoreApplication();
         QString why;
         ASSERT_TRUE(redis.start(&why)) << why.toStdString();
     }
@@ -106,6 +97,18 @@ protected:
         barrier();
     }
 
+    // kim on node a creates room 1, lee on node b joins it.
+    void kimAndLeeInRoomOne(Node& a, Node& b) {
+        logOn(*a.hall, 1, "kim");
+        logOn(*b.hall, 2, "lee");
+        a.hall->received(1, "CR 5  room");
+        ASSERT_TRUE(testsupport::waitUntil([&] { return a.hall->roomOf(1) == 1; }));
+        b.hall->received(2, "ER 1 ");
+        ASSERT_TRUE(testsupport::waitUntil([&] { return b.hall->roomOf(2) == 1; }));
+        barrier();
+        got.clear();
+    }
+
     testsupport::RedisServer redis;
     std::vector<std::unique_ptr<Node>> nodes;
     QMap<int, QList<QByteArray>> got;
@@ -113,74 +116,38 @@ protected:
     int barriers = 0;
 };
 
-// One step of a conversation: a client connects, sends a line or goes.
-struct Step {
-    enum Kind { Connect, Line, Gone } kind;
-    int client;
-    QByteArray line;
-};
+// Plays one step of a conversation: "+N" client N connects, "-N" goes, "N text" sends a line.
+int clientOf(const QByteArray& step) {
+    return step.mid(step.front() == '+' || step.front() == '-' ? 1 : 0, 1).toInt();
+}
+template <typename Hall> void play(Hall& hall, const QByteArray& s) {
+    const int client = clientOf(s);
+    if (s.front() == '+')
+        hall.connected(client);
+    else if (s.front() == '-')
+        hall.disconnected(client);
+    else
+        hall.received(client, s.mid(2));
+}
 
 TEST_F(ClusterTest, TwoNodesGiveEveryClientTheLinesOfOneServer) {
-    const QList<Step> steps = {
-        {Step::Connect, 1, {}},
-        {Step::Line, 1, "id=kim"},
-        {Step::Line, 1, "name=Vexo"},
-        {Step::Line, 1, "Pin=   42"},
-        {Step::Line, 1, ""},
-        {Step::Connect, 2, {}},
-        {Step::Line, 2, "id=lee"},
-        {Step::Line, 2, "name=Vexo"},
-        {Step::Line, 2, "Pin=  123"},
-        {Step::Line, 2, ""},
-        {Step::Connect, 3, {}},
-        {Step::Line, 3, "id=kim"},
-        {Step::Line, 3, "id=park"},
-        {Step::Line, 3, "name=Vexo"},
-        {Step::Line, 3, "Pin=    7"},
-        {Step::Line, 3, ""},
-        {Step::Line, 1, "LR"},
-        {Step::Line, 1, "LU 0"},
-        {Step::Line, 1, "CR 2  friends\\ only"},
-        {Step::Line, 1, ""},
-        {Step::Line, 2, "LR"},
-        {Step::Line, 2, "ER 1 "},
-        {Step::Line, 2, "LU -1"},
-        {Step::Line, 2, "MR -1 ~~ff0000\\ hello\\ there"},
-        {Step::Line, 3, "ER 1 "},
-        {Step::Line, 3, "ER 7 "},
-        {Step::Line, 3, "MI lee psst"},
-        {Step::Line, 3, "MI nobody x"},
-        {Step::Line, 3, "CR 30  too\\ big"},
-        {Step::Line, 3, "CR 3  "},
-        {Step::Line, 3, "CR 3  second"},
-        {Step::Line, 2, "ER 2 "},
-        {Step::Line, 1, "MR -1 bye"},
-        {Step::Line, 1, "ER 0"},
-        {Step::Line, 1, "ER 0"},
-        {Step::Line, 1, "MR -1 !@#$"},
-        {Step::Line, 1, "XX junk"},
-        {Step::Line, 1, "ER"},
-        {Step::Line, 1, "TK"},
-        {Step::Gone, 2, {}},
-        {Step::Line, 1, "LR"},
-        {Step::Line, 3, "LU -1"},
-        {Step::Gone, 3, {}},
-        {Step::Line, 1, "LR"},
-        {Step::Line, 1, "LU 0"},
-    };
+    const QList<QByteArray> steps =
+        QByteArray(
+            "+1|1 id=kim|1 name=Vexo|1 Pin=   42|1 |+2|2 id=lee|2 name=Vexo|2 Pin=  123|2 |"
+            "+3|3 id=kim|3 id=park|3 name=Vexo|3 Pin=    7|3 |1 LR|1 LU 0|"
+            "1 CR 2  friends\\ only|1 |2 LR|2 ER 1 |2 LU -1|2 MR -1 ~~ff0000\\ hello\\ there|"
+            "3 ER 1 |3 ER 7 |3 MI lee psst|3 MI nobody x|3 CR 30  too\\ big|3 CR 3  |"
+            "3 CR 3  second|2 ER 2 |1 MR -1 bye|1 ER 0|1 ER 0|1 MR -1 !@#$|1 XX junk|1 ER|"
+            "1 TK|-2|1 LR|3 LU -1|-3|1 LR|1 LU 0")
+            .split('|');
 
     // The single server's lines, and how many each client has after each step.
     QMap<int, QList<QByteArray>> single;
     QList<QMap<int, qsizetype>> counts;
     {
         ChatHall hall([&](int c, const QByteArray& l) { single[c] << l; }, [](int) {});
-        for (const Step& s : steps) {
-            if (s.kind == Step::Connect)
-                hall.connected(s.client);
-            else if (s.kind == Step::Line)
-                hall.received(s.client, s.line);
-            else
-                hall.disconnected(s.client);
+        for (const QByteArray& s : steps) {
+            play(hall, s);
             QMap<int, qsizetype> now;
             for (auto it = single.cbegin(); it != single.cend(); ++it)
                 now[it.key()] = it.value().size();
@@ -191,19 +158,12 @@ TEST_F(ClusterTest, TwoNodesGiveEveryClientTheLinesOfOneServer) {
     // Clients 1 and 3 on one node, client 2 on the other.
     Node& a = addNode();
     Node& b = addNode();
-    auto hallOf = [&](int client) -> ClusterHall& { return client == 2 ? *b.hall : *a.hall; };
     for (qsizetype i = 0; i < steps.size(); ++i) {
-        const Step& s = steps[i];
-        ClusterHall& hall = hallOf(s.client);
-        if (s.kind == Step::Connect)
-            hall.connected(s.client);
-        else if (s.kind == Step::Line)
-            hall.received(s.client, s.line);
-        else
-            hall.disconnected(s.client);
-        const qsizetype want = counts[i].value(s.client);
-        ASSERT_TRUE(testsupport::waitUntil([&] { return got[s.client].size() >= want; }))
-            << "step " << i << ": " << s.line.constData();
+        const int client = clientOf(steps[i]);
+        play(client == 2 ? *b.hall : *a.hall, steps[i]);
+        const qsizetype want = counts[i].value(client);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return got[client].size() >= want; }))
+            << "step " << i << ": " << steps[i].constData();
         barrier();
     }
     for (int client : {1, 2, 3})
@@ -294,14 +254,7 @@ TEST_F(ClusterTest, TheLastPlaceGoesToOneOfTwoNodes) {
 TEST_F(ClusterTest, GarbageFromOneClientReachesNobodyElse) {
     Node& a = addNode();
     Node& b = addNode();
-    logOn(*a.hall, 1, "kim");
-    logOn(*b.hall, 2, "lee");
-    a.hall->received(1, "CR 5  room");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.hall->roomOf(1) == 1; }));
-    b.hall->received(2, "ER 1 ");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return b.hall->roomOf(2) == 1; }));
-    barrier();
-    got.clear();
+    kimAndLeeInRoomOne(a, b);
     // Hostile lines: broken escapes, lines that look like channel headers or events, a
     // whisper whose text tries to start a line of its own, verbs without arguments.
     for (const QByteArray& junk :
@@ -328,14 +281,7 @@ TEST_F(ClusterTest, GarbageFromOneClientReachesNobodyElse) {
 TEST_F(ClusterTest, AfterLosingRedisANodeWritesItsViewBack) {
     Node& a = addNode();
     Node& b = addNode();
-    logOn(*a.hall, 1, "kim");
-    logOn(*b.hall, 2, "lee");
-    a.hall->received(1, "CR 5  room");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.hall->roomOf(1) == 1; }));
-    b.hall->received(2, "ER 1 ");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return b.hall->roomOf(2) == 1; }));
-    barrier();
-    got.clear();
+    kimAndLeeInRoomOne(a, b);
 
     // Redis keeps its data but drops every connection; kim goes before the node can tell it.
     redis.command({"CLIENT", "KILL", "TYPE", "normal"});

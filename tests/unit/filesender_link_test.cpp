@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 using namespace filesender;
+using platformtest::each;
 using testsupport::spin;
 using testsupport::waitUntil;
 
@@ -109,6 +110,18 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
+    // A service whose transfers `seen` follows, listening on loopback(last) unless 0.
+    static bool serve(TransferService& service, Seen& seen, int last = 0) {
+        QObject::connect(&service, &TransferService::transferAdded,
+                         [&seen](TransferLink* l) { follow(l, seen); });
+        return !last || service.listen(QHostAddress(loopback(last)));
+    }
+    // A hand-driven peer connected to the transfer port of loopback(last).
+    static bool connectPeer(QTcpSocket& peer, int last) {
+        peer.connectToHost(QHostAddress(loopback(last)), kTransferPort);
+        return peer.waitForConnected(5000);
+    }
+
     QTemporaryDir home_;
     testsupport::ScopedEnv homeEnv_{"BRONTAVIA_HOME", home_.path().toUtf8()};
     QTemporaryDir files_;
@@ -156,12 +169,8 @@ TEST(FileSenderWorkerRun, LastCountBeforeTheEndOnceAndNothingFromARunThatWent) {
 TEST_F(FileSenderLink, FileMovesBetweenTwoServicesAndBothEndSilently) {
     Seen out, in;
     TransferService receiver, sender;
-    QObject::connect(&receiver, &TransferService::transferAdded,
-                     [&](TransferLink* l) { follow(l, in); });
-    QObject::connect(&sender, &TransferService::transferAdded,
-                     [&](TransferLink* l) { follow(l, out); });
-    ASSERT_TRUE(receiver.listen(QHostAddress(loopback(3))));
-    ASSERT_TRUE(sender.listen(QHostAddress(loopback(2))));
+    ASSERT_TRUE(serve(receiver, in, 3));
+    ASSERT_TRUE(serve(sender, out, 2));
 
     QByteArray data(3 * 1000 * 1000 + 7, Qt::Uninitialized);
     for (int i = 0; i < data.size(); ++i)
@@ -200,12 +209,9 @@ TEST_F(FileSenderLink, FileMovesBetweenTwoServicesAndBothEndSilently) {
 TEST_F(FileSenderLink, ControlBytesWaitWhileTheUserIsAsked) {
     Seen in;
     TransferService receiver;
-    QObject::connect(&receiver, &TransferService::transferAdded,
-                     [&](TransferLink* l) { follow(l, in); });
-    ASSERT_TRUE(receiver.listen(QHostAddress(loopback(3))));
+    ASSERT_TRUE(serve(receiver, in, 3));
     QTcpSocket peer;
-    peer.connectToHost(QHostAddress(loopback(3)), kTransferPort);
-    ASSERT_TRUE(peer.waitForConnected(5000));
+    ASSERT_TRUE(connectPeer(peer, 3));
     peer.write("alice a.txt");
     ASSERT_TRUE(waitUntil([&] { return !in.asked.isEmpty(); }));
 
@@ -236,16 +242,13 @@ TEST_F(FileSenderLink, ControlBytesWaitWhileTheUserIsAsked) {
 TEST_F(FileSenderLink, PeerGoneWhileAskedEndsOnceAndALateAnswerSaysNothing) {
     Seen in;
     TransferService receiver;
-    QObject::connect(&receiver, &TransferService::transferAdded,
-                     [&](TransferLink* l) { follow(l, in); });
-    ASSERT_TRUE(receiver.listen(QHostAddress(loopback(3))));
+    ASSERT_TRUE(serve(receiver, in, 3));
 
     for (const bool atSave : {false, true}) {
         SCOPED_TRACE(atSave);
         in = Seen();
         QTcpSocket peer;
-        peer.connectToHost(QHostAddress(loopback(3)), kTransferPort);
-        ASSERT_TRUE(peer.waitForConnected(5000));
+        ASSERT_TRUE(connectPeer(peer, 3));
         peer.write("alice a.txt");
         ASSERT_TRUE(waitUntil([&] { return !in.asked.isEmpty(); }));
         if (atSave) {
@@ -314,8 +317,7 @@ TEST_F(FileSenderLink, SenderFailuresEndOnceWithTheirTexts) {
         SCOPED_TRACE(c.text.toStdString() + " " + c.address.toStdString());
         Seen out;
         TransferService sender;
-        QObject::connect(&sender, &TransferService::transferAdded,
-                         [&](TransferLink* l) { follow(l, out); });
+        serve(sender, out);
         answer = c.answer;
         writeRequest(n, request("bob", c.path, c.address));
         ASSERT_EQ(sender.startRequest(n++), TransferService::StartResult::Started);
@@ -358,9 +360,7 @@ TEST_F(FileSenderLink, CancelStopsAWorkerWhosePeerDoesNotRead) {
     }
     Seen out;
     TransferService sender;
-    QObject::connect(&sender, &TransferService::transferAdded,
-                     [&](TransferLink* l) { follow(l, out); });
-    ASSERT_TRUE(sender.listen(QHostAddress(loopback(2))));
+    ASSERT_TRUE(serve(sender, out, 2));
     writeRequest(1, request("bob", huge, loopback(6)));
     ASSERT_EQ(sender.startRequest(1), TransferService::StartResult::Started);
     ASSERT_TRUE(waitUntil([&] { return out.transferred > 0; }));
@@ -402,20 +402,16 @@ TEST_F(FileSenderLink, ServiceRequestsReceiversLimitAndShutdown) {
     EXPECT_EQ(service.startRequest(7), TransferService::StartResult::NoRequestFile);
     ASSERT_TRUE(QDir().mkpath(protocol::transferRequestFile(6)));
     EXPECT_EQ(service.startRequest(6), TransferService::StartResult::RequestUnreadable);
-    EXPECT_EQ(TransferService::resultText(TransferService::StartResult::NoRequestFile),
-              text::NoRequestFile);
-    EXPECT_EQ(TransferService::resultText(TransferService::StartResult::RequestUnreadable),
-              text::RequestUnreadable);
-    EXPECT_EQ(TransferService::resultText(TransferService::StartResult::RecipientBusy),
-              text::RecipientBusy);
-    EXPECT_TRUE(TransferService::resultText(TransferService::StartResult::Started).isEmpty());
+    using R = TransferService::StartResult;
+    EXPECT_EQ(each(TransferService::resultText,
+                   {R::NoRequestFile, R::RequestUnreadable, R::RecipientBusy, R::Started}),
+              (QStringList{text::NoRequestFile, text::RequestUnreadable, text::RecipientBusy, ""}));
 
     // Connections that say nothing hold no place and go silently once the offer is overdue.
     std::vector<std::unique_ptr<QTcpSocket>> idle;
     for (int i = 0; i < kMaxWaitingReceivers + 2; ++i) {
         idle.push_back(std::make_unique<QTcpSocket>());
-        idle.back()->connectToHost(QHostAddress(loopback(3)), kTransferPort);
-        ASSERT_TRUE(idle.back()->waitForConnected(5000));
+        ASSERT_TRUE(connectPeer(*idle.back(), 3));
         ASSERT_TRUE(waitUntil([&] { return seen.size() == idle.size(); }));
         EXPECT_EQ(service.waitingReceivers(), 0);
     }
@@ -431,8 +427,7 @@ TEST_F(FileSenderLink, ServiceRequestsReceiversLimitAndShutdown) {
     std::vector<std::unique_ptr<QTcpSocket>> peers;
     for (int i = 0; i < kMaxWaitingReceivers + 1; ++i) {
         peers.push_back(std::make_unique<QTcpSocket>());
-        peers.back()->connectToHost(QHostAddress(loopback(3)), kTransferPort);
-        ASSERT_TRUE(peers.back()->waitForConnected(5000));
+        ASSERT_TRUE(connectPeer(*peers.back(), 3));
         // Someone sending us a file is busy too.
         peers.back()->write(i == 0 ? QByteArray("carol notes.txt")
                                    : "peer" + QByteArray::number(i) + " f.txt");
@@ -454,8 +449,7 @@ TEST_F(FileSenderLink, ServiceRequestsReceiversLimitAndShutdown) {
     peers[1]->abort();
     ASSERT_TRUE(waitUntil([&] { return service.waitingReceivers() == kMaxWaitingReceivers - 1; }));
     QTcpSocket late;
-    late.connectToHost(QHostAddress(loopback(3)), kTransferPort);
-    ASSERT_TRUE(late.waitForConnected(5000));
+    ASSERT_TRUE(connectPeer(late, 3));
     late.write("dave g.txt");
     EXPECT_TRUE(waitUntil([&] { return service.waitingReceivers() == kMaxWaitingReceivers; }));
 

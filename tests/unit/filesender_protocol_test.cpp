@@ -3,6 +3,7 @@
 #include "filesender/transferprotocol.h"
 #include "filesender/transfersession.h"
 #include "platform/codec.h"
+#include "tests/unit/platform_testing.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,6 +12,8 @@
 
 using namespace filesender;
 using platform::cp949::fromUnicode;
+
+using platformtest::each;
 
 namespace {
 
@@ -21,10 +24,13 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return f.fileName();
 }
 
-TEST(FileSenderRequest, FourTrimmedLinesMissingLinesEmptyAndBoundedRead) {
+TEST(FileSenderRequest, FourTrimmedLinesMissingLinesAndAnExactReadLimit) {
     QTemporaryDir dir;
     TransferRequest r;
     EXPECT_EQ(readRequest(dir.filePath(QStringLiteral("Transfer9.dat")), r), RequestError::Missing);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Transfer3.dat")));
+    EXPECT_EQ(readRequest(dir.filePath(QStringLiteral("Transfer3.dat")), r),
+              RequestError::Unreadable);
 
     const QString path = writeFile(dir, QStringLiteral("Transfer0.dat"),
                                    " bob \r\n\talice\r\n" + fromUnicode(u"/home/a/보고서 1.txt  ") +
@@ -36,163 +42,109 @@ TEST(FileSenderRequest, FourTrimmedLinesMissingLinesEmptyAndBoundedRead) {
     EXPECT_EQ(r.peerAddress, QStringLiteral("10.0.0.7"));
 
     // Fewer lines still make a request; the missing ones are empty.
-    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("Transfer1.dat"), "bob\r\nalice"), r),
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T1.dat"), "bob\r\nalice"), r),
               RequestError::None);
     EXPECT_EQ(r.senderId, "alice");
     EXPECT_TRUE(r.filePath.isEmpty());
     EXPECT_TRUE(r.peerAddress.isEmpty());
-
-    // A huge file is not read whole: only its head counts.
-    QByteArray huge = "bob\r\nalice\r\n/x\r\n1.2.3.4\r\n";
-    huge += QByteArray(8 * 1024 * 1024, 'z');
-    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("Transfer2.dat"), huge), r),
+    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T2.dat"), QByteArray()), r),
               RequestError::None);
-    EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
+    EXPECT_EQ(r.recipientId, QByteArray());
+    EXPECT_EQ(r.peerAddress, QString());
 
-    // A folder of that name exists but cannot be read as a request.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Transfer3.dat")));
-    EXPECT_EQ(readRequest(dir.filePath(QStringLiteral("Transfer3.dat")), r),
-              RequestError::Unreadable);
+    // Read up to the limit and not a byte further; a huge file is not read whole.
+    const QByteArray head = "bob\r\nalice\r\n/", tail = "\r\n1.2.3.4";
+    const QByteArray pad(kRequestFileLimit - head.size() - tail.size(), 'p');
+    for (const QByteArray& more : {QByteArray(), QByteArray("5"), QByteArray(8 << 20, 'z')}) {
+        ASSERT_EQ(
+            readRequest(writeFile(dir, QStringLiteral("T3.dat"), head + pad + tail + more), r),
+            RequestError::None);
+        EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
+        EXPECT_EQ(r.filePath.size(), 1 + pad.size());
+    }
 }
 
-TEST(FileSenderProtocol, KeywordsOffersSizesAndNames) {
-    EXPECT_EQ(findKeyword("SendFile_Yes"), Keyword::Yes);
-    EXPECT_EQ(findKeyword("xxSend_Startyy SendFile_No"), Keyword::No); // fixed order decides
-    EXPECT_EQ(findKeyword("Send_OverSend_Start"), Keyword::Start);
-    EXPECT_EQ(findKeyword("Send_Over"), Keyword::Over);
-    EXPECT_EQ(findKeyword("sendfile_yes"), Keyword::None);
+TEST(FileSenderProtocol, KeywordsInTheirFixedOrderAndSizesOfDecimalDigitsOnly) {
+    using K = Keyword;
+    EXPECT_EQ(
+        each(findKeyword,
+             {"SendFile_Yes", "xxSend_Startyy SendFile_No", "Send_OverSend_Start", "Send_Over",
+              "xSend_Over", "Send_Overs SendFile_Yes", "sendfile_yes", "SendFile_Ye", ""}),
+        (QList<K>{K::Yes, K::No, K::Start, K::Over, K::Over, K::Yes, K::None, K::None, K::None}));
+    using S = std::optional<qint64>;
+    EXPECT_EQ(each(parseSize, {"0", "9", " 42\r\n", " 7 ", "5368709120", "922337203685477580",
+                               "9223372036854775806", "9223372036854775807"}),
+              (QList<S>{0, 9, 42, 7, 5368709120LL, 922337203685477580LL, 9223372036854775806LL,
+                        9223372036854775807LL}));
+    // Anything else is no size at all (it used to become a 0-byte "success").
+    for (const char* bad : {"",   " ",  "   ", "abc", " 12abc", "5/", "5:", "/5",   ":5",  "+5",
+                            "-0", "-5", "-9",  "-",   "-x",     "-/", "-:", "0x10", "- 1", "1 2"})
+        EXPECT_FALSE(parseSize(bad)) << bad;
+    for (const char* over : {"9223372036854775808", "9223372036854775809", "92233720368547758070"})
+        EXPECT_FALSE(parseSize(over)) << over;
+}
 
+TEST(FileSenderProtocol, OffersAndReceivedNames) {
     const auto offer = parseOffer("  al ice  my file.txt ");
     ASSERT_TRUE(offer);
     EXPECT_EQ(offer->senderId, "al");
     EXPECT_EQ(offer->fileName, "ice  my file.txt");
-    EXPECT_FALSE(parseOffer("   "));
-    EXPECT_FALSE(parseOffer("nospace"));
+    const auto shortest = parseOffer("a b");
+    ASSERT_TRUE(shortest);
+    EXPECT_EQ(shortest->senderId, "a");
+    EXPECT_EQ(shortest->fileName, "b");
+    for (const char* bad : {"   ", "nospace", " a", ""})
+        EXPECT_FALSE(parseOffer(bad)) << bad;
     EXPECT_EQ(makeOffer("alice", QStringLiteral("C:\\docs\\보고서.hwp")),
               "alice " + fromUnicode(u"보고서.hwp"));
     EXPECT_EQ(makeOffer("alice", QStringLiteral("/home/a/b.txt")), "alice b.txt");
 
-    EXPECT_EQ(parseSize("5368709120"), 5368709120LL); // over 4 GiB
-    EXPECT_EQ(parseSize(" 42\r\n"), 42);
-    EXPECT_EQ(parseSize("0"), 0);
-    // Anything but decimal digits is no size (it used to become a 0-byte "success").
-    for (const QByteArray& bad :
-         {QByteArray("abc"), QByteArray(" 12abc"), QByteArray("- 1"), QByteArray("0x10"),
-          QByteArray("+5"), QByteArray("1 2"), QByteArray(""), QByteArray("   ")})
-        EXPECT_FALSE(parseSize(bad)) << bad.toStdString();
-    EXPECT_EQ(parseSize("9223372036854775807"), 9223372036854775807LL);
-    EXPECT_FALSE(parseSize("9223372036854775808"));
-    EXPECT_FALSE(parseSize("-5"));
+    EXPECT_EQ(each(fileNameOf, {QStringLiteral("a/b\\c"), QStringLiteral("a\\b/c"),
+                                QStringLiteral("/c"), QStringLiteral("c"), QStringLiteral("c/")}),
+              (QStringList{"c", "c", "c", "c", ""}));
 
-    // Only the last component is proposed; what would point elsewhere becomes a safe name.
-    EXPECT_EQ(safeFileName("../../etc/passwd"), QStringLiteral("passwd"));
-    EXPECT_EQ(safeFileName("C:\\Windows\\win.ini"), QStringLiteral("win.ini"));
-    EXPECT_EQ(safeFileName(fromUnicode(u"보고서.txt")), QStringLiteral("보고서.txt"));
-    // No hidden files, and nothing a save dialog expands to a home folder.
-    EXPECT_EQ(safeFileName(".bashrc"), QStringLiteral("bashrc"));
-    EXPECT_EQ(safeFileName("x/..profile"), QStringLiteral("profile"));
-    EXPECT_EQ(safeFileName("notes~"), QStringLiteral("notes~"));
+    // Only the last component is proposed: no hidden files, nothing a save dialog expands to a
+    // home folder. 255 bytes of a name are one component, Korean counted in UTF-8 bytes.
+    const QString han85(85, QChar(0xD55C)); // 255 bytes in UTF-8, 170 in CP949
+    EXPECT_EQ(
+        each(safeFileName, {QByteArray("../../etc/passwd"), QByteArray("C:\\Windows\\win.ini"),
+                            fromUnicode(u"보고서.txt"), QByteArray(".bashrc"),
+                            QByteArray("x/..profile"), QByteArray(" a.txt "), QByteArray("notes~"),
+                            QByteArray("a~"), QByteArray(255, 'n'), fromUnicode(han85)}),
+        (QStringList{"passwd", "win.ini", QStringLiteral("보고서.txt"), "bashrc", "profile",
+                     "a.txt", "notes~", "a~", QString(255, QLatin1Char('n')), han85}));
+    // Half a character, a soft hyphen (a format character), one byte too many.
     for (const QByteArray& bad :
          {QByteArray(".."), QByteArray("a/.."), QByteArray("dir/"), QByteArray(""), QByteArray("~"),
           QByteArray("~user"), QByteArray("x/~root"), QByteArray("..."), QByteArray(". ~"),
-          QByteArray("a\x01"
-                     "b"),
-          QByteArray("x\n.txt"), QByteArray(300, 'n')})
+          QByteArray("a\001b"), QByteArray("x\n.txt"), QByteArray("a\tb"), QByteArray("a\x7F"),
+          QByteArray("\xB0"), QByteArray("a\xA1\xA9"), QByteArray(256, 'n'), QByteArray(300, 'n'),
+          fromUnicode(han85 + QLatin1Char('x'))})
         EXPECT_EQ(safeFileName(bad), text::SafeName) << bad.toStdString();
 }
 
-// The request is read up to its limit and not a byte further.
-TEST(FileSenderRequest, ReadLimitIsExact) {
-    QTemporaryDir dir;
-    TransferRequest r;
-    const QByteArray head = "bob\r\nalice\r\n/";
-    const QByteArray tail = "\r\n1.2.3.4";
-    const QByteArray pad(kRequestFileLimit - head.size() - tail.size(), 'p');
-    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T1.dat"), head + pad + tail), r),
-              RequestError::None);
-    EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
-    EXPECT_EQ(r.filePath.size(), 1 + pad.size());
-    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T2.dat"), head + pad + tail + "5"), r),
-              RequestError::None);
-    EXPECT_EQ(r.peerAddress, QStringLiteral("1.2.3.4"));
-    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T3.dat"), QByteArray()), r),
-              RequestError::None);
-    EXPECT_EQ(r.recipientId, QByteArray());
-    EXPECT_EQ(r.peerAddress, QString());
-}
-
-TEST(FileSenderProtocol, SizesAtTheirEdges) {
-    EXPECT_EQ(parseSize("0"), 0);
-    EXPECT_EQ(parseSize(" 7 "), 7);
-    EXPECT_EQ(parseSize("9"), 9);
-    // Decimal digits only: anything else beside them is no size at all, never a 0-byte file.
-    for (const char* loose : {"", " ", "5/", "5:", "/5", ":5", "+5", "-0", "-9", "-", "-x", "-/",
-                              "-:", "0x10", "- 1", "1 2"})
-        EXPECT_FALSE(parseSize(loose)) << loose;
-    // One below the largest, the largest, and the largest with a digit more.
-    EXPECT_EQ(parseSize("9223372036854775806"), 9223372036854775806LL);
-    EXPECT_EQ(parseSize("922337203685477580"), 922337203685477580LL);
-    EXPECT_FALSE(parseSize("9223372036854775809"));
-    EXPECT_FALSE(parseSize("92233720368547758070"));
-}
-
-TEST(FileSenderProtocol, NamesAtTheirEdges) {
-    // 255 bytes of a name are one component; 256 are not. Korean counts in UTF-8 bytes.
-    EXPECT_EQ(safeFileName(QByteArray(255, 'n')), QString(255, QLatin1Char('n')));
-    EXPECT_EQ(safeFileName(QByteArray(256, 'n')), text::SafeName);
-    const QString han85(85, QChar(0xD55C)); // 255 bytes in UTF-8, 170 in CP949
-    EXPECT_EQ(safeFileName(fromUnicode(han85)), han85);
-    EXPECT_EQ(safeFileName(fromUnicode(han85 + QLatin1Char('x'))), text::SafeName);
-    EXPECT_EQ(safeFileName(" a.txt "), QStringLiteral("a.txt"));
-    EXPECT_EQ(safeFileName("..."), text::SafeName); // only dots: nothing left of the name
-    EXPECT_EQ(safeFileName("a\tb"), text::SafeName);
-    EXPECT_EQ(safeFileName("\xB0"), text::SafeName);      // half a character
-    EXPECT_EQ(safeFileName("a\xA1\xA9"), text::SafeName); // a soft hyphen (a format character)
-    EXPECT_EQ(safeFileName("a\x7F"), text::SafeName);
-    EXPECT_EQ(safeFileName("a~"), QStringLiteral("a~"));
-
-    EXPECT_EQ(fileNameOf(QStringLiteral("a/b\\c")), QStringLiteral("c"));
-    EXPECT_EQ(fileNameOf(QStringLiteral("a\\b/c")), QStringLiteral("c"));
-    EXPECT_EQ(fileNameOf(QStringLiteral("/c")), QStringLiteral("c"));
-    EXPECT_EQ(fileNameOf(QStringLiteral("c")), QStringLiteral("c"));
-    EXPECT_EQ(fileNameOf(QStringLiteral("c/")), QString());
-
-    EXPECT_FALSE(parseOffer(" a"));
-    EXPECT_FALSE(parseOffer(""));
-    const auto offer = parseOffer("a b");
-    ASSERT_TRUE(offer);
-    EXPECT_EQ(offer->senderId, "a");
-    EXPECT_EQ(offer->fileName, "b");
-
-    EXPECT_EQ(findKeyword(""), Keyword::None);
-    EXPECT_EQ(findKeyword("xSend_Over"), Keyword::Over);
-    EXPECT_EQ(findKeyword("SendFile_Ye"), Keyword::None);
-    EXPECT_EQ(findKeyword("Send_Overs SendFile_Yes"), Keyword::Yes);
-}
-
-TEST(FileSenderProtocol, KilobytesAndPercentAtTheirEdges) {
-    EXPECT_EQ(kiloField(1999), QStringLiteral("           1"));
-    EXPECT_EQ(kiloField(999'999'999'999'999LL), QStringLiteral("999999999999"));
-    EXPECT_EQ(kiloField(9'999'999'999'999'999LL), QStringLiteral("9999999999999"));
-    EXPECT_EQ(progressPercent(0, 1), 0);
-    EXPECT_EQ(progressPercent(1, 1), 100);
-    EXPECT_EQ(progressPercent(5, -1), 0);
-    EXPECT_EQ(progressPercent(99, 100), 99);
-    EXPECT_EQ(progressPercent(1, 100), 1);
-}
-
 TEST(FileSenderProtocol, KilobyteLinesAndPercent) {
-    EXPECT_EQ(kiloField(0), QString(12, QLatin1Char(' ')));
-    EXPECT_EQ(kiloField(999), QString(12, QLatin1Char(' '))); // below one kilobyte: blanks
-    EXPECT_EQ(kiloField(1000), QStringLiteral("           1"));
-    EXPECT_EQ(kiloField(1023999), QStringLiteral("        1023")); // a kilobyte is 1000 bytes
+    // Blanks below one kilobyte; a kilobyte is 1000 bytes.
+    EXPECT_EQ(
+        each(kiloField, {0LL, 999LL, 1000LL, 1999LL, 1023999LL, 999'999'999'999'999LL,
+                         9'999'999'999'999'999LL}),
+        (QStringList{QString(12, QLatin1Char(' ')), QString(12, QLatin1Char(' ')), "           1",
+                     "           1", "        1023", "999999999999", "9999999999999"}));
     EXPECT_EQ(sentLine(10'000'000), QStringLiteral("현재 보낸 양 :        10000 KBytes"));
     EXPECT_EQ(receivedLine(0), QStringLiteral("현재 받은 양 :              KBytes"));
     EXPECT_EQ(totalLine(5368709120LL), QStringLiteral("전체 파일 크기 :      5368709 KBytes"));
-    EXPECT_EQ(progressPercent(0, 0), 0);
-    EXPECT_EQ(progressPercent(1, 3), 33);
-    EXPECT_EQ(progressPercent(5368709119LL, 5368709120LL), 99); // truncated, no 32-bit overflow
-    EXPECT_EQ(progressPercent(7, 7), 100);
+    // Truncated, and no 32-bit overflow on the way.
+    auto percent = [](std::pair<qint64, qint64> p) { return progressPercent(p.first, p.second); };
+    EXPECT_EQ(each(percent, {std::pair<qint64, qint64>{0, 0},
+                             {5, -1},
+                             {0, 1},
+                             {1, 1},
+                             {7, 7},
+                             {1, 3},
+                             {1, 100},
+                             {99, 100},
+                             {5368709119LL, 5368709120LL}}),
+              (QList<int>{0, 0, 0, 100, 100, 33, 1, 99, 99}));
 }
 
 // A window stand-in recording what the session asked of it. Questions are answered by the test.
@@ -226,24 +178,35 @@ TransferRequest request() {
                            QStringLiteral("127.0.0.3")};
 }
 
-TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnce) {
+// A receiver that was offered a.txt, accepted it and got `size`: the Save As is asked.
+void upToTheSaveQuestion(TransferSession& s, const QByteArray& size = "10") {
+    s.received("alice a.txt");
+    s.answerAccept(true);
+    s.received(size);
+}
+
+TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnlyOnStartAndOnce) {
     FakeView v;
     v.size = 5368709120LL;
     TransferSession s(v, request());
+    EXPECT_EQ(s.role(), Role::Sending);
     EXPECT_EQ(s.state(), XS_SENDER);
+    EXPECT_FALSE(s.waitingForUser());
+    EXPECT_TRUE(s.readsControl());
     EXPECT_EQ(s.title(), QStringLiteral("보고서.txt 파일 송신중"));
     s.connected();
-    ASSERT_EQ(v.sent.size(), 1);
-    EXPECT_EQ(v.sent[0], "alice " + fromUnicode(u"보고서.txt"));
+    EXPECT_EQ(v.sent, QList<QByteArray>{"alice " + fromUnicode(u"보고서.txt")});
 
+    s.writable();
     s.received("SendFile_Yes");
+    s.writable();
+    EXPECT_EQ(v.sendWorkers, 0);
     EXPECT_EQ(v.sent.value(1), "5368709120");
     EXPECT_EQ(s.total(), 5368709120LL);
     EXPECT_EQ(v.amount, text::PreparingTransfer);
     s.received(" Send_Start ");
     EXPECT_EQ(v.sendWorkers, 1);
-    s.writable(); // the socket stays writable: still one worker
-    EXPECT_EQ(v.sendWorkers, 1);
+    s.writable();                   // the socket stays writable: still one worker
     EXPECT_FALSE(s.readsControl()); // the connection is the worker's now
     s.received("Send_Start");
     EXPECT_EQ(v.sendWorkers, 1);
@@ -252,6 +215,19 @@ TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnce) {
     s.workerEnded(WorkerEnd::Done);
     s.closed(); // late notifications change nothing
     EXPECT_EQ(v.ended, QStringList{QString()});
+
+    // After the end nothing starts or sends.
+    FakeView w;
+    TransferSession t(w, request());
+    t.cancel();
+    t.connected();
+    t.received("Send_Start");
+    t.writable();
+    t.workerEnded(WorkerEnd::SaveProblem);
+    EXPECT_TRUE(w.sent.isEmpty());
+    EXPECT_EQ(w.sendWorkers, 0);
+    EXPECT_EQ(w.ended, QStringList{QString()});
+    EXPECT_FALSE(t.readsControl());
 }
 
 TEST(FileSenderSession, SenderFailuresEndOnceWithTheirTexts) {
@@ -287,14 +263,22 @@ TEST(FileSenderSession, SenderFailuresEndOnceWithTheirTexts) {
 }
 
 TEST(FileSenderSession, ReceiverWithoutAnOfferEndsSilently) {
-    // Gone before any offer, or no offer in time: nobody was asked, so nothing is told.
-    for (const bool timeOut : {false, true}) {
+    // Gone before any offer, no offer in time, or an offer that is none: nobody was asked, so
+    // nothing is told.
+    for (const int how : {0, 1, 2, 3}) {
         FakeView v;
         TransferSession s(v);
         EXPECT_TRUE(s.offerPending());
         EXPECT_FALSE(s.asking());
-        timeOut ? s.offerTimedOut() : s.closed();
-        EXPECT_EQ(v.ended, QStringList{QString()});
+        if (how == 0)
+            s.closed();
+        else if (how == 1)
+            s.offerTimedOut();
+        else
+            s.received(how == 2 ? "   " : "alice");
+        EXPECT_EQ(v.ended, QStringList{QString()}) << how;
+        EXPECT_TRUE(v.asked.isEmpty());
+        EXPECT_TRUE(v.sent.isEmpty());
         EXPECT_FALSE(s.offerPending());
     }
     // Once the question is out the time-out no longer applies, and a lost peer is told.
@@ -309,12 +293,11 @@ TEST(FileSenderSession, ReceiverWithoutAnOfferEndsSilently) {
 }
 
 TEST(FileSenderSession, AnAnnouncedSizeThatIsNoNumberIsAReceiveProblem) {
-    for (const QByteArray& bad : {QByteArray("abc"), QByteArray("- 1"), QByteArray("0x10")}) {
+    for (const QByteArray& bad : {QByteArray("abc"), QByteArray("- 1"), QByteArray("0x10"),
+                                  QByteArray("99999999999999999999")}) {
         FakeView v;
         TransferSession s(v);
-        s.received("alice a.txt");
-        s.answerAccept(true);
-        s.received(bad);
+        upToTheSaveQuestion(s, bad);
         EXPECT_EQ(v.ended, QStringList{text::ReceiveProblem}) << bad.toStdString();
         EXPECT_TRUE(v.proposed.isEmpty());
         EXPECT_EQ(v.receiveWorkers, 0);
@@ -324,8 +307,13 @@ TEST(FileSenderSession, AnAnnouncedSizeThatIsNoNumberIsAReceiveProblem) {
 TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
     FakeView v;
     TransferSession s(v);
+    EXPECT_EQ(s.role(), Role::Receiving);
     EXPECT_EQ(s.state(), XS_OFFER_WAIT);
+    EXPECT_EQ(s.title(), text::SendingSuffix);
     EXPECT_TRUE(s.waitingForUser());
+    EXPECT_TRUE(s.readsControl());
+    s.connected(); // only a sender offers
+    EXPECT_TRUE(v.sent.isEmpty());
     s.received("alice " + fromUnicode(u"보고서 최종.txt"));
     EXPECT_EQ(v.asked, QStringList{QStringLiteral("alice|보고서 최종.txt")});
     EXPECT_EQ(s.senderId(), "alice");
@@ -349,12 +337,14 @@ TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
     EXPECT_EQ(v.amount, text::PreparingReceive);
     EXPECT_EQ(v.proposed, QStringList{QStringLiteral("보고서 최종.txt")});
     EXPECT_TRUE(s.asking());
+    EXPECT_FALSE(s.readsControl());
     EXPECT_EQ(v.receiveWorkers, 0);
     s.answerAccept(false); // not what was asked
     EXPECT_TRUE(v.ended.isEmpty());
     s.answerSavePath(QStringLiteral("/tmp/target.bin"));
     EXPECT_EQ(v.sent.value(1), "Send_Start");
     EXPECT_EQ(v.receiveWorkers, 1);
+    EXPECT_EQ(v.sendWorkers, 0);
     EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/target.bin"));
     s.answerSavePath(QStringLiteral("/tmp/again.bin"));
     EXPECT_EQ(v.receiveWorkers, 1);
@@ -379,7 +369,7 @@ TEST(FileSenderSession, ReceiverOfferIsAnOfferEvenWithKeywordNames) {
     }
 }
 
-TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
+TEST(FileSenderSession, ReceiverEndsSilentlyOnNoOrACancelledSave) {
     {
         FakeView v;
         TransferSession s(v);
@@ -389,34 +379,21 @@ TEST(FileSenderSession, ReceiverEndsSilentlyOnNoBadOfferOrCancelledSave) {
         EXPECT_EQ(v.ended, QStringList{QString()});
         EXPECT_FALSE(s.asking());
     }
-    for (const QByteArray& offer : {QByteArray("   "), QByteArray("alice")}) {
-        FakeView v;
-        TransferSession s(v);
-        s.received(offer);
-        EXPECT_TRUE(v.asked.isEmpty());
-        EXPECT_TRUE(v.sent.isEmpty());
-        EXPECT_EQ(v.ended, QStringList{QString()});
-    }
-    {
-        FakeView v;
-        TransferSession s(v);
-        s.received("alice a.txt");
-        s.answerAccept(true);
-        s.received("10");
-        s.answerSavePath(QString());
-        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
-        EXPECT_EQ(v.receiveWorkers, 0);
-        EXPECT_EQ(v.ended, QStringList{QString()});
-    }
-    {
-        // A received name never leads the Save As out of the chosen folder.
-        FakeView v;
-        TransferSession s(v);
-        s.received("mallory ../../.bashrc");
-        s.answerAccept(true);
-        s.received("10");
-        EXPECT_EQ(v.proposed, QStringList{QStringLiteral("bashrc")});
-    }
+    FakeView v;
+    TransferSession s(v);
+    upToTheSaveQuestion(s);
+    s.answerSavePath(QString());
+    EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
+    EXPECT_EQ(v.receiveWorkers, 0);
+    EXPECT_EQ(v.ended, QStringList{QString()});
+
+    // A received name never leads the Save As out of the chosen folder.
+    FakeView w;
+    TransferSession t(w);
+    t.received("mallory ../../.bashrc");
+    t.answerAccept(true);
+    t.received("10");
+    EXPECT_EQ(w.proposed, QStringList{QStringLiteral("bashrc")});
 }
 
 // A user who answers before the question call has returned.
@@ -457,118 +434,30 @@ TEST(FileSenderSession, AnswersFromInsideTheQuestionCallCarryOn) {
     }
 }
 
-TEST(FileSenderSession, PeerGoneDuringAQuestionEndsOnceAndALateAnswerSaysNothing) {
-    {
-        FakeView v;
-        TransferSession s(v);
-        s.received("alice a.txt");
-        s.closed();
-        EXPECT_FALSE(s.waitingForUser());
-        s.answerAccept(true);
-        EXPECT_TRUE(v.sent.isEmpty());
-        EXPECT_EQ(v.ended, QStringList{text::ConnectionError});
-    }
-    {
-        FakeView v;
-        TransferSession s(v);
-        s.received("alice a.txt");
-        s.answerAccept(true);
-        s.received("10");
-        s.cancel();
-        s.answerSavePath(QStringLiteral("/tmp/target.bin"));
-        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
-        EXPECT_EQ(v.receiveWorkers, 0);
-        EXPECT_EQ(v.ended, QStringList{QString()});
-    }
-}
-
-// The second question (Save As) is open when the peer goes, or the window is closed; a late
-// answer then changes nothing.
-TEST(FileSenderSession, PeerGoneOrCancelledDuringTheSaveQuestion) {
-    for (const bool cancelled : {false, true}) {
-        FakeView v;
-        TransferSession s(v);
-        s.received("alice a.txt");
-        s.answerAccept(true);
-        s.received("10");
-        ASSERT_EQ(v.proposed, QStringList{QStringLiteral("a.txt")});
-        cancelled ? s.cancel() : s.closed();
-        EXPECT_FALSE(s.waitingForUser());
-        EXPECT_FALSE(s.readsControl());
-        s.answerSavePath(QStringLiteral("/tmp/late.bin"));
-        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
-        EXPECT_EQ(v.receiveWorkers, 0);
-        EXPECT_EQ(v.ended, QStringList{cancelled ? QString() : text::ConnectionError});
-        EXPECT_NE(s.filePath(), QStringLiteral("/tmp/late.bin"));
-    }
-    // Cancelled during the first question: no answer goes out, not even a late one.
-    FakeView v;
-    TransferSession s(v);
-    s.received("alice a.txt");
-    s.cancel();
-    s.answerAccept(true);
-    EXPECT_TRUE(v.sent.isEmpty());
-    EXPECT_EQ(v.ended, QStringList{QString()});
-}
-
-TEST(FileSenderSession, ReceiverStatesAsTheyChange) {
-    FakeView v;
-    TransferSession s(v);
-    EXPECT_EQ(s.role(), Role::Receiving);
-    EXPECT_EQ(s.title(), text::SendingSuffix);
-    EXPECT_TRUE(s.readsControl());
-    s.connected(); // only a sender offers
-    EXPECT_TRUE(v.sent.isEmpty());
-    s.received("alice a.txt");
-    EXPECT_FALSE(s.readsControl()); // nothing more is read while the user is asked
-    EXPECT_TRUE(s.waitingForUser());
-    s.answerAccept(true);
-    EXPECT_TRUE(s.readsControl());
-    EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
-    s.received("10");
-    EXPECT_FALSE(s.readsControl());
-    s.answerSavePath(QStringLiteral("/tmp/x.bin"));
-    EXPECT_EQ(s.state(), XS_DATA_WAIT);
-    EXPECT_EQ(s.total(), 10);
-    EXPECT_EQ(v.ended, QStringList{});
-    EXPECT_EQ(v.receiveWorkers, 1);
-    EXPECT_EQ(v.sendWorkers, 0);
-    // A size that does not fit ends with the receive problem.
-    FakeView big;
-    TransferSession t(big);
-    t.received("alice a.txt");
-    t.answerAccept(true);
-    t.received("99999999999999999999");
-    EXPECT_EQ(big.ended, QStringList{text::ReceiveProblem});
-    EXPECT_TRUE(big.proposed.isEmpty());
-}
-
-TEST(FileSenderSession, SenderStartsOnlyAfterStartAndOnlyOnce) {
-    FakeView v;
-    TransferSession s(v, request());
-    EXPECT_EQ(s.role(), Role::Sending);
-    EXPECT_FALSE(s.waitingForUser());
-    EXPECT_TRUE(s.readsControl());
-    s.writable();
-    EXPECT_EQ(v.sendWorkers, 0);
-    s.received("SendFile_Yes");
-    s.writable();
-    EXPECT_EQ(v.sendWorkers, 0);
-    s.received("Send_Start");
-    s.writable();
-    EXPECT_EQ(v.sendWorkers, 1);
-    // After the end nothing starts or sends.
-    FakeView w;
-    TransferSession t(w, request());
-    t.cancel();
-    t.connected();
-    t.received("Send_Start");
-    t.writable();
-    t.workerEnded(WorkerEnd::SaveProblem);
-    EXPECT_TRUE(w.sent.isEmpty());
-    EXPECT_EQ(w.sendWorkers, 0);
-    EXPECT_EQ(w.ended, QStringList{QString()});
-    EXPECT_FALSE(t.readsControl());
+// The peer goes, or the window is closed, while the first or the second question is open: it
+// ends once, and a late answer says and starts nothing.
+TEST(FileSenderSession, PeerGoneOrCancelledDuringAQuestion) {
+    for (const bool atSave : {false, true})
+        for (const bool cancelled : {false, true}) {
+            SCOPED_TRACE(std::to_string(atSave) + std::to_string(cancelled));
+            FakeView v;
+            TransferSession s(v);
+            if (atSave) {
+                upToTheSaveQuestion(s);
+                ASSERT_EQ(v.proposed, QStringList{QStringLiteral("a.txt")});
+            } else {
+                s.received("alice a.txt");
+            }
+            cancelled ? s.cancel() : s.closed();
+            EXPECT_FALSE(s.waitingForUser());
+            EXPECT_FALSE(s.readsControl());
+            s.answerAccept(true);
+            s.answerSavePath(QStringLiteral("/tmp/late.bin"));
+            EXPECT_EQ(v.sent, atSave ? QList<QByteArray>{"SendFile_Yes"} : QList<QByteArray>{});
+            EXPECT_EQ(v.receiveWorkers, 0);
+            EXPECT_EQ(v.ended, QStringList{cancelled ? QString() : text::ConnectionError});
+            EXPECT_NE(s.filePath(), QStringLiteral("/tmp/late.bin"));
+        }
 }
 
 TEST(FileSenderSession, EveryWorkerEndHasItsText) {
@@ -584,9 +473,7 @@ TEST(FileSenderSession, EveryWorkerEndHasItsText) {
     for (const auto& [end, expected] : ends) {
         FakeView v;
         TransferSession s(v);
-        s.received("alice a.txt");
-        s.answerAccept(true);
-        s.received("10");
+        upToTheSaveQuestion(s);
         s.answerSavePath(QStringLiteral("/tmp/x.bin"));
         ASSERT_EQ(v.receiveWorkers, 1);
         s.workerEnded(end);

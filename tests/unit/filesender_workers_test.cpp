@@ -218,13 +218,6 @@ TEST(FileSenderWorkers, ReceiverWritesAPartFileAndRenamesOnlyWhenWhole) {
         EXPECT_EQ(filesIn(dir), 2u) << "no part file left behind";
     }
     {
-        // A device is written as it is: there is no file to put in its place.
-        Pair p;
-        sendAll(p.a, "abc");
-        EXPECT_EQ(ReceiveWorker({p.take(p.b), "/dev/null", 3, "", running()}), WorkerEnd::Done);
-        EXPECT_FALSE(exists("/dev/null.part"));
-    }
-    {
         // A target that cannot be replaced (a folder with files in it) fails the save.
         Folder dir;
         ::mkdir(dir.file("dst").c_str(), 0755);
@@ -241,20 +234,25 @@ TEST(FileSenderWorkers, ReceiverWritesAPartFileAndRenamesOnlyWhenWhole) {
 
 TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
     Folder dir;
-    {
-        Pair p;
-        EXPECT_EQ(ReceiveWorker({p.take(p.b), dir.file("no/such/folder/dst"), 5, "", running()}),
-                  WorkerEnd::CannotCreate);
-    }
-    {
-        // A peer that stays silent ends the receiver after its idle passes.
+    // A folder that is not there; a peer that stays silent after half the bytes (the receiver
+    // ends after its idle passes); a full disk (or any failing write); a device, written as it
+    // is: there is no file to put in its place.
+    const struct {
+        std::string target;
+        std::int64_t total;
+        WorkerEnd end;
+    } cases[] = {{dir.file("no/such/folder/dst"), 5, WorkerEnd::CannotCreate},
+                 {dir.file("idle"), 10, WorkerEnd::ReceiveProblem},
+                 {"/dev/full", 5, WorkerEnd::SaveProblem},
+                 {"/dev/null", 5, WorkerEnd::Done}};
+    for (const auto& c : cases) {
         Pair p;
         sendAll(p.a, "12345");
-        EXPECT_EQ(ReceiveWorker({p.take(p.b), dir.file("idle"), 10, "", running()}),
-                  WorkerEnd::ReceiveProblem);
-        EXPECT_FALSE(exists(dir.file("idle")));
-        EXPECT_FALSE(exists(dir.file("idle.part")));
+        EXPECT_EQ(ReceiveWorker({p.take(p.b), c.target, c.total, "", running()}), c.end)
+            << c.target;
+        EXPECT_FALSE(exists(c.target + ".part")) << c.target;
     }
+    EXPECT_FALSE(exists(dir.file("idle")));
     {
         // The window stops a waiting receiver from its own thread.
         Pair p;
@@ -270,13 +268,6 @@ TEST(FileSenderWorkers, ReceiverFailuresAndStop) {
         EXPECT_TRUE(t.wait(std::chrono::seconds(5)));
         EXPECT_EQ(done.get_future().get(), WorkerEnd::Stopped);
         EXPECT_EQ(filesIn(dir), 0u) << "a cancelled transfer leaves no file";
-    }
-    {
-        // A full disk (or any failing write) is a save problem.
-        Pair p;
-        sendAll(p.a, "abc");
-        EXPECT_EQ(ReceiveWorker({p.take(p.b), "/dev/full", 3, "", running()}),
-                  WorkerEnd::SaveProblem);
     }
 }
 

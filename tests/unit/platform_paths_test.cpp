@@ -14,6 +14,8 @@
 using namespace platform;
 using platformtest::ScopedEnv;
 
+using platformtest::each;
+
 namespace {
 
 bool touch(const QString& path) {
@@ -109,9 +111,14 @@ TEST(Paths, ResolveMatchesCaseAndBackslashes) {
     EXPECT_TRUE(QFile::exists(paths::resolve("Skin\\JOIN.bmp")));
 }
 
-TEST(Profile, RoundTripPerProgram) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
+// Each profile test in a home of its own; the home in use before comes back after.
+class ProfileTest : public ::testing::Test {
+protected:
+    ScopedEnv keepHome{"BRONTAVIA_HOME"};
     testsupport::TempHome home;
+};
+
+TEST_F(ProfileTest, RoundTripPerProgram) {
     {
         Profile remote("ZT25");
         EXPECT_EQ(remote.fileName(), home.path() + "/ZT25.INI");
@@ -133,9 +140,7 @@ TEST(Profile, RoundTripPerProgram) {
     EXPECT_EQ(Profile("ZT25").getString("ZT3.0", "LASTZTFILE"), "/home/김/채널, 목록\\1.zt");
 }
 
-TEST(Profile, ReadsHandEditedValues) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, ReadsHandEditedValues) {
     ASSERT_TRUE(home.write("Lumaset.INI", "[Player]\nWidth=320px\nName=a,b\nBad=abc\n"
                                           "Korean=지역 방송\n"));
     Profile player("Lumaset");
@@ -147,9 +152,7 @@ TEST(Profile, ReadsHandEditedValues) {
 
 // A value only another writer makes, "@Variant(...)", is not turned into an object: QSettings'
 // own reader would build any type from it, here a list that asks for gigabytes.
-TEST(Profile, TypedValuesFromTheFileAreNotDeserialised) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, TypedValuesFromTheFileAreNotDeserialised) {
     ASSERT_TRUE(home.write("ZT25.INI", "[ZT3.0]\nLASTZTFILE=@Variant(\\0\\0\\0\\t(\\\\0\\x7f)\n"
                                        "UPDATEURL=http://update.example.net/\n"
                                        "Escaped=\"@Variant(\\0\\0\\0\\t(\\\\0\\x7f)\"\n"));
@@ -163,9 +166,7 @@ TEST(Profile, TypedValuesFromTheFileAreNotDeserialised) {
 }
 
 // The files stay what QSettings writes and reads, for text with every kind of character.
-TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, FilesStayReadableBothWaysWithQSettings) {
     const QStringList texts = {
         "/home/김/채널, 목록\\1.zt",      " spaced ", "a;b=c",   QString("nul") + QChar(0) + "1f",
         "tab\there\nline \"quoted\"",     "@at",      "@@twice", "😀 emoji",
@@ -195,9 +196,7 @@ TEST(Profile, FilesStayReadableBothWaysWithQSettings) {
 
 // Byte for byte what QSettings writes, for names and values made of the characters either side
 // of every range the escaping treats differently.
-TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, EscapingAtTheEdgesOfEveryCharacterRange) {
     const QStringList keys = {"`az{", "@AZ[", "09:", "_-.", QString(QChar(0xFF)) + QChar(0x100),
                               "a b",  "x/y"};
     const QStringList values = {QString(QChar(0x1F)) + QChar(0x20) + "~",
@@ -239,9 +238,7 @@ TEST(Profile, EscapingAtTheEdgesOfEveryCharacterRange) {
 
 // Hand-edited files: escapes cut off at the end of a name, octal and hex escapes at their ends,
 // comments, quotes and white space.
-TEST(Profile, HandEditedEscapesAtTheirEnds) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, HandEditedEscapesAtTheirEnds) {
     ASSERT_TRUE(home.write("E.INI", "\xEF\xBB\xBF; comment\r\n# also\r\n[S%41]\r\n"
                                     "a%41=1\r\nb%4=2\r\nc%U0041=3\r\nd%U004=4\r\ne%4g=5\r\n"
                                     "oct=\\101\\0619\r\nhex=\\x41\\x4g\r\n"
@@ -249,47 +246,27 @@ TEST(Profile, HandEditedEscapesAtTheirEnds) {
                                     "mixed=\"q\"  r  \r\nnoeq\r\n=novalue\r\n"
                                     "at=@@x\r\nstr=@String(s)\r\nlast=\\\r"));
     Profile p("E");
-    EXPECT_EQ(p.getString("SA", "aA"), "1");
-    EXPECT_EQ(p.getString("SA", "b%4"), "2");
-    EXPECT_EQ(p.getString("SA", "cA"), "3");
-    EXPECT_EQ(p.getString("SA", "d%U004"), "4");
-    EXPECT_EQ(p.getString("SA", "e%4g"), "5");
-    EXPECT_EQ(p.getString("SA", "oct"), "A19");
-    EXPECT_EQ(p.getString("SA", "hex"), "A\x04g");
-    EXPECT_EQ(p.getString("SA", "cmt"), "a");
-    EXPECT_EQ(p.getString("SA", "quoted"), " a;b ");
-    EXPECT_EQ(p.getString("SA", "tail"), "x");
-    EXPECT_EQ(p.getString("SA", "mixed"), "q  r");
-    EXPECT_EQ(p.getString("SA", "noeq", "none"), "none");
-    EXPECT_EQ(p.getString("SA", "at"), "@x");
-    EXPECT_EQ(p.getString("SA", "str"), "s");
-    EXPECT_EQ(p.getString("SA", "last"), "\\");
+    auto value = [&p](const char* key) { return p.getString("SA", key, "none"); };
+    EXPECT_EQ(each(value, {"aA", "b%4", "cA", "d%U004", "e%4g", "oct", "hex", "cmt", "quoted",
+                           "tail", "mixed", "noeq", "at", "str", "last"}),
+              (QStringList{"1", "2", "3", "4", "5", "A19", "A\x04g", "a", " a;b ", "x", "q  r",
+                           "none", "@x", "s", "\\"}));
 }
 
-TEST(Profile, NumbersAtTheirEdges) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, NumbersAtTheirEdges) {
     ASSERT_TRUE(home.write("P.INI", "[N]\nmax=2147483647\nover=2147483648\nmin=-2147483648\n"
                                     "plus=+5\nsign=-\nspace= 7 \nwide=\xEF\xBC\x92\n"
                                     "zero=0\ntail=12abc\nempty=\n"));
     Profile p("P");
-    EXPECT_EQ(p.getInt("N", "max", 1), 2147483647);
-    EXPECT_EQ(p.getInt("N", "over", 1), 1);
-    EXPECT_EQ(p.getInt("N", "min", 1), -2147483647 - 1);
-    EXPECT_EQ(p.getInt("N", "plus", 1), 5);
-    EXPECT_EQ(p.getInt("N", "sign", 1), 1);
-    EXPECT_EQ(p.getInt("N", "space", 1), 7);
-    EXPECT_EQ(p.getInt("N", "wide", 1), 1); // a full-width digit is no number here
-    EXPECT_EQ(p.getInt("N", "zero", 1), 0);
-    EXPECT_EQ(p.getInt("N", "tail", 1), 12);
-    EXPECT_EQ(p.getInt("N", "empty", 1), 1);
-    EXPECT_EQ(p.getInt("N", "missing", 3), 3);
+    auto number = [&p](const char* key) { return p.getInt("N", key, -9); };
+    // A full-width digit is no number here.
+    EXPECT_EQ(each(number, {"max", "over", "min", "plus", "sign", "space", "wide", "zero", "tail",
+                            "empty", "missing"}),
+              (QList<int>{2147483647, -9, -2147483647 - 1, 5, -9, 7, -9, 0, 12, -9, -9}));
     EXPECT_EQ(p.getString("N", "empty", "fallback"), QString());
 }
 
-TEST(Profile, WriteFailureIsReported) {
-    ScopedEnv keepHome("BRONTAVIA_HOME");
-    testsupport::TempHome home;
+TEST_F(ProfileTest, WriteFailureIsReported) {
     // The profile's place is taken by a folder, so the file can never be written.
     ASSERT_TRUE(QDir(home.path()).mkdir("ZT25.INI"));
     Profile remote("ZT25");

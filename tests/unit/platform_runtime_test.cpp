@@ -15,6 +15,7 @@
 #include <limits>
 
 using namespace platform;
+using platformtest::each;
 using platformtest::ScopedEnv;
 
 namespace {
@@ -76,59 +77,40 @@ TEST(WindowTimers, FireKillAndRestart) {
     EXPECT_TRUE(timers.kill(2));
     EXPECT_FALSE(timers.isActive(2));
     EXPECT_TRUE(timers.isActive(3)); // still running when the object goes away
-}
 
-TEST(SleepClock, ScaleZeroSkipsSleepsAndBadScalesFallBack) {
-    const double saved = clock::sleepScale();
-    clock::setSleepScale(-1.0);
-    EXPECT_DOUBLE_EQ(clock::sleepScale(), 1.0);
-    // With scale 0 even a day-long sleep returns (a hang here would time the test out).
-    clock::setSleepScale(0.0);
-    clock::sleepMs(24 * 3600 * 1000);
-    clock::setSleepScale(saved);
-}
-
-TEST(SleepClock, ScaledWaitsAtTheirEdges) {
-    const double saved = clock::sleepScale();
-    clock::setSleepScale(1.0);
-    EXPECT_EQ(clock::scaledMs(0), 0);
-    EXPECT_EQ(clock::scaledMs(-1), 0);
-    EXPECT_EQ(clock::scaledMs(1), 1);
-    EXPECT_EQ(clock::scaledMs(INT_MAX), INT_MAX);
-    // Rounded to the nearest millisecond, halves up; never past the int range.
-    clock::setSleepScale(0.5);
-    EXPECT_EQ(clock::scaledMs(1), 1);
-    EXPECT_EQ(clock::scaledMs(3), 2);
-    clock::setSleepScale(0.4);
-    EXPECT_EQ(clock::scaledMs(1), 0);
-    EXPECT_EQ(clock::scaledMs(10), 4);
-    clock::setSleepScale(3.0);
-    EXPECT_EQ(clock::scaledMs(INT_MAX / 2), INT_MAX);
-    EXPECT_EQ(clock::scaledMs(1000), 3000);
-    // Zero is a scale; below zero, NaN and infinity are not.
-    clock::setSleepScale(0.0);
-    EXPECT_EQ(clock::sleepScale(), 0.0);
-    EXPECT_EQ(clock::scaledMs(1000), 0);
-    clock::setSleepScale(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(clock::sleepScale(), 1.0);
-    clock::setSleepScale(0.25);
-    clock::setSleepScale(std::numeric_limits<double>::infinity());
-    EXPECT_EQ(clock::sleepScale(), 1.0);
-    clock::setSleepScale(-0.001);
-    EXPECT_EQ(clock::sleepScale(), 1.0);
-    clock::setSleepScale(saved);
-}
-
-TEST(WindowTimers, IdsAreIndependentAndNegativePeriodsRunAtOnce) {
-    WindowTimers timers;
+    // A negative period runs at once; other ids are independent.
     timers.start(7, -5);
     EXPECT_TRUE(timers.isActive(7));
     EXPECT_FALSE(timers.isActive(8));
     EXPECT_FALSE(timers.kill(8));
-    EXPECT_TRUE(timers.isActive(7));
     EXPECT_TRUE(timers.kill(7));
     EXPECT_FALSE(timers.isActive(7));
     EXPECT_FALSE(timers.kill(7));
+}
+
+TEST(SleepClock, ScaledWaitsAtTheirEdgesAndBadScalesFallBack) {
+    const double saved = clock::sleepScale();
+    auto scaled = [](double scale, std::initializer_list<int> ms) {
+        clock::setSleepScale(scale);
+        return each(clock::scaledMs, ms);
+    };
+    EXPECT_EQ(scaled(1.0, {0, -1, 1, INT_MAX}), (QList<int>{0, 0, 1, INT_MAX}));
+    // Rounded to the nearest millisecond, halves up; never past the int range.
+    EXPECT_EQ(scaled(0.5, {1, 3}), (QList<int>{1, 2}));
+    EXPECT_EQ(scaled(0.4, {1, 10}), (QList<int>{0, 4}));
+    EXPECT_EQ(scaled(3.0, {INT_MAX / 2, 1000}), (QList<int>{INT_MAX, 3000}));
+    // Zero is a scale, and even a day-long sleep returns at once (a hang here would time the
+    // test out); below zero, NaN and infinity are not.
+    EXPECT_EQ(scaled(0.0, {1000}), QList<int>{0});
+    EXPECT_EQ(clock::sleepScale(), 0.0);
+    clock::sleepMs(24 * 3600 * 1000);
+    for (const double bad : {-1.0, std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity(), -0.001}) {
+        clock::setSleepScale(0.25);
+        clock::setSleepScale(bad);
+        EXPECT_EQ(clock::sleepScale(), 1.0) << bad;
+    }
+    clock::setSleepScale(saved);
 }
 
 TEST(Shell, FindProgramOnPath) {

@@ -1,6 +1,7 @@
 // CP949 conversion and text-mode line files.
 #include "platform/codec.h"
 #include "platform/lines.h"
+#include "tests/unit/platform_testing.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <vector>
 
 using namespace platform;
+
+using platformtest::each;
 
 namespace {
 
@@ -36,33 +39,30 @@ TEST(Cp949, KoreanRoundTrip) {
     EXPECT_EQ(cp949::toUnicode(cp949::fromUnicode(u"똠방각하")), QStringLiteral("똠방각하"));
 }
 
+// Invalid bytes become one replacement character each and decoding goes on: a lead byte cut off
+// at the end, a lead byte before a byte that cannot trail it (only the lead byte is lost), a cut
+// through a character before a line end. Lead bytes run from 0x81 to 0xFE (0x81 0x41 is an
+// extended syllable). glibc's decoder stops after some unassigned pairs (A2 E8) instead of
+// before them, at the end of the data too: nothing past the end, and no byte after it lost.
 TEST(Cp949, InvalidBytesBecomeReplacementAndDecodingGoesOn) {
-    EXPECT_EQ(cp949::toUnicode("\xFF"), kReplacement);
-    EXPECT_EQ(cp949::toUnicode("A\xFF"
+    const QString r = kReplacement;
+    EXPECT_EQ(each(cp949::toUnicode,
+                   {QByteArray("\xFF"),
+                    QByteArray("A\xFF"
                                "B"),
-              QStringLiteral("A") + kReplacement + "B");
-    // A lead byte cut off at the end of the data.
-    EXPECT_EQ(cp949::toUnicode("\xB0\xA1\xB0"), QStringLiteral("가") + kReplacement);
-    // A lead byte followed by a byte that cannot trail it: only the lead byte is lost.
-    EXPECT_EQ(cp949::toUnicode("\xB0\x0A"
+                    QByteArray("\xB0\xA1\xB0"),
+                    QByteArray("\xB0\x0A"
                                "x"),
-              kReplacement + QStringLiteral("\nx"));
-    // A 54-byte cut through the middle of a character, then a line end.
-    const QByteArray cut = cp949::fromUnicode(u"가나다").left(5) + "\r\n";
-    EXPECT_EQ(cp949::toUnicode(cut),
-              QStringLiteral("가나") + kReplacement + QStringLiteral("\r\n"));
-}
-
-// glibc's decoder stops after some unassigned pairs (A2 E8) instead of before them, at the end
-// of the data too. Decoding must neither run past the end nor drop the byte after the pair.
-TEST(Cp949, DecoderStoppingAfterAnInvalidPairLosesNothingAndStopsAtTheEnd) {
-    EXPECT_EQ(cp949::toUnicode("\xA2\xE8"), kReplacement);
-    EXPECT_EQ(cp949::toUnicode("A\xA2\xE8"), QStringLiteral("A") + kReplacement);
-    EXPECT_EQ(cp949::toUnicode("\xA2\xE8"
+                    cp949::fromUnicode(u"가나다").left(5) + "\r\n", QByteArray("\x7F"),
+                    QByteArray("\x80"), QByteArray(), QByteArray("\x81\x41"), QByteArray("a\x81"),
+                    QByteArray("a\xFE"), QByteArray("\xFF\x41"), QByteArray("\x80\x41"),
+                    QByteArray("\xA2\xE8"), QByteArray("A\xA2\xE8"),
+                    QByteArray("\xA2\xE8"
                                "AB\n"),
-              kReplacement + QStringLiteral("AB\n"));
-    EXPECT_EQ(cp949::toUnicode("\xB0\xA1\xA2\xE8\xB0\xA1"),
-              QStringLiteral("가") + kReplacement + QStringLiteral("가"));
+                    QByteArray("\xB0\xA1\xA2\xE8\xB0\xA1")}),
+              (QStringList{r, "A" + r + "B", "가" + r, r + "\nx", "가나" + r + "\r\n", "\x7F", r,
+                           "", QStringLiteral("\uAC02"), "a" + r, "a" + r, r + "A", r + "A", r,
+                           "A" + r, r + "AB\n", "가" + r + "가"}));
 
     // Whatever two bytes stand in front, a byte that can never be part of a two-byte character
     // comes through, and every conversion ends.
@@ -79,10 +79,17 @@ TEST(Cp949, DecoderStoppingAfterAnInvalidPairLosesNothingAndStopsAtTheEnd) {
     EXPECT_EQ(lost, 0);
 }
 
+// An unencodable character costs one '?' whatever its UTF-8 length (two, three or four bytes),
+// first and last in the text as well; an unpaired surrogate too.
 TEST(Cp949, UnencodableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("a😀b")), QByteArray("a?b"));
-    const QString mixed = QStringLiteral("방송ก") + QChar(0xD800); // unpaired surrogate last
-    EXPECT_EQ(cp949::fromUnicode(mixed), cp949::fromUnicode(u"방송") + "??");
+    const QChar arabic(0x0628), thai(0x0E01);
+    EXPECT_EQ(each(cp949::fromUnicode,
+                   {QStringLiteral("a😀b"), QString(arabic) + "x", QString(thai) + "x",
+                    QStringLiteral("x\U0001F600"), QStringLiteral("\U0001F600\U0001F600"),
+                    QString(arabic) + arabic, QStringLiteral("\u00FF"), QStringLiteral("\u007F"),
+                    QString(), QStringLiteral("방송ก") + QChar(0xD800)}),
+              (QList<QByteArray>{"a?b", "?x", "?x", "x?", "??", "??", "?", "\x7F", "",
+                                 cp949::fromUnicode(u"방송") + "??"}));
 }
 
 // The converter works through a buffer of 1024 bytes: texts whose conversion fills it exactly,
@@ -106,34 +113,6 @@ TEST(Cp949, LongTextsAcrossTheConversionBuffer) {
               longAscii + "?b");
 }
 
-// An unencodable character costs one '?' whatever its UTF-8 length (two, three or four bytes),
-// first and last in the text as well.
-TEST(Cp949, UnencodableCharactersOfEveryUtf8Length) {
-    EXPECT_EQ(cp949::fromUnicode(QString(QChar(0x0628)) + "x"), QByteArray("?x"));  // 2 bytes
-    EXPECT_EQ(cp949::fromUnicode(QString(QChar(0x0E01)) + "x"), QByteArray("?x"));  // 3 bytes
-    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("x\U0001F600")), QByteArray("x?")); // 4 bytes
-    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("\U0001F600\U0001F600")), QByteArray("??"));
-    EXPECT_EQ(cp949::fromUnicode(QString(QChar(0x0628)) + QChar(0x0628)), QByteArray("??"));
-    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("\u00FF")), QByteArray("?"));
-    // The last ASCII character and the first byte beyond.
-    EXPECT_EQ(cp949::fromUnicode(QStringLiteral("\u007F")), QByteArray("\x7F"));
-    EXPECT_EQ(cp949::toUnicode("\x7F"), QStringLiteral("\u007F"));
-    EXPECT_EQ(cp949::toUnicode("\x80"), kReplacement);
-    EXPECT_EQ(cp949::fromUnicode(QString()), QByteArray());
-    EXPECT_EQ(cp949::toUnicode(QByteArray()), QString());
-}
-
-// Lead bytes run from 0x81 to 0xFE: a lone byte at either end of that range is cut-off text,
-// bytes just outside it are not lead bytes.
-TEST(Cp949, LeadByteRangeEnds) {
-    // 0x81 0x41 and 0xFE 0xA1 are pairs; the first is an extended syllable.
-    EXPECT_EQ(cp949::toUnicode("\x81\x41"), QStringLiteral("\uAC02"));
-    EXPECT_EQ(cp949::toUnicode("a\x81"), QStringLiteral("a") + kReplacement);
-    EXPECT_EQ(cp949::toUnicode("a\xFE"), QStringLiteral("a") + kReplacement);
-    EXPECT_EQ(cp949::toUnicode("\xFF\x41"), kReplacement + QStringLiteral("A"));
-    EXPECT_EQ(cp949::toUnicode("\x80\x41"), kReplacement + QStringLiteral("A"));
-}
-
 TEST(Cp949, ConcurrentUseFromThreads) {
     const QString text = QStringLiteral("파일보내기 전송 중 😀");
     const QByteArray expected = cp949::fromUnicode(text);
@@ -155,27 +134,25 @@ TEST(Cp949, ConcurrentUseFromThreads) {
 
 TEST(Lines, SplitAndJoinFollowTextModeRules) {
     using L = QList<QByteArray>;
-    EXPECT_EQ(lines::split("a\r\nb"), (L{"a", "b"}));
-    EXPECT_EQ(lines::split("a\r\nb\r\n"), (L{"a", "b"}));
-    EXPECT_EQ(lines::split("a\n\nb"), (L{"a", "", "b"}));
-    EXPECT_EQ(lines::split(""), L{});
-    EXPECT_EQ(lines::split("\r\n"), L{""});
-    // A lone CR is content; only the one CR right before LF is dropped.
-    EXPECT_EQ(lines::split("a\rb\r\nc\r"), (L{"a\rb", "c\r"}));
-    EXPECT_EQ(lines::split("a\r\r\nb"), (L{"a\r", "b"}));
-
-    // First and last lines: empty, a lone CR, a lone LF.
-    EXPECT_EQ(lines::split("\n"), L{""});
-    EXPECT_EQ(lines::split("\nb"), (L{"", "b"}));
-    EXPECT_EQ(lines::split("a\n"), L{"a"});
-    EXPECT_EQ(lines::split("\r"), L{"\r"});
-    EXPECT_EQ(lines::split("\r\nb"), (L{"", "b"}));
-    EXPECT_EQ(lines::split("x"), L{"x"});
-    EXPECT_EQ(lines::join({}), QByteArray());
-    EXPECT_EQ(lines::join({"only"}), QByteArray("only"));
-
-    EXPECT_EQ(lines::join({"C:", "0", "1", "1"}), QByteArray("C:\r\n0\r\n1\r\n1"));
-    EXPECT_EQ(lines::join({"", ""}), QByteArray("\r\n"));
+    // A lone CR is content; only the one CR right before LF is dropped. First and last lines:
+    // empty, a lone CR, a lone LF.
+    EXPECT_EQ(each(lines::split, {"a\r\nb", "a\r\nb\r\n", "a\n\nb", "", "\r\n", "a\rb\r\nc\r",
+                                  "a\r\r\nb", "\n", "\nb", "a\n", "\r", "\r\nb", "x"}),
+              (QList<L>{{"a", "b"},
+                        {"a", "b"},
+                        {"a", "", "b"},
+                        {},
+                        {""},
+                        {"a\rb", "c\r"},
+                        {"a\r", "b"},
+                        {""},
+                        {"", "b"},
+                        {"a"},
+                        {"\r"},
+                        {"", "b"},
+                        {"x"}}));
+    EXPECT_EQ(each(lines::join, {L{}, L{"only"}, L{"C:", "0", "1", "1"}, L{"", ""}}),
+              (L{"", "only", "C:\r\n0\r\n1\r\n1", "\r\n"}));
 }
 
 TEST(Lines, ReadAndWriteFiles) {

@@ -25,32 +25,25 @@ Environment env(const char* qpa, const char* wayland, const char* display, const
     return e;
 }
 
-TEST(WindowSystemChoice, AWaylandSessionWithAnXServerRunsOnIt) {
+TEST(WindowSystemChoice, XInAWaylandSessionWaylandWithoutXAndOtherwiseWhatQtChooses) {
+    // A Wayland session with an X server runs on it, the Wayland plugin or not; a session that
+    // says it is Wayland without naming its socket is one all the same. An empty or blank
+    // platform names nothing (Qt reads it as unset).
     EXPECT_EQ(choose(env("", "wayland-0", ":0")), Choice::Xcb);
-    EXPECT_EQ(choose(env("", "wayland-0", ":1", "wayland", true)), Choice::Xcb)
-        << "the Wayland plugin being there changes nothing while an X server is";
-    // A session that says it is Wayland without naming its socket is one all the same.
+    EXPECT_EQ(choose(env(" ", "wayland-0", ":0")), Choice::Xcb);
+    EXPECT_EQ(choose(env("", "wayland-0", ":1", "wayland", true)), Choice::Xcb);
     EXPECT_EQ(choose(env("", "", ":0", "wayland")), Choice::Xcb);
     EXPECT_EQ(choose(env("", "", ":0", "Wayland")), Choice::Xcb);
-}
-
-TEST(WindowSystemChoice, TheUsersOwnPlatformIsKept) {
+    // The user's own platform is kept.
     for (const char* qpa : {"wayland", "xcb", "offscreen", "wayland;xcb"}) {
         EXPECT_EQ(choose(env(qpa, "wayland-0", ":0", "wayland", true)), Choice::Keep) << qpa;
         EXPECT_EQ(choose(env(qpa, "wayland-0", "", "wayland", false)), Choice::Keep) << qpa;
     }
-    // An empty or blank value names nothing (Qt reads it as unset).
-    EXPECT_EQ(choose(env("", "wayland-0", ":0")), Choice::Xcb);
-    EXPECT_EQ(choose(env(" ", "wayland-0", ":0")), Choice::Xcb);
-}
-
-TEST(WindowSystemChoice, WithoutAnXServerTheWindowsAreWaylandClientsWhenTheyCanBe) {
+    // Without an X server the windows are Wayland clients when they can be.
     EXPECT_EQ(choose(env("", "wayland-0", "", "", true)), Choice::Wayland);
     EXPECT_EQ(choose(env("", "", "", "wayland", true)), Choice::Wayland);
     EXPECT_EQ(choose(env("", "wayland-0", "", "wayland", false)), Choice::NoDisplay);
-}
-
-TEST(WindowSystemChoice, OutsideAWaylandSessionQtChoosesAsEver) {
+    // Outside a Wayland session Qt chooses as ever.
     EXPECT_EQ(choose(env("", "", ":0")), Choice::Keep);
     EXPECT_EQ(choose(env("", "", ":0", "x11", true)), Choice::Keep);
     EXPECT_EQ(choose(env("", "", "", "tty")), Choice::Keep);
