@@ -8,8 +8,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
