@@ -4,6 +4,10 @@
 #include "player/desktop/wallpaper.h"
 #include "player/model/capturename.h"
 
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -145,4 +149,54 @@ TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
     }
     FakeTool broken(QStringLiteral("xfconf-query"), "exit 1\n");
     EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 0));
+}
+
+namespace {
+
+// Plasma's shell on the test's own bus: evaluateScript records the script and answers as told.
+class PlasmaStandIn : public QDBusVirtualObject {
+public:
+    QStringList scripts;
+    bool refuse = false;
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
+        if (m.interface() != QLatin1String("org.kde.PlasmaShell") ||
+            m.member() != QLatin1String("evaluateScript") || m.arguments().size() != 1)
+            return false;
+        scripts << m.arguments().at(0).toString();
+        bus.send(refuse ? m.createErrorReply(QDBusError::Failed, QStringLiteral("no"))
+                        : m.createReply());
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(MediaCapture, PlasmaGetsTheCopyAsAStringLiteralAndARefusalCountsAsNotTaken) {
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/it's \"home\"-XXXXXX"));
+    ASSERT_TRUE(home.isValid());
+    ScopedEnv suiteHome("BRONTAVIA_HOME", QFile::encodeName(home.path()));
+    ScopedEnv desktop("XDG_CURRENT_DESKTOP", "KDE");
+    const QString bmp = home.filePath(QStringLiteral("k.bmp"));
+    ASSERT_TRUE(writeFile(bmp, "BM plasma"));
+    EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 1)) << "no Plasma on the bus";
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    PlasmaStandIn plasma;
+    ASSERT_TRUE(bus.registerVirtualObject(QStringLiteral("/PlasmaShell"), &plasma));
+    ASSERT_TRUE(bus.registerService(QStringLiteral("org.kde.plasmashell")));
+    EXPECT_TRUE(player::desktop::setDesktopWallpaper(bmp, 1));
+    ASSERT_EQ(plasma.scripts.size(), 1);
+    QString uri =
+        QUrl::fromLocalFile(player::desktop::wallpaperCopyPath()).toString(QUrl::FullyEncoded);
+    EXPECT_TRUE(plasma.scripts[0].contains(
+        QStringLiteral("d.writeConfig('Image', \"%1\");").arg(uri.replace('"', "\\\""))))
+        << plasma.scripts[0].toStdString();
+    EXPECT_TRUE(plasma.scripts[0].contains(QStringLiteral("d.writeConfig('FillMode', 3);")));
+    EXPECT_EQ(readFile(player::desktop::wallpaperCopyPath()), "BM plasma");
+    plasma.refuse = true;
+    EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 2));
+    EXPECT_EQ(plasma.scripts.size(), 2);
+    bus.unregisterService(QStringLiteral("org.kde.plasmashell"));
+    bus.unregisterObject(QStringLiteral("/PlasmaShell"));
 }
