@@ -121,6 +121,8 @@ TEST(MediaCapture, GnomeTakesTheSuiteCopyWithTheStyleAsArguments) {
     EXPECT_TRUE(calls.contains(
         QStringLiteral("set\norg.gnome.desktop.background\npicture-options\nwallpaper\n")));
     EXPECT_EQ(readFile(player::desktop::wallpaperCopyPath()), "BM gnome");
+    FakeTool refusing(QStringLiteral("gsettings"), "exit 1\n");
+    EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 1)) << "a tool's refusal is no success";
 }
 
 TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
