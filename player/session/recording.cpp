@@ -117,15 +117,11 @@ bool Recording::start(const QString& folder) {
         }
         target = config->captureFolder();
     }
-    if (!QFileInfo(target).isDir()) {
-        qCWarning(platform::log::files) << "no capture folder to record into:" << target;
-        return false;
-    }
     const QString file =
         freeRecordingName(target, playback_.currentTitle(), QDateTime::currentDateTime(),
                           engine_.recordingContainer(), issued_);
     if (file.isEmpty()) {
-        qCWarning(platform::log::files) << "cannot record into" << target;
+        qCWarning(platform::log::files) << "no capture folder that takes a file:" << target;
         return false;
     }
     if (!engine_.recordTo(file)) {
