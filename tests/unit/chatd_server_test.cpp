@@ -6,6 +6,7 @@
 #include "tests/support/processes.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -144,6 +145,17 @@ TEST_F(ChatServerTest, UnfinishedLogOnAndSilentClientsTimeOut) {
     ASSERT_TRUE(until([&] { return server.connections() == 0; }));
     EXPECT_EQ(server.hall().clientCount(), 0);
     EXPECT_TRUE(until([&] { return lee.socket.state() == QAbstractSocket::UnconnectedState; }));
+}
+
+TEST_F(ChatServerTest, ALogOnNeverFinishedIsDroppedHoweverMuchTheClientTalks) {
+    server.setTimeouts({300, 500, 100});
+    Reader chatty(server.port());
+    // Refused nicknames, one every 50 ms: each is heard, none logs on.
+    QTimer talk;
+    QObject::connect(&talk, &QTimer::timeout, [&] { chatty.say("id=\r\n"); });
+    talk.start(50);
+    EXPECT_TRUE(until([&] { return chatty.socket.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(chatty.got(":-ID " + chatd::rules::nicknameRefused()));
 }
 
 } // namespace
