@@ -1,6 +1,7 @@
 #include "player/media/mpvplayer.h"
 
 #include "platform/codec.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 #include "player/media/bmpfile.h"
 #include "player/media/mpvnames.h"
@@ -174,8 +175,10 @@ struct MpvPlayer::Private {
             const bool now = isFlag && *static_cast<int*>(p.data);
             const bool reached = now && !eof && medium == Medium::Open;
             eof = now;
-            if (reached)
+            if (reached) {
+                qCInfo(platform::log::media) << "the medium reached its end";
                 return Report::End;
+            }
             break;
         }
         case kObservedCoreIdle:
@@ -228,6 +231,10 @@ struct MpvPlayer::Private {
             const bool broke =
                 medium == Medium::Open && (end->reason == MPV_END_FILE_REASON_ERROR ||
                                            end->reason == MPV_END_FILE_REASON_EOF);
+            if (broke)
+                qCInfo(platform::log::media).nospace()
+                    << "the medium ended by itself ("
+                    << (end->reason == MPV_END_FILE_REASON_EOF ? "its end" : "an error") << ")";
             if (medium == Medium::Opening || medium == Medium::Open)
                 medium = Medium::Closed;
             started = false;

@@ -21,6 +21,7 @@ StreamKeeper::StreamKeeper(media::Engine& engine, PlayerView& view, Graph& graph
         else if (phase_ == Phase::Trying)
             timedOut();
     });
+    connect(&stall_, &QTimer::timeout, this, &StreamKeeper::checkStall);
     connect(&engine_, &media::Engine::playbackStarted, this, &StreamKeeper::onStarted);
     connect(&engine_, &media::Engine::endOfMedium, this, &StreamKeeper::onEnded);
     connect(&engine_, &media::Engine::streamBroken, this, &StreamKeeper::onLost);
@@ -34,6 +35,7 @@ StreamKeeper::StreamKeeper(media::Engine& engine, PlayerView& view, Graph& graph
     // Another medium brings its own status text; only the tries end.
     connect(&playback_, &Playback::mediumChanged, this, [this] {
         stopTrying();
+        stall_.stop();
         phase_ = Phase::Idle;
     });
 }
@@ -50,6 +52,7 @@ bool StreamKeeper::stopTrying() {
     timer_.stop();
     phase_ = Phase::Watching;
     try_ = 0;
+    watch();
     return true;
 }
 
@@ -73,6 +76,35 @@ void StreamKeeper::onStarted() {
     }
     address_ = playback_.currentAddress();
     phase_ = isNetworkAddress(address_) ? Phase::Watching : Phase::Idle;
+    if (phase_ == Phase::Watching)
+        watch();
+}
+
+void StreamKeeper::watch() {
+    lastPosition_ = -1;
+    stillChecks_ = 0;
+    stall_.start(platform::clock::scaledMs(kStallCheckMs));
+}
+
+void StreamKeeper::checkStall() {
+    // Only a stream without a length that should be moving; a paused one, or one at the end
+    // of its length, stands still by right.
+    if (phase_ != Phase::Watching) {
+        stall_.stop();
+        return;
+    }
+    const std::int64_t position = engine_.currentPosition();
+    if (graph_.state() != PlaybackState::Playing || playback_.length() > 0 ||
+        position != lastPosition_) {
+        lastPosition_ = position;
+        stillChecks_ = 0;
+        return;
+    }
+    if (++stillChecks_ * kStallCheckMs < kStallMs)
+        return;
+    qCWarning(platform::log::media) << "the stream froze: its position stood still";
+    engine_.stop();
+    onLost();
 }
 
 void StreamKeeper::onEnded() {
@@ -110,6 +142,7 @@ void StreamKeeper::timedOut() {
 
 void StreamKeeper::next() {
     timer_.stop();
+    stall_.stop();
     if (try_ >= kTries) {
         qCWarning(platform::log::media)
             << "the stream did not come back after" << kTries << "tries";

@@ -54,6 +54,8 @@ public:
     QString url() const {
         return QStringLiteral("http://127.0.0.1:%1/live.ts").arg(server_.serverPort());
     }
+    // A cut connection stays open and silent instead of closing: a server that froze.
+    void holdAtCuts() { hold_ = true; }
     int connections() const { return connections_; }
     qint64 sent() const { return sentAll_; } // over every connection
 
@@ -82,7 +84,7 @@ private:
                     *sent += n;
                     sentAll_ += n;
                 }
-                if (*sent >= limit) {
+                if (*sent >= limit && !(hold_ && limit < body_.size())) {
                     socket->flush();
                     socket->abort(); // dropped mid-stream (or at its end)
                 }
@@ -98,6 +100,7 @@ private:
     qint64 rest_ = kWhole;
     int connections_ = 0;
     qint64 sentAll_ = 0;
+    bool hold_ = false;
 };
 
 // What libmpv makes of a file: its length and whether pictures come out of it.
@@ -229,6 +232,7 @@ TEST_F(PlayerStreamE2E, TheScreenSaverIsHeldOffOnlyWhileAPictureRuns) {
 }
 
 TEST_F(PlayerStreamE2E, AStreamThatDropsComesBackAndPlaysOn) {
+    env_.insert(QStringLiteral("BRONTAVIA_MPV_LOG"), QStringLiteral("all=warn"));
     const QByteArray body = liveBody(20);
     ASSERT_FALSE(body.isEmpty());
     // Twice as fast as it plays; the first connection is cut after about three seconds of it,
@@ -257,8 +261,27 @@ TEST_F(PlayerStreamE2E, AStreamThatDropsComesBackAndPlaysOn) {
     EXPECT_EQ(server.connections(), 3);
 }
 
+TEST_F(PlayerStreamE2E, AStreamThatFreezesIsOpenedAgainAndPlaysOn) {
+    // Waits a tenth as long: the stream counts as frozen after a second without moving.
+    env_.insert(QStringLiteral("BRONTAVIA_SLEEP_SCALE"), QStringLiteral("0.1"));
+    const QByteArray body = liveBody(20);
+    ASSERT_FALSE(body.isEmpty());
+    StreamServer server(body, body.size() / 10);
+    server.plan({body.size() * 3 / 20}, StreamServer::kWhole);
+    server.holdAtCuts();
+    startPlayer();
+    handOver(QStringLiteral("멈춘 방송"), server.url());
+    ASSERT_TRUE(playing());
+    ASSERT_TRUE(waitUntil([&] { return server.connections() == 2; }, 30000));
+    EXPECT_TRUE(waitUntil([&] { return controlText(kStatusId).isEmpty(); }, 20000));
+    const qint64 back = position();
+    EXPECT_TRUE(waitUntil([&] { return position() > back + 500000; }, 20000));
+    EXPECT_EQ(status(), QStringLiteral("Playing"));
+}
+
 TEST_F(PlayerStreamE2E, AStreamThatNeverComesBackEndsInTheFailureAfterFiveTries) {
     env_.insert(QStringLiteral("BRONTAVIA_SLEEP_SCALE"), QStringLiteral("0.1"));
+    env_.insert(QStringLiteral("BRONTAVIA_MPV_LOG"), QStringLiteral("all=warn"));
     const QByteArray body = liveBody(20);
     ASSERT_FALSE(body.isEmpty());
     StreamServer server(body, body.size() / 10);
@@ -269,7 +292,10 @@ TEST_F(PlayerStreamE2E, AStreamThatNeverComesBackEndsInTheFailureAfterFiveTries)
     const QString failure = QStringLiteral(
         "현재 사라진 방송 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
     ASSERT_TRUE(waitUntil([&] { return controlText(kStatusId) == failure; }, 60000))
-        << controlText(kStatusId).toStdString();
+        << "status text \"" << controlText(kStatusId).toStdString() << "\", "
+        << server.connections() << " connections, player "
+        << (player_->state() == QProcess::Running ? "running" : "gone") << ", "
+        << status().toStdString() << " at " << position();
     EXPECT_EQ(server.connections(), 1 + 5);
     EXPECT_EQ(status(), QStringLiteral("Stopped"));
     spin(1500);

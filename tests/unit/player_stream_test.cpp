@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -170,6 +171,32 @@ TEST_F(PlayerStream, StopPauseANewStationAndClosingCallTheTriesOff) {
     EXPECT_EQ(keeper().attempt(), 0);
     spin(100);
     EXPECT_EQ(engine.renders.size(), renders + 1) << "no try was made after any of them";
+}
+
+TEST_F(PlayerStream, AStreamThatStandsStillWhilePlayingIsBroughtBackButNotAPausedOrEndedOne) {
+    // Checks come every 10 ms here; a stream that stands still for 100 ms froze.
+    playUntilShown(QStringLiteral("http://vod.example/clip.mp4"), 30 * 10'000'000LL);
+    engine.position = 30 * 10'000'000LL; // at its end, where it stays
+    spin(300);
+    playUntilShown(kLive);
+    session().graph().pause();
+    spin(300);
+    EXPECT_EQ(keeper().attempt(), 0);
+    EXPECT_EQ(engine.renders.size(), 2);
+
+    playUntilShown(kLive);
+    QTimer moving;
+    QObject::connect(&moving, &QTimer::timeout, [&] { engine.position += 400'000; });
+    moving.start(5);
+    spin(300);
+    EXPECT_EQ(keeper().attempt(), 0) << "a stream that moves plays on";
+    moving.stop();
+    const int stops = engine.stops;
+    ASSERT_TRUE(waitUntil([&] { return keeper().attempt() == 1; }, 5000));
+    EXPECT_EQ(view.statusText, trying(1));
+    EXPECT_GT(engine.stops, stops) << "the frozen connection is let go of";
+    ASSERT_TRUE(nextTry(4));
+    EXPECT_EQ(engine.renders.last(), kLive);
 }
 
 TEST(PlayerStreamAddress, NetworkAddressesNameAServer) {
