@@ -272,7 +272,7 @@ TEST_F(PlayerStreamE2E, AStreamThatFreezesIsOpenedAgainAndPlaysOn) {
     startPlayer();
     handOver(QStringLiteral("멈춘 방송"), server.url());
     ASSERT_TRUE(playing());
-    ASSERT_TRUE(waitUntil([&] { return server.connections() == 2; }, 30000));
+    ASSERT_TRUE(waitUntil([&] { return server.connections() >= 2; }, 30000));
     EXPECT_TRUE(waitUntil([&] { return controlText(kStatusId).isEmpty(); }, 20000));
     const qint64 back = position();
     EXPECT_TRUE(waitUntil([&] { return position() > back + 500000; }, 20000));
