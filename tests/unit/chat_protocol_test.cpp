@@ -125,7 +125,7 @@ protected:
     ChatProtocol p;
 };
 
-TEST_F(ChatProtocolTest, LogOnDialogueWithItsRefusals) {
+TEST_F(ChatProtocolTest, LogOnDialogueComparesItsWordsExactly) {
     p.start("kim", "Vexo");
     feed({":+WC hello"}); // replies are ignored while connecting
     EXPECT_TRUE(sent.isEmpty());
@@ -143,9 +143,9 @@ TEST_F(ChatProtocolTest, LogOnDialogueWithItsRefusals) {
     EXPECT_EQ(p.state(), CS_LOBBY);
     EXPECT_TRUE(p.loggedOnFlag());
     EXPECT_FALSE(p.inRoom());
-}
 
-TEST_F(ChatProtocolTest, LogOnRepliesOneWordOff) {
+    // Replies one word off.
+    forget();
     p.start("kim", "Vexo");
     p.connecting();
     feed({":+WC", ":+ID OK.", ":+ID"});
@@ -197,7 +197,7 @@ TEST_F(ChatProtocolTest, RoomListStaysSortedAndEqualNumbersKeepTheirArrivalOrder
     EXPECT_EQ(roomNumbers(), (QList<int>{1, 9}));
 }
 
-TEST_F(ChatProtocolTest, RemovingTheFirstTheLastAndAnAbsentRowOfEitherList) {
+TEST_F(ChatProtocolTest, RowsLeaveFromEitherEndByExactNumberOrNameAndMutingByExactName) {
     logOn(true);
     feed({"!R+ 2 1/4 two", "!R+ 3 1/4 three", "!R+ 4 1/4 four", "!U+ 0 - ann -", "!U+ 0 - bob -",
           "!U+ 0 - cy -"});
@@ -212,28 +212,8 @@ TEST_F(ChatProtocolTest, RemovingTheFirstTheLastAndAnAbsentRowOfEitherList) {
     EXPECT_TRUE(p.rooms().isEmpty() && p.users().isEmpty());
     EXPECT_EQ(rec.changes, (QStringList{"room out 0", "user out 0", "room out 1", "user out 1",
                                         "room out 0", "user out 0"}));
-}
 
-TEST_F(ChatProtocolTest, WhoIsListedInTheWaitingRoomAndInARoom) {
-    logOn(true);
-    // Room 0 and anything below 1 are the waiting room; 1 is a room.
-    feed({"!U+ 0 - a -", "!U+ -1 - b -", "!U+ 1 - c -"});
-    EXPECT_EQ(userNames(), (QList<QByteArray>{"a", "b"}));
-    join(1);
-    feed({"!RC 1", "!U?", "!U+ 1 - c -", "!U+ 0 - d -", "!U+ 3 - e -"});
-    EXPECT_EQ(userNames(), (QList<QByteArray>{"c", "d", "e"}));
-    EXPECT_TRUE(p.inRoom());
-    EXPECT_TRUE(p.users()[0].checked);
-    // A room change to a number below 1 is the waiting room.
-    feed({"!RC -1"});
-    EXPECT_EQ(p.state(), CS_LOBBY);
-    EXPECT_FALSE(p.inRoom());
-    feed({"!RC 1"});
-    EXPECT_EQ(p.state(), CS_ROOM);
-}
-
-TEST_F(ChatProtocolTest, ALeavingUserTakesOnlyItsOwnRowAndMutingGoesByExactName) {
-    logOn(true);
+    // Leaving and muting go by the exact name.
     feed({"!U+ 0 - kimchi -", "!U+ 0 - KIM -", "!U+ 0 - kim -", "!U+ 0 - ki -", "!U- 0 - kim"});
     EXPECT_EQ(rec.users, (QStringList{"kimchi", "KIM", "ki"}));
     feed({"!U- 0 - Ki", "!U- 0 - kimc", "!U- 0 -"}); // no nickname: nobody leaves
@@ -253,6 +233,24 @@ TEST_F(ChatProtocolTest, ALeavingUserTakesOnlyItsOwnRowAndMutingGoesByExactName)
         EXPECT_FALSE(p.isMuted(heard)) << heard;
     p.setUserChecked(1, true);
     EXPECT_FALSE(p.isMuted("KIM"));
+}
+
+TEST_F(ChatProtocolTest, WhoIsListedInTheWaitingRoomAndInARoom) {
+    logOn(true);
+    // Room 0 and anything below 1 are the waiting room; 1 is a room.
+    feed({"!U+ 0 - a -", "!U+ -1 - b -", "!U+ 1 - c -"});
+    EXPECT_EQ(userNames(), (QList<QByteArray>{"a", "b"}));
+    join(1);
+    feed({"!RC 1", "!U?", "!U+ 1 - c -", "!U+ 0 - d -", "!U+ 3 - e -"});
+    EXPECT_EQ(userNames(), (QList<QByteArray>{"c", "d", "e"}));
+    EXPECT_TRUE(p.inRoom());
+    EXPECT_TRUE(p.users()[0].checked);
+    // A room change to a number below 1 is the waiting room.
+    feed({"!RC -1"});
+    EXPECT_EQ(p.state(), CS_LOBBY);
+    EXPECT_FALSE(p.inRoom());
+    feed({"!RC 1"});
+    EXPECT_EQ(p.state(), CS_ROOM);
 }
 
 TEST_F(ChatProtocolTest, JoiningAndLeavingFollowTheServersRoomChange) {
