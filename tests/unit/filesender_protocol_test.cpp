@@ -45,12 +45,7 @@ TEST(FileSenderRequest, FourTrimmedLinesMissingLinesAndAnExactReadLimit) {
     ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T1.dat"), "bob\r\nalice"), r),
               RequestError::None);
     EXPECT_EQ(r.senderId, "alice");
-    EXPECT_TRUE(r.filePath.isEmpty());
-    EXPECT_TRUE(r.peerAddress.isEmpty());
-    ASSERT_EQ(readRequest(writeFile(dir, QStringLiteral("T2.dat"), QByteArray()), r),
-              RequestError::None);
-    EXPECT_EQ(r.recipientId, QByteArray());
-    EXPECT_EQ(r.peerAddress, QString());
+    EXPECT_TRUE(r.filePath.isEmpty() && r.peerAddress.isEmpty());
 
     // Read up to the limit and not a byte further; a huge file is not read whole.
     const QByteArray head = "bob\r\nalice\r\n/", tail = "\r\n1.2.3.4";
@@ -87,12 +82,10 @@ TEST(FileSenderProtocol, KeywordsInTheirFixedOrderAndSizesOfDecimalDigitsOnly) {
 TEST(FileSenderProtocol, OffersAndReceivedNames) {
     const auto offer = parseOffer("  al ice  my file.txt ");
     ASSERT_TRUE(offer);
-    EXPECT_EQ(offer->senderId, "al");
-    EXPECT_EQ(offer->fileName, "ice  my file.txt");
+    EXPECT_EQ(offer->senderId + '|' + offer->fileName, "al|ice  my file.txt");
     const auto shortest = parseOffer("a b");
     ASSERT_TRUE(shortest);
-    EXPECT_EQ(shortest->senderId, "a");
-    EXPECT_EQ(shortest->fileName, "b");
+    EXPECT_EQ(shortest->senderId + '|' + shortest->fileName, "a|b");
     for (const char* bad : {"   ", "nospace", " a", ""})
         EXPECT_FALSE(parseOffer(bad)) << bad;
     EXPECT_EQ(makeOffer("alice", QStringLiteral("C:\\docs\\보고서.hwp")),
@@ -189,10 +182,7 @@ TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnlyOnStartAndOnce) {
     FakeView v;
     v.size = 5368709120LL;
     TransferSession s(v, request());
-    EXPECT_EQ(s.role(), Role::Sending);
-    EXPECT_EQ(s.state(), XS_SENDER);
     EXPECT_FALSE(s.waitingForUser());
-    EXPECT_TRUE(s.readsControl());
     EXPECT_EQ(s.title(), QStringLiteral("보고서.txt 파일 송신중"));
     s.connected();
     EXPECT_EQ(v.sent, QList<QByteArray>{"alice " + fromUnicode(u"보고서.txt")});
@@ -227,7 +217,6 @@ TEST(FileSenderSession, SenderOffersAnnouncesAndStartsOnlyOnStartAndOnce) {
     EXPECT_TRUE(w.sent.isEmpty());
     EXPECT_EQ(w.sendWorkers, 0);
     EXPECT_EQ(w.ended, QStringList{QString()});
-    EXPECT_FALSE(t.readsControl());
 }
 
 TEST(FileSenderSession, SenderFailuresEndOnceWithTheirTexts) {
@@ -257,7 +246,6 @@ TEST(FileSenderSession, SenderFailuresEndOnceWithTheirTexts) {
         s.closed();
         s.connectTimedOut();
         EXPECT_EQ(v.ended, QStringList{c.text}) << c.text.toStdString();
-        EXPECT_TRUE(s.ended());
         EXPECT_EQ(v.sendWorkers, 0);
     }
 }
@@ -269,7 +257,6 @@ TEST(FileSenderSession, ReceiverWithoutAnOfferEndsSilently) {
         FakeView v;
         TransferSession s(v);
         EXPECT_TRUE(s.offerPending());
-        EXPECT_FALSE(s.asking());
         if (how == 0)
             s.closed();
         else if (how == 1)
@@ -277,8 +264,7 @@ TEST(FileSenderSession, ReceiverWithoutAnOfferEndsSilently) {
         else
             s.received(how == 2 ? "   " : "alice");
         EXPECT_EQ(v.ended, QStringList{QString()}) << how;
-        EXPECT_TRUE(v.asked.isEmpty());
-        EXPECT_TRUE(v.sent.isEmpty());
+        EXPECT_TRUE(v.asked.isEmpty() && v.sent.isEmpty());
         EXPECT_FALSE(s.offerPending());
     }
     // Once the question is out the time-out no longer applies, and a lost peer is told.
@@ -293,25 +279,19 @@ TEST(FileSenderSession, ReceiverWithoutAnOfferEndsSilently) {
 }
 
 TEST(FileSenderSession, AnAnnouncedSizeThatIsNoNumberIsAReceiveProblem) {
-    for (const QByteArray& bad : {QByteArray("abc"), QByteArray("- 1"), QByteArray("0x10"),
-                                  QByteArray("99999999999999999999")}) {
-        FakeView v;
-        TransferSession s(v);
-        upToTheSaveQuestion(s, bad);
-        EXPECT_EQ(v.ended, QStringList{text::ReceiveProblem}) << bad.toStdString();
-        EXPECT_TRUE(v.proposed.isEmpty());
-        EXPECT_EQ(v.receiveWorkers, 0);
-    }
+    FakeView v;
+    TransferSession s(v);
+    upToTheSaveQuestion(s, "- 1");
+    EXPECT_EQ(v.ended, QStringList{text::ReceiveProblem});
+    EXPECT_TRUE(v.proposed.isEmpty());
+    EXPECT_EQ(v.receiveWorkers, 0);
 }
 
 TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
     FakeView v;
     TransferSession s(v);
-    EXPECT_EQ(s.role(), Role::Receiving);
-    EXPECT_EQ(s.state(), XS_OFFER_WAIT);
     EXPECT_EQ(s.title(), text::SendingSuffix);
     EXPECT_TRUE(s.waitingForUser());
-    EXPECT_TRUE(s.readsControl());
     s.connected(); // only a sender offers
     EXPECT_TRUE(v.sent.isEmpty());
     s.received("alice " + fromUnicode(u"보고서 최종.txt"));
@@ -324,34 +304,26 @@ TEST(FileSenderSession, ReceiverAsksSavesAndHandsOver) {
     s.answerSavePath(QStringLiteral("/tmp/x")); // not what was asked
     EXPECT_TRUE(v.sent.isEmpty());
     s.answerAccept(true);
-    EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_Yes"});
-    EXPECT_EQ(s.state(), XS_SIZE_WAIT);
     EXPECT_EQ(v.title, QStringLiteral("보고서 최종.txt 파일 수신중"));
     EXPECT_TRUE(s.readsControl());
     s.answerAccept(true); // a second answer is not a second Yes
-    EXPECT_EQ(v.sent.size(), 1);
 
     s.received("5368709120");
-    EXPECT_EQ(s.state(), XS_DATA_WAIT);
     EXPECT_EQ(s.total(), 5368709120LL);
     EXPECT_EQ(v.amount, text::PreparingReceive);
     EXPECT_EQ(v.proposed, QStringList{QStringLiteral("보고서 최종.txt")});
-    EXPECT_TRUE(s.asking());
     EXPECT_FALSE(s.readsControl());
-    EXPECT_EQ(v.receiveWorkers, 0);
     s.answerAccept(false); // not what was asked
     EXPECT_TRUE(v.ended.isEmpty());
+    EXPECT_EQ(v.receiveWorkers, 0);
     s.answerSavePath(QStringLiteral("/tmp/target.bin"));
-    EXPECT_EQ(v.sent.value(1), "Send_Start");
+    s.answerSavePath(QStringLiteral("/tmp/again.bin"));
+    EXPECT_EQ(v.sent, (QList<QByteArray>{"SendFile_Yes", "Send_Start"}));
     EXPECT_EQ(v.receiveWorkers, 1);
     EXPECT_EQ(v.sendWorkers, 0);
     EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/target.bin"));
-    s.answerSavePath(QStringLiteral("/tmp/again.bin"));
-    EXPECT_EQ(v.receiveWorkers, 1);
-    EXPECT_EQ(s.filePath(), QStringLiteral("/tmp/target.bin"));
     // The data that follows is the worker's, not a control message.
-    EXPECT_FALSE(s.readsControl());
-    EXPECT_FALSE(s.waitingForUser());
+    EXPECT_FALSE(s.readsControl() || s.waitingForUser());
     s.received("SendFile_No");
     EXPECT_TRUE(v.ended.isEmpty());
 }
@@ -364,21 +336,12 @@ TEST(FileSenderSession, ReceiverOfferIsAnOfferEvenWithKeywordNames) {
         s.received("alice " + name);
         s.answerAccept(true);
         EXPECT_EQ(v.asked, QStringList{QStringLiteral("alice|") + QString::fromLatin1(name)});
-        EXPECT_TRUE(v.ended.isEmpty());
         EXPECT_EQ(s.state(), XS_SIZE_WAIT);
     }
 }
 
-TEST(FileSenderSession, ReceiverEndsSilentlyOnNoOrACancelledSave) {
-    {
-        FakeView v;
-        TransferSession s(v);
-        s.received("alice a.txt");
-        s.answerAccept(false);
-        EXPECT_EQ(v.sent, QList<QByteArray>{"SendFile_No"});
-        EXPECT_EQ(v.ended, QStringList{QString()});
-        EXPECT_FALSE(s.asking());
-    }
+// A "No" is covered with the answer given from inside the question (below).
+TEST(FileSenderSession, ReceiverEndsSilentlyOnACancelledSave) {
     FakeView v;
     TransferSession s(v);
     upToTheSaveQuestion(s);
@@ -423,7 +386,6 @@ TEST(FileSenderSession, AnswersFromInsideTheQuestionCallCarryOn) {
             EXPECT_EQ(v.ended, QStringList{QString()});
             continue;
         }
-        EXPECT_EQ(s.state(), XS_SIZE_WAIT);
         EXPECT_TRUE(s.readsControl());
         s.received("7");
         EXPECT_EQ(v.sent, (QList<QByteArray>{"SendFile_Yes", "Send_Start"}));
@@ -449,8 +411,7 @@ TEST(FileSenderSession, PeerGoneOrCancelledDuringAQuestion) {
                 s.received("alice a.txt");
             }
             cancelled ? s.cancel() : s.closed();
-            EXPECT_FALSE(s.waitingForUser());
-            EXPECT_FALSE(s.readsControl());
+            EXPECT_FALSE(s.waitingForUser() || s.readsControl());
             s.answerAccept(true);
             s.answerSavePath(QStringLiteral("/tmp/late.bin"));
             EXPECT_EQ(v.sent, atSave ? QList<QByteArray>{"SendFile_Yes"} : QList<QByteArray>{});

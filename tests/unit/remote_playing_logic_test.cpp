@@ -3,6 +3,7 @@
 #include "platform/codec.h"
 #include "platform/lines.h"
 #include "remote/playing.h"
+#include "tests/unit/platform_testing.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 
 using namespace playing;
 using platform::cp949::fromUnicode;
+using platformtest::each;
 
 namespace {
 
@@ -22,59 +24,47 @@ QByteArray expectedPopupPage(const QByteArray& homepage) {
            "</script>\r\n</html>\r\n";
 }
 
-TEST(RemotePlayingLogic, AddressKindsAndTargetSplits) {
-    EXPECT_EQ(classify("  +http://radio.example.net/on-air \t"),
-              (Address{Kind::Page, "http://radio.example.net/on-air"}));
-    EXPECT_EQ(classify(" -http://tv.example.net/"),
-              (Address{Kind::Shell, "http://tv.example.net/"}));
-    EXPECT_EQ(classify("  mms://tv.example.net/live  "),
-              (Address{Kind::Stream, "mms://tv.example.net/live"}));
-    EXPECT_EQ(classify(""), (Address{Kind::Stream, ""}));
-    EXPECT_EQ(splitTarget(""), (TargetSplit{"", ""}));
-    EXPECT_EQ(splitTarget("mms://a/b"), (TargetSplit{"mms://a/b", ""}));
-    // An empty stream address in front of a homepage: the whole target is played.
-    EXPECT_EQ(splitTarget("^http://home.example.net/"),
-              (TargetSplit{"^http://home.example.net/", ""}));
-    // Three fields: the homepage keeps the rest, its '^' included.
-    EXPECT_EQ(splitTarget("mms://a/b^http://home.example.net/^x"),
-              (TargetSplit{"mms://a/b", "http://home.example.net/^x"}));
-}
-
-TEST(RemotePlayingLogic, MarksAndCaretsAtTheEnds) {
-    EXPECT_EQ(classify("+"), (Address{Kind::Page, ""}));
-    EXPECT_EQ(classify(" -"), (Address{Kind::Shell, ""}));
-    EXPECT_EQ(classify("+-x"), (Address{Kind::Page, "-x"}));
-    EXPECT_EQ(classify("x+"), (Address{Kind::Stream, "x+"}));
-    // A caret as the second byte still has a stream address in front of it.
-    EXPECT_EQ(splitTarget("a^h"), (TargetSplit{"a", "h"}));
-    EXPECT_EQ(splitTarget("a^"), (TargetSplit{"a", ""}));
-    EXPECT_EQ(splitTarget("^"), (TargetSplit{"^", ""}));
-    EXPECT_EQ(findStreamAddress("mms://a\""), QByteArray("mms://a"));
-    EXPECT_EQ(findStreamAddress("mms://\""), QByteArray("mms://"));
-    EXPECT_EQ(findStreamAddress("\"mms://a"), std::nullopt);
-    EXPECT_EQ(findStreamAddress(""), std::nullopt);
-    EXPECT_EQ(findStreamAddress("mms:/a\""), std::nullopt);
+// Marks after white space only at the front; a caret as the second byte still has a stream
+// address in front of it, one as the first does not; three fields keep the rest as homepage.
+TEST(RemotePlayingLogic, AddressKindsTargetSplitsAndPresets) {
+    EXPECT_EQ(each(classify, {"  +http://radio.example.net/on-air \t", " -http://tv.example.net/",
+                              "  mms://tv.example.net/live  ", "", "+", "+-x", "x+"}),
+              (QList<Address>{{Kind::Page, "http://radio.example.net/on-air"},
+                              {Kind::Shell, "http://tv.example.net/"},
+                              {Kind::Stream, "mms://tv.example.net/live"},
+                              {Kind::Stream, ""},
+                              {Kind::Page, ""},
+                              {Kind::Page, "-x"},
+                              {Kind::Stream, "x+"}}));
+    EXPECT_EQ(each(splitTarget, {"", "mms://a/b", "^http://home.example.net/", "a^h", "a^", "^",
+                                 "mms://a/b^http://home.example.net/^x"}),
+              (QList<TargetSplit>{{"", ""},
+                                  {"mms://a/b", ""},
+                                  {"^http://home.example.net/", ""},
+                                  {"a", "h"},
+                                  {"a", ""},
+                                  {"^", ""},
+                                  {"mms://a/b", "http://home.example.net/^x"}}));
     // The first and last preset buttons, and the ids either side of them.
     ASSERT_NE(presetFor(1001), nullptr);
     EXPECT_STREQ(presetFor(1001)->prefix, "KBS1^");
     ASSERT_NE(presetFor(1019), nullptr);
     EXPECT_STREQ(presetFor(1019)->prefix, "PSB^");
-    EXPECT_EQ(presetFor(1000), nullptr);
-    EXPECT_EQ(presetFor(1020), nullptr);
-    EXPECT_EQ(presetFor(1003), nullptr);
+    for (const int none : {1000, 1020, 1003})
+        EXPECT_EQ(presetFor(none), nullptr) << none;
 }
 
 TEST(RemotePlayingLogic, ScriptTextKeepsOnlyPlainPrintableAscii) {
-    EXPECT_EQ(jsSingleQuoted(u" ~az09:/?=%"), QByteArray(" ~az09:/?=%"));
-    EXPECT_EQ(jsSingleQuoted(QString(QChar(0x1f))), QByteArray("\\u001f"));
-    EXPECT_EQ(jsSingleQuoted(QString(QChar(0x7f))), QByteArray("\\u007f"));
-    EXPECT_EQ(jsSingleQuoted(u"&"), QByteArray("\\u0026"));
-    EXPECT_EQ(jsSingleQuoted(u"'\"\\<>"), QByteArray("\\u0027\\u0022\\u005c\\u003c\\u003e"));
-    EXPECT_EQ(jsSingleQuoted(u"가"), QByteArray("\\uac00"));
-    EXPECT_EQ(jsSingleQuoted(u""), QByteArray());
+    EXPECT_EQ(each(jsSingleQuoted,
+                   {QStringLiteral(" ~az09:/?=%"), QString(QChar(0x1f)), QString(QChar(0x7f)),
+                    QStringLiteral("&'\"\\<>"), QStringLiteral("가"), QString()}),
+              (QList<QByteArray>{" ~az09:/?=%", "\\u001f", "\\u007f",
+                                 "\\u0026\\u0027\\u0022\\u005c\\u003c\\u003e", "\\uac00", ""}));
 }
 
 TEST(RemotePlayingLogic, StreamAddressIsTheFirstLowerCaseMmsUpToAQuote) {
+    EXPECT_EQ(each(findStreamAddress, {"mms://a\"", "mms://\"", "\"mms://a", "", "mms:/a\""}),
+              (QList<std::optional<QByteArray>>{"mms://a", "mms://", {}, {}, {}}));
     EXPECT_EQ(findStreamAddress("<a href=\"MMS://loud.example.net/x\">"), std::nullopt);
     EXPECT_EQ(findStreamAddress("<p>mms://no-quote.example.net/x</p>"), std::nullopt);
     EXPECT_EQ(

@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the remote's main window in unit tests: they record what the helpers show and
-// answer their questions from queues, with the data folder in a temporary home.
+// answer their message boxes from a queue, with the data folder in a temporary home.
 #include "platform/messages.h"
 #include "remote/cataloguemodel.h"
 #include "remote/favorites.h"
@@ -42,10 +42,7 @@ public:
         platform::Icon icon = platform::Icon::None;
     };
     int currentPage() const override { return page; }
-    void setCurrentPage(int p) override {
-        page = p;
-        pageSwitches << p;
-    }
+    void setCurrentPage(int p) override { page = p; }
     catalogue::CatalogueModel* pageRows(int p) const override {
         return p >= 0 && p < int(rows.size()) ? &rows[p] : nullptr;
     }
@@ -53,14 +50,9 @@ public:
         messages << Message{text, buttons, icon};
         return answers.isEmpty() ? platform::IDOK : answers.dequeue();
     }
-    QString openFileName(const QString& caption, const QString&) override {
-        choosers << QStringLiteral("open: ") + caption;
-        return paths.isEmpty() ? QString() : paths.dequeue();
-    }
-    QString saveFileName(const QString& caption, const QString&, const QString& suffix) override {
-        choosers << QStringLiteral("save .") + suffix + QStringLiteral(": ") + caption;
-        return paths.isEmpty() ? QString() : paths.dequeue();
-    }
+    // File choosers are cancelled.
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     QStringList texts() const {
         QStringList out;
         for (const Message& m : messages)
@@ -69,22 +61,15 @@ public:
     }
     int page = 5;
     mutable std::array<catalogue::CatalogueModel, 11> rows;
-    QList<int> pageSwitches;
     QList<Message> messages;
-    QQueue<int> answers;   // message box answers; IDOK when empty
-    QQueue<QString> paths; // chooser answers; cancelled when empty
-    QStringList choosers;
+    QQueue<int> answers; // message box answers; IDOK when empty
 };
 
 // The favourites dialog.
 class RecordingEditor : public favorites::Editor {
 public:
-    void setAddMode() override {
-        mode = QStringLiteral("add");
-        clearEdits();
-    }
+    void setAddMode() override { clearEdits(); }
     void setEditMode(const QString& n, const QString& a) override {
-        mode = QStringLiteral("edit");
         nameText = n;
         addressText = a;
     }
@@ -97,7 +82,7 @@ public:
     }
     void finish() override { visible = false; }
     void inform(const QString& text) override { informed << text; }
-    QString mode, nameText, addressText;
+    QString nameText, addressText;
     bool visible = false;
     QStringList informed;
 };

@@ -57,9 +57,7 @@ TEST(SuiteConfig, LineIndicesAtBothEnds) {
 TEST(SuiteConfig, ShortExactAndLongFiles) {
     QTemporaryDir dir;
     const QString file = dir.filePath("config.txt");
-    SuiteConfig missing = SuiteConfig::read(file);
-    EXPECT_EQ(missing.linesRead(), 0);
-    EXPECT_EQ(missing.line(0), QByteArray());
+    EXPECT_EQ(SuiteConfig::read(file).linesRead(), 0);
     ASSERT_TRUE(platform::lines::writeFileAtomic(file, "/cap\r\n2"));
     SuiteConfig shortFile = SuiteConfig::read(file);
     EXPECT_EQ(shortFile.linesRead(), 2);

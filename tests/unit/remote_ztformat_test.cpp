@@ -7,7 +7,6 @@
 
 namespace {
 
-using testsupport::awkwardFavourites;
 constexpr auto cp = testsupport::cp949;
 
 TEST(RemoteZtFormat, ScramblesEachByteAndJoinsLinesWithPlainCrLf) {
@@ -19,20 +18,6 @@ TEST(RemoteZtFormat, ScramblesEachByteAndJoinsLinesWithPlainCrLf) {
     EXPECT_EQ(file, ztfile::scramble(kbs) + "\r\n" + ztfile::scramble("MBC^mms://b") + "\r\n");
     EXPECT_FALSE(ztfile::build({kbs, "MBC^mms://b"}).endsWith('\n'));
     EXPECT_TRUE(ztfile::parse(QByteArray()).isEmpty());
-}
-
-TEST(RemoteZtFormat, LinesWithScrambledLineBreakBytesReadBackWhole) {
-    const QList<QByteArray> lines = awkwardFavourites();
-    const QByteArray file = ztfile::build(lines);
-    // The data must hold the colliding bytes inside lines, or this proves nothing.
-    int inside = 0;
-    for (const QByteArray& l : lines)
-        inside += ztfile::scramble(l).count("\r\n");
-    ASSERT_GE(inside, 5);
-    EXPECT_EQ(ztfile::parse(file), lines);
-    // A lone 0xBD (scrambled LF) inside a line is never a break either.
-    const QList<QByteArray> single = {cp("뉴스^mms://a"), cp("스^mms://b")};
-    EXPECT_EQ(ztfile::parse(ztfile::build(single)), single);
 }
 
 // Lead bytes run from 0x81 to 0xFE: after one of them a scrambled CR is the character's second
@@ -56,6 +41,10 @@ TEST(RemoteZtFormat, LeadByteRangeEndsDecideWhatACrLfIs) {
     EXPECT_EQ(ztfile::parse(ztfile::build({"a^b\xBA"})), L{"a^b\xBA"});
     EXPECT_EQ(ztfile::parse(ztfile::build({"a^b", ""})), (L{"a^b", ""}));
     EXPECT_EQ(ztfile::parse(ztfile::scramble("x")), L{"x"});
+    // A lone 0xBD (scrambled LF) inside a line is never a break either. (The awkward favourites
+    // go through a save and an open in tests/component/remote_ztfile_test.cpp.)
+    const L single = {cp("뉴스^mms://a"), cp("스^mms://b")};
+    EXPECT_EQ(ztfile::parse(ztfile::build(single)), single);
     EXPECT_EQ(ztfile::scramble(""), QByteArray());
     EXPECT_EQ(ztfile::build({}), QByteArray());
 }
