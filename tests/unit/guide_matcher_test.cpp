@@ -34,7 +34,7 @@ const QList<Programme> kDay = {
 
 } // namespace
 
-TEST(GuideMatcher, NamesMatchWithoutCaseSpacesAndPunctuation) {
+TEST(GuideMatcher, NamesMatchWithoutCaseSpacesAndPunctuationAndIdsFirst) {
     EXPECT_EQ(guide::normalizeName(u"KBS 1TV"), guide::normalizeName(u"kbs-1tv"));
     EXPECT_EQ(guide::normalizeName(u" MBC 뉴스! "), QStringLiteral("mbc뉴스"));
     EXPECT_NE(guide::normalizeName(u"KBS1"), guide::normalizeName(u"KBS2"));
@@ -51,9 +51,7 @@ TEST(GuideMatcher, NamesMatchWithoutCaseSpacesAndPunctuation) {
               QStringLiteral("only.programmes"));
     EXPECT_TRUE(m.channelFor({}, u"SBS").isEmpty());
     EXPECT_TRUE(m.channelFor({}, u"  ").isEmpty());
-}
-
-TEST(GuideMatcher, WantedChannelsByIdOrAnyDisplayName) {
+    // A station wants a channel by its id or any of its display names.
     guide::Wanted w;
     EXPECT_TRUE(w.isEmpty());
     w.addStation(QStringLiteral("mbc2.kr"), QStringLiteral("케이비에스 1"));
@@ -70,13 +68,13 @@ TEST(GuideMatcher, NowAndNextAtTheEdgesOfProgrammes) {
         return (r.now ? r.now->title : QStringLiteral("-")) + QLatin1Char('/') +
                (r.next ? r.next->title : QStringLiteral("-"));
     };
-    EXPECT_EQ(nn(999), QStringLiteral("-/A"));
-    EXPECT_EQ(nn(1000), QStringLiteral("A/B"));
-    EXPECT_EQ(nn(1999), QStringLiteral("A/B"));
-    EXPECT_EQ(nn(2000), QStringLiteral("B/C"));
-    EXPECT_EQ(nn(3500), QStringLiteral("-/C")); // the gap
-    EXPECT_EQ(nn(4000 + guide::kOpenEndSeconds - 1), QStringLiteral("C/-"));
-    EXPECT_EQ(nn(4000 + guide::kOpenEndSeconds), QStringLiteral("-/-"));
+    // 3500 lies in the gap; C, without an end, runs for kOpenEndSeconds.
+    const std::int64_t open = 4000 + guide::kOpenEndSeconds;
+    const QList<std::int64_t> times{999, 1000, 1999, 2000, 3500, open - 1, open};
+    QStringList got;
+    for (std::int64_t t : times)
+        got << nn(t);
+    EXPECT_EQ(got, (QStringList{"-/A", "A/B", "A/B", "B/C", "-/C", "C/-", "-/-"}));
     EXPECT_EQ(guide::nowNext({}, 5).now, std::nullopt);
 }
 

@@ -11,6 +11,7 @@
 
 using namespace player;
 using namespace playertest;
+using platformtest::each;
 
 namespace {
 
@@ -96,15 +97,12 @@ TEST_F(PlayerMpris, VolumeIsThePlayersPercentageBothWays) {
 }
 
 TEST_F(PlayerMpris, UrisAndArgumentsBecomeWhatThePlayerOpens) {
-    EXPECT_EQ(mpris::playable("file:///home/a/%EB%85%B8%EB%9E%98%20%ED%95%9C.mp3"),
-              "/home/a/노래 한.mp3");
-    EXPECT_EQ(mpris::playable("/home/a/b.avi"), "/home/a/b.avi");
-    EXPECT_EQ(mpris::playable("HTTPS://radio.example/live.m3u8"),
-              "HTTPS://radio.example/live.m3u8");
-    EXPECT_EQ(mpris::playable("mmsh://radio.example/live"), "mmsh://radio.example/live");
-    EXPECT_TRUE(mpris::playable("gopher://example/x").isEmpty());
-    EXPECT_TRUE(mpris::playable("relative.avi").isEmpty());
-    EXPECT_TRUE(mpris::playable("").isEmpty());
+    EXPECT_EQ(each(mpris::playable,
+                   {"file:///home/a/%EB%85%B8%EB%9E%98%20%ED%95%9C.mp3", "/home/a/b.avi",
+                    "HTTPS://radio.example/live.m3u8", "mmsh://radio.example/live",
+                    "gopher://example/x", "relative.avi", ""}),
+              (QStringList{"/home/a/노래 한.mp3", "/home/a/b.avi", "HTTPS://radio.example/live.m3u8",
+                           "mmsh://radio.example/live", "", "", ""}));
     // A relative name becomes an absolute file URI that opens as the same file, Korean and
     // blanks included; a name with a colon stays a file.
     const QString here = QDir::currentPath();
