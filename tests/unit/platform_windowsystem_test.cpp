@@ -45,24 +45,22 @@ TEST(WindowSystemEnvironment, ReadsTheVariablesAndFindsTheWaylandPluginOnThePlug
     const ScopedEnv session("XDG_SESSION_TYPE", QByteArray("wayland"));
     QTemporaryDir plugins;
     ASSERT_TRUE(plugins.isValid());
-    const ScopedEnv path("QT_PLUGIN_PATH",
-                         (QStringLiteral("/nonexistent:") + plugins.path()).toUtf8());
+    const ScopedEnv path("QT_PLUGIN_PATH", ("/nonexistent:" + plugins.path()).toUtf8());
 
     Environment e = Environment::current();
-    EXPECT_EQ(e.qpaPlatform, QStringLiteral("offscreen"));
-    EXPECT_EQ(e.waylandDisplay, QStringLiteral("wayland-7"));
+    EXPECT_EQ(e.qpaPlatform, "offscreen");
+    EXPECT_EQ(e.waylandDisplay, "wayland-7");
     EXPECT_TRUE(e.display.isEmpty());
-    EXPECT_EQ(e.sessionType, QStringLiteral("wayland"));
+    EXPECT_EQ(e.sessionType, "wayland");
     const bool installed = e.waylandPlugin; // Qt's own folder may hold it
 
     // Another platform plugin in a folder of the path is not the Wayland one.
-    ASSERT_TRUE(QDir(plugins.path()).mkpath(QStringLiteral("platforms")));
-    ASSERT_TRUE(
-        QFile(plugins.filePath(QStringLiteral("platforms/libqxcb.so"))).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QDir(plugins.path()).mkpath("platforms"));
+    ASSERT_TRUE(QFile(plugins.filePath("platforms/libqxcb.so")).open(QIODevice::WriteOnly));
     EXPECT_EQ(Environment::current().waylandPlugin, installed);
 
-    ASSERT_TRUE(QFile(plugins.filePath(QStringLiteral("platforms/libqwayland-generic.so")))
-                    .open(QIODevice::WriteOnly));
+    ASSERT_TRUE(
+        QFile(plugins.filePath("platforms/libqwayland-generic.so")).open(QIODevice::WriteOnly));
     EXPECT_TRUE(Environment::current().waylandPlugin);
 }
 

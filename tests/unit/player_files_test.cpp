@@ -38,7 +38,7 @@ TEST(PlayerHandOver, SplitsAtTheFirstCaretAndReadsOnlyTheFirstLine) {
               (QList<QByteArray>{"KBS1|mms://live.example/kbs1", "뉴스 |mms://a.example/x^y",
                                  "|/media/clip.avi", "|mms://x", "t|", "|^", "|", "|", " t |a"}));
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("mms.txt"));
+    const QString file = dir.filePath("mms.txt");
     EXPECT_FALSE(readFirstLine(file));
     const auto first = [&](const QByteArray& bytes) {
         writeAll(file, bytes);
@@ -54,8 +54,8 @@ TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
                                          "/m/noext", "/m/x.avi.bak", "avi"}),
               (QStringList{"/m/movie.MPEG", "/m/a.JPEG", "/m/song.mp3"}));
     // The dot may stand fifth-last, so a four-letter extension ending in a known one passes.
-    EXPECT_TRUE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.xwav")));
-    EXPECT_FALSE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.abwav")));
+    EXPECT_TRUE(mediafiles::isAcceptedDrop("/m/x.xwav"));
+    EXPECT_FALSE(mediafiles::isAcceptedDrop("/m/x.abwav"));
     // Today's files are taken by their whole extension, in any letter case.
     for (const char* today : {"/m/film.mkv", "/m/clip.WEBM", "/m/a.b/show.mp4", "/m/radio.opus",
                               "/m/rec.ts", "/m/live.m3u8"})
@@ -68,28 +68,28 @@ TEST(PlayerFiles, OpenFilterAndRows) {
     // The old entries first, today's formats and all files after them.
     const QStringList parts = mediafiles::openFilter().split(QLatin1Char('|'));
     ASSERT_GE(parts.size(), 10);
-    EXPECT_TRUE(parts[0].startsWith(QStringLiteral("모든 지원파일(*.avi;")));
-    EXPECT_TRUE(parts[2].startsWith(QStringLiteral("동영상파일")));
-    EXPECT_TRUE(parts[4].startsWith(QStringLiteral("음악파일")));
-    EXPECT_TRUE(parts[7].contains(QStringLiteral("*.mkv")) && parts[7].contains("*.webm"));
+    EXPECT_TRUE(parts[0].startsWith("모든 지원파일(*.avi;"));
+    EXPECT_TRUE(parts[2].startsWith("동영상파일"));
+    EXPECT_TRUE(parts[4].startsWith("음악파일"));
+    EXPECT_TRUE(parts[7].contains("*.mkv") && parts[7].contains("*.webm"));
     EXPECT_EQ(parts.mid(8, 2), (QStringList{"모든 파일 (*)", "*"}));
     // A row splits the file name, not the folder.
-    const mediafiles::Row r = mediafiles::rowFor(QStringLiteral("/home/u/My.Videos/Clip.One.avi"));
+    const mediafiles::Row r = mediafiles::rowFor("/home/u/My.Videos/Clip.One.avi");
     EXPECT_EQ(QStringList({r.name, r.kind, r.path}),
               (QStringList{"Clip.One", "avi", "/home/u/My.Videos/Clip.One.avi"}));
-    const mediafiles::Row none = mediafiles::rowFor(QStringLiteral("/home/u/My.Videos/clip"));
-    EXPECT_EQ(none.name + '|' + none.kind, QStringLiteral("clip|"));
-    EXPECT_EQ(mediafiles::fileName(QStringLiteral("C:\\movies\\a.avi")), QStringLiteral("a.avi"));
-    EXPECT_TRUE(mediafiles::rowTextLess(QStringLiteral("apple"), QStringLiteral("Banana")));
-    EXPECT_FALSE(mediafiles::rowTextLess(QStringLiteral("Banana"), QStringLiteral("apple")));
-    EXPECT_TRUE(mediafiles::rowTextLess(QStringLiteral("가"), QStringLiteral("나")));
+    const mediafiles::Row none = mediafiles::rowFor("/home/u/My.Videos/clip");
+    EXPECT_EQ(none.name + '|' + none.kind, "clip|");
+    EXPECT_EQ(mediafiles::fileName("C:\\movies\\a.avi"), "a.avi");
+    EXPECT_TRUE(mediafiles::rowTextLess("apple", "Banana"));
+    EXPECT_FALSE(mediafiles::rowTextLess("Banana", "apple"));
+    EXPECT_TRUE(mediafiles::rowTextLess("가", "나"));
 }
 
 // Ten entries at most: a known address is neither added nor moved, the eleventh pushes out
 // exactly the oldest, and one that went may come back as the newest. CR LF after every line.
 TEST(PlayerLinkHistory, KeepsTenNewestWithoutDuplicatesInCrLfLines) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("link.txt"));
+    const QString file = dir.filePath("link.txt");
     LinkHistory h;
     EXPECT_FALSE(h.load(file));
     QList<QByteArray> expected;
@@ -121,7 +121,7 @@ TEST(PlayerLinkHistory, KeepsTenNewestWithoutDuplicatesInCrLfLines) {
 
 TEST(PlayerLinkHistory, EmptyLinesAreEntriesAndLongFilesShrinkToTen) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("link.txt"));
+    const QString file = dir.filePath("link.txt");
     writeAll(file, "one\r\n\r\ntwo\r\n");
     LinkHistory h;
     ASSERT_TRUE(h.load(file));
@@ -139,7 +139,7 @@ TEST(PlayerLinkHistory, EmptyLinesAreEntriesAndLongFilesShrinkToTen) {
 
 TEST(PlayerConfigFile, MissingAndShortFilesReadAsEmptyLines) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("config.txt"));
+    const QString file = dir.filePath("config.txt");
     EXPECT_FALSE(PlayerConfig::read(file));
     // Folder, wallpaper style, screen mode at start, chat on top; "7" is no style (centre).
     const auto read = [&](const QByteArray& bytes) {

@@ -90,11 +90,11 @@ TEST(PlayerFrameFile, FramesThatDoNotHoldTheirRowsAreRefused) {
 
 TEST(PlayerFrameFile, WritingReplacesWholeFilesAndAFailureKeepsTheOldOne) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("frame.bmp"));
+    const QString path = dir.filePath("frame.bmp");
     ASSERT_TRUE(media::writeFile("BM first", path));
     ASSERT_TRUE(media::writeFile("BM2", path));
     EXPECT_FALSE(media::writeFile(QByteArray(), path)) << "an empty frame writes nothing";
-    EXPECT_FALSE(media::writeFile("BM", dir.filePath(QStringLiteral("gone/frame.bmp"))));
+    EXPECT_FALSE(media::writeFile("BM", dir.filePath("gone/frame.bmp")));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "BM2");

@@ -97,12 +97,12 @@ TEST_F(PlayerMpris, VolumeIsThePlayersPercentageBothWays) {
 }
 
 TEST_F(PlayerMpris, UrisAndArgumentsBecomeWhatThePlayerOpens) {
-    EXPECT_EQ(each(mpris::playable,
-                   {"file:///home/a/%EB%85%B8%EB%9E%98%20%ED%95%9C.mp3", "/home/a/b.avi",
-                    "HTTPS://radio.example/live.m3u8", "mmsh://radio.example/live",
-                    "gopher://example/x", "relative.avi", ""}),
-              (QStringList{"/home/a/노래 한.mp3", "/home/a/b.avi", "HTTPS://radio.example/live.m3u8",
-                           "mmsh://radio.example/live", "", "", ""}));
+    EXPECT_EQ(
+        each(mpris::playable, {"file:///home/a/%EB%85%B8%EB%9E%98%20%ED%95%9C.mp3", "/home/a/b.avi",
+                               "HTTPS://radio.example/live.m3u8", "mmsh://radio.example/live",
+                               "gopher://example/x", "relative.avi", ""}),
+        (QStringList{"/home/a/노래 한.mp3", "/home/a/b.avi", "HTTPS://radio.example/live.m3u8",
+                     "mmsh://radio.example/live", "", "", ""}));
     // A relative name becomes an absolute file URI that opens as the same file, Korean and
     // blanks included; a name with a colon stays a file.
     const QString here = QDir::currentPath();
