@@ -1,9 +1,5 @@
-// Checks the pictures skingen drew against what the programs need from them: the sizes their
-// layouts assume, 24-bit BMP files, resource lists that match the files, every skin file the chat
-// client insists on, and button pictures whose states can be told apart.
-//
-// Reads the generated folder named by BRONTAVIA_ART_DIR, else the art/ folder of the build this
-// binary belongs to; a missing folder is a failure, so a run outside CTest still proves something.
+// The pictures skingen drew (BRONTAVIA_ART_DIR, else this build's art/; missing is a failure):
+// formats, sizes the layouts assume, resource lists, the chat's skin files, visible button states.
 #include <gtest/gtest.h>
 
 #include <QDir>

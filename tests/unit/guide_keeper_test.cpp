@@ -1,6 +1,5 @@
-// Guides fetched and read in the background: a download replaces the cached copy only when it
-// is whole and within bounds, the remote's keeper answers for its stations once a reading is
-// done and writes the index, and the player's side follows the station and the clock.
+// Guides in the background: a download replaces the copy only when whole and within bounds, the
+// remote's keeper answers for its stations and writes the index, the player's side follows it.
 #include "guide/fetcher.h"
 #include "guide/index.h"
 #include "guide/keeper.h"

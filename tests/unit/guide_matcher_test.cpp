@@ -1,6 +1,5 @@
-// Stations and guide channels: names compared the way people write them, tvg-ids first, what is
-// on at the edges of programmes, the index the player reads, where guides come from and how now
-// and next read.
+// Stations and guide channels: names as people write them, tvg-ids first, now and next at the
+// edges of programmes, the player's index, where guides come from, and the texts.
 #include "guide/index.h"
 #include "guide/matcher.h"
 #include "guide/sources.h"

@@ -1,6 +1,5 @@
-// XMLTV guides: times with and without zones, the programmes a station can show (Korean titles
-// first, cut descriptions, missing stops, midnight), what survives a broken or hostile document,
-// and gzip bodies read as they are inflated.
+// XMLTV guides: times, the programmes a station can show, what survives a broken or hostile
+// document, and gzip bodies read as they are inflated.
 #include "guide/gzipdevice.h"
 #include "guide/xmltv.h"
 #include "tests/support/gzip.h"

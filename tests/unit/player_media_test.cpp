@@ -1,6 +1,5 @@
-// The engine's window-free pieces: the frame file made from mpv's 32-bit pixels, the unit
-// conversion between mpv's seconds and the player's 100 ns units, and where the docked windows
-// and the companions stand against the main window.
+// The engine's window-free pieces: the frame file from mpv's pixels, mpv's seconds against 100 ns
+// units, and where docked windows and companions stand against the main window.
 #include "player/media/bmpfile.h"
 #include "player/media/mpvnames.h"
 #include "player/model/layout.h"

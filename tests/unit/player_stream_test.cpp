@@ -1,6 +1,5 @@
-// The player's session around a stream: the screen saver held off while a picture runs (a
-// stand-in screen saver on a bus of the test's own), a dropped network stream brought back or
-// given up, and recording with its file names. A fake engine reports what the test says.
+// The session around a stream: the screen saver held off while a picture runs (a stand-in on a
+// private bus), a dropped stream brought back or given up, and recording with its file names.
 #include "player/session/inhibit.h"
 #include "tests/support/privatebus.h"
 #include "tests/support/processes.h"
