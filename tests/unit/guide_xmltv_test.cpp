@@ -1,6 +1,5 @@
-// XMLTV guides: times with and without zones, the programmes a station can show (Korean titles
-// first, cut descriptions, missing stops, midnight), what survives a broken or hostile document,
-// and gzip bodies read as they are inflated.
+// XMLTV guides: times, the programmes a station can show, what survives a broken or hostile
+// document, and gzip bodies read as they are inflated.
 #include "guide/gzipdevice.h"
 #include "guide/xmltv.h"
 #include "tests/support/gzip.h"
@@ -68,8 +67,8 @@ const QByteArray kGuide = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"
 
 Wanted kbsByIdMbcByName() {
     Wanted w;
-    w.addStation(QStringLiteral("kbs1.kr"), QStringLiteral("케이비에스"));
-    w.addStation(QString(), QStringLiteral("mbc"));
+    w.addStation("kbs1.kr", "케이비에스");
+    w.addStation(QString(), "mbc");
     return w;
 }
 
@@ -108,22 +107,20 @@ TEST(XmltvReader, KeepsTheWindowOfWantedChannelsWithKoreanTitlesFirst) {
     const guide::Guide g = readBytes(kGuide, kbsByIdMbcByName());
     EXPECT_TRUE(g.stoppedAt.isEmpty()) << g.stoppedAt.toStdString();
     ASSERT_EQ(g.channels.size(), 2);
-    EXPECT_EQ(g.channels[0].id, QStringLiteral("kbs1.kr"));
-    EXPECT_EQ(g.channels[0].names,
-              QStringList({QStringLiteral("KBS 1TV"), QStringLiteral("KBS1")}));
-    EXPECT_EQ(g.channels[1].id, QStringLiteral("mbc.kr"));
-    EXPECT_FALSE(g.programmes.contains(QStringLiteral("other.kr")));
+    EXPECT_EQ(g.channels[0].id, "kbs1.kr");
+    EXPECT_EQ(g.channels[0].names, QStringList({"KBS 1TV", "KBS1"}));
+    EXPECT_EQ(g.channels[1].id, "mbc.kr");
+    EXPECT_FALSE(g.programmes.contains("other.kr"));
     // The morning is long over and the day after tomorrow too far ahead.
-    const QList<Programme> kbs = g.programmes.value(QStringLiteral("kbs1.kr"));
-    EXPECT_EQ(titles(kbs), QStringList({QStringLiteral("뉴스 9"), QStringLiteral("드라마 & 사랑"),
-                                        QStringLiteral("심야 영화")}));
+    const QList<Programme> kbs = g.programmes.value("kbs1.kr");
+    EXPECT_EQ(titles(kbs), QStringList({"뉴스 9", "드라마 & 사랑", "심야 영화"}));
     ASSERT_EQ(kbs.size(), 3);
     EXPECT_EQ(kbs[0].desc, QString(300, QChar(u'가')));
     // Without a stop the next start closes it; the last one crosses midnight.
     EXPECT_EQ(kbs[1].start, at("20261207213000 +0900"));
     EXPECT_EQ(kbs[1].stop, at("20261207235000 +0900"));
     EXPECT_EQ(kbs[2].stop, at("20261208004000 +0900"));
-    const QList<Programme> mbc = g.programmes.value(QStringLiteral("mbc.kr"));
+    const QList<Programme> mbc = g.programmes.value("mbc.kr");
     ASSERT_EQ(mbc.size(), 1);             // the one with a broken start is skipped
     EXPECT_EQ(mbc[0].start, kNow - 1800); // no zone: UTC
 }
@@ -139,31 +136,29 @@ TEST(XmltvReader, WindowEdgesSortingAndDuplicates) {
 <programme start="20261207130000" channel="b"><title>not wanted</title></programme>
 </tv>)";
     Wanted w;
-    w.addStation(QStringLiteral("a"), QString());
+    w.addStation("a", QString());
     // From 10:00 (two hours back) to tomorrow 12:00.
     const guide::Guide g = readBytes(doc, w);
-    const QList<Programme> a = g.programmes.value(QStringLiteral("a"));
-    EXPECT_EQ(titles(a), QStringList({QStringLiteral("ends just inside"), QStringLiteral("earlier"),
-                                      QStringLiteral("later")}));
+    const QList<Programme> a = g.programmes.value("a");
+    EXPECT_EQ(titles(a), QStringList({"ends just inside", "earlier", "later"}));
     // A stop before its start is no stop; being last, it stays open.
     EXPECT_EQ(a.last().stop, 0);
     EXPECT_EQ(g.programmes.size(), 1);
     const guide::Guide all = readBytes(doc, Wanted::everything());
-    EXPECT_EQ(all.programmes.value(QStringLiteral("b")).size(), 1);
+    EXPECT_EQ(all.programmes.value("b").size(), 1);
 }
 
 TEST(XmltvReader, MalformedTailKeepsWhatCameBeforeAndSaysWhere) {
     QByteArray cut = kGuide.left(kGuide.indexOf("<programme start=\"20261207235000"));
     cut += "<programme start=\"20261207235000 +0900\" channel=\"kbs1.kr\"><title>반쯤</ti";
     const guide::Guide g = readBytes(cut, kbsByIdMbcByName());
-    EXPECT_EQ(titles(g.programmes.value(QStringLiteral("kbs1.kr"))),
-              QStringList({QStringLiteral("뉴스 9"), QStringLiteral("드라마 & 사랑")}));
-    EXPECT_TRUE(g.stoppedAt.startsWith(QStringLiteral("line "))) << g.stoppedAt.toStdString();
+    EXPECT_EQ(titles(g.programmes.value("kbs1.kr")), QStringList({"뉴스 9", "드라마 & 사랑"}));
+    EXPECT_TRUE(g.stoppedAt.startsWith("line ")) << g.stoppedAt.toStdString();
     QByteArray broken = kGuide;
     broken.replace("<title>심야 영화</title>", "<title>심야 영화</titel>");
     const guide::Guide h = readBytes(broken, kbsByIdMbcByName());
-    EXPECT_EQ(h.programmes.value(QStringLiteral("kbs1.kr")).size(), 2);
-    EXPECT_TRUE(h.stoppedAt.contains(QStringLiteral("line 24"))) << h.stoppedAt.toStdString();
+    EXPECT_EQ(h.programmes.value("kbs1.kr").size(), 2);
+    EXPECT_TRUE(h.stoppedAt.contains("line 24")) << h.stoppedAt.toStdString();
 }
 
 TEST(XmltvReader, RefusesEntityDeclarationsInsteadOfExpandingOrFetching) {
@@ -178,7 +173,7 @@ TEST(XmltvReader, RefusesEntityDeclarationsInsteadOfExpandingOrFetching) {
               "</programme></tv>";
     const guide::Guide g = readBytes(laughs, Wanted::everything());
     EXPECT_TRUE(g.programmes.isEmpty());
-    EXPECT_TRUE(g.stoppedAt.contains(QStringLiteral("entity"))) << g.stoppedAt.toStdString();
+    EXPECT_TRUE(g.stoppedAt.contains("entity")) << g.stoppedAt.toStdString();
     const QByteArray external =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE tv [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
         "<tv><programme start=\"20261207120000\" channel=\"a\"><title>&x;</title></programme></tv>";
@@ -190,7 +185,7 @@ TEST(XmltvReader, RefusesEntityDeclarationsInsteadOfExpandingOrFetching) {
                                   "<title>ok</title></programme><programme start=\"20261207130000\""
                                   " channel=\"a\"><title>&x;</title></programme></tv>";
     const guide::Guide u = readBytes(undeclared, Wanted::everything());
-    EXPECT_EQ(titles(u.programmes.value(QStringLiteral("a"))), QStringList({QStringLiteral("ok")}));
+    EXPECT_EQ(titles(u.programmes.value("a")), QStringList({"ok"}));
     EXPECT_FALSE(u.stoppedAt.isEmpty());
 }
 
@@ -204,15 +199,14 @@ TEST(XmltvFile, GzipIsToldByItsBytesAndReadWhileInflating) {
         return f.fileName();
     };
     const auto options = xmltv::optionsAround(kNow, kbsByIdMbcByName());
-    const guide::Guide plain = xmltv::readFile(write(QStringLiteral("a.xml"), kGuide), options);
-    const guide::Guide packed =
-        xmltv::readFile(write(QStringLiteral("no-suffix"), gzip(kGuide)), options);
+    const guide::Guide plain = xmltv::readFile(write("a.xml", kGuide), options);
+    const guide::Guide packed = xmltv::readFile(write("no-suffix", gzip(kGuide)), options);
     EXPECT_EQ(packed.programmes, plain.programmes);
     EXPECT_TRUE(packed.stoppedAt.isEmpty());
     // Two members make one stream.
     const qsizetype half = kGuide.indexOf("<programme start=\"20261207235000");
-    const guide::Guide members = xmltv::readFile(
-        write(QStringLiteral("m.gz"), gzip(kGuide.left(half)) + gzip(kGuide.mid(half))), options);
+    const guide::Guide members =
+        xmltv::readFile(write("m.gz", gzip(kGuide.left(half)) + gzip(kGuide.mid(half))), options);
     EXPECT_EQ(members.programmes, plain.programmes);
     // A download cut short keeps what inflated before the cut.
     // (A comment that does not compress makes up most of the stream, so the middle is in it.)
@@ -223,12 +217,10 @@ TEST(XmltvFile, GzipIsToldByItsBytesAndReadWhileInflating) {
     }
     const QByteArray big = kGuide.left(half) + "<!--" + noise + "-->" + kGuide.mid(half);
     const QByteArray z = gzip(big);
-    const guide::Guide cut =
-        xmltv::readFile(write(QStringLiteral("cut.gz"), z.left(z.size() / 2)), options);
-    EXPECT_EQ(cut.programmes.value(QStringLiteral("kbs1.kr")).size(), 2);
+    const guide::Guide cut = xmltv::readFile(write("cut.gz", z.left(z.size() / 2)), options);
+    EXPECT_EQ(cut.programmes.value("kbs1.kr").size(), 2);
     EXPECT_FALSE(cut.stoppedAt.isEmpty());
-    EXPECT_FALSE(
-        xmltv::readFile(dir.filePath(QStringLiteral("missing")), options).stoppedAt.isEmpty());
+    EXPECT_FALSE(xmltv::readFile(dir.filePath("missing"), options).stoppedAt.isEmpty());
 }
 
 TEST(GzipDevice, InflatesWithinItsLimitAndRefusesGarbage) {

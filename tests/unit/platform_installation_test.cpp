@@ -75,7 +75,7 @@ TEST_F(Installation, EmptyHomeIsFilledCompletely) {
     EXPECT_EQ(read(data + "region_sat.txt"),
               cp949::fromUnicode(
                   QString("시험 방송 (데모)^" + home() + "/demo.mp4\r\n부산^mms://busan")));
-    EXPECT_EQ(read(data + "kradio.txt"), cp949::fromUnicode(QStringLiteral("라디오^mms://radio")));
+    EXPECT_EQ(read(data + "kradio.txt"), cp949::fromUnicode(u"라디오^mms://radio"));
     EXPECT_EQ(read(data + "skin/Main.jpg"), "jpeg");
     EXPECT_EQ(read(data + "skin3/sub/Deep.bmp"), "bmp");
     EXPECT_EQ(read(home() + "/demo.mp4"), "video");
@@ -107,8 +107,7 @@ TEST_F(Installation, UserFilesAreNeverReplacedAndMissingPiecesAreAdded) {
     EXPECT_EQ(read(data + "skin/Main.jpg"), "my skin");
     EXPECT_TRUE(QFileInfo(home() + "/demo.mp4").isSymLink());
     // The missing pieces came.
-    EXPECT_TRUE(
-        read(data + "region_sat.txt").startsWith(cp949::fromUnicode(QStringLiteral("시험"))));
+    EXPECT_TRUE(read(data + "region_sat.txt").startsWith(cp949::fromUnicode(u"시험")));
     EXPECT_EQ(read(data + "skin3/sub/Deep.bmp"), "bmp");
     EXPECT_TRUE(QFileInfo(home() + "/capture").isDir());
     EXPECT_FALSE(r.created.contains(data + "config.txt"));

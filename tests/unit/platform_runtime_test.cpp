@@ -55,9 +55,6 @@ TEST(WindowTimers, FireKillAndRestart) {
             EXPECT_TRUE(timers.kill(1)); // killing from its own handler, as handlers do
         }
     });
-
-    EXPECT_FALSE(timers.isActive(1));
-    EXPECT_FALSE(timers.kill(1));
     timers.start(1, 0);
     EXPECT_TRUE(timers.isActive(1));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fired.isEmpty(); }, 5000));
@@ -65,26 +62,21 @@ TEST(WindowTimers, FireKillAndRestart) {
     QCoreApplication::processEvents();
     EXPECT_EQ(fired, QList<int>{1});
     EXPECT_FALSE(timers.isActive(1));
-    EXPECT_FALSE(timers.kill(1));
-
     // A long timer restarted with period 0 fires with its own id; a second id is independent.
     timers.start(2, 3600 * 1000);
     timers.start(3, 3600 * 1000);
     timers.start(2, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return fired.count(2) >= 2; }, 5000));
     EXPECT_FALSE(fired.contains(3));
-    EXPECT_TRUE(timers.isActive(3));
     EXPECT_TRUE(timers.kill(2));
     EXPECT_FALSE(timers.isActive(2));
     EXPECT_TRUE(timers.isActive(3)); // still running when the object goes away
 
-    // A negative period runs at once; other ids are independent.
+    // A negative period runs at once; killing what does not run says so.
     timers.start(7, -5);
     EXPECT_TRUE(timers.isActive(7));
-    EXPECT_FALSE(timers.isActive(8));
     EXPECT_FALSE(timers.kill(8));
     EXPECT_TRUE(timers.kill(7));
-    EXPECT_FALSE(timers.isActive(7));
     EXPECT_FALSE(timers.kill(7));
 }
 
@@ -113,27 +105,14 @@ TEST(SleepClock, ScaledWaitsAtTheirEdgesAndBadScalesFallBack) {
     clock::setSleepScale(saved);
 }
 
-TEST(Shell, FindProgramOnPath) {
+// Programs are found on the path with or without ".exe"; a start passes arguments as they are,
+// the working folder and the show mode.
+TEST(Shell, FindAndStartProgramsOnThePath) {
+    platformtest::ensureCoreApplication();
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString program = dir.filePath("bv-unit-probe");
     ASSERT_TRUE(writeFile(program, "#!/bin/sh\n", true));
     ASSERT_TRUE(writeFile(dir.filePath("bv-unit-plain"), "data"));
-    ScopedEnv path("PATH", QFile::encodeName(dir.path()) + ":" + qgetenv("PATH"));
-
-    EXPECT_EQ(shell::findProgram("bv-unit-probe"), program);
-    EXPECT_EQ(shell::findProgram("bv-unit-probe.EXE"), program);
-    EXPECT_EQ(shell::findProgram("bv-unit-probe.exe"), program);
-    EXPECT_TRUE(shell::findProgram("bv-unit-plain").isEmpty()); // not executable
-    EXPECT_TRUE(shell::findProgram("bv-unit-missing.exe").isEmpty());
-    EXPECT_TRUE(shell::findProgram(".exe").isEmpty());
-    EXPECT_FALSE(shell::startProgram("bv-unit-missing", {}, dir.path()));
-}
-
-TEST(Shell, StartProgramPassesDirectoryAndShowMode) {
-    platformtest::ensureCoreApplication();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(QDir(dir.path()).mkdir("work dir"));
     const QString out = dir.filePath("out.txt");
     ASSERT_TRUE(writeFile(dir.filePath("bv-unit-child"),
@@ -141,19 +120,23 @@ TEST(Shell, StartProgramPassesDirectoryAndShowMode) {
                           "> \"$2.tmp\" && mv \"$2.tmp\" \"$2\"\n",
                           true));
     ScopedEnv path("PATH", QFile::encodeName(dir.path()) + ":" + qgetenv("PATH"));
-
+    EXPECT_EQ(shell::findProgram("bv-unit-probe"), program);
+    EXPECT_EQ(shell::findProgram("bv-unit-probe.EXE"), program);
+    EXPECT_EQ(shell::findProgram("bv-unit-probe.exe"), program);
+    EXPECT_TRUE(shell::findProgram("bv-unit-plain").isEmpty()); // not executable
+    EXPECT_TRUE(shell::findProgram("bv-unit-missing.exe").isEmpty());
+    EXPECT_TRUE(shell::findProgram(".exe").isEmpty());
+    EXPECT_FALSE(shell::startProgram("bv-unit-missing", {}, dir.path()));
     ASSERT_TRUE(shell::startProgram("bv-unit-child.exe", {"a b; echo x", out},
                                     dir.filePath("work dir"), shell::Show::Minimized));
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(out); }, 10000));
     QFile f(out);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()),
+    EXPECT_EQ(f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString(),
               "minimized|" + QDir(dir.filePath("work dir")).canonicalPath() + "|a b; echo x");
 }
 
 TEST(Shell, DeleteFilesRemovesOnlyMatches) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QDir d(dir.path());
     for (const char* name : {"Transfer1.dat", "transfer22.DAT", "Transfer[3].dat", "Transfer.txt",
                              "MyTransfer1.dat", "Namae.dat"})

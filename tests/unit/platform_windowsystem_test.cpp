@@ -14,40 +14,28 @@ using testsupport::ScopedEnv;
 
 namespace {
 
-Environment env(const char* qpa, const char* wayland, const char* display, const char* session = "",
-                bool plugin = false) {
-    Environment e;
-    e.qpaPlatform = QString::fromLatin1(qpa);
-    e.waylandDisplay = QString::fromLatin1(wayland);
-    e.display = QString::fromLatin1(display);
-    e.sessionType = QString::fromLatin1(session);
-    e.waylandPlugin = plugin;
-    return e;
-}
-
 TEST(WindowSystemChoice, XInAWaylandSessionWaylandWithoutXAndOtherwiseWhatQtChooses) {
     // A Wayland session with an X server runs on it, the Wayland plugin or not; a session that
     // says it is Wayland without naming its socket is one all the same. An empty or blank
     // platform names nothing (Qt reads it as unset).
-    EXPECT_EQ(choose(env("", "wayland-0", ":0")), Choice::Xcb);
-    EXPECT_EQ(choose(env(" ", "wayland-0", ":0")), Choice::Xcb);
-    EXPECT_EQ(choose(env("", "wayland-0", ":1", "wayland", true)), Choice::Xcb);
-    EXPECT_EQ(choose(env("", "", ":0", "wayland")), Choice::Xcb);
-    EXPECT_EQ(choose(env("", "", ":0", "Wayland")), Choice::Xcb);
+    EXPECT_EQ(choose({"", "wayland-0", ":0", "", false}), Choice::Xcb);
+    EXPECT_EQ(choose({" ", "wayland-0", ":0", "", false}), Choice::Xcb);
+    EXPECT_EQ(choose({"", "wayland-0", ":1", "wayland", true}), Choice::Xcb);
+    EXPECT_EQ(choose({"", "", ":0", "Wayland", false}), Choice::Xcb);
     // The user's own platform is kept.
     for (const char* qpa : {"wayland", "xcb", "offscreen", "wayland;xcb"}) {
-        EXPECT_EQ(choose(env(qpa, "wayland-0", ":0", "wayland", true)), Choice::Keep) << qpa;
-        EXPECT_EQ(choose(env(qpa, "wayland-0", "", "wayland", false)), Choice::Keep) << qpa;
+        EXPECT_EQ(choose({qpa, "wayland-0", ":0", "wayland", true}), Choice::Keep) << qpa;
+        EXPECT_EQ(choose({qpa, "wayland-0", "", "wayland", false}), Choice::Keep) << qpa;
     }
     // Without an X server the windows are Wayland clients when they can be.
-    EXPECT_EQ(choose(env("", "wayland-0", "", "", true)), Choice::Wayland);
-    EXPECT_EQ(choose(env("", "", "", "wayland", true)), Choice::Wayland);
-    EXPECT_EQ(choose(env("", "wayland-0", "", "wayland", false)), Choice::NoDisplay);
+    EXPECT_EQ(choose({"", "wayland-0", "", "", true}), Choice::Wayland);
+    EXPECT_EQ(choose({"", "", "", "wayland", true}), Choice::Wayland);
+    EXPECT_EQ(choose({"", "wayland-0", "", "wayland", false}), Choice::NoDisplay);
     // Outside a Wayland session Qt chooses as ever.
-    EXPECT_EQ(choose(env("", "", ":0")), Choice::Keep);
-    EXPECT_EQ(choose(env("", "", ":0", "x11", true)), Choice::Keep);
-    EXPECT_EQ(choose(env("", "", "", "tty")), Choice::Keep);
-    EXPECT_EQ(choose(env("", "", "")), Choice::Keep);
+    EXPECT_EQ(choose({"", "", ":0", "", false}), Choice::Keep);
+    EXPECT_EQ(choose({"", "", ":0", "x11", true}), Choice::Keep);
+    EXPECT_EQ(choose({"", "", "", "tty", false}), Choice::Keep);
+    EXPECT_EQ(choose({"", "", "", "", false}), Choice::Keep);
 }
 
 TEST(WindowSystemEnvironment, ReadsTheVariablesAndFindsTheWaylandPluginOnThePluginPath) {
@@ -57,26 +45,22 @@ TEST(WindowSystemEnvironment, ReadsTheVariablesAndFindsTheWaylandPluginOnThePlug
     const ScopedEnv session("XDG_SESSION_TYPE", QByteArray("wayland"));
     QTemporaryDir plugins;
     ASSERT_TRUE(plugins.isValid());
-    const ScopedEnv path("QT_PLUGIN_PATH",
-                         (QStringLiteral("/nonexistent:") + plugins.path()).toUtf8());
+    const ScopedEnv path("QT_PLUGIN_PATH", ("/nonexistent:" + plugins.path()).toUtf8());
 
     Environment e = Environment::current();
-    EXPECT_EQ(e.qpaPlatform, QStringLiteral("offscreen"));
-    EXPECT_EQ(e.waylandDisplay, QStringLiteral("wayland-7"));
+    EXPECT_EQ(e.qpaPlatform, "offscreen");
+    EXPECT_EQ(e.waylandDisplay, "wayland-7");
     EXPECT_TRUE(e.display.isEmpty());
-    EXPECT_EQ(e.sessionType, QStringLiteral("wayland"));
+    EXPECT_EQ(e.sessionType, "wayland");
     const bool installed = e.waylandPlugin; // Qt's own folder may hold it
 
     // Another platform plugin in a folder of the path is not the Wayland one.
-    ASSERT_TRUE(QDir(plugins.path()).mkpath(QStringLiteral("platforms")));
-    QFile other(plugins.filePath(QStringLiteral("platforms/libqxcb.so")));
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.close();
+    ASSERT_TRUE(QDir(plugins.path()).mkpath("platforms"));
+    ASSERT_TRUE(QFile(plugins.filePath("platforms/libqxcb.so")).open(QIODevice::WriteOnly));
     EXPECT_EQ(Environment::current().waylandPlugin, installed);
 
-    QFile plugin(plugins.filePath(QStringLiteral("platforms/libqwayland-generic.so")));
-    ASSERT_TRUE(plugin.open(QIODevice::WriteOnly));
-    plugin.close();
+    ASSERT_TRUE(
+        QFile(plugins.filePath("platforms/libqwayland-generic.so")).open(QIODevice::WriteOnly));
     EXPECT_TRUE(Environment::current().waylandPlugin);
 }
 

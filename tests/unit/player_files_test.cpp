@@ -1,18 +1,18 @@
 // The player's file formats and rules: the hand-over line, dropped files, play list rows,
 // link.txt and config.txt.
 #include "platform/codec.h"
-#include "platform/paths.h"
 #include "player/model/handover.h"
 #include "player/model/linkhistory.h"
 #include "player/model/mediafiles.h"
 #include "player/model/playerconfig.h"
+#include "tests/unit/platform_testing.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace player;
+using platformtest::each;
 
 namespace {
 
@@ -27,60 +27,35 @@ void writeAll(const QString& path, const QByteArray& data) {
     f.write(data);
 }
 
-TEST(PlayerHandOver, SplitsAtTheFirstCaretAndTrimsTheAddress) {
-    const HandOver station = splitHandOverLine("KBS1^mms://live.example/kbs1");
-    EXPECT_EQ(station.title, QByteArray("KBS1"));
-    EXPECT_EQ(station.address, QByteArray("mms://live.example/kbs1"));
-    const HandOver spaced = splitHandOverLine("뉴스 ^  mms://a.example/x^y  ");
-    EXPECT_EQ(spaced.title, QByteArray("뉴스 "));
-    EXPECT_EQ(spaced.address, QByteArray("mms://a.example/x^y"));
-    const HandOver bare = splitHandOverLine("  /media/clip.avi ");
-    EXPECT_TRUE(bare.title.isEmpty());
-    EXPECT_EQ(bare.address, QByteArray("/media/clip.avi"));
-}
-
-TEST(PlayerHandOver, ReadsOnlyTheFirstLineAndReportsAMissingFile) {
+// Title and address split at the first caret; the address trimmed, the title kept as written.
+TEST(PlayerHandOver, SplitsAtTheFirstCaretAndReadsOnlyTheFirstLine) {
+    const auto split = [](const char* line) -> QByteArray {
+        const HandOver h = splitHandOverLine(line);
+        return h.title + '|' + h.address;
+    };
+    EXPECT_EQ(each(split, {"KBS1^mms://live.example/kbs1", "뉴스 ^  mms://a.example/x^y  ",
+                           "  /media/clip.avi ", "^mms://x", "t^", "^^", "", " \t", " t ^a"}),
+              (QList<QByteArray>{"KBS1|mms://live.example/kbs1", "뉴스 |mms://a.example/x^y",
+                                 "|/media/clip.avi", "|mms://x", "t|", "|^", "|", "|", " t |a"}));
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("mms.txt"));
+    const QString file = dir.filePath("mms.txt");
     EXPECT_FALSE(readFirstLine(file));
-    writeAll(file, platform::cp949::fromUnicode(u"채널^mms://x\r\nsecond^line"));
-    EXPECT_EQ(readFirstLine(file), platform::cp949::fromUnicode(u"채널^mms://x"));
-    writeAll(file, "");
-    EXPECT_EQ(readFirstLine(file), QByteArray());
-}
-
-TEST(PlayerHandOver, CaretFirstLastOrTwiceAndEmptyLines) {
-    EXPECT_EQ(splitHandOverLine("^mms://x").title, QByteArray());
-    EXPECT_EQ(splitHandOverLine("^mms://x").address, QByteArray("mms://x"));
-    EXPECT_EQ(splitHandOverLine("t^").title, QByteArray("t"));
-    EXPECT_EQ(splitHandOverLine("t^").address, QByteArray());
-    EXPECT_EQ(splitHandOverLine("^^").address, QByteArray("^"));
-    EXPECT_EQ(splitHandOverLine("").address, QByteArray());
-    EXPECT_EQ(splitHandOverLine(" \t").address, QByteArray());
-    // The title is kept as written, spaces and all.
-    EXPECT_EQ(splitHandOverLine(" t ^a").title, QByteArray(" t "));
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("mms.txt"));
-    writeAll(file, "\r\nsecond");
-    EXPECT_EQ(readFirstLine(file), QByteArray());
-    writeAll(file, "only");
-    EXPECT_EQ(readFirstLine(file), QByteArray("only"));
+    const auto first = [&](const QByteArray& bytes) {
+        writeAll(file, bytes);
+        return readFirstLine(file).value_or("<none>");
+    };
+    EXPECT_EQ(each(first, {platform::cp949::fromUnicode(u"채널^mms://x\r\nsecond^line"),
+                           QByteArray(), QByteArray("\r\nsecond"), QByteArray("only")}),
+              (QList<QByteArray>{platform::cp949::fromUnicode(u"채널^mms://x"), "", "", "only"}));
 }
 
 TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
-    const QStringList dropped{QStringLiteral("/m/movie.MPEG"),
-                              QStringLiteral("/m/a.JPEG"),
-                              QStringLiteral("/m/b.txt"),
-                              QStringLiteral("/m/song.mp3"),
-                              QStringLiteral("/m/noext"),
-                              QStringLiteral("/m/x.avi.bak"),
-                              QStringLiteral("avi")};
-    EXPECT_EQ(mediafiles::acceptedDrops(dropped),
-              (QStringList{QStringLiteral("/m/movie.MPEG"), QStringLiteral("/m/a.JPEG"),
-                           QStringLiteral("/m/song.mp3")}));
+    EXPECT_EQ(mediafiles::acceptedDrops({"/m/movie.MPEG", "/m/a.JPEG", "/m/b.txt", "/m/song.mp3",
+                                         "/m/noext", "/m/x.avi.bak", "avi"}),
+              (QStringList{"/m/movie.MPEG", "/m/a.JPEG", "/m/song.mp3"}));
     // The dot may stand fifth-last, so a four-letter extension ending in a known one passes.
-    EXPECT_TRUE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.xwav")));
-    EXPECT_FALSE(mediafiles::isAcceptedDrop(QStringLiteral("/m/x.abwav")));
+    EXPECT_TRUE(mediafiles::isAcceptedDrop("/m/x.xwav"));
+    EXPECT_FALSE(mediafiles::isAcceptedDrop("/m/x.abwav"));
     // Today's files are taken by their whole extension, in any letter case.
     for (const char* today : {"/m/film.mkv", "/m/clip.WEBM", "/m/a.b/show.mp4", "/m/radio.opus",
                               "/m/rec.ts", "/m/live.m3u8"})
@@ -89,96 +64,52 @@ TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
         EXPECT_FALSE(mediafiles::isAcceptedDrop(QString::fromLatin1(not_media))) << not_media;
 }
 
-TEST(PlayerFiles, OpenFilterKeepsItsOldEntriesFirstAndAddsTodaysFormatsAndAllFiles) {
+TEST(PlayerFiles, OpenFilterAndRows) {
+    // The old entries first, today's formats and all files after them.
     const QStringList parts = mediafiles::openFilter().split(QLatin1Char('|'));
     ASSERT_GE(parts.size(), 10);
-    EXPECT_TRUE(parts[0].startsWith(QStringLiteral("모든 지원파일(*.avi;")));
-    EXPECT_TRUE(parts[2].startsWith(QStringLiteral("동영상파일")));
-    EXPECT_TRUE(parts[4].startsWith(QStringLiteral("음악파일")));
-    EXPECT_TRUE(parts[7].contains(QStringLiteral("*.mkv")));
-    EXPECT_TRUE(parts[7].contains(QStringLiteral("*.webm")));
-    EXPECT_EQ(parts[8], QStringLiteral("모든 파일 (*)"));
-    EXPECT_EQ(parts[9], QStringLiteral("*"));
+    EXPECT_TRUE(parts[0].startsWith("모든 지원파일(*.avi;"));
+    EXPECT_TRUE(parts[2].startsWith("동영상파일"));
+    EXPECT_TRUE(parts[4].startsWith("음악파일"));
+    EXPECT_TRUE(parts[7].contains("*.mkv") && parts[7].contains("*.webm"));
+    EXPECT_EQ(parts.mid(8, 2), (QStringList{"모든 파일 (*)", "*"}));
+    // A row splits the file name, not the folder.
+    const mediafiles::Row r = mediafiles::rowFor("/home/u/My.Videos/Clip.One.avi");
+    EXPECT_EQ(QStringList({r.name, r.kind, r.path}),
+              (QStringList{"Clip.One", "avi", "/home/u/My.Videos/Clip.One.avi"}));
+    const mediafiles::Row none = mediafiles::rowFor("/home/u/My.Videos/clip");
+    EXPECT_EQ(none.name + '|' + none.kind, "clip|");
+    EXPECT_EQ(mediafiles::fileName("C:\\movies\\a.avi"), "a.avi");
+    EXPECT_TRUE(mediafiles::rowTextLess("apple", "Banana"));
+    EXPECT_FALSE(mediafiles::rowTextLess("Banana", "apple"));
+    EXPECT_TRUE(mediafiles::rowTextLess("가", "나"));
 }
 
-TEST(PlayerFiles, RowsSplitTheFileNameNotTheFolder) {
-    const mediafiles::Row r = mediafiles::rowFor(QStringLiteral("/home/u/My.Videos/Clip.One.avi"));
-    EXPECT_EQ(r.name, QStringLiteral("Clip.One"));
-    EXPECT_EQ(r.kind, QStringLiteral("avi"));
-    EXPECT_EQ(r.path, QStringLiteral("/home/u/My.Videos/Clip.One.avi"));
-    const mediafiles::Row none = mediafiles::rowFor(QStringLiteral("/home/u/My.Videos/clip"));
-    EXPECT_EQ(none.name, QStringLiteral("clip"));
-    EXPECT_TRUE(none.kind.isEmpty());
-    EXPECT_EQ(mediafiles::fileName(QStringLiteral("C:\\movies\\a.avi")), QStringLiteral("a.avi"));
-    EXPECT_TRUE(mediafiles::rowTextLess(QStringLiteral("apple"), QStringLiteral("Banana")));
-    EXPECT_FALSE(mediafiles::rowTextLess(QStringLiteral("Banana"), QStringLiteral("apple")));
-    EXPECT_TRUE(mediafiles::rowTextLess(QStringLiteral("가"), QStringLiteral("나")));
-}
-
+// Ten entries at most: a known address is neither added nor moved, the eleventh pushes out
+// exactly the oldest, and one that went may come back as the newest. CR LF after every line.
 TEST(PlayerLinkHistory, KeepsTenNewestWithoutDuplicatesInCrLfLines) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("link.txt"));
+    const QString file = dir.filePath("link.txt");
     LinkHistory h;
     EXPECT_FALSE(h.load(file));
-    EXPECT_TRUE(h.entries().isEmpty());
-    for (int i = 1; i <= 10; ++i)
-        EXPECT_TRUE(h.add("mms://s" + QByteArray::number(i)));
-    EXPECT_FALSE(h.add("mms://s3")); // already there: not added, not moved
-    EXPECT_EQ(h.entries().at(2), QByteArray("mms://s3"));
-    ASSERT_TRUE(h.save(file));
-    EXPECT_TRUE(h.add("mms://s11"));
+    QList<QByteArray> expected;
+    for (int i = 1; i <= 10; ++i) {
+        expected << "u" + QByteArray::number(i);
+        EXPECT_TRUE(h.add(expected.constLast()));
+    }
+    for (const char* known : {"u1", "u3", "u10"})
+        EXPECT_FALSE(h.add(known)) << known;
+    EXPECT_EQ(h.entries(), expected);
+    EXPECT_TRUE(h.add("u11"));
+    EXPECT_TRUE(h.add("u1"));
+    expected = expected.mid(2) << "u11"
+                               << "u1";
+    EXPECT_EQ(h.entries(), expected);
     ASSERT_TRUE(h.save(file));
     LinkHistory back;
     ASSERT_TRUE(back.load(file));
-    ASSERT_EQ(back.entries().size(), 10);
-    EXPECT_EQ(back.entries().constFirst(), QByteArray("mms://s2"));
-    EXPECT_EQ(back.entries().constLast(), QByteArray("mms://s11"));
-    EXPECT_TRUE(readAll(file).startsWith("mms://s2\r\nmms://s3\r\n"));
-    EXPECT_TRUE(readAll(file).endsWith("mms://s11\r\n"));
-}
-
-TEST(PlayerLinkHistory, EmptyLinesAreEntriesAndLongFilesShrinkToTen) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("link.txt"));
-    QByteArray many;
-    for (int i = 0; i < 12; ++i)
-        many += "a" + QByteArray::number(i) + "\r\n";
-    writeAll(file, "one\r\n\r\ntwo\r\n");
-    LinkHistory h;
-    ASSERT_TRUE(h.load(file));
-    EXPECT_EQ(h.entries(), (QList<QByteArray>{"one", "", "two"}));
-    writeAll(file, many);
-    ASSERT_TRUE(h.load(file));
-    EXPECT_EQ(h.entries().size(), 12);
-    EXPECT_TRUE(h.add("new"));
-    EXPECT_EQ(h.entries().size(), 10);
-    EXPECT_EQ(h.entries().constFirst(), QByteArray("a3"));
-}
-
-// Nine entries take a tenth without losing one; the eleventh pushes out exactly the first.
-TEST(PlayerLinkHistory, TheTenthAndEleventhEntries) {
-    LinkHistory h;
-    QList<QByteArray> expected;
-    for (int i = 1; i <= 9; ++i) {
-        expected << "u" + QByteArray::number(i);
-        ASSERT_TRUE(h.add(expected.constLast()));
-    }
-    EXPECT_TRUE(h.add("u10"));
-    expected << "u10";
-    EXPECT_EQ(h.entries(), expected);
-    EXPECT_FALSE(h.add("u1"));  // the oldest, still there
-    EXPECT_FALSE(h.add("u10")); // the newest
-    EXPECT_EQ(h.entries(), expected);
-    EXPECT_TRUE(h.add("u11"));
-    expected.removeFirst();
-    expected << "u11";
-    EXPECT_EQ(h.entries(), expected);
-    // The address that went may come back, as the newest.
-    EXPECT_TRUE(h.add("u1"));
-    EXPECT_EQ(h.entries().constFirst(), QByteArray("u3"));
-    EXPECT_EQ(h.entries().constLast(), QByteArray("u1"));
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("link.txt"));
+    EXPECT_EQ(back.entries(), expected);
+    EXPECT_EQ(readAll(file), expected.join("\r\n") + "\r\n");
     LinkHistory empty;
     ASSERT_TRUE(empty.save(file));
     EXPECT_EQ(readAll(file), QByteArray());
@@ -188,31 +119,43 @@ TEST(PlayerLinkHistory, TheTenthAndEleventhEntries) {
     EXPECT_FALSE(empty.save(dir.path())); // a folder cannot be replaced
 }
 
+TEST(PlayerLinkHistory, EmptyLinesAreEntriesAndLongFilesShrinkToTen) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("link.txt");
+    writeAll(file, "one\r\n\r\ntwo\r\n");
+    LinkHistory h;
+    ASSERT_TRUE(h.load(file));
+    EXPECT_EQ(h.entries(), (QList<QByteArray>{"one", "", "two"}));
+    QByteArray many;
+    for (int i = 0; i < 12; ++i)
+        many += "a" + QByteArray::number(i) + "\r\n";
+    writeAll(file, many);
+    ASSERT_TRUE(h.load(file));
+    EXPECT_EQ(h.entries().size(), 12);
+    EXPECT_TRUE(h.add("new"));
+    EXPECT_EQ(h.entries().size(), 10);
+    EXPECT_EQ(h.entries().constFirst(), QByteArray("a3"));
+}
+
 TEST(PlayerConfigFile, MissingAndShortFilesReadAsEmptyLines) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("config.txt"));
+    const QString file = dir.filePath("config.txt");
     EXPECT_FALSE(PlayerConfig::read(file));
-    writeAll(file, "  /tmp/caps \t");
-    const auto shortFile = PlayerConfig::read(file);
-    ASSERT_TRUE(shortFile);
-    EXPECT_EQ(shortFile->captureFolder(), QStringLiteral("/tmp/caps"));
-    EXPECT_EQ(shortFile->wallpaperStyle(), 0);
-    EXPECT_FALSE(shortFile->autoScreenAtStart());
-    EXPECT_FALSE(shortFile->chatTopmost());
-    EXPECT_EQ(shortFile->line(7), QByteArray());
-    writeAll(file, "C:\\caps\r\n2\r\n0\r\n1");
-    const auto full = PlayerConfig::read(file);
-    ASSERT_TRUE(full);
-    EXPECT_EQ(full->captureFolder(), QStringLiteral("C:/caps"));
-    EXPECT_EQ(full->wallpaperStyle(), 2);
-    EXPECT_TRUE(full->autoScreenAtStart());
-    EXPECT_TRUE(full->chatTopmost());
-    writeAll(file, "\r\n7\r\n1\r\n11");
-    const auto odd = PlayerConfig::read(file);
-    ASSERT_TRUE(odd);
-    EXPECT_EQ(odd->wallpaperStyle(), 0); // no such style: centre
-    EXPECT_FALSE(odd->autoScreenAtStart());
-    EXPECT_FALSE(odd->chatTopmost());
+    // Folder, wallpaper style, screen mode at start, chat on top; "7" is no style (centre).
+    const auto read = [&](const QByteArray& bytes) {
+        writeAll(file, bytes);
+        const auto c = PlayerConfig::read(file);
+        return c ? QStringLiteral("%1 %2 %3 %4")
+                       .arg(c->captureFolder())
+                       .arg(c->wallpaperStyle())
+                       .arg(int(c->autoScreenAtStart()))
+                       .arg(int(c->chatTopmost()))
+                 : QStringLiteral("<none>");
+    };
+    EXPECT_EQ(each(read, {QByteArray("  /tmp/caps \t"), QByteArray("C:\\caps\r\n2\r\n0\r\n1"),
+                          QByteArray("\r\n7\r\n1\r\n11")}),
+              (QStringList{"/tmp/caps 0 0 0", "C:/caps 2 1 1", " 0 0 0"}));
+    EXPECT_EQ(PlayerConfig::read(file)->line(7), QByteArray());
 }
 
 } // namespace

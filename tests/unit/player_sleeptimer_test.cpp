@@ -1,5 +1,5 @@
-// The sleep timer: its settings in turn with what the status text says, the fade's levels, and
-// the countdown, fade and end with the platform clock shortened.
+// The sleep timer: its settings and texts, the fade's levels, and the countdown, fade and end with
+// the platform clock shortened.
 #include "platform/clock.h"
 #include "player/session/sleeptimer.h"
 #include "tests/support/processes.h"
@@ -10,30 +10,22 @@
 
 using player::SleepTimer;
 namespace steps = player::sleepsteps;
+using platformtest::each;
 using testsupport::waitUntil;
 
 namespace {
 
-TEST(SleepSteps, ThirtySixtyNinetyOffAndRoundAgain) {
-    EXPECT_EQ(steps::next(0), 30);
-    EXPECT_EQ(steps::next(30), 60);
-    EXPECT_EQ(steps::next(60), 90);
-    EXPECT_EQ(steps::next(90), 0);
-    EXPECT_EQ(steps::next(45), 30) << "an unknown setting starts over";
-    EXPECT_EQ(steps::announcement(30), QStringLiteral("취침 예약 30분"));
-    EXPECT_EQ(steps::announcement(60), QStringLiteral("취침 예약 60분"));
-    EXPECT_EQ(steps::announcement(90), QStringLiteral("취침 예약 90분"));
-    EXPECT_EQ(steps::announcement(0), QStringLiteral("취침 예약 해제"));
-}
-
-TEST(SleepSteps, TheFadeGoesFromTheLevelDownToSilenceAndNeverLouder) {
-    EXPECT_EQ(steps::fadeLevel(-1500, 1.0), -1500);
-    EXPECT_EQ(steps::fadeLevel(-1500, 0.5), -1500 - 602); // half the amplitude: 6.02 dB less
-    EXPECT_EQ(steps::fadeLevel(-1500, 0.0), -10000);
+TEST(SleepSteps, SettingsGoRoundTheirTextsAndTheFadeNeverGetsLouder) {
+    EXPECT_EQ(each(steps::next, {0, 30, 60, 90, 45}), (QList<int>{30, 60, 90, 0, 30}));
+    EXPECT_EQ(
+        each(steps::announcement, {30, 60, 90, 0}),
+        (QStringList{"취침 예약 30분", "취침 예약 60분", "취침 예약 90분", "취침 예약 해제"}));
+    // Half the amplitude is 6.02 dB less; clamped at silence, never above where it began.
+    EXPECT_EQ(each([](double heard) { return steps::fadeLevel(-1500, heard); },
+                   {1.0, 0.5, 0.0, 2.0, std::nan("")}),
+              (QList<long>{-1500, -2102, -10000, -1500, -10000}));
     EXPECT_EQ(steps::fadeLevel(0, 0.001), -6000);
-    EXPECT_EQ(steps::fadeLevel(-9000, 0.01), -10000) << "clamped at silence";
-    EXPECT_EQ(steps::fadeLevel(-1500, 2.0), -1500) << "never above the level it began at";
-    EXPECT_EQ(steps::fadeLevel(-1500, std::nan("")), -10000);
+    EXPECT_EQ(steps::fadeLevel(-9000, 0.01), -10000);
     long before = 0;
     for (int i = 0; i <= steps::kFadeSteps; ++i) {
         const long level = steps::fadeLevel(0, 1.0 - double(i) / steps::kFadeSteps);
@@ -50,43 +42,33 @@ protected:
         platform::clock::setSleepScale(0.00001);
     }
     void TearDown() override { platform::clock::setSleepScale(1.0); }
+    SleepTimer timer;
+    QSignalSpy fade{&timer, &SleepTimer::fade};
+    QSignalSpy expired{&timer, &SleepTimer::expired};
+    QSignalSpy givenUp{&timer, &SleepTimer::fadeGivenUp};
 };
 
 TEST_F(SleepTimerTest, AtTheTimeTheSoundFadesInStepsThenPlaybackEnds) {
-    SleepTimer timer;
-    QSignalSpy fade(&timer, &SleepTimer::fade);
-    QSignalSpy expired(&timer, &SleepTimer::expired);
-    QSignalSpy givenUp(&timer, &SleepTimer::fadeGivenUp);
     EXPECT_EQ(timer.step(), 30);
     EXPECT_TRUE(timer.isCounting());
-    EXPECT_TRUE(fade.isEmpty());
     ASSERT_TRUE(waitUntil([&] { return !expired.isEmpty(); }));
     ASSERT_EQ(fade.count(), steps::kFadeSteps);
     double before = 1.0;
     for (const QList<QVariant>& args : fade) {
-        const double heard = args.at(0).toDouble();
-        EXPECT_LT(heard, before);
-        before = heard;
+        EXPECT_LT(args.at(0).toDouble(), before);
+        before = args.at(0).toDouble();
     }
-    EXPECT_EQ(fade.constLast().at(0).toDouble(), 0.0) << "silent before playback stops";
-    EXPECT_EQ(expired.count(), 1);
+    EXPECT_EQ(before, 0.0) << "silent before playback stops";
     EXPECT_TRUE(givenUp.isEmpty());
     EXPECT_EQ(timer.minutes(), 0) << "off once it has done its work";
-    EXPECT_FALSE(timer.isCounting());
-    EXPECT_FALSE(timer.isFading());
-    // And it stays quiet.
+    EXPECT_FALSE(timer.isCounting() || timer.isFading());
     QCoreApplication::processEvents();
     EXPECT_EQ(expired.count(), 1);
 }
 
 TEST_F(SleepTimerTest, AStepDuringTheFadeGivesItUpAndCountsTheNextSetting) {
-    SleepTimer timer;
-    QSignalSpy fade(&timer, &SleepTimer::fade);
-    QSignalSpy givenUp(&timer, &SleepTimer::fadeGivenUp);
-    QSignalSpy expired(&timer, &SleepTimer::expired);
-    // Stepped as soon as the fade has begun.
     QObject::connect(&timer, &SleepTimer::fade, &timer, [&] {
-        if (fade.count() == 1) {
+        if (fade.count() == 1) { // stepped as soon as the fade has begun
             platform::clock::setSleepScale(0.001);
             EXPECT_EQ(timer.step(), 60);
         }

@@ -1,9 +1,5 @@
-// Checks the pictures skingen drew against what the programs need from them: the sizes their
-// layouts assume, 24-bit BMP files, resource lists that match the files, every skin file the chat
-// client insists on, and button pictures whose states can be told apart.
-//
-// Reads the generated folder named by BRONTAVIA_ART_DIR, else the art/ folder of the build this
-// binary belongs to; a missing folder is a failure, so a run outside CTest still proves something.
+// The pictures skingen drew (BRONTAVIA_ART_DIR, else this build's art/; missing is a failure):
+// formats, sizes the layouts assume, resource lists, the chat's skin files, visible button states.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -38,29 +34,16 @@ QSize sizeOf(const QString& relative) {
     return QImageReader(path(relative)).size();
 }
 
-struct BmpHeader {
-    bool valid = false;
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 0;
-    quint32 compression = 0;
-};
-
-BmpHeader readBmpHeader(const QString& file) {
+// Bits per pixel, compression, width and height from a BMP file's headers; empty when the file
+// is no BMP.
+QList<qint64> bmpHeader(const QString& file) {
     QFile f(file);
-    BmpHeader h;
-    if (!f.open(QIODevice::ReadOnly))
-        return h;
-    const QByteArray bytes = f.read(54);
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
-        return h;
-    const auto* d = reinterpret_cast<const uchar*>(bytes.constData());
-    h.valid = true;
-    h.width = qFromLittleEndian<qint32>(d + 18);
-    h.height = qFromLittleEndian<qint32>(d + 22);
-    h.bitsPerPixel = qFromLittleEndian<quint16>(d + 28);
-    h.compression = qFromLittleEndian<quint32>(d + 30);
-    return h;
+    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.read(54) : QByteArray();
+    if (b.size() < 54 || !b.startsWith("BM"))
+        return {};
+    const auto* d = reinterpret_cast<const uchar*>(b.constData());
+    return {qFromLittleEndian<quint16>(d + 28), qFromLittleEndian<quint32>(d + 30),
+            qFromLittleEndian<qint32>(d + 18), qFromLittleEndian<qint32>(d + 22)};
 }
 
 // Share of pixels whose colour differs by more than a faint shade.
@@ -99,8 +82,14 @@ QList<Entry> manifest() {
     return entries;
 }
 
-TEST(Artwork, EveryListedPictureExistsInItsFormatAndSize) {
-    ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
+class Artwork : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
+    }
+};
+
+TEST_F(Artwork, EveryListedPictureExistsInItsFormatAndSize) {
     const QList<Entry> entries = manifest();
     ASSERT_GT(entries.size(), 150);
     for (const Entry& e : entries) {
@@ -111,22 +100,15 @@ TEST(Artwork, EveryListedPictureExistsInItsFormatAndSize) {
         const QString suffix = QFileInfo(e.file).suffix();
         if (suffix == "bmp") {
             // The skins are loaded as plain device-independent bitmaps of 24 bits.
-            const BmpHeader h = readBmpHeader(path(e.file));
-            ASSERT_TRUE(h.valid);
-            EXPECT_EQ(h.bitsPerPixel, 24);
-            EXPECT_EQ(h.compression, 0u);
-            EXPECT_EQ(dims(QSize(h.width, h.height)), dims(e.size));
-        } else if (suffix == "jpg") {
-            EXPECT_EQ(reader.format(), "jpeg");
+            EXPECT_EQ(bmpHeader(path(e.file)),
+                      (QList<qint64>{24, 0, e.size.width(), e.size.height()}));
         } else {
-            EXPECT_EQ(suffix, "png");
-            EXPECT_EQ(reader.format(), "png");
+            EXPECT_EQ(reader.format(), suffix == "jpg" ? "jpeg" : "png") << "a jpg or png file";
         }
     }
 }
 
-TEST(Artwork, ResourceListsNameEachPictureOnceUnderRes) {
-    ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
+TEST_F(Artwork, ResourceListsNameEachPictureOnceUnderRes) {
     const QList<Entry> entries = manifest();
     const QRegularExpression fileTag(R"re(<file alias="([^"]+)">([^<]+)</file>)re");
     for (const QString kind : {"remote", "player", "chat", "filesender"}) {
@@ -152,8 +134,7 @@ TEST(Artwork, ResourceListsNameEachPictureOnceUnderRes) {
     }
 }
 
-TEST(Artwork, PicturesHaveTheSizesTheLayoutsAssume) {
-    ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
+TEST_F(Artwork, PicturesHaveTheSizesTheLayoutsAssume) {
     // Remote: window, settings, favourites and About backgrounds, buttons as placed; player:
     // both main-window sizes and the docked windows; chat client; file sender: three frames
     // side by side.
@@ -188,16 +169,15 @@ TEST(Artwork, PicturesHaveTheSizesTheLayoutsAssume) {
     EXPECT_GE(send.height(), 189);
 }
 
-TEST(Artwork, ChatFindsEverySkinFileItChecksAtStart) {
-    ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
+TEST_F(Artwork, ChatFindsEverySkinFileItChecksAtStart) {
     // The chat looks skin files up without regard to case, so two names differing only in case
     // would be one file, and each name below must match exactly one.
     const QStringList present = QDir(path("data/skin")).entryList(QDir::Files);
     QSet<QString> lowered;
-    for (const QString& name : present)
+    for (const QString& name : present) {
         EXPECT_FALSE(lowered.contains(name.toLower())) << name.toStdString();
-    for (const QString& name : present)
         lowered.insert(name.toLower());
+    }
     const char* required[] = {
         "Main.jpg", "Create.jpg", "Server.bmp", "exit.bmp", "exiton.bmp", "Create.bmp",
         "Createon.bmp", "Join.bmp", "Joinon.bmp", "message.bmp", "out.bmp", "outon.bmp", "ID.jpg",
@@ -212,8 +192,7 @@ TEST(Artwork, ChatFindsEverySkinFileItChecksAtStart) {
         EXPECT_TRUE(lowered.contains(QString::fromLatin1(name).toLower())) << name;
 }
 
-TEST(Artwork, ButtonStatesDifferVisibly) {
-    ASSERT_TRUE(QFileInfo(artDir()).isDir()) << "no art folder at " << artDir().toStdString();
+TEST_F(Artwork, ButtonStatesDifferVisibly) {
     using P = std::pair<const char*, const char*>;
     for (const auto& [normal, highlight] :
          {P{"remote/130.bmp", "remote/131.bmp"}, P{"remote/155.bmp", "remote/156.bmp"},
