@@ -32,6 +32,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace filesender;
 using testsupport::spin;
 using testsupport::waitUntil;
@@ -41,7 +43,7 @@ namespace {
 // 127.a.b.<last>, a and b from the process id, so parallel test processes never share a port.
 QString loopback(int last) {
     const int pid = int(::getpid());
-    return QStringLiteral("127.%1.%2.%3").arg((pid >> 8) & 0xff).arg(pid & 0xff).arg(last);
+    return u"127.%1.%2.%3"_s.arg((pid >> 8) & 0xff).arg(pid & 0xff).arg(last);
 }
 
 class FileSenderWindows : public ::testing::Test {
@@ -49,7 +51,7 @@ protected:
     void SetUp() override {
         platform::dialogs::clearAnswers();
         platform::dialogs::clearShown();
-        const QString skin = platform::paths::moduleDirectory() + QStringLiteral("skin3");
+        const QString skin = platform::paths::moduleDirectory() + u"skin3"_s;
         QDir().mkpath(skin);
         const QDir art(QStringLiteral(BRONTAVIA_ART_DIR "/data/skin3"));
         for (const QString& f : art.entryList(QDir::Files))
@@ -57,8 +59,7 @@ protected:
     }
 
     std::unique_ptr<CTransferHostDlg> host(const QString& bind) {
-        platform::Profile(QStringLiteral("Parcelo01"))
-            .writeString(QStringLiteral("Transfer"), QStringLiteral("Bind"), bind);
+        platform::Profile(u"Parcelo01"_s).writeString(u"Transfer"_s, u"Bind"_s, bind);
         auto h = std::make_unique<CTransferHostDlg>();
         h->OnInitDialog();
         return h;
@@ -85,8 +86,7 @@ TEST_F(FileSenderWindows, TransferWindowLayoutSkinAndSilentClose) {
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress(loopback(5)), kTransferPort));
     auto h = host(loopback(2));
-    writeRequest(1, "bob\r\nalice\r\n" +
-                        QFile::encodeName(files_.filePath(QStringLiteral("a.txt"))) + "\r\n" +
+    writeRequest(1, "bob\r\nalice\r\n" + QFile::encodeName(files_.filePath(u"a.txt"_s)) + "\r\n" +
                         loopback(5).toLatin1());
     ASSERT_TRUE(platform::windows::send(protocol::kTransferHostTitle, protocol::WM_XFER_START, 1));
     ASSERT_EQ(h->transfers().size(), 1);
@@ -95,7 +95,7 @@ TEST_F(FileSenderWindows, TransferWindowLayoutSkinAndSilentClose) {
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(dlg->geometry(), QRect(screen.width() - 356, screen.height() - 228, 356, 196));
-    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("a.txt 파일 송신중"));
+    EXPECT_EQ(dlg->windowTitle(), u"a.txt 파일 송신중"_s);
     EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
     auto* cancel = dlg->findChild<CHoverButton*>();
     ASSERT_TRUE(cancel);
@@ -139,7 +139,7 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     EXPECT_EQ(h->handleMessage(protocol::WM_XFER_START, 7, 0), std::optional<std::int64_t>(0));
     EXPECT_TRUE(platform::dialogs::shown().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return shownTexts() == QStringList{text::NoRequestFile}; }));
-    EXPECT_EQ(platform::dialogs::shown()[0].kind, QStringLiteral("messagebox"));
+    EXPECT_EQ(platform::dialogs::shown()[0].kind, u"messagebox"_s);
     EXPECT_EQ(platform::dialogs::shown()[0].caption, protocol::kTransferHostTitle);
     EXPECT_TRUE(h->transfers().isEmpty());
 
@@ -171,15 +171,14 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     // Shutdown: every request file goes, whatever follows ".dat"; every window closes.
     writeRequest(4, "x");
     QFile(protocol::transferRequestFile(4)).rename(protocol::transferRequestFile(3) + ".bak");
-    QFile keep(platform::paths::moduleDirectory() + QStringLiteral("Transfer.txt"));
+    QFile keep(platform::paths::moduleDirectory() + u"Transfer.txt"_s);
     ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
     keep.close();
     platform::windows::post(protocol::kTransferHostTitle, platform::WM_CLOSE);
     ASSERT_TRUE(waitUntil([&] { return finished; }));
     EXPECT_TRUE(h->transfers().isEmpty());
-    EXPECT_EQ(QDir(platform::paths::moduleDirectory())
-                  .entryList({QStringLiteral("Transfer*")}, QDir::Files),
-              QStringList{QStringLiteral("Transfer.txt")});
+    EXPECT_EQ(QDir(platform::paths::moduleDirectory()).entryList({u"Transfer*"_s}, QDir::Files),
+              QStringList{u"Transfer.txt"_s});
     EXPECT_TRUE(waitUntil([&] { return carol.state() == QAbstractSocket::UnconnectedState; }));
 }
 
@@ -230,7 +229,7 @@ TEST_F(FileSenderWindows, SilentConnectionsNeitherShowNorLockOutASender) {
         EXPECT_TRUE(waitUntil([&] { return p->state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_TRUE(waitUntil([&] { return h->transfers().isEmpty(); }));
     EXPECT_TRUE(h->isListening()); // not the watchdog's doing
-    EXPECT_EQ(shownTexts(), QStringList{askText(QStringLiteral("alice"), QStringLiteral("a.txt"))});
+    EXPECT_EQ(shownTexts(), QStringList{askText(u"alice"_s, u"a.txt"_s)});
 }
 
 TEST_F(FileSenderWindows, PeerGoneWhileTheQuestionIsOpenAnsweredThroughTheHost) {
@@ -251,11 +250,10 @@ TEST_F(FileSenderWindows, PeerGoneWhileTheQuestionIsOpenAnsweredThroughTheHost) 
         if (text.isEmpty() || seen.contains(text))
             return;
         seen << text;
-        if (text.contains(QStringLiteral("a.txt")))
+        if (text.contains(u"a.txt"_s))
             peer.abort();
         else
-            EXPECT_EQ(platform::windows::answer(protocol::kTransferHostTitle, QStringLiteral("ok")),
-                      0);
+            EXPECT_EQ(platform::windows::answer(protocol::kTransferHostTitle, u"ok"_s), 0);
     });
     user.start(20);
     EXPECT_TRUE(waitUntil([&] { return seen.size() == 2 && h->transfers().isEmpty(); }));
@@ -288,10 +286,8 @@ TEST_F(FileSenderWindows, PeerGoneWhileSaveAsIsOpenClosesItThenTellsWhy) {
     QStringList kinds;
     for (const auto& shown : platform::dialogs::shown())
         kinds << shown.kind + QLatin1Char(':') + shown.text;
-    EXPECT_EQ(kinds, (QStringList{QStringLiteral("messagebox:") +
-                                      askText(QStringLiteral("alice"), QStringLiteral("a.txt")),
-                                  QStringLiteral("save:a.txt"),
-                                  QStringLiteral("messagebox:") + text::ConnectionError}));
+    EXPECT_EQ(kinds, (QStringList{u"messagebox:"_s + askText(u"alice"_s, u"a.txt"_s),
+                                  u"save:a.txt"_s, u"messagebox:"_s + text::ConnectionError}));
     EXPECT_EQ(platform::dialogs::pendingAnswers(), 0);
 }
 
@@ -353,12 +349,12 @@ TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndIsReportedToTheChat) {
     QByteArray data(3 * 1000 * 1000 + 5, Qt::Uninitialized);
     for (int i = 0; i < data.size(); ++i)
         data[i] = char((i * 131) ^ (i >> 9));
-    const QString source = files_.filePath(QStringLiteral("자료 1.bin"));
+    const QString source = files_.filePath(u"자료 1.bin"_s);
     QFile src(source);
     ASSERT_TRUE(src.open(QIODevice::WriteOnly));
     src.write(data);
     src.close();
-    const QString target = files_.filePath(QStringLiteral("받음.bin"));
+    const QString target = files_.filePath(u"받음.bin"_s);
     platform::dialogs::queueAnswer(platform::IDOK);
     sender->startRequest(0); // no request file yet
     platform::dialogs::queueAnswer(platform::IDYES);
@@ -379,10 +375,9 @@ TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndIsReportedToTheChat) {
     const auto shown = platform::dialogs::shown();
     ASSERT_EQ(shown.size(), 2); // the question and the Save As, nothing else
     EXPECT_EQ(shown[0].caption, text::AskCaption);
-    EXPECT_EQ(shown[0].text,
-              QStringLiteral("alice님이 보내신 \r\n자료 1.bin 파일을 받으시겠습니까 ?"));
-    EXPECT_EQ(shown[1].kind, QStringLiteral("save"));
-    EXPECT_EQ(shown[1].text, QStringLiteral("자료 1.bin"));
+    EXPECT_EQ(shown[0].text, u"alice님이 보내신 \r\n자료 1.bin 파일을 받으시겠습니까 ?"_s);
+    EXPECT_EQ(shown[1].kind, u"save"_s);
+    EXPECT_EQ(shown[1].text, u"자료 1.bin"_s);
 
     QList<protocol::TransferReport> reports;
     for (const auto& m : chat.messages) {
@@ -392,10 +387,10 @@ TEST_F(FileSenderWindows, FileMovesBetweenTwoHostsAndIsReportedToTheChat) {
         reports << *r;
     }
     EXPECT_NE(chat.messages[0].wParam, chat.messages[1].wParam); // one file each
-    EXPECT_TRUE(reports.contains(protocol::TransferReport{
-        false, QStringLiteral("bob"), QStringLiteral("자료 1.bin"), QString()}));
-    EXPECT_TRUE(reports.contains(protocol::TransferReport{true, QStringLiteral("alice"),
-                                                          QStringLiteral("받음.bin"), target}));
+    EXPECT_TRUE(
+        reports.contains(protocol::TransferReport{false, u"bob"_s, u"자료 1.bin"_s, QString()}));
+    EXPECT_TRUE(
+        reports.contains(protocol::TransferReport{true, u"alice"_s, u"받음.bin"_s, target}));
     ASSERT_TRUE(waitUntil(
         [&] { return sender->transfers().isEmpty() && receiver->transfers().isEmpty(); }));
 
@@ -545,9 +540,9 @@ TEST_F(FileSenderBoxes, OffersArrivingTogetherAreAskedOneAtATime) {
     std::vector<std::unique_ptr<QTcpSocket>> peers;
     QStringList asked;
     for (int i = 0; i < 5; ++i) {
-        const QString name = QStringLiteral("f%1.txt").arg(i);
+        const QString name = u"f%1.txt"_s.arg(i);
         peers.push_back(offer("peer" + QByteArray::number(i) + ' ' + name.toLatin1()));
-        asked << askText(QStringLiteral("peer%1").arg(i), name);
+        asked << askText(u"peer%1"_s.arg(i), name);
     }
     for (const auto& p : peers) {
         QByteArray answer;
@@ -566,7 +561,7 @@ TEST_F(FileSenderBoxes, OffersArrivingTogetherAreAskedOneAtATime) {
 }
 
 TEST_F(FileSenderBoxes, ASenderThatGaveUpWhileWaitingGetsOnlyItsEndBox) {
-    const QString aliceAsk = askText(QStringLiteral("alice"), QStringLiteral("a.txt"));
+    const QString aliceAsk = askText(u"alice"_s, u"a.txt"_s);
     std::unique_ptr<QTcpSocket> bob;
     bool bobGone = false;
     User user([&](QMessageBox* box) {
@@ -613,8 +608,7 @@ TEST_F(FileSenderBoxes, TheHostsWarningWaitsForTheOpenQuestion) {
     EXPECT_TRUE(
         waitUntil([&] { return user.seen.size() == 2 && !QApplication::activeModalWidget(); }));
     EXPECT_EQ(user.nested, 0);
-    EXPECT_EQ(user.seen, (QStringList{askText(QStringLiteral("alice"), QStringLiteral("a.txt")),
-                                      text::NoRequestFile}));
+    EXPECT_EQ(user.seen, (QStringList{askText(u"alice"_s, u"a.txt"_s), text::NoRequestFile}));
 }
 
 } // namespace

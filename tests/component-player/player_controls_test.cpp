@@ -30,6 +30,8 @@
 #include <QWheelEvent>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using testsupport::waitUntil;
 
 namespace {
@@ -279,7 +281,7 @@ TEST_F(PlayerControls, CompanionsAndDockedWindowsFollowTheMainWindow) {
     chat.setGeometry(0, 0, 100, 100);
     remote.show();
     chat.show();
-    writeFile(dataFile(QStringLiteral("config.txt")), "\r\n0\r\n1\r\n1");
+    writeFile(dataFile(u"config.txt"_s), "\r\n0\r\n1\r\n1");
     const QRect remoteAtStart = remote.frameGeometry();
     auto dlg = std::make_unique<CPlayerDlg>();
     ASSERT_TRUE(dlg->OnInitDialog());
@@ -328,7 +330,7 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     ASSERT_EQ(platform::dialogs::shown().size(), 1);
     EXPECT_EQ(platform::dialogs::shown()[0].text, "주소를 입력하세요.");
     for (int i = 1; i <= 11; ++i) {
-        bar->addressBox()->setEditText(QStringLiteral("nosuch://방송 %1 ").arg(i));
+        bar->addressBox()->setEditText(u"nosuch://방송 %1 "_s.arg(i));
         QTest::keyClick(bar, Qt::Key_Return);
     }
     EXPECT_EQ(dlg->session().playback().currentTitle(), "nosuch://방송 11 ");
@@ -340,7 +342,7 @@ TEST_F(PlayerControls, AddressBarPlaysWithoutBlanksAndKeepsTenAddresses) {
     ASSERT_TRUE(link.open(QIODevice::ReadOnly));
     QByteArray expected;
     for (int i = 2; i <= 11; ++i)
-        expected += platform::cp949::fromUnicode(QStringLiteral("nosuch://방송%1").arg(i)) + "\r\n";
+        expected += platform::cp949::fromUnicode(u"nosuch://방송%1"_s.arg(i)) + "\r\n";
     EXPECT_EQ(link.readAll(), expected);
     EXPECT_EQ(bar->addressBox()->count(), 10);
     // Cancel hides it; showing it again reads the file afresh.
@@ -395,10 +397,10 @@ TEST_F(PlayerControls, DroppedFilesFillTheListWhichSortsAndPlaysTheClickedRow) {
     const QString pattern = mediatest::patternFile();
     const QString flat = mediatest::flatColourFile();
     auto dlg = openPlayer();
-    dlg->session().opening().dropFiles({QStringLiteral("/tmp/readme.txt")});
+    dlg->session().opening().dropFiles({u"/tmp/readme.txt"_s});
     EXPECT_TRUE(dlg->session().opening().fileList().isEmpty());
     EXPECT_FALSE(dlg->controls().playList->isVisible());
-    dlg->session().opening().dropFiles({pattern, QStringLiteral("/tmp/readme.txt"), flat});
+    dlg->session().opening().dropFiles({pattern, u"/tmp/readme.txt"_s, flat});
     EXPECT_EQ(dlg->session().opening().fileList(), (QStringList{pattern, flat}));
     CPlayListDlg* list = dlg->controls().playList;
     ASSERT_TRUE(list->isVisible());

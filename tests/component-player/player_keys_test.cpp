@@ -21,6 +21,8 @@
 #include <memory>
 #include <mpv/client.h>
 
+using namespace Qt::StringLiterals;
+
 using player::PlaybackState;
 using player::ResumeStore;
 using testsupport::waitUntil;
@@ -35,7 +37,7 @@ protected:
     void SetUp() override {
         PlayerTest::SetUp();
         QFile::remove(ResumeStore::defaultPath());
-        QFile::remove(platform::paths::profileFile(QStringLiteral("Lumaset")));
+        QFile::remove(platform::paths::profileFile(u"Lumaset"_s));
     }
     void TearDown() override {
         platform::clock::setSleepScale(kTestScale);
@@ -122,8 +124,8 @@ TEST_F(PlayerKeys, CtrlTStepsTheSleepTimerAndSaysSoInTheStatusTextForAMoment) {
     auto dlg = openPlayer();
     ASSERT_TRUE(play(*dlg, mediatest::flatColourFile()));
     ASSERT_FALSE(status(*dlg)->isVisibleTo(dlg.get()));
-    const QStringList said{QStringLiteral("취침 예약 30분"), QStringLiteral("취침 예약 60분"),
-                           QStringLiteral("취침 예약 90분"), QStringLiteral("취침 예약 해제")};
+    const QStringList said{u"취침 예약 30분"_s, u"취침 예약 60분"_s, u"취침 예약 90분"_s,
+                           u"취침 예약 해제"_s};
     const int minutes[] = {30, 60, 90, 0};
     for (int i = 0; i < 4; ++i) {
         QTest::keyClick(dlg.get(), Qt::Key_T, Qt::ControlModifier);
@@ -198,7 +200,7 @@ TEST_F(PlayerKeys, AFileLeftPartWayGoesOnThereAndAFinishedOneStartsOver) {
     platform::clock::setSleepScale(0.5); // the notice stays a second, long enough to look at
     ASSERT_TRUE(play(*dlg, flat));
     EXPECT_GE(s.playback().position(), *left);
-    EXPECT_TRUE(waitUntil([&] { return status(*dlg)->text() == QStringLiteral("이어보기"); }));
+    EXPECT_TRUE(waitUntil([&] { return status(*dlg)->text() == u"이어보기"_s; }));
     EXPECT_TRUE(status(*dlg)->isVisibleTo(dlg.get()));
     EXPECT_GT(dlg->controls().seekBar->thumb()->x(), 105) << "the bar shows the place, too";
     EXPECT_TRUE(waitUntil([&] { return !status(*dlg)->isVisibleTo(dlg.get()); }));
@@ -209,7 +211,7 @@ TEST_F(PlayerKeys, AFileLeftPartWayGoesOnThereAndAFinishedOneStartsOver) {
     ASSERT_TRUE(play(*dlg, pattern));
     ASSERT_TRUE(play(*dlg, flat));
     EXPECT_LT(s.playback().position(), 3 * kSecond);
-    EXPECT_NE(status(*dlg)->text(), QStringLiteral("이어보기"));
+    EXPECT_NE(status(*dlg)->text(), u"이어보기"_s);
     // Closing the player remembers, too.
     ASSERT_TRUE(s.playback().seekTo(20 * kSecond));
     ASSERT_TRUE(positionIn(*dlg, 20 * kSecond, 22 * kSecond));
@@ -239,9 +241,7 @@ TEST_F(PlayerKeys, HardwareDecodingComesFromTheProfileAndPlaysWithoutAnyHardware
         auto dlg = openPlayer();
         EXPECT_FALSE(dlg->graph().hardwareDecoding()) << "off unless asked for";
     }
-    platform::Profile(QStringLiteral("Lumaset"))
-        .writeString(QStringLiteral("Brontavia"), QStringLiteral("HardwareDecoding"),
-                     QStringLiteral("1"));
+    platform::Profile(u"Lumaset"_s).writeString(u"Brontavia"_s, u"HardwareDecoding"_s, u"1"_s);
     {
         auto dlg = openPlayer();
         EXPECT_TRUE(dlg->graph().hardwareDecoding());

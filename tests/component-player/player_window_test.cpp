@@ -33,13 +33,15 @@
 #include <QTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using testsupport::waitUntil;
 
 namespace {
 
 class PlayerWindow : public mediatest::PlayerTest {
 protected:
-    static QString configPath() { return dataFile(QStringLiteral("config.txt")); }
+    static QString configPath() { return dataFile(u"config.txt"_s); }
     static void handOver(const QString& line) {
         writeFile(protocol::handOverFile(), platform::cp949::fromUnicode(line) + "\r\n");
     }
@@ -163,7 +165,7 @@ TEST_F(PlayerWindow, TheFileDialogOpensInTheVideosFolderThenWhereAFileWasLastOpe
     ASSERT_TRUE(home.isValid());
     testsupport::ScopedEnv homeEnv("HOME", home.path().toUtf8());
     testsupport::ScopedEnv configEnv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-    const QString videos = home.path() + QStringLiteral("/동영상");
+    const QString videos = home.path() + u"/동영상"_s;
     ASSERT_TRUE(QDir().mkpath(videos) && QDir().mkpath(home.path() + "/.config"));
     writeFile(home.path() + "/.config/user-dirs.dirs", "XDG_VIDEOS_DIR=\"$HOME/동영상\"\n");
     const QString file = mediatest::patternFile();
@@ -211,7 +213,7 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     const QString file = mediatest::patternFile();
     auto dlg = openPlayer();
     dlg->move(300, 200);
-    handOver(QStringLiteral("테스트 방송^  ") + file + "  ");
+    handOver(u"테스트 방송^  "_s + file + "  ");
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
     ASSERT_TRUE(waitPlaying(*dlg));
     EXPECT_EQ(dlg->session().playback().currentTitle(), "테스트 방송");
@@ -246,13 +248,13 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
 TEST_F(PlayerWindow, AddressesThatCannotBeOpenedAreReportedWithoutACountdown) {
     auto dlg = openPlayer();
     const QString failed =
-        QStringLiteral("현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
-    handOver(QStringLiteral("없는 방송^nosuch://host/x"));
+        u"현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다."_s;
+    handOver(u"없는 방송^nosuch://host/x"_s);
     dlg->handleMessage(1026, 0, 1);
     EXPECT_EQ(dlg->controls().status->text(), failed.arg("없는 방송"));
     EXPECT_EQ(dlg->controls().title->text(), "없는 방송");
     EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
-    handOver(QStringLiteral("없는 파일^/nonexistent/none.avi"));
+    handOver(u"없는 파일^/nonexistent/none.avi"_s);
     dlg->handleMessage(1026, 0, 1);
     EXPECT_TRUE(
         waitUntil([&] { return dlg->controls().status->text() == failed.arg("없는 파일"); }));
