@@ -2,7 +2,6 @@
 // loopback addresses of this test's own.
 #include "filesender/transferdlg.h"
 #include "filesender/transferhostdlg.h"
-#include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/dialogs.h"
 #include "platform/lines.h"
@@ -23,7 +22,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -149,56 +147,6 @@ TEST_F(FileSenderWindows, RequestsMissingDuplicateAndShutdownCleanUp) {
     ASSERT_TRUE(waitUntil([&] { return finished; }));
     EXPECT_TRUE(h->transfers().isEmpty());
     EXPECT_FALSE(QFile::exists(protocol::transferRequestFile(9)));
-}
-
-TEST_F(FileSenderWindows, SilentConnectionsNeitherShowNorLockOutASender) {
-    // The offer's time limit long enough to connect them all first (2 s here).
-    const double scale = platform::clock::sleepScale();
-    platform::clock::setSleepScale(0.2);
-    const auto restore = qScopeGuard([scale] { platform::clock::setSleepScale(scale); });
-    testsupport::WindowStandIn chat(protocol::kChatTitle); // keeps the watchdog content
-    auto h = host(loopback(3));
-    // A flood of connections that close at once: nobody was asked anything, so no window, no
-    // "연결 에러" box, nothing left behind.
-    for (int i = 0; i < 300; ++i) {
-        QTcpSocket peer;
-        peer.connectToHost(QHostAddress(loopback(3)), kTransferPort);
-        ASSERT_TRUE(peer.waitForConnected(5000)) << i << peer.errorString().toStdString();
-        peer.abort();
-        spin(2);
-    }
-    EXPECT_TRUE(waitUntil([&] { return h->findChildren<CTransferDlg*>().isEmpty(); }));
-    EXPECT_TRUE(h->transfers().isEmpty());
-    EXPECT_TRUE(shownTexts().isEmpty());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-
-    // Connections that stay and say nothing are not shown either.
-    std::vector<std::unique_ptr<QTcpSocket>> idle;
-    for (int i = 0; i < kMaxWaitingReceivers + 2; ++i) {
-        idle.push_back(std::make_unique<QTcpSocket>());
-        idle.back()->connectToHost(QHostAddress(loopback(3)), kTransferPort);
-        ASSERT_TRUE(idle.back()->waitForConnected(5000));
-        ASSERT_TRUE(waitUntil([&] { return h->transfers().size() == qsizetype(idle.size()); }));
-    }
-    for (const CTransferDlg* t : h->transfers())
-        EXPECT_FALSE(t->isVisible()); // nothing was offered: nothing to show
-    // A real sender still gets its question through.
-    platform::dialogs::queueAnswer(platform::IDNO);
-    QTcpSocket sender;
-    sender.connectToHost(QHostAddress(loopback(3)), kTransferPort);
-    ASSERT_TRUE(sender.waitForConnected(5000));
-    sender.write("alice a.txt");
-    QByteArray answer;
-    EXPECT_TRUE(waitUntil([&] {
-        answer += sender.readAll();
-        return answer == "SendFile_No";
-    }));
-    // The silent ones are closed once their offer is overdue, without a word.
-    for (const auto& p : idle)
-        EXPECT_TRUE(waitUntil([&] { return p->state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_TRUE(waitUntil([&] { return h->transfers().isEmpty(); }));
-    EXPECT_TRUE(h->isListening()); // not the watchdog's doing
-    EXPECT_EQ(shownTexts(), QStringList{askText(u"alice"_s, u"a.txt"_s)});
 }
 
 TEST_F(FileSenderWindows, PeerGoneWhileTheQuestionIsOpenAnsweredThroughTheHost) {

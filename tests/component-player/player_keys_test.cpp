@@ -212,13 +212,6 @@ TEST_F(PlayerKeys, AFileLeftPartWayGoesOnThereAndAFinishedOneStartsOver) {
     ASSERT_TRUE(play(*dlg, flat));
     EXPECT_LT(s.playback().position(), 3 * kSecond);
     EXPECT_NE(status(*dlg)->text(), u"이어보기"_s);
-    // Closing the player remembers, too.
-    ASSERT_TRUE(s.playback().seekTo(20 * kSecond));
-    ASSERT_TRUE(positionIn(*dlg, 20 * kSecond, 22 * kSecond));
-    ASSERT_TRUE(s.closeProgram());
-    const auto closed = ResumeStore().positionOf(flat);
-    ASSERT_TRUE(closed);
-    EXPECT_GE(*closed, 20 * kSecond);
 }
 
 // The engine with the hardware decoding libmpv was given, read back as the core comes up.
