@@ -27,7 +27,6 @@
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
-#include <QWheelEvent>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -55,12 +54,6 @@ protected:
         QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
                       type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                       Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &e);
-    }
-    static void wheel(QWidget* w, int delta) {
-        const QPointF at(150, 150);
-        QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(w, &e);
     }
 };
@@ -186,21 +179,6 @@ TEST_F(PlayerControls, FullScreenCoversThePlayersScreenAndEveryWayOutBringsThePi
     QTest::mouseDClick(video, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::mouseRelease(video, Qt::LeftButton, {}, QPoint(100, 100));
     expectHome(host, "double-click");
-}
-
-TEST_F(PlayerControls, KeysAndTheWheelReachTheVolume) {
-    auto dlg = openPlayer();
-    const QRect track = dlg->controls().volumeTrack->geometry();
-    QTest::keyClick(dlg.get(), Qt::Key_Equal);
-    QTest::keyClick(dlg.get(), Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(dlg->session().sound().volumePercent(), 60);
-    EXPECT_EQ(dlg->graph().volume(), 60 * 30 - 2910);
-    EXPECT_EQ(dlg->controls().volumeThumb->pos(),
-              QPoint(track.x() + track.width() * 60 / 100 - 15, track.y() + 1));
-    wheel(dlg.get(), -120);
-    EXPECT_EQ(dlg->session().sound().volumePercent(), 55);
-    QTest::mouseClick(dlg->controls().button(1030), Qt::LeftButton);
-    EXPECT_EQ(dlg->graph().volume(), -1500);
 }
 
 TEST_F(PlayerControls, SlidersFollowTheDraggedThumb) {

@@ -11,6 +11,7 @@
 #include "player/session/session.h"
 #include "player/ui/playerdlg.h"
 #include "player/ui/seekbar.h"
+#include "skin/skinbutton.h"
 #include "tests/support/processes.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 #include <mpv/client.h>
 
@@ -84,7 +86,7 @@ TEST_F(PlayerKeys, SpacePausesAndPlaysAndTheArrowsMoveTenSecondsInAFile) {
     EXPECT_EQ(jumped.at(2).at(0).toLongLong(), 0);
 }
 
-TEST_F(PlayerKeys, UpAndDownAreTheVolumeKeysFIsFullScreenAndTheArrowsNeedALength) {
+TEST_F(PlayerKeys, VolumeKeysAndTheWheelStepTheVolumeFIsFullScreenAndTheArrowsNeedALength) {
     auto dlg = openPlayer();
     QSignalSpy jumped(&dlg->session(), &player::Session::positionJumped);
     QTest::keyClick(dlg.get(), Qt::Key_Right);
@@ -104,6 +106,22 @@ TEST_F(PlayerKeys, UpAndDownAreTheVolumeKeysFIsFullScreenAndTheArrowsNeedALength
     QTest::keyClick(dlg.get(), Qt::Key_Down);
     QTest::keyClick(dlg.get(), Qt::Key_Minus);
     EXPECT_EQ(sound.volumePercent(), 45);
+    // Keypad plus and the wheel step it too; the thumb and the engine follow; 1030 resets it.
+    QTest::keyClick(dlg.get(), Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(dlg.get(), Qt::Key_Equal);
+    QTest::keyClick(dlg.get(), Qt::Key_Equal);
+    EXPECT_EQ(sound.volumePercent(), 60);
+    EXPECT_EQ(dlg->graph().volume(), 60 * 30 - 2910);
+    const QRect track = dlg->controls().volumeTrack->geometry();
+    EXPECT_EQ(dlg->controls().volumeThumb->pos(),
+              QPoint(track.x() + track.width() * 60 / 100 - 15, track.y() + 1));
+    const QPointF at(150, 150);
+    QWheelEvent wheel(at, dlg->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(dlg.get(), &wheel);
+    EXPECT_EQ(sound.volumePercent(), 55);
+    QTest::mouseClick(dlg->controls().button(1030), Qt::LeftButton);
+    EXPECT_EQ(dlg->graph().volume(), -1500);
     // Ctrl+F belongs to the remote's station search, plain T to nothing.
     QTest::keyClick(dlg.get(), Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(dlg.get(), Qt::Key_T);

@@ -322,41 +322,6 @@ TEST(RemotePlayingWeb, PageIsScrapedAfterItsScriptsRanAndTheHomepageOpensInAPopu
     EXPECT_TRUE(waitUntil([&] { return gone.isNull(); }));
 }
 
-TEST(RemotePlayingWeb, CapitalSchemeAndStalePagesHandNothingOver) {
-    PageServer server;
-    server.pages["/loud"] = "<html><body><a href=\"MMS://loud.example.net/x\">x</a></body></html>";
-    server.pages["/radio"] =
-        "<html><body><a href=\"mms://radio.example.net/x\">x</a></body></html>";
-    QWidget window;
-    CStationHost station(&window);
-    CStationPlayer& player = *station.player();
-    QSignalSpy handed(&player, &CStationPlayer::handedOver);
-    // Script calls are answered in order: once ours is answered, the player's scrape is done.
-    auto settle = [&] {
-        bool answered = false;
-        station.browser()->fetchOuterHtml([&](const QString&) { answered = true; });
-        return waitUntil([&] { return answered; }, 30000);
-    };
-
-    player.play("+" + server.url("/loud").toLatin1());
-    QSignalSpy completed(station.browser(), &CWebBrowser::pageComplete);
-    ASSERT_TRUE(waitUntil([&] { return completed.count() == 1; }, 30000));
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(handed.count(), 0);
-
-    player.play("+" + server.url("/radio").toLatin1());
-    ASSERT_TRUE(waitUntil([&] { return handed.count() == 1; }, 30000));
-    EXPECT_EQ(handed.at(0).at(0).toByteArray(), QByteArray("mms://radio.example.net/x"));
-
-    // A page still loading when another station is chosen must not replace that station.
-    player.play("+" + server.url("/radio").toLatin1());
-    player.play("mms://chosen.example.net/live");
-    ASSERT_TRUE(waitUntil([&] { return completed.count() == 3; }, 30000));
-    ASSERT_TRUE(settle());
-    EXPECT_EQ(handed.count(), 2);
-    EXPECT_EQ(handOverContent(), QByteArray("mms://chosen.example.net/live"));
-}
-
 } // namespace
 
 #include "remote_playing_test.moc"
