@@ -41,6 +41,8 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace chat;
 using testsupport::spin;
 using testsupport::waitUntil;
@@ -70,7 +72,7 @@ void answerNextMessage(QStringList* texts, bool ok = true) {
 }
 
 void pressReturn(QWidget* w) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
     QCoreApplication::sendEvent(w, &press);
 }
 
@@ -92,26 +94,26 @@ class ChatWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         home_ = qEnvironmentVariable("BRONTAVIA_HOME");
-        data_ = home_ + QStringLiteral("/data/");
-        const QString skinFrom = QStringLiteral(BRONTAVIA_ART_DIR) + QStringLiteral("/data/skin");
-        QDir().mkpath(data_ + QStringLiteral("skin"));
+        data_ = home_ + u"/data/"_s;
+        const QString skinFrom = QStringLiteral(BRONTAVIA_ART_DIR) + u"/data/skin"_s;
+        QDir().mkpath(data_ + u"skin"_s);
         for (QDirIterator it(skinFrom, QDir::Files); it.hasNext();) {
             const QString f = it.next();
-            QFile::copy(f, data_ + QStringLiteral("skin/") + QFileInfo(f).fileName());
+            QFile::copy(f, data_ + u"skin/"_s + QFileInfo(f).fileName());
         }
         QDir::setCurrent(data_);
-        QFile::remove(data_ + QStringLiteral("Namae.dat"));
+        QFile::remove(data_ + u"Namae.dat"_s);
         // The file sender the chat starts: a stand-in that ends at once.
         ASSERT_TRUE(bin_.isValid());
         fileSender("#!/bin/sh\nexit 0\n");
         path_ = std::make_unique<testsupport::ScopedEnv>(
-            "PATH", (bin_.path() + QStringLiteral(":/usr/bin:/bin")).toUtf8());
+            "PATH", (bin_.path() + u":/usr/bin:/bin"_s).toUtf8());
         ASSERT_TRUE(server_.listen(QHostAddress::LocalHost, 0));
         usePort(server_.port());
     }
 
     void fileSender(const QByteArray& script) {
-        QFile sender(bin_.filePath(QStringLiteral("Parcelo01")));
+        QFile sender(bin_.filePath(u"Parcelo01"_s));
         ASSERT_TRUE(sender.open(QIODevice::WriteOnly | QIODevice::Truncate));
         sender.write(script);
         sender.close();
@@ -119,19 +121,19 @@ protected:
     }
 
     void usePort(quint16 port) {
-        QFile ini(home_ + QStringLiteral("/ZTChat05.INI"));
+        QFile ini(home_ + u"/ZTChat05.INI"_s);
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ini.write("[Chat]\nServer=127.0.0.1\nPort=" + QByteArray::number(port) +
                   "\nServerList=" + serverListBase_ + "\n");
     }
 
     void writeNickname(const QByteArray& nick) {
-        QFile f(data_ + QStringLiteral("Namae.dat"));
+        QFile f(data_ + u"Namae.dat"_s);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(nick);
     }
     QByteArray storedNickname() const {
-        QFile f(data_ + QStringLiteral("Namae.dat"));
+        QFile f(data_ + u"Namae.dat"_s);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
     }
 
@@ -193,7 +195,7 @@ TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
     CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     EXPECT_EQ(chat->frameGeometry().topLeft(), QPoint(120, 300));
-    EXPECT_EQ(chat->windowTitle(), QStringLiteral("Brontavia's Chat"));
+    EXPECT_EQ(chat->windowTitle(), u"Brontavia's Chat"_s);
     ASSERT_TRUE(waitForState(CS_LOBBY));
     EXPECT_FALSE(chat->nicknameDialog()->isVisible());
     EXPECT_TRUE(chat->roomList()->isVisible());
@@ -202,20 +204,20 @@ TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
 
     // A new room of 10 named after the user.
     onNextModal<CCreateRoomDlg>([](CCreateRoomDlg* d) {
-        EXPECT_EQ(d->titleEdit()->text(), QStringLiteral("kim의 방"));
-        EXPECT_EQ(d->capacityBox()->currentText(), QStringLiteral("10"));
+        EXPECT_EQ(d->titleEdit()->text(), u"kim의 방"_s);
+        EXPECT_EQ(d->capacityBox()->currentText(), u"10"_s);
         d->accept();
     });
     chat->button(IDC_CREATE)->click();
     ASSERT_TRUE(waitForState(CS_ROOM));
     EXPECT_TRUE(chat->chatView()->isVisible());
     EXPECT_FALSE(chat->roomList()->isVisible());
-    EXPECT_EQ(chat->button(IDC_CREATE)->text(), QStringLiteral("나가기(X)"));
+    EXPECT_EQ(chat->button(IDC_CREATE)->text(), u"나가기(X)"_s);
     EXPECT_TRUE(chat->button(IDC_WHISPER)->isVisible());
     EXPECT_FALSE(chat->button(IDC_JOIN)->isVisible());
 
     // Enter sends; the line comes back from the server (own lines are never shown directly).
-    chat->input()->setText(QStringLiteral("hello <b>world</b>"));
+    chat->input()->setText(u"hello <b>world</b>"_s);
     pressReturn(chat->input());
     EXPECT_TRUE(chat->input()->text().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return chat->chatView()->lines().size() == 2; }));
@@ -226,7 +228,7 @@ TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
     });
     chat->button(IDC_COLOUR)->click();
     EXPECT_EQ(protocol().colour(), qRgb(0, 255, 0));
-    chat->input()->setText(QStringLiteral("초록"));
+    chat->input()->setText(u"초록"_s);
     pressReturn(chat->input());
     ASSERT_TRUE(waitUntil([&] { return chat->chatView()->lines().size() == 3; }));
     const QList<QStringList> rows = rowsOf(chat->chatView());
@@ -234,7 +236,7 @@ TEST_F(ChatWindowTest, LogsOnWithTheStoredNicknameTalksInColourAndLeaves) {
     EXPECT_EQ(rows[1], (QStringList{"kim : ", "hello <b>world</b> ", "#ffffff"}));
     EXPECT_EQ(rows[2], (QStringList{"kim : ", "초록 ", "#00ff00"}));
     // Received text is plain text: no markup was interpreted.
-    EXPECT_TRUE(chat->chatView()->toPlainText().contains(QStringLiteral("<b>world</b>")));
+    EXPECT_TRUE(chat->chatView()->toPlainText().contains(u"<b>world</b>"_s));
 
     // Escape does not close the window; leaving goes back to the waiting room.
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -250,18 +252,17 @@ TEST_F(ChatWindowTest, AsksForANicknameRefusesSpacesAndStoresIt) {
     QStringList messages;
     onNextModal<CNicknameDlg>([&messages](CNicknameDlg* d) {
         answerNextMessage(&messages);
-        d->edit()->setText(QStringLiteral("a b"));
+        d->edit()->setText(u"a b"_s);
         d->accept(); // refused locally: the box comes, the dialog stays
         EXPECT_TRUE(d->isModalRunning());
-        d->edit()->setText(QStringLiteral("  이순신 "));
+        d->edit()->setText(u"  이순신 "_s);
         d->accept();
     });
     ASSERT_TRUE(startChat());
     ASSERT_TRUE(waitForState(CS_LOBBY));
-    EXPECT_EQ(messages,
-              QStringList{QStringLiteral("잘못된 대화명입니다\n공백을 입력하면 안됩니다")});
-    EXPECT_EQ(protocol().nickname(), QStringLiteral("이순신"));
-    EXPECT_EQ(storedNickname(), platform::cp949::fromUnicode(QStringLiteral("이순신")));
+    EXPECT_EQ(messages, QStringList{u"잘못된 대화명입니다\n공백을 입력하면 안됩니다"_s});
+    EXPECT_EQ(protocol().nickname(), u"이순신"_s);
+    EXPECT_EQ(storedNickname(), platform::cp949::fromUnicode(u"이순신"_s));
 }
 
 TEST_F(ChatWindowTest, ANicknameInUseIsForgottenAndAskedAgain) {
@@ -277,11 +278,11 @@ TEST_F(ChatWindowTest, ANicknameInUseIsForgottenAndAskedAgain) {
     answerNextMessage(&messages);
     ASSERT_TRUE(startChat());
     ASSERT_TRUE(waitUntil([&] { return messages.size() == 1; }));
-    EXPECT_EQ(messages[0], QStringLiteral("같은 이름이 있거나 잘못된 이름입니다."));
-    EXPECT_FALSE(QFile::exists(data_ + QStringLiteral("Namae.dat")));
+    EXPECT_EQ(messages[0], u"같은 이름이 있거나 잘못된 이름입니다."_s);
+    EXPECT_FALSE(QFile::exists(data_ + u"Namae.dat"_s));
     onNextModal<CNicknameDlg>([](CNicknameDlg* d) {
         EXPECT_TRUE(d->edit()->text().isEmpty());
-        d->edit()->setText(QStringLiteral("lee"));
+        d->edit()->setText(u"lee"_s);
         d->accept();
     });
     ASSERT_TRUE(waitForState(CS_LOBBY));
@@ -305,19 +306,19 @@ TEST_F(ChatWindowTest, AServerThatHangsUpIsReportedAndEndsTheChat) {
     ASSERT_TRUE(chat);
     QSignalSpy ended(chat, &CChatMainDlg::finished_);
     ASSERT_TRUE(waitUntil([&] { return ended.count() == 1; }));
-    EXPECT_EQ(messages, QStringList{QStringLiteral("서버쪽에서 연결을 끊었습니다")});
+    EXPECT_EQ(messages, QStringList{u"서버쪽에서 연결을 끊었습니다"_s});
     EXPECT_EQ(storedNickname(), "kim"); // the nickname file stays
 }
 
 TEST_F(ChatWindowTest, AMissingSkinFileEndsTheChatBeforeItConnects) {
-    const QString title = data_ + QStringLiteral("skin/Title.bmp");
-    ASSERT_TRUE(QFile::rename(title, title + QStringLiteral(".away")));
+    const QString title = data_ + u"skin/Title.bmp"_s;
+    ASSERT_TRUE(QFile::rename(title, title + u".away"_s));
     writeNickname("kim");
     QStringList messages;
     answerNextMessage(&messages);
     EXPECT_EQ(startChat(), nullptr);
-    QFile::rename(title + QStringLiteral(".away"), title);
-    EXPECT_EQ(messages, QStringList{QStringLiteral("스킨 파일이 없습니다")});
+    QFile::rename(title + u".away"_s, title);
+    EXPECT_EQ(messages, QStringList{u"스킨 파일이 없습니다"_s});
     testsupport::spin(100);
     EXPECT_EQ(server_.connections(), 0);
 }
@@ -337,16 +338,16 @@ TEST_F(ChatWindowTest, AFloodedWaitingRoomIsListedWholeAndInOrder) {
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitUntil(
         [&] { return chat->roomList()->count() == 500 && chat->userList()->count() == 1000; }));
-    EXPECT_EQ(chat->roomList()->item(0)->text(), QStringLiteral("1 : room 1 "));
-    EXPECT_EQ(chat->roomList()->item(499)->text(), QStringLiteral("500 : room 500 "));
-    EXPECT_EQ(chat->userList()->item(999)->text(), QStringLiteral("user999"));
+    EXPECT_EQ(chat->roomList()->item(0)->text(), u"1 : room 1 "_s);
+    EXPECT_EQ(chat->roomList()->item(499)->text(), u"500 : room 500 "_s);
+    EXPECT_EQ(chat->userList()->item(999)->text(), u"user999"_s);
 }
 
 // Rows appended in one burst go into the lists together; a removal or an insertion in the
 // middle of the same burst still lands on the right row.
 TEST_F(ChatWindowTest, ABurstOfListChangesEndsInTheSameListsAsOneByOne) {
     QTcpServer burst;
-    const QByteArray korean = platform::cp949::fromUnicode(QStringLiteral("우리\\ 방"));
+    const QByteArray korean = platform::cp949::fromUnicode(u"우리\\ 방"_s);
     const QByteArray all = "!R?\r\n!R+ 1 1/4 one\r\n!R+ 2 1/4 two\r\n!R+ 3 1/4 three\r\n"
                            "!R- 2\r\n!R+ 9 1/4 nine\r\n!R+ 5 1/4 " +
                            korean +
@@ -356,14 +357,13 @@ TEST_F(ChatWindowTest, ABurstOfListChangesEndsInTheSameListsAsOneByOne) {
     CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
     ASSERT_TRUE(waitUntil([&] { return chat->userList()->count() == 3; }));
-    EXPECT_EQ(textsOf(chat->roomList()),
-              (QStringList{"1 : one ", "3 : three ", QStringLiteral("5 : 우리 방 "), "9 : nine ",
-                           "12 : twelve "}));
+    EXPECT_EQ(textsOf(chat->roomList()), (QStringList{"1 : one ", "3 : three ", u"5 : 우리 방 "_s,
+                                                      "9 : nine ", "12 : twelve "}));
     EXPECT_EQ(textsOf(chat->userList()), (QStringList{"ann", "cid", "dan"}));
     // Joining the fourth row joins room 9.
     chat->roomList()->setCurrentRow(3);
     chat->button(IDC_JOIN)->click();
-    EXPECT_EQ(protocol().roomTitle(), QStringLiteral("nine "));
+    EXPECT_EQ(protocol().roomTitle(), u"nine "_s);
 }
 
 TEST_F(ChatWindowTest, TheServerListSwitchesServers) {
@@ -371,12 +371,11 @@ TEST_F(ChatWindowTest, TheServerListSwitchesServers) {
     ASSERT_TRUE(http.listening());
     chatd::ChatServer second;
     ASSERT_TRUE(second.listen(QHostAddress::LocalHost, 0));
-    http.serve(QStringLiteral("/Server3.txt"),
-               {200,
-                "bad line\r\n" + platform::cp949::fromUnicode(QStringLiteral("둘째")) +
-                    "$127.0.0.1$" + QByteArray::number(second.port()) + "\r\n",
-                "text/plain"});
-    serverListBase_ = http.url(QStringLiteral("/")).toUtf8();
+    http.serve(u"/Server3.txt"_s, {200,
+                                   "bad line\r\n" + platform::cp949::fromUnicode(u"둘째"_s) +
+                                       "$127.0.0.1$" + QByteArray::number(second.port()) + "\r\n",
+                                   "text/plain"});
+    serverListBase_ = http.url(u"/"_s).toUtf8();
     usePort(server_.port());
     CChatMainDlg* chat = startChat("kim");
     ASSERT_TRUE(chat);
@@ -399,7 +398,7 @@ TEST_F(ChatWindowTest, OfferFloodsOpenOneBoxOfAKindAndQueueTheLatest) {
     for (int n = 1; n <= 300; ++n) {
         flood += "!MI evil ~~Link http://link.example/" + QByteArray::number(n) + "\r\n";
         flood += "!MI evil ~~Home http://home.example/" + QByteArray::number(n) + "\r\n";
-        flood += ":- " + platform::cp949::fromUnicode(QStringLiteral("방이 꽉찼습니다")) + "\r\n";
+        flood += ":- " + platform::cp949::fromUnicode(u"방이 꽉찼습니다"_s) + "\r\n";
     }
     QTcpServer hostile;
     serveLogOnThen(hostile, flood);
@@ -414,7 +413,7 @@ TEST_F(ChatWindowTest, OfferFloodsOpenOneBoxOfAKindAndQueueTheLatest) {
     EXPECT_FALSE(chat->findChildren<CSkinMessageDlg*>().size() > 4);
     ASSERT_TRUE(offers->openBox(COfferBoxes::RoomFull));
     EXPECT_EQ(offers->openBox(COfferBoxes::RoomFull)->shownLines(),
-              QStringList{QStringLiteral("이방은 꽉찬방입니다")});
+              QStringList{u"이방은 꽉찬방입니다"_s});
 
     // The first offer is shown; declined, the latest twenty follow in order, older ones are gone.
     QStringList links;
@@ -424,9 +423,9 @@ TEST_F(ChatWindowTest, OfferFloodsOpenOneBoxOfAKindAndQueueTheLatest) {
         ASSERT_LE(links.size(), 21);
     }
     ASSERT_EQ(links.size(), 21);
-    EXPECT_EQ(links[0], QStringLiteral("http://link.example/1 "));
-    EXPECT_EQ(links[1], QStringLiteral("http://link.example/281 "));
-    EXPECT_EQ(links[20], QStringLiteral("http://link.example/300 "));
+    EXPECT_EQ(links[0], u"http://link.example/1 "_s);
+    EXPECT_EQ(links[1], u"http://link.example/281 "_s);
+    EXPECT_EQ(links[20], u"http://link.example/300 "_s);
     EXPECT_TRUE(offers->openBox(COfferBoxes::Home));
     offers->openBox(COfferBoxes::RoomFull)->accept();
     EXPECT_FALSE(offers->openBox(COfferBoxes::RoomFull));
@@ -449,18 +448,18 @@ TEST_F(ChatWindowTest, TheViewKeepsTheLatestLinesEachCutAndOnOneLine) {
         [&] { return !view->lines().isEmpty() && view->lines().last().text.startsWith("hi"); }));
     ASSERT_EQ(view->lines().size(), CChatView::kMaxLines);
     EXPECT_EQ(view->document()->blockCount(), CChatView::kMaxLines);
-    EXPECT_EQ(view->lines().first().text, QStringLiteral("line 102 "));
+    EXPECT_EQ(view->lines().first().text, u"line 102 "_s);
     const QString giant = view->lines()[CChatView::kMaxLines - 2].text;
     EXPECT_EQ(giant.size(), kShownTextLimit + 1);
     EXPECT_TRUE(giant.endsWith(QChar(0x2026)));
     // On screen the long run has break opportunities: it wraps instead of running out of sight.
     QString onScreen = view->document()->findBlockByNumber(CChatView::kMaxLines - 2).text();
     EXPECT_GT(onScreen.count(QChar(0x200B)), 30);
-    EXPECT_EQ(onScreen.remove(QChar(0x200B)), QStringLiteral("evil : ") + giant);
+    EXPECT_EQ(onScreen.remove(QChar(0x200B)), u"evil : "_s + giant);
     // The document's last block is the forged line, whole, in the sender's name.
     const QString last = view->document()->lastBlock().text();
-    EXPECT_TRUE(last.startsWith(QStringLiteral("evil : hi"))) << last.toStdString();
-    EXPECT_TRUE(last.contains(QStringLiteral("kim : forged"))) << last.toStdString();
+    EXPECT_TRUE(last.startsWith(u"evil : hi"_s)) << last.toStdString();
+    EXPECT_TRUE(last.contains(u"kim : forged"_s)) << last.toStdString();
     EXPECT_EQ(view->toPlainText().count(QLatin1Char('\n')), CChatView::kMaxLines - 1);
 }
 
@@ -485,7 +484,7 @@ TEST_F(ChatWindowTest, TheButtonsStayInsideTheWindowAndTheHintBesideTheLabel) {
 
     // The picture under the label is plain where the label stands; the hint is drawn right of it,
     // where the input line is hidden in the waiting room, and ends before the server button.
-    const QImage main(data_ + QStringLiteral("skin/Main.jpg"));
+    const QImage main(data_ + u"skin/Main.jpg"_s);
     ASSERT_FALSE(main.isNull());
     auto inkIn = [&](int left, int right) {
         int most = 0;
@@ -508,7 +507,7 @@ TEST_F(ChatWindowTest, TheButtonsStayInsideTheWindowAndTheHintBesideTheLabel) {
 TEST_F(ChatWindowTest, ASendToReceiverIsTickedByAClickAndNobodyTickedIsSaid) {
     QStringList notices;
     CSendToDlg dlg(nullptr, [&notices](const QString& text, int) { notices << text; });
-    dlg.prepare(CSendToDlg::SEND_LINK, {QStringLiteral("lee"), QStringLiteral("박지성")});
+    dlg.prepare(CSendToDlg::SEND_LINK, {u"lee"_s, u"박지성"_s});
     dlg.show();
     QListWidget* list = dlg.receiverList();
     auto checked = [list] {
@@ -547,47 +546,45 @@ TEST_F(ChatWindowTest, ASendToReceiverIsTickedByAClickAndNobodyTickedIsSaid) {
     QTest::keyClick(list, Qt::Key_Space);
     click(1, 60);
     ASSERT_EQ(checked(), "--");
-    dlg.addressEdit()->setText(QStringLiteral("http://example.org/긴 주소"));
+    dlg.addressEdit()->setText(u"http://example.org/긴 주소"_s);
     dlg.accept();
     ASSERT_EQ(notices.size(), 1);
-    EXPECT_TRUE(notices[0].startsWith(QStringLiteral("받는 사람이 없습니다")));
+    EXPECT_TRUE(notices[0].startsWith(u"받는 사람이 없습니다"_s));
     EXPECT_EQ(dlg.result(), 0);
-    EXPECT_EQ(dlg.addressEdit()->text(), QStringLiteral("http://example.org/긴 주소"));
+    EXPECT_EQ(dlg.addressEdit()->text(), u"http://example.org/긴 주소"_s);
     EXPECT_TRUE(dlg.chosenReceivers().isEmpty());
 
     click(1, 60);
     dlg.accept();
     EXPECT_EQ(notices.size(), 1);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.chosenReceivers(), QStringList{QStringLiteral("박지성")});
-    EXPECT_EQ(dlg.textToSend(), QStringLiteral("http://example.org/긴 주소"));
+    EXPECT_EQ(dlg.chosenReceivers(), QStringList{u"박지성"_s});
+    EXPECT_EQ(dlg.textToSend(), u"http://example.org/긴 주소"_s);
 
     // Automation's double click (activate) and single click (select) tick once each, as the
     // user's do.
-    dlg.prepare(CSendToDlg::SEND_LINK, {QStringLiteral("lee"), QStringLiteral("박지성")});
+    dlg.prepare(CSendToDlg::SEND_LINK, {u"lee"_s, u"박지성"_s});
     dlg.show();
-    ASSERT_EQ(platform::automation::activate(&dlg, QStringLiteral("1012"), 0), 0);
+    ASSERT_EQ(platform::automation::activate(&dlg, u"1012"_s, 0), 0);
     EXPECT_TRUE(waitUntil([&] { return checked() != "--"; }));
     EXPECT_EQ(checked(), "x-");
-    ASSERT_EQ(platform::automation::select(&dlg, QStringLiteral("1012"), 1), 0);
+    ASSERT_EQ(platform::automation::select(&dlg, u"1012"_s, 1), 0);
     EXPECT_TRUE(waitUntil([&] { return checked() != "x-"; }));
     EXPECT_EQ(checked(), "xx");
 }
 
 TEST_F(ChatWindowTest, APromptShowsALongAddressWholeAboveItsButtons) {
-    const QString address = QStringLiteral("https://www.example.org/") + QString(170, 'a') +
-                            QStringLiteral("/끝.html?x=1");
+    const QString address = u"https://www.example.org/"_s + QString(170, 'a') + u"/끝.html?x=1"_s;
     CSkinMessageDlg box;
     for (bool ask : {true, false}) {
-        box.prepare(QStringLiteral("kim님이 보낸 링크\r\n") + address +
-                        QStringLiteral("\r\n\r\n지금 실행하시겠습니까 ?"),
-                    1, ask);
+        box.prepare(u"kim님이 보낸 링크\r\n"_s + address + u"\r\n\r\n지금 실행하시겠습니까 ?"_s, 1,
+                    ask);
         ASSERT_EQ(box.shownLines().size(), 4);
         EXPECT_EQ(box.shownLines()[1], address);
         const QRect text = box.textRect();
         EXPECT_TRUE(box.rect().contains(text));
         // The address is wider than the box: it wraps onto further lines, all of them shown.
-        QFont font(QStringLiteral("굴림"));
+        QFont font(u"굴림"_s);
         font.setPixelSize(13);
         const QFontMetrics fm(font);
         ASSERT_GT(fm.horizontalAdvance(address), text.width());
@@ -599,9 +596,9 @@ TEST_F(ChatWindowTest, APromptShowsALongAddressWholeAboveItsButtons) {
             }
     }
     // A measured line is still cut, and a short box keeps its size.
-    box.prepare(QString(60, 'b') + QStringLiteral("\r\n한 줄"), 1, false);
-    EXPECT_EQ(box.shownLines()[0], QString(52, 'b') + QStringLiteral("..."));
-    box.prepare(QStringLiteral("짧은 말"), 1, false);
+    box.prepare(QString(60, 'b') + u"\r\n한 줄"_s, 1, false);
+    EXPECT_EQ(box.shownLines()[0], QString(52, 'b') + u"..."_s);
+    box.prepare(u"짧은 말"_s, 1, false);
     EXPECT_EQ(box.size(), QSize(box.backgroundWidth(), box.backgroundHeight()));
 }
 
@@ -620,7 +617,7 @@ protected:
         EXPECT_TRUE(inLobby);
         return inLobby ? chat : nullptr;
     }
-    QString starts() const { return bin_.filePath(QStringLiteral("starts")); }
+    QString starts() const { return bin_.filePath(u"starts"_s); }
     QList<qint64> startedPids() const {
         QList<qint64> out;
         for (const QByteArray& l :
@@ -628,7 +625,7 @@ protected:
             out << l.trimmed().toLongLong();
         return out;
     }
-    static bool gone(qint64 pid) { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }
+    static bool gone(qint64 pid) { return !QFile::exists(u"/proc/%1"_s.arg(pid)); }
 };
 
 // A file sender that is not there is started when a transfer needs it; one that ended is reaped
@@ -666,7 +663,7 @@ TEST_F(ChatFileSenderTest, TheFileSenderIsStartedWhenNeededAndReapedWhenItEnds) 
     EXPECT_EQ(process.starts(), 2);
 
     // No program at all: told at once, from the event loop.
-    QFile::remove(bin_.filePath(QStringLiteral("Parcelo01")));
+    QFile::remove(bin_.filePath(u"Parcelo01"_s));
     CFileSenderProcess missing;
     result.reset();
     missing.ensure(5000, &missing, [&](bool ok) { result = ok; });
@@ -695,10 +692,9 @@ TEST_F(ChatFileSenderTest, NoFileSenderForAReceiverIsToldInABox) {
     // its file sender after log-on may or may not have started it again by now.
     const int before = chat->handOver()->fileSender()->starts();
     for (int i = 0; i < 30; ++i)
-        chat->handOver()->answerAddress(QStringLiteral("user%1").arg(i),
-                                        QStringLiteral("127.0.0.1"));
+        chat->handOver()->answerAddress(u"user%1"_s.arg(i), u"127.0.0.1"_s);
     ASSERT_TRUE(waitUntil([&] { return !texts.isEmpty(); }, 5000));
-    EXPECT_TRUE(texts.constFirst().startsWith(QStringLiteral("파일을 받을 수 없습니다")))
+    EXPECT_TRUE(texts.constFirst().startsWith(u"파일을 받을 수 없습니다"_s))
         << texts.constFirst().toStdString();
     spin(1000); // twice the file sender's wait at this test's scale
     EXPECT_EQ(texts.size(), 1);
@@ -725,15 +721,14 @@ TEST_F(ChatFileSenderTest, BoxesStayAboveAChatKeptOnTop) {
             }
         });
         user.start(10);
-        chat->message(QStringLiteral("같은 사용자에게 이미 다른 파일을 보내고 있는 중입니다"), 1);
+        chat->message(u"같은 사용자에게 이미 다른 파일을 보내고 있는 중입니다"_s, 1);
         ASSERT_TRUE(boxOnTop.has_value());
         EXPECT_EQ(*boxOnTop, onTop);
         EXPECT_TRUE(chat->geometry().contains(boxAt.center()));
         user.stop();
         // An offer from another user opens without a loop of its own, and above the chat too.
-        chat->offers()->show(COfferBoxes::Link,
-                             QStringLiteral("lee님이 보낸 링크\r\nhttp://example.com/"), 1, true,
-                             [](int) {});
+        chat->offers()->show(COfferBoxes::Link, u"lee님이 보낸 링크\r\nhttp://example.com/"_s, 1,
+                             true, [](int) {});
         CSkinMessageDlg* offer = chat->offers()->openBox(COfferBoxes::Link);
         ASSERT_TRUE(offer);
         EXPECT_EQ(offer->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);

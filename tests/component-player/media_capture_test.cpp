@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 using mediatest::ScopedEnv;
 
 namespace {
@@ -32,7 +34,7 @@ QByteArray readFile(const QString& path) {
 class FakeTool {
 public:
     FakeTool(const QString& name, const QByteArray& body)
-        : log_(dir_.filePath(QStringLiteral("log"))),
+        : log_(dir_.filePath(u"log"_s)),
           path_("PATH", QFile::encodeName(dir_.path()) + ':' + qgetenv("PATH")),
           logEnv_("FAKE_TOOL_LOG", QFile::encodeName(log_)) {
         const QString tool = dir_.filePath(name);
@@ -40,7 +42,7 @@ public:
         QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     QStringList calls() const {
-        return QString::fromUtf8(readFile(log_)).split(QStringLiteral("--\n"), Qt::SkipEmptyParts);
+        return QString::fromUtf8(readFile(log_)).split(u"--\n"_s, Qt::SkipEmptyParts);
     }
 
 private:
@@ -61,39 +63,38 @@ TEST(MediaCapture, NamesCarryMonthDaySecondAndNeverOverwriteAnEarlierPicture) {
     const QDateTime first(QDate(2024, 3, 7), QTime(10, 15, 7));
     const QDateTime minuteLater(QDate(2024, 3, 7), QTime(10, 16, 7));
     const QString name = player::nextCaptureFileName(folder, first);
-    EXPECT_EQ(name, folder + QStringLiteral("/ZT_030707.bmp"));
-    EXPECT_EQ(player::nextCaptureFileName(folder + QStringLiteral("/"), first), name);
+    EXPECT_EQ(name, folder + u"/ZT_030707.bmp"_s);
+    EXPECT_EQ(player::nextCaptureFileName(folder + u"/"_s, first), name);
     ASSERT_TRUE(writeFile(name, "first"));
     const QString second = player::nextCaptureFileName(folder, minuteLater);
-    EXPECT_EQ(second, folder + QStringLiteral("/ZT_030707(2).bmp"));
+    EXPECT_EQ(second, folder + u"/ZT_030707(2).bmp"_s);
     ASSERT_TRUE(writeFile(second, "second"));
-    EXPECT_EQ(player::nextCaptureFileName(folder, first),
-              folder + QStringLiteral("/ZT_030707(3).bmp"));
+    EXPECT_EQ(player::nextCaptureFileName(folder, first), folder + u"/ZT_030707(3).bmp"_s);
     EXPECT_EQ(readFile(name), "first");
     EXPECT_EQ(player::nextCaptureFileName(folder, QDateTime(QDate(2024, 12, 31), QTime(0, 0, 59))),
-              folder + QStringLiteral("/ZT_123159.bmp"));
+              folder + u"/ZT_123159.bmp"_s);
 }
 
 TEST(MediaCapture, WallpaperCopyOutlivesTheCaptureAndIsReplacedWhole) {
     const QString folder = mediatest::scratchFolder();
-    const QString a = folder + QStringLiteral("/a.bmp");
-    const QString b = folder + QStringLiteral("/b.bmp");
+    const QString a = folder + u"/a.bmp"_s;
+    const QString b = folder + u"/b.bmp"_s;
     ASSERT_TRUE(writeFile(a, "BM picture a"));
     ASSERT_TRUE(writeFile(b, "BM picture b, longer"));
     const QString copy = player::desktop::keepWallpaperCopy(a);
-    EXPECT_EQ(copy, platform::paths::home() + QStringLiteral("/wallpaper.bmp"));
+    EXPECT_EQ(copy, platform::paths::home() + u"/wallpaper.bmp"_s);
     QFile::remove(a); // the player cleans its capture folder
     EXPECT_EQ(readFile(copy), "BM picture a");
     EXPECT_EQ(player::desktop::keepWallpaperCopy(b), copy);
     EXPECT_EQ(readFile(copy), "BM picture b, longer");
-    EXPECT_TRUE(player::desktop::keepWallpaperCopy(folder + QStringLiteral("/gone.bmp")).isEmpty());
+    EXPECT_TRUE(player::desktop::keepWallpaperCopy(folder + u"/gone.bmp"_s).isEmpty());
     EXPECT_EQ(readFile(copy), "BM picture b, longer") << "a failed copy keeps the old picture";
     const QStringList left = QDir(platform::paths::home()).entryList({"wallpaper*"}, QDir::Files);
-    EXPECT_EQ(left, QStringList{QStringLiteral("wallpaper.bmp")}) << "no temporary files left";
+    EXPECT_EQ(left, QStringList{u"wallpaper.bmp"_s}) << "no temporary files left";
 }
 
 TEST(MediaCapture, WallpaperWithoutAKnownDesktopFailsSilently) {
-    const QString bmp = mediatest::scratchFolder() + QStringLiteral("/w.bmp");
+    const QString bmp = mediatest::scratchFolder() + u"/w.bmp"_s;
     ASSERT_TRUE(writeFile(bmp, "BM"));
     {
         ScopedEnv none("XDG_CURRENT_DESKTOP", std::nullopt);
@@ -108,29 +109,28 @@ TEST(MediaCapture, WallpaperWithoutAKnownDesktopFailsSilently) {
 }
 
 TEST(MediaCapture, GnomeTakesTheSuiteCopyWithTheStyleAsArguments) {
-    const QString bmp = mediatest::scratchFolder() + QStringLiteral("/it's a \"capture\".bmp");
+    const QString bmp = mediatest::scratchFolder() + u"/it's a \"capture\".bmp"_s;
     ASSERT_TRUE(writeFile(bmp, "BM gnome"));
     ScopedEnv desktop("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
-    FakeTool gsettings(QStringLiteral("gsettings"), kLogArgs);
+    FakeTool gsettings(u"gsettings"_s, kLogArgs);
     ASSERT_TRUE(player::desktop::setDesktopWallpaper(bmp, 1));
     const QString uri =
         QUrl::fromLocalFile(player::desktop::wallpaperCopyPath()).toString(QUrl::FullyEncoded);
     const QStringList calls = gsettings.calls();
-    EXPECT_TRUE(calls.contains(
-        QStringLiteral("set\norg.gnome.desktop.background\npicture-uri\n%1\n").arg(uri)));
-    EXPECT_TRUE(calls.contains(
-        QStringLiteral("set\norg.gnome.desktop.background\npicture-options\nwallpaper\n")));
+    EXPECT_TRUE(calls.contains(u"set\norg.gnome.desktop.background\npicture-uri\n%1\n"_s.arg(uri)));
+    EXPECT_TRUE(
+        calls.contains(u"set\norg.gnome.desktop.background\npicture-options\nwallpaper\n"_s));
     EXPECT_EQ(readFile(player::desktop::wallpaperCopyPath()), "BM gnome");
-    FakeTool refusing(QStringLiteral("gsettings"), "exit 1\n");
+    FakeTool refusing(u"gsettings"_s, "exit 1\n");
     EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 1)) << "a tool's refusal is no success";
 }
 
 TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
-    const QString bmp = mediatest::scratchFolder() + QStringLiteral("/x.bmp");
+    const QString bmp = mediatest::scratchFolder() + u"/x.bmp"_s;
     ASSERT_TRUE(writeFile(bmp, "BM xfce"));
     ScopedEnv desktop("XDG_CURRENT_DESKTOP", "XFCE");
     {
-        FakeTool xfconf(QStringLiteral("xfconf-query"),
+        FakeTool xfconf(u"xfconf-query"_s,
                         "if [ \"$3\" = -l ]; then\n"
                         "  echo /backdrop/screen0/monitor0/workspace0/last-image\n"
                         "  echo /backdrop/screen0/monitor0/workspace0/image-style\n"
@@ -142,14 +142,13 @@ TEST(MediaCapture, XfceSetsEveryBackdropAndAFailingToolCountsAsNotTaken) {
         const QString copy = player::desktop::wallpaperCopyPath();
         const QStringList calls = xfconf.calls();
         for (const char* monitor : {"monitor0", "monitorHDMI-1"}) {
-            const QString base =
-                QStringLiteral("-c\nxfce4-desktop\n-p\n/backdrop/screen0/%1/workspace0/")
-                    .arg(QLatin1String(monitor));
-            EXPECT_TRUE(calls.contains(base + QStringLiteral("last-image\n-s\n") + copy + '\n'));
-            EXPECT_TRUE(calls.contains(base + QStringLiteral("image-style\n-s\n3\n")));
+            const QString base = u"-c\nxfce4-desktop\n-p\n/backdrop/screen0/%1/workspace0/"_s.arg(
+                QLatin1String(monitor));
+            EXPECT_TRUE(calls.contains(base + u"last-image\n-s\n"_s + copy + '\n'));
+            EXPECT_TRUE(calls.contains(base + u"image-style\n-s\n3\n"_s));
         }
     }
-    FakeTool broken(QStringLiteral("xfconf-query"), "exit 1\n");
+    FakeTool broken(u"xfconf-query"_s, "exit 1\n");
     EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 0));
 }
 
@@ -166,8 +165,7 @@ public:
             m.member() != QLatin1String("evaluateScript") || m.arguments().size() != 1)
             return false;
         scripts << m.arguments().at(0).toString();
-        bus.send(refuse ? m.createErrorReply(QDBusError::Failed, QStringLiteral("no"))
-                        : m.createReply());
+        bus.send(refuse ? m.createErrorReply(QDBusError::Failed, u"no"_s) : m.createReply());
         return true;
     }
 };
@@ -175,30 +173,30 @@ public:
 } // namespace
 
 TEST(MediaCapture, PlasmaGetsTheCopyAsAStringLiteralAndARefusalCountsAsNotTaken) {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/it's \"home\"-XXXXXX"));
+    QTemporaryDir home(QDir::tempPath() + u"/it's \"home\"-XXXXXX"_s);
     ASSERT_TRUE(home.isValid());
     ScopedEnv suiteHome("BRONTAVIA_HOME", QFile::encodeName(home.path()));
     ScopedEnv desktop("XDG_CURRENT_DESKTOP", "KDE");
-    const QString bmp = home.filePath(QStringLiteral("k.bmp"));
+    const QString bmp = home.filePath(u"k.bmp"_s);
     ASSERT_TRUE(writeFile(bmp, "BM plasma"));
     EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 1)) << "no Plasma on the bus";
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     PlasmaStandIn plasma;
-    ASSERT_TRUE(bus.registerVirtualObject(QStringLiteral("/PlasmaShell"), &plasma));
-    ASSERT_TRUE(bus.registerService(QStringLiteral("org.kde.plasmashell")));
+    ASSERT_TRUE(bus.registerVirtualObject(u"/PlasmaShell"_s, &plasma));
+    ASSERT_TRUE(bus.registerService(u"org.kde.plasmashell"_s));
     EXPECT_TRUE(player::desktop::setDesktopWallpaper(bmp, 1));
     ASSERT_EQ(plasma.scripts.size(), 1);
     QString uri =
         QUrl::fromLocalFile(player::desktop::wallpaperCopyPath()).toString(QUrl::FullyEncoded);
     EXPECT_TRUE(plasma.scripts[0].contains(
-        QStringLiteral("d.writeConfig('Image', \"%1\");").arg(uri.replace('"', "\\\""))))
+        u"d.writeConfig('Image', \"%1\");"_s.arg(uri.replace('"', "\\\""))))
         << plasma.scripts[0].toStdString();
-    EXPECT_TRUE(plasma.scripts[0].contains(QStringLiteral("d.writeConfig('FillMode', 3);")));
+    EXPECT_TRUE(plasma.scripts[0].contains(u"d.writeConfig('FillMode', 3);"_s));
     EXPECT_EQ(readFile(player::desktop::wallpaperCopyPath()), "BM plasma");
     plasma.refuse = true;
     EXPECT_FALSE(player::desktop::setDesktopWallpaper(bmp, 2));
     EXPECT_EQ(plasma.scripts.size(), 2);
-    bus.unregisterService(QStringLiteral("org.kde.plasmashell"));
-    bus.unregisterObject(QStringLiteral("/PlasmaShell"));
+    bus.unregisterService(u"org.kde.plasmashell"_s);
+    bus.unregisterObject(u"/PlasmaShell"_s);
 }

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QImage>
 
+using namespace Qt::StringLiterals;
+
 using media::MediaGraph;
 using mediatest::MediaTest;
 
@@ -51,36 +53,35 @@ TEST_F(MediaTest, SavedFramesShowColourInvertedAndBrightnessAsOnScreen) {
     ASSERT_TRUE(graph.filterAvailable());
     ASSERT_TRUE(openAndPlay(graph, mediatest::flatColourFile()));
     const QString dir = mediatest::scratchFolder();
-    const QImage plain = capture(graph, dir + QStringLiteral("/plain.bmp"), 0, 0);
+    const QImage plain = capture(graph, dir + u"/plain.bmp"_s, 0, 0);
     ASSERT_FALSE(plain.isNull());
     EXPECT_EQ(plain.size(), QSize(320, 240));
-    EXPECT_EQ(bitsPerPixel(dir + QStringLiteral("/plain.bmp")), 24);
+    EXPECT_EQ(bitsPerPixel(dir + u"/plain.bmp"_s), 24);
     const QColor base = centre(plain);
     EXPECT_NEAR(base.red(), 0x30, 8);
     EXPECT_NEAR(base.green(), 0x60, 8);
     EXPECT_NEAR(base.blue(), 0xC0, 8);
     graph.setEffect(media::EFFECT_INVERT, kStart, kLength, 0, QByteArray(), 50, 2, 0);
     ASSERT_TRUE(waitForFrames(graph, 8));
-    const QColor inverted = centre(capture(graph, dir + QStringLiteral("/inv.bmp"), 0, 2));
+    const QColor inverted = centre(capture(graph, dir + u"/inv.bmp"_s, 0, 2));
     EXPECT_NEAR(inverted.red(), 255 - base.red(), 10);
     EXPECT_NEAR(inverted.green(), 255 - base.green(), 10);
     EXPECT_NEAR(inverted.blue(), 255 - base.blue(), 10);
     graph.setEffect(media::EFFECT_COLOUR, kStart, kLength, 0, QByteArray(), 50, 0, 0);
     graph.setEffect(media::EFFECT_LEVEL, kStart, kLength, 0, QByteArray(), 110, 0, 0);
     ASSERT_TRUE(waitForFrames(graph, 8));
-    const QColor brighter = centre(capture(graph, dir + QStringLiteral("/bright.bmp"), 110, 0));
+    const QColor brighter = centre(capture(graph, dir + u"/bright.bmp"_s, 110, 0));
     graph.setEffect(media::EFFECT_LEVEL, kStart, kLength, 0, QByteArray(), -115, 0, 0);
     ASSERT_TRUE(waitForFrames(graph, 8));
-    const QColor darker = centre(capture(graph, dir + QStringLiteral("/dark.bmp"), -115, 0));
+    const QColor darker = centre(capture(graph, dir + u"/dark.bmp"_s, -115, 0));
     EXPECT_GT(sum(brighter), sum(base) + 150);
     EXPECT_LT(sum(darker), sum(base) - 150);
     // The path may come as CP949 text, as the filter's callers always passed it.
-    const QString korean = dir + QStringLiteral("/갈무리");
+    const QString korean = dir + u"/갈무리"_s;
     ASSERT_TRUE(QDir().mkpath(korean));
     graph.setEffect(media::EFFECT_LEVEL, kStart, kLength, 1,
-                    platform::cp949::fromUnicode(QString(korean + QStringLiteral("/a.bmp"))), 0, 0,
-                    0);
-    EXPECT_TRUE(QFileInfo::exists(korean + QStringLiteral("/a.bmp")));
+                    platform::cp949::fromUnicode(QString(korean + u"/a.bmp"_s)), 0, 0, 0);
+    EXPECT_TRUE(QFileInfo::exists(korean + u"/a.bmp"_s));
 }
 
 TEST_F(MediaTest, GreyCaptureOfATestPatternHasOnlyGreyPixels) {
@@ -89,7 +90,7 @@ TEST_F(MediaTest, GreyCaptureOfATestPatternHasOnlyGreyPixels) {
     ASSERT_TRUE(openAndPlay(graph, mediatest::patternFile()));
     graph.setEffect(media::EFFECT_GREY, kStart, kLength, 0, QByteArray(), 50, 1, 0);
     ASSERT_TRUE(waitForFrames(graph, 8));
-    const QString path = mediatest::scratchFolder() + QStringLiteral("/grey.bmp");
+    const QString path = mediatest::scratchFolder() + u"/grey.bmp"_s;
     const QImage grey = capture(graph, path, 0, 1);
     ASSERT_EQ(grey.size(), QSize(320, 240));
     int darkest = 255, lightest = 0;
@@ -113,8 +114,7 @@ TEST_F(MediaTest, ColourModeOutlivesARebuild) {
     ASSERT_TRUE(openAndPlay(graph, mediatest::flatColourFile()));
     // A capture carries the mode again, but the saved frame is the one already on screen:
     // grey only if the new graph showed grey from the start.
-    const QColor c =
-        centre(capture(graph, mediatest::scratchFolder() + QStringLiteral("/g.bmp"), 0, 1));
+    const QColor c = centre(capture(graph, mediatest::scratchFolder() + u"/g.bmp"_s, 0, 1));
     EXPECT_NEAR(c.red(), c.blue(), 3);
 }
 
@@ -130,7 +130,7 @@ TEST_F(MediaTest, WithoutTheFilterEveryBuildSaysSoAndPlaybackGoesOn) {
         ASSERT_TRUE(graph.build());
         ASSERT_TRUE(openAndPlay(graph, mediatest::flatColourFile()));
         graph.setEffect(media::EFFECT_INVERT, kStart, kLength, 0, QByteArray(), 50, 2, 0);
-        const QString path = mediatest::scratchFolder() + QStringLiteral("/none.bmp");
+        const QString path = mediatest::scratchFolder() + u"/none.bmp"_s;
         EXPECT_TRUE(capture(graph, path, 0, 2).isNull());
         EXPECT_FALSE(QFileInfo::exists(path));
         graph.release();

@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 using media::MediaGraph;
 using mediatest::MediaTest;
 using testsupport::waitUntil;
@@ -82,9 +84,9 @@ TEST_F(MediaTest, WhatCannotBeOpenedFailsWithoutBlockingAndTheGraphStaysBuilt) {
     QSignalSpy rendered(&graph, &MediaGraph::rendered);
     QSignalSpy failed(&graph, &MediaGraph::renderFailed);
     EXPECT_FALSE(graph.render(QString()));
-    EXPECT_FALSE(graph.render(QStringLiteral("   ")));
-    EXPECT_FALSE(graph.render(QStringLiteral("nosuchscheme://example.invalid/x")));
-    ASSERT_TRUE(graph.render(mediatest::scratchFolder() + QStringLiteral("/missing.avi")));
+    EXPECT_FALSE(graph.render(u"   "_s));
+    EXPECT_FALSE(graph.render(u"nosuchscheme://example.invalid/x"_s));
+    ASSERT_TRUE(graph.render(mediatest::scratchFolder() + u"/missing.avi"_s));
     ASSERT_TRUE(waitUntil([&] { return !failed.isEmpty(); }));
     EXPECT_TRUE(rendered.isEmpty());
     EXPECT_TRUE(graph.isBuilt());
@@ -92,7 +94,7 @@ TEST_F(MediaTest, WhatCannotBeOpenedFailsWithoutBlockingAndTheGraphStaysBuilt) {
     EXPECT_FALSE(graph.run()) << "nothing to run after a failed open";
     // mms:// is tried over both transports; a closed port refuses both.
     failed.clear();
-    ASSERT_TRUE(graph.render(QStringLiteral("mms://127.0.0.1:9/live")));
+    ASSERT_TRUE(graph.render(u"mms://127.0.0.1:9/live"_s));
     ASSERT_TRUE(waitUntil([&] { return !failed.isEmpty(); }, 30000));
     EXPECT_EQ(failed.count(), 1) << "one failure for the address, not one per transport";
     EXPECT_TRUE(openAndPlay(graph, mediatest::patternFile()));

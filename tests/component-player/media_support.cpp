@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+using namespace Qt::StringLiterals;
+
 namespace mediatest {
 
 namespace {
@@ -26,32 +28,26 @@ QString make(const QString& name, const QStringList& video, int seconds) {
     const QString path = mediaDir().filePath(name);
     if (QFileInfo::exists(path))
         return path;
-    QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                     QStringLiteral("-f"), QStringLiteral("lavfi")};
+    QStringList args{u"-v"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s};
     args << video;
-    args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-         << QStringLiteral("sine=frequency=440") << QStringLiteral("-t") << QString::number(seconds)
-         << QStringLiteral("-c:v") << QStringLiteral("mpeg4") << QStringLiteral("-c:a")
-         << QStringLiteral("mp2") << path;
-    const testsupport::RunResult r = testsupport::run(QStringLiteral("ffmpeg"), args, 60000);
+    args << u"-f"_s << u"lavfi"_s << u"-i"_s << u"sine=frequency=440"_s << u"-t"_s
+         << QString::number(seconds) << u"-c:v"_s << u"mpeg4"_s << u"-c:a"_s << u"mp2"_s << path;
+    const testsupport::RunResult r = testsupport::run(u"ffmpeg"_s, args, 60000);
     return r.finished && r.exitCode == 0 && QFileInfo::exists(path) ? path : QString();
 }
 
 } // namespace
 
 QString patternFile() {
-    return make(QStringLiteral("pattern.avi"),
-                {QStringLiteral("-i"), QStringLiteral("testsrc=size=320x240:rate=25")}, 3);
+    return make(u"pattern.avi"_s, {u"-i"_s, u"testsrc=size=320x240:rate=25"_s}, 3);
 }
 
 QString flatColourFile() {
-    return make(QStringLiteral("flat.avi"),
-                {QStringLiteral("-i"), QStringLiteral("color=c=0x3060C0:size=320x240:rate=25")},
-                30);
+    return make(u"flat.avi"_s, {u"-i"_s, u"color=c=0x3060C0:size=320x240:rate=25"_s}, 30);
 }
 
 QString scratchFolder() {
-    const QString path = mediaDir().filePath(QStringLiteral("scratch"));
+    const QString path = mediaDir().filePath(u"scratch"_s);
     QDir(path).removeRecursively();
     QDir().mkpath(path);
     return path;
@@ -90,8 +86,8 @@ void PlayerTest::SetUp() {
     platform::dialogs::clearAnswers();
     platform::dialogs::clearShown();
     QDir().mkpath(platform::paths::dataFolder());
-    QFile::remove(dataFile(QStringLiteral("config.txt")));
-    QFile::remove(dataFile(QStringLiteral("link.txt")));
+    QFile::remove(dataFile(u"config.txt"_s));
+    QFile::remove(dataFile(u"link.txt"_s));
     QFile::remove(protocol::handOverFile());
 }
 

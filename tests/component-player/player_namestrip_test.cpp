@@ -13,6 +13,8 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 std::int64_t at(const char* text) {
@@ -24,11 +26,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         const std::int64_t news = at("20261207200000 +0900");
-        ASSERT_TRUE(guide::index::write(
-            index_, {{QStringLiteral("http://tv/kbs1"),
-                      QStringLiteral("KBS 1TV"),
-                      {{news, news + 5400, QStringLiteral("뉴스 9"), QStringLiteral("오늘의 소식")},
-                       {news + 5400, news + 9000, QStringLiteral("드라마"), {}}}}}));
+        ASSERT_TRUE(
+            guide::index::write(index_, {{u"http://tv/kbs1"_s,
+                                          u"KBS 1TV"_s,
+                                          {{news, news + 5400, u"뉴스 9"_s, u"오늘의 소식"_s},
+                                           {news + 5400, news + 9000, u"드라마"_s, {}}}}}));
         now_ = news + 60;
         window_.resize(400, 300);
         strip_ = new CNameStrip(&window_);
@@ -42,7 +44,7 @@ protected:
         return QTest::qWaitFor([&] { return strip_->text() == text; }, 10000);
     }
     QTemporaryDir dir_;
-    QString index_ = dir_.filePath(QStringLiteral("guide/nownext.idx"));
+    QString index_ = dir_.filePath(u"guide/nownext.idx"_s);
     std::int64_t now_ = 0;
     QWidget window_;
     CNameStrip* strip_ = nullptr; // owned by window_
@@ -51,37 +53,37 @@ protected:
 } // namespace
 
 TEST_F(NameStripTest, ProgrammeFollowsTheNameOnlyWhileThatStationPlays) {
-    strip_->setStationText(QStringLiteral("KBS 1TV"));
-    strip_->follow(QStringLiteral("http://tv/kbs1"), QStringLiteral("KBS 1TV"), true);
-    ASSERT_TRUE(waitForText(QStringLiteral("KBS 1TV  ·  뉴스 9"))) << strip_->text().toStdString();
-    EXPECT_EQ(strip_->programme(), QStringLiteral("뉴스 9"));
-    EXPECT_TRUE(strip_->toolTip().startsWith(QStringLiteral("지금: 뉴스 9 (")));
+    strip_->setStationText(u"KBS 1TV"_s);
+    strip_->follow(u"http://tv/kbs1"_s, u"KBS 1TV"_s, true);
+    ASSERT_TRUE(waitForText(u"KBS 1TV  ·  뉴스 9"_s)) << strip_->text().toStdString();
+    EXPECT_EQ(strip_->programme(), u"뉴스 9"_s);
+    EXPECT_TRUE(strip_->toolTip().startsWith(u"지금: 뉴스 9 ("_s));
     QJsonObject described;
     strip_->describeControl(described);
-    EXPECT_EQ(described[QStringLiteral("programme")].toString(), QStringLiteral("뉴스 9"));
+    EXPECT_EQ(described[u"programme"_s].toString(), u"뉴스 9"_s);
     // The clock moves on to the next programme.
     now_ += 5400;
     strip_->nowPlaying().tick();
-    EXPECT_EQ(strip_->text(), QStringLiteral("KBS 1TV  ·  드라마"));
+    EXPECT_EQ(strip_->text(), u"KBS 1TV  ·  드라마"_s);
     // A failure written after the name keeps the strip as the session wrote it.
-    strip_->setStationText(QStringLiteral("KBS 1TVCasting 실패"));
-    EXPECT_EQ(strip_->text(), QStringLiteral("KBS 1TVCasting 실패"));
+    strip_->setStationText(u"KBS 1TVCasting 실패"_s);
+    EXPECT_EQ(strip_->text(), u"KBS 1TVCasting 실패"_s);
     EXPECT_TRUE(strip_->programme().isEmpty());
-    strip_->setStationText(QStringLiteral("KBS 1TV"));
-    strip_->follow(QStringLiteral("http://tv/kbs1"), QStringLiteral("KBS 1TV"), false);
-    EXPECT_EQ(strip_->text(), QStringLiteral("KBS 1TV"));
+    strip_->setStationText(u"KBS 1TV"_s);
+    strip_->follow(u"http://tv/kbs1"_s, u"KBS 1TV"_s, false);
+    EXPECT_EQ(strip_->text(), u"KBS 1TV"_s);
     EXPECT_TRUE(strip_->toolTip().isEmpty());
     // A station without a guide changes nothing.
-    strip_->setStationText(QStringLiteral("SBS"));
-    strip_->follow(QStringLiteral("http://tv/sbs"), QStringLiteral("SBS"), true);
+    strip_->setStationText(u"SBS"_s);
+    strip_->follow(u"http://tv/sbs"_s, u"SBS"_s, true);
     QTest::qWait(50);
-    EXPECT_EQ(strip_->text(), QStringLiteral("SBS"));
+    EXPECT_EQ(strip_->text(), u"SBS"_s);
 }
 
 TEST_F(NameStripTest, TooltipShowsOverTheStripThroughTheWindow) {
-    strip_->setStationText(QStringLiteral("KBS 1TV"));
-    strip_->follow(QStringLiteral("http://tv/kbs1"), QStringLiteral("KBS 1TV"), true);
-    ASSERT_TRUE(waitForText(QStringLiteral("KBS 1TV  ·  뉴스 9")));
+    strip_->setStationText(u"KBS 1TV"_s);
+    strip_->follow(u"http://tv/kbs1"_s, u"KBS 1TV"_s, true);
+    ASSERT_TRUE(waitForText(u"KBS 1TV  ·  뉴스 9"_s));
     const QPoint inside(20, 255);
     QHelpEvent help(QEvent::ToolTip, inside, window_.mapToGlobal(inside));
     QApplication::sendEvent(&window_, &help);

@@ -15,19 +15,21 @@
 #include <QFileInfo>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using testsupport::waitUntil;
 
 namespace {
 
-const QString kMark = QStringLiteral("● 녹화 중  ");
+const QString kMark = u"● 녹화 중  "_s;
 
 class PlayerRecording : public mediatest::PlayerTest {
 protected:
     void SetUp() override {
         PlayerTest::SetUp();
-        folder_ = mediatest::scratchFolder() + QStringLiteral("/녹화");
+        folder_ = mediatest::scratchFolder() + u"/녹화"_s;
         ASSERT_TRUE(QDir().mkpath(folder_));
-        writeFile(dataFile(QStringLiteral("config.txt")),
+        writeFile(dataFile(u"config.txt"_s),
                   platform::cp949::fromUnicode(folder_) + "\r\n2\r\n1\r\n0");
     }
     QStringList recordings() const { return QDir(folder_).entryList(QDir::Files); }
@@ -46,25 +48,24 @@ TEST_F(PlayerRecording, CtrlRMarksTheNameStripWhileTheMediumIsRecorded) {
     press(dlg, Qt::ControlModifier);
     EXPECT_FALSE(strip.recording());
     EXPECT_TRUE(recordings().isEmpty());
-    dlg.session().playback().playTitled(QStringLiteral("시험 방송"), mediatest::flatColourFile(),
-                                        false);
+    dlg.session().playback().playTitled(u"시험 방송"_s, mediatest::flatColourFile(), false);
     ASSERT_TRUE(waitUntil([&] { return dlg.session().graph().isPlaying(); }, 20000));
     press(dlg, Qt::ControlModifier);
     ASSERT_TRUE(strip.recording());
-    EXPECT_EQ(strip.text(), kMark + QStringLiteral("시험 방송"));
+    EXPECT_EQ(strip.text(), kMark + u"시험 방송"_s);
     const QString file = dlg.session().stream().recording().file();
     EXPECT_EQ(QFileInfo(file).path(), folder_);
-    EXPECT_TRUE(QFileInfo(file).fileName().startsWith(QStringLiteral("시험 방송 ")));
-    EXPECT_EQ(QFileInfo(file).suffix(), QStringLiteral("mkv"));
+    EXPECT_TRUE(QFileInfo(file).fileName().startsWith(u"시험 방송 "_s));
+    EXPECT_EQ(QFileInfo(file).suffix(), u"mkv"_s);
     if (const QByteArray shots = qgetenv("BRONTAVIA_SCREENSHOT_DIR"); !shots.isEmpty())
-        dlg.grab().save(QFile::decodeName(shots) + QStringLiteral("/player-recording.png"));
+        dlg.grab().save(QFile::decodeName(shots) + u"/player-recording.png"_s);
     // R alone is still the remote's key, and leaves the recording alone.
     press(dlg);
     EXPECT_TRUE(strip.recording());
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(file).size() > 20000; }, 20000));
     press(dlg, Qt::ControlModifier);
     EXPECT_FALSE(strip.recording());
-    EXPECT_EQ(strip.text(), QStringLiteral("시험 방송"));
+    EXPECT_EQ(strip.text(), u"시험 방송"_s);
     EXPECT_EQ(recordings(), QStringList{QFileInfo(file).fileName()});
 }
 

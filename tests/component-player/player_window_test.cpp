@@ -33,13 +33,15 @@
 #include <QTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using testsupport::waitUntil;
 
 namespace {
 
 class PlayerWindow : public mediatest::PlayerTest {
 protected:
-    static QString configPath() { return dataFile(QStringLiteral("config.txt")); }
+    static QString configPath() { return dataFile(u"config.txt"_s); }
     static void handOver(const QString& line) {
         writeFile(protocol::handOverFile(), platform::cp949::fromUnicode(line) + "\r\n");
     }
@@ -163,7 +165,7 @@ TEST_F(PlayerWindow, TheFileDialogOpensInTheVideosFolderThenWhereAFileWasLastOpe
     ASSERT_TRUE(home.isValid());
     testsupport::ScopedEnv homeEnv("HOME", home.path().toUtf8());
     testsupport::ScopedEnv configEnv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-    const QString videos = home.path() + QStringLiteral("/동영상");
+    const QString videos = home.path() + u"/동영상"_s;
     ASSERT_TRUE(QDir().mkpath(videos) && QDir().mkpath(home.path() + "/.config"));
     writeFile(home.path() + "/.config/user-dirs.dirs", "XDG_VIDEOS_DIR=\"$HOME/동영상\"\n");
     const QString file = mediatest::patternFile();
@@ -197,21 +199,11 @@ TEST_F(PlayerWindow, TheFileDialogOpensInTheVideosFolderThenWhereAFileWasLastOpe
     EXPECT_EQ(openedIn(), QStringList{videos});
 }
 
-TEST_F(PlayerWindow, CommandsReachTheSessionOverTheBusAndAnswerOne) {
-    auto dlg = openPlayer();
-    namespace w = platform::windows;
-    EXPECT_EQ(w::send("Lumaset", 1026, 0, 2), 1);
-    EXPECT_FALSE(dlg->session().docking().dockRemote());
-    ASSERT_TRUE(w::post("Lumaset", 1026, 0, 4));
-    EXPECT_TRUE(waitUntil([&] { return dlg->session().display().autoScreen(); }));
-    EXPECT_EQ(w::send("Lumaset", 1026, 0, 99), 1);
-}
-
 TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     const QString file = mediatest::patternFile();
     auto dlg = openPlayer();
     dlg->move(300, 200);
-    handOver(QStringLiteral("테스트 방송^  ") + file + "  ");
+    handOver(u"테스트 방송^  "_s + file + "  ");
     ASSERT_TRUE(platform::windows::post("Lumaset", 1026, 0, 1));
     ASSERT_TRUE(waitPlaying(*dlg));
     EXPECT_EQ(dlg->session().playback().currentTitle(), "테스트 방송");
@@ -243,24 +235,7 @@ TEST_F(PlayerWindow, HandOverPlaysAFileWithItsTitleAndThePositionBar) {
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
-TEST_F(PlayerWindow, AddressesThatCannotBeOpenedAreReportedWithoutACountdown) {
-    auto dlg = openPlayer();
-    const QString failed =
-        QStringLiteral("현재 %1 방송국 서버중지 또는 서비스 장애로 인해 접속이 중단되었습니다.");
-    handOver(QStringLiteral("없는 방송^nosuch://host/x"));
-    dlg->handleMessage(1026, 0, 1);
-    EXPECT_EQ(dlg->controls().status->text(), failed.arg("없는 방송"));
-    EXPECT_EQ(dlg->controls().title->text(), "없는 방송");
-    EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
-    handOver(QStringLiteral("없는 파일^/nonexistent/none.avi"));
-    dlg->handleMessage(1026, 0, 1);
-    EXPECT_TRUE(
-        waitUntil([&] { return dlg->controls().status->text() == failed.arg("없는 파일"); }));
-    EXPECT_FALSE(dlg->session().isTimerActive(kTimerConnect));
-    EXPECT_TRUE(dlg->controls().status->isVisible());
-}
-
-TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
+TEST_F(PlayerWindow, OpenedFilesFillTheListAndTheEndOfOneGoesOnToTheNextOrRepeats) {
     const QString pattern = mediatest::patternFile();
     const QString flat = mediatest::flatColourFile();
     ASSERT_FALSE(flat.isEmpty());
@@ -276,23 +251,20 @@ TEST_F(PlayerWindow, EndOfMediumGoesOnToTheNextRowOrRepeats) {
     ASSERT_TRUE(waitPlaying(*dlg));
     EXPECT_TRUE(dlg->session().playback().playingFromList());
     auto playToEnd = [&] {
-        media::MediaGraph& g = dlg->graph();
-        g.setCurrentPosition(dlg->session().playback().stopPosition());
-        return waitUntil(
-            [&] { return g.currentPosition() >= dlg->session().playback().stopPosition(); });
+        const std::int64_t stop = dlg->session().playback().stopPosition();
+        dlg->graph().setCurrentPosition(stop);
+        EXPECT_TRUE(waitUntil([&] { return dlg->graph().currentPosition() >= stop; }));
+        dlg->session().positionBar().tick();
     };
-    ASSERT_TRUE(playToEnd());
-    dlg->session().positionBar().tick();
+    playToEnd();
     EXPECT_EQ(list->currentRow(), 1);
     EXPECT_EQ(dlg->session().playback().currentTitle(), "flat");
     EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
-    // Ticked: the same row plays again from its start.
+    // The position bar's repeat box: the same row plays again from its start.
     dlg->controls().seekBar->repeatBox()->setChecked(true);
-    ASSERT_TRUE(playToEnd());
-    dlg->session().positionBar().tick();
+    playToEnd();
     EXPECT_EQ(list->currentRow(), 1);
-    EXPECT_EQ(dlg->session().playback().currentAddress(), flat);
     ASSERT_TRUE(waitPlaying(*dlg));
     EXPECT_LT(dlg->graph().currentPosition(), dlg->session().playback().stopPosition() / 2);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();

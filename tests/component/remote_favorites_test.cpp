@@ -20,10 +20,12 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString userPath() {
-    return platform::paths::dataFolder() + QStringLiteral("user.txt");
+    return platform::paths::dataFolder() + u"user.txt"_s;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -96,49 +98,45 @@ struct Remote {
 
 } // namespace
 
-TEST(RemoteFavoritesFile, AppendKeepsLinesApartAndAddressesLoseTheirSpaces) {
+TEST(RemoteFavoritesFile, AppendKeepsLinesApartAndRowsMapToTheLinesTheyShow) {
     using favorites::appended;
     EXPECT_EQ(favorites::cleanAddress("mms:// a.b.kr / live\t x "),
               QByteArray("mms://a.b.kr/live\tx"));
     EXPECT_EQ(favorites::channelLine("A\r\nB", "x\ny"), QByteArray("AB^xy"));
-
     EXPECT_EQ(appended("", "B^2"), QByteArray("B^2"));
     EXPECT_EQ(appended("A^1", "B^2"), QByteArray("A^1\r\nB^2"));
     EXPECT_EQ(appended("A^1\r\n", "B^2"), QByteArray("A^1\r\n\r\nB^2"));
     EXPECT_EQ(appended("\r\n", "B^2"), QByteArray("\r\nB^2"));
     // A blank first line must not glue the new entry onto the last one.
     EXPECT_EQ(appended("\r\nA^1", "B^2"), QByteArray("\r\nA^1\r\nB^2"));
-
-    const QString missing = platform::paths::dataFolder() + QStringLiteral("no-such-user.txt");
+    const QString missing = platform::paths::dataFolder() + u"no-such-user.txt"_s;
     EXPECT_FALSE(favorites::appendChannel(missing, "B^2"));
     EXPECT_FALSE(QFile::exists(missing));
-}
 
-TEST(RemoteFavoritesFile, RowsMapToTheLinesTheyShowPastBlankLines) {
-    const QString file = platform::paths::dataFolder() + QStringLiteral("rows.txt");
+    // Rows count past blank lines; a row that is not there touches nothing.
+    const QString file = platform::paths::dataFolder() + u"rows.txt"_s;
     writeFile(file, "A^1\r\n\r\nB^2\r\n\r\nC^3");
-    EXPECT_TRUE(favorites::replaceRow(file, 1, "X^9"));
-    QFile f(file);
     auto bytes = [&] {
-        f.open(QIODevice::ReadOnly);
-        const QByteArray b = f.readAll();
-        f.close();
-        return b;
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
+    EXPECT_TRUE(favorites::replaceRow(file, 1, "X^9"));
     EXPECT_EQ(bytes(), QByteArray("A^1\r\n\r\nX^9\r\n\r\nC^3"));
     EXPECT_TRUE(favorites::removeRow(file, 2));
-    EXPECT_EQ(bytes(), QByteArray("A^1\r\n\r\nX^9\r\n"));
-    EXPECT_FALSE(favorites::removeRow(file, 2)); // no such row: nothing touched
+    EXPECT_FALSE(favorites::removeRow(file, 2));
     EXPECT_FALSE(favorites::replaceRow(file, -1, "Y^0"));
     EXPECT_EQ(bytes(), QByteArray("A^1\r\n\r\nX^9\r\n"));
+    writeFile(file, "A^1"); // the only one: an empty file
+    EXPECT_TRUE(favorites::removeRow(file, 0));
+    EXPECT_EQ(bytes(), QByteArray());
 }
 
-TEST(RemoteFavorites, AddingAppendsAndKeepsTheDialogOpenForMore) {
+TEST(RemoteFavorites, TheAddDialogAddsByButtonOrEnterAndStaysOpenUntilEscape) {
     Remote r("");
     r.favorites->onAdd();
     CFavoriteDlg* dlg = r.dlg();
     ASSERT_TRUE(dlg->isVisible());
-    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("즐겨찾기 추가"));
+    EXPECT_EQ(dlg->windowTitle(), u"즐겨찾기 추가"_s);
     EXPECT_TRUE(dlg->button(1029)->isVisible());
     EXPECT_FALSE(dlg->button(1032)->isVisible());
     EXPECT_EQ(dlg->frameGeometry(), QRect(r.main.frameGeometry().topLeft(), QSize(300, 130)));
@@ -146,143 +144,93 @@ TEST(RemoteFavorites, AddingAppendsAndKeepsTheDialogOpenForMore) {
     EXPECT_FALSE(r.main.isEnabled());
     EXPECT_TRUE(dlg->isEnabled());
 
-    QTest::keyClicks(dlg->nameEdit(), QStringLiteral("KBS 1"));
-    QTest::keyClicks(dlg->addressEdit(), QStringLiteral("mms:// kbs.co.kr / live"));
+    QTest::keyClicks(dlg->nameEdit(), u"KBS 1"_s);
+    QTest::keyClicks(dlg->addressEdit(), u"mms:// kbs.co.kr / live"_s);
     QTest::mouseClick(dlg->button(1029), Qt::LeftButton);
     EXPECT_EQ(readUser(), QByteArray("KBS 1^mms://kbs.co.kr/live"));
     EXPECT_TRUE(dlg->nameEdit()->text().isEmpty());
-    EXPECT_TRUE(dlg->addressEdit()->text().isEmpty());
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_FALSE(r.main.isEnabled());
-
     // Enter adds in add mode; a "^" in the name is stored as typed.
-    dlg->nameEdit()->setText(QStringLiteral("연합뉴스^hd"));
-    dlg->addressEdit()->setText(QStringLiteral("mms://yna/tv"));
+    dlg->nameEdit()->setText(u"연합뉴스^hd"_s);
+    dlg->addressEdit()->setText(u"mms://yna/tv"_s);
     QTest::keyClick(dlg->addressEdit(), Qt::Key_Return);
-    EXPECT_EQ(readUser(), "KBS 1^mms://kbs.co.kr/live\r\n" + kNewsCp949 + "^hd^mms://yna/tv");
-    EXPECT_EQ(r.names(), (QStringList{QStringLiteral("KBS 1"), QStringLiteral("연합뉴스")}));
+    const QByteArray two = "KBS 1^mms://kbs.co.kr/live\r\n" + kNewsCp949 + "^hd^mms://yna/tv";
+    EXPECT_EQ(readUser(), two);
+    EXPECT_EQ(r.names(), (QStringList{u"KBS 1"_s, u"연합뉴스"_s}));
     EXPECT_EQ(catalogue::modelOf(r.list)->target(1), QByteArray("hd^mms://yna/tv"));
     EXPECT_TRUE(r.lastMessage().isEmpty());
 
-    const QByteArray before = readUser();
     platform::dialogs::queueAnswer(platform::IDOK);
     QTest::keyClick(dlg->nameEdit(), Qt::Key_Return);
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("채널명을 입력하세요!"));
-    dlg->nameEdit()->setText(QStringLiteral("MBC"));
-    platform::dialogs::queueAnswer(platform::IDOK);
+    ASSERT_EQ(platform::dialogs::shown().size(), 1);
+    EXPECT_EQ(platform::dialogs::shown()[0].text, u"채널명을 입력하세요!"_s);
+    EXPECT_EQ(platform::dialogs::shown()[0].caption, u"Brontavia3.0"_s);
+    EXPECT_EQ(platform::dialogs::shown()[0].buttons, platform::Buttons::Ok);
+    // Without user.txt nothing is created, and nothing is said.
+    QFile::remove(userPath());
+    dlg->nameEdit()->setText(u"A"_s);
+    dlg->addressEdit()->setText(u"mms://a"_s);
     QTest::mouseClick(dlg->button(1029), Qt::LeftButton);
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("주소를 입력하세요!"));
-    ASSERT_EQ(platform::dialogs::shown().size(), 2);
-    for (const auto& s : platform::dialogs::shown()) {
-        EXPECT_EQ(s.caption, QStringLiteral("Brontavia3.0"));
-        EXPECT_EQ(s.buttons, platform::Buttons::Ok);
-    }
-    EXPECT_EQ(readUser(), before);
+    EXPECT_FALSE(QFile::exists(userPath()));
+    EXPECT_EQ(platform::dialogs::shown().size(), 1);
 
     QTest::keyClick(dlg->nameEdit(), Qt::Key_Escape);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_TRUE(r.main.isEnabled());
 }
 
-TEST(RemoteFavorites, AddingToAMissingFileFailsSilently) {
-    Remote r("");
-    QFile::remove(userPath());
-    r.favorites->onAdd();
-    r.dlg()->nameEdit()->setText(QStringLiteral("A"));
-    r.dlg()->addressEdit()->setText(QStringLiteral("mms://a"));
-    QTest::mouseClick(r.dlg()->button(1029), Qt::LeftButton);
-    EXPECT_FALSE(QFile::exists(userPath()));
-    EXPECT_TRUE(platform::dialogs::shown().isEmpty());
-    QTest::mouseClick(r.dlg()->button(1033), Qt::LeftButton);
-    EXPECT_FALSE(r.dlg()->isVisible());
-    EXPECT_TRUE(r.main.isEnabled());
-}
-
-TEST(RemoteFavorites, EditAndDeleteChangeTheLineTheRowShowsDespiteBlankLines) {
+TEST(RemoteFavorites, EditAndDeleteChangeTheLineTheClickedRowShowsDespiteBlankLines) {
     Remote r("A^1\r\n\r\nB^2\r\nC^3");
     ASSERT_EQ(r.names(), (QStringList{"A", "B", "C"}));
-
     r.clickRow(1);
-    EXPECT_EQ(r.favorites->selection(), 1);
     r.favorites->onEdit();
     CFavoriteDlg* dlg = r.dlg();
     ASSERT_TRUE(dlg->isVisible());
-    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("즐겨찾기 수정"));
+    EXPECT_EQ(dlg->windowTitle(), u"즐겨찾기 수정"_s);
     EXPECT_FALSE(dlg->button(1029)->isVisible());
     EXPECT_TRUE(dlg->button(1032)->isVisible());
-    EXPECT_EQ(dlg->nameEdit()->text(), QStringLiteral("B"));
-    EXPECT_EQ(dlg->addressEdit()->text(), QStringLiteral("2"));
+    EXPECT_EQ(dlg->nameEdit()->text(), u"B"_s);
+    EXPECT_EQ(dlg->addressEdit()->text(), u"2"_s);
     EXPECT_FALSE(r.main.isEnabled());
-
-    dlg->nameEdit()->setText(QStringLiteral("연합뉴스"));
-    dlg->addressEdit()->setText(QStringLiteral("mms://y na"));
+    dlg->nameEdit()->setText(u"연합뉴스"_s);
+    dlg->addressEdit()->setText(u"mms://y na"_s);
     platform::dialogs::queueAnswer(platform::IDOK);
     QTest::keyClick(dlg->addressEdit(), Qt::Key_Enter); // Enter saves in edit mode
     EXPECT_EQ(readUser(), "A^1\r\n\r\n" + kNewsCp949 + "^mms://yna\r\nC^3");
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("채널 수정 완료!"));
+    EXPECT_EQ(r.lastMessage(), u"채널 수정 완료!"_s);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_TRUE(r.main.isEnabled());
-    EXPECT_EQ(r.favorites->selection(), -1);
 
     r.clickRow(2);
-    platform::dialogs::queueAnswer(platform::IDNO);
-    r.favorites->onDelete();
-    ASSERT_FALSE(platform::dialogs::shown().isEmpty());
-    const auto question = platform::dialogs::shown().constLast();
-    EXPECT_EQ(question.text, QStringLiteral("선택하신 C 채널을 삭제하시겠습니까?"));
-    EXPECT_EQ(question.caption, QStringLiteral("Brontavia3.0"));
-    EXPECT_EQ(question.buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(readUser(), "A^1\r\n\r\n" + kNewsCp949 + "^mms://yna\r\nC^3");
-
     platform::dialogs::queueAnswer(platform::IDYES);
     platform::dialogs::queueAnswer(platform::IDOK);
     r.favorites->onDelete();
+    EXPECT_EQ(platform::dialogs::shown().value(1).text, u"선택하신 C 채널을 삭제하시겠습니까?"_s);
     EXPECT_EQ(readUser(), "A^1\r\n\r\n" + kNewsCp949 + "^mms://yna");
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("채널 삭제 완료!"));
-    EXPECT_EQ(r.names(), (QStringList{"A", QStringLiteral("연합뉴스")}));
-    EXPECT_EQ(r.favorites->selection(), -1);
-}
+    EXPECT_EQ(r.lastMessage(), u"채널 삭제 완료!"_s);
+    EXPECT_EQ(r.names(), (QStringList{"A", u"연합뉴스"_s}));
 
-TEST(RemoteFavorites, EditAndDeleteAskForASelectionMadeOnTheFavouritesPage) {
-    Remote r("A^1");
-    r.clickRow(0);
-    r.tab->SetCurSel(3); // a click from before a page change does not count
-    platform::dialogs::queueAnswer(platform::IDOK);
-    r.favorites->onEdit();
-    EXPECT_EQ(r.tab->GetCurSel(), 9);
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("수정할 즐겨찾기채널을 선택해 주세요!"));
-    EXPECT_FALSE(r.dlg()->isVisible());
-
+    // A click below the last row takes the pick away.
     r.clickRow(0);
     QTest::mouseClick(r.list->viewport(), Qt::LeftButton, {},
-                      QPoint(10, r.list->viewport()->height() - 3)); // below the last row
+                      QPoint(10, r.list->viewport()->height() - 3));
     EXPECT_EQ(r.favorites->selection(), -1);
     platform::dialogs::queueAnswer(platform::IDOK);
     r.favorites->onDelete();
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("삭제할 즐겨찾기채널을 선택해 주세요!"));
-    EXPECT_EQ(readUser(), QByteArray("A^1"));
-
-    // Deleting the only favourite leaves an empty file and an empty list.
-    r.clickRow(0);
-    platform::dialogs::queueAnswer(platform::IDYES);
-    platform::dialogs::queueAnswer(platform::IDOK);
-    r.favorites->onDelete();
-    EXPECT_EQ(readUser(), QByteArray(""));
-    EXPECT_TRUE(r.names().isEmpty());
-    EXPECT_EQ(r.lastMessage(), QStringLiteral("채널 삭제 완료!"));
+    EXPECT_EQ(r.lastMessage(), u"삭제할 즐겨찾기채널을 선택해 주세요!"_s);
+    EXPECT_EQ(r.names().size(), 2);
 }
 
 TEST(RemoteFavorites, AutomationFindsTheDialogByItsTitleAndDrivesIt) {
     Remote r("A^1");
     r.favorites->onAdd();
-    const QString title = QStringLiteral("즐겨찾기 추가");
+    const QString title = u"즐겨찾기 추가"_s;
     ASSERT_TRUE(testsupport::waitUntil([&] { return platform::windows::exists(title); }));
-    EXPECT_EQ(platform::windows::setText(title, QStringLiteral("1030"), QStringLiteral("B")), 0);
-    EXPECT_EQ(platform::windows::setText(title, QStringLiteral("1031"), QStringLiteral("mms://b")),
-              0);
-    EXPECT_EQ(platform::windows::press(title, QStringLiteral("1029")), 0);
+    EXPECT_EQ(platform::windows::setText(title, u"1030"_s, u"B"_s), 0);
+    EXPECT_EQ(platform::windows::setText(title, u"1031"_s, u"mms://b"_s), 0);
+    EXPECT_EQ(platform::windows::press(title, u"1029"_s), 0);
     EXPECT_TRUE(testsupport::waitUntil([] { return readUser() == "A^1\r\nB^mms://b"; }));
-    EXPECT_EQ(platform::windows::press(title, QStringLiteral("1033")), 0);
+    EXPECT_EQ(platform::windows::press(title, u"1033"_s), 0);
     EXPECT_TRUE(testsupport::waitUntil([&] { return r.main.isEnabled(); }));
     EXPECT_FALSE(r.dlg()->isVisible());
 }

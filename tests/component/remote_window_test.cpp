@@ -5,7 +5,6 @@
 #include "platform/paths.h"
 #include "platform/windowdirectory.h"
 #include "remote/channelremotedlg.h"
-#include "remote/suiteconfig.h"
 #include "skin/skinbutton.h"
 #include "skin/tabsheet.h"
 #include "tests/support/processes.h"
@@ -17,6 +16,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using testsupport::waitUntil;
 
 namespace {
@@ -25,7 +26,7 @@ using testsupport::PlayerStandIn;
 
 TEST(RemoteWindow, AttachToggleTalksToThePlayerAndSitsAtItsRightEdge) {
     QWidget player; // the player's visible window, at a known place
-    player.setWindowTitle(QStringLiteral("Lumaset"));
+    player.setWindowTitle(u"Lumaset"_s);
     player.setGeometry(50, 60, 400, 300);
     player.show();
     CChannelRemoteDlg dlg;
@@ -35,14 +36,14 @@ TEST(RemoteWindow, AttachToggleTalksToThePlayerAndSitsAtItsRightEdge) {
 
     QTest::mouseClick(onoff, Qt::LeftButton);
     EXPECT_EQ(dlg.remoteAttachedState(), 1);
-    EXPECT_EQ(onoff->toolTip(), QStringLiteral("채널리모콘 결합"));
+    EXPECT_EQ(onoff->toolTip(), u"채널리모콘 결합"_s);
     EXPECT_EQ(dlg.frameGeometry().topLeft(),
               QPoint(player.frameGeometry().right() + 1, player.frameGeometry().top()));
 
     dlg.move(0, 0);
     QTest::mouseClick(onoff, Qt::LeftButton);
     EXPECT_EQ(dlg.remoteAttachedState(), 0);
-    EXPECT_EQ(onoff->toolTip(), QStringLiteral("채널리모콘 분리"));
+    EXPECT_EQ(onoff->toolTip(), u"채널리모콘 분리"_s);
     EXPECT_EQ(dlg.frameGeometry(),
               QRect(player.frameGeometry().right() + 1, player.frameGeometry().top(), 300, 360));
 }
@@ -61,7 +62,7 @@ TEST(RemoteWindow, EveryCategoryTabCanBeReadAndTheSelectedOneIsNamedOverItsList)
         EXPECT_TRUE(tab->tabText(i).startsWith(shown)) << shown.toStdString();
         firsts << shown;
     }
-    EXPECT_EQ(firsts[0], QStringLiteral("뉴"));
+    EXPECT_EQ(firsts[0], u"뉴"_s);
     ASSERT_TRUE(tab->currentCaption());
     EXPECT_EQ(tab->GetCurSel(), 5);
     // The list sits below the caption line, inside the tab control.
@@ -87,10 +88,10 @@ TEST(RemoteWindow, AttachTogglePostsTheDockCommandsAndHandlesAMissingPlayer) {
     // No player: detached without a word, the tip stays; the next press says attached again.
     QTest::mouseClick(onoff, Qt::LeftButton);
     EXPECT_EQ(dlg.remoteAttachedState(), 1);
-    EXPECT_EQ(onoff->toolTip(), QStringLiteral("채널리모콘 분리"));
+    EXPECT_EQ(onoff->toolTip(), u"채널리모콘 분리"_s);
     QTest::mouseClick(onoff, Qt::LeftButton);
     EXPECT_EQ(dlg.remoteAttachedState(), 0);
-    EXPECT_EQ(onoff->toolTip(), QStringLiteral("채널리모콘 분리"));
+    EXPECT_EQ(onoff->toolTip(), u"채널리모콘 분리"_s);
 }
 
 TEST(RemoteWindow, KeysAndCloseRequestsLeaveItOpenExitAsksFirst) {
@@ -101,7 +102,7 @@ TEST(RemoteWindow, KeysAndCloseRequestsLeaveItOpenExitAsksFirst) {
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QTest::keyClick(&dlg, Qt::Key_Return);
     dlg.close();
-    platform::windows::send(QStringLiteral("Brontavia3.0"), platform::WM_CLOSE);
+    platform::windows::send(u"Brontavia3.0"_s, platform::WM_CLOSE);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(ended.count(), 0);
 
@@ -111,7 +112,7 @@ TEST(RemoteWindow, KeysAndCloseRequestsLeaveItOpenExitAsksFirst) {
     QTest::mouseClick(dlg.button(1026), Qt::LeftButton);
     EXPECT_TRUE(dlg.isVisible());
     ASSERT_EQ(platform::dialogs::shown().size(), 1);
-    EXPECT_EQ(platform::dialogs::shown()[0].caption, QStringLiteral("Brontavia3.0"));
+    EXPECT_EQ(platform::dialogs::shown()[0].caption, u"Brontavia3.0"_s);
     EXPECT_EQ(platform::dialogs::shown()[0].buttons, platform::Buttons::YesNo);
 
     platform::dialogs::queueAnswer(platform::IDYES);
@@ -122,12 +123,12 @@ TEST(RemoteWindow, KeysAndCloseRequestsLeaveItOpenExitAsksFirst) {
 
 TEST(RemoteWindow, SecondInstanceIsRefusedAndLogoClearsTheMiniBrowserDate) {
     {
-        platform::windows::StandIn first(QStringLiteral("Brontavia3.0"), {});
+        platform::windows::StandIn first(u"Brontavia3.0"_s, {});
         CChannelRemoteDlg second;
         EXPECT_FALSE(second.OnInitDialog());
         EXPECT_TRUE(second.isSecondInstance());
     }
-    const QString date = platform::paths::moduleDirectory() + QStringLiteral("Data/Date.dat");
+    const QString date = platform::paths::moduleDirectory() + u"Data/Date.dat"_s;
     QDir().mkpath(QFileInfo(date).absolutePath());
     QFile f(date);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -136,29 +137,6 @@ TEST(RemoteWindow, SecondInstanceIsRefusedAndLogoClearsTheMiniBrowserDate) {
     ASSERT_TRUE(dlg.OnInitDialog());
     QTest::mouseClick(dlg.button(1023), Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(date));
-}
-
-TEST(SuiteConfig, MissingOrShortFilesReadAsEmptyLinesAndWritesAreComplete) {
-    const QString file = platform::paths::dataFolder() + QStringLiteral("config-test.txt");
-    QFile::remove(file);
-    SuiteConfig none = SuiteConfig::read(file);
-    EXPECT_EQ(none.linesRead(), 0);
-    EXPECT_FALSE(none.alwaysOnTop());
-    EXPECT_EQ(none.line(3), QByteArray());
-
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("C:\r\n1");
-    f.close();
-    SuiteConfig shortFile = SuiteConfig::read(file);
-    EXPECT_EQ(shortFile.line(0), QByteArray("C:"));
-    EXPECT_EQ(shortFile.line(1), QByteArray("1"));
-    EXPECT_EQ(shortFile.line(2), QByteArray());
-    shortFile.setLine(SuiteConfig::AlwaysOnTop, "1");
-    ASSERT_TRUE(shortFile.write(file));
-    QFile back(file);
-    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
-    EXPECT_EQ(back.readAll(), QByteArray("C:\r\n1\r\n\r\n1"));
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Columns of `width` pixels per colour, side by side, plus `extra` yellow columns.
@@ -60,7 +62,7 @@ const QPoint kOutside(150, 80); // in the host, away from every button
 class SkinButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        button = new CSkinButton(QStringLiteral("확인"), &host.window, 1001);
+        button = new CSkinButton(u"확인"_s, &host.window, 1001);
         button->setGeometry(10, 10, 40, 20);
         ASSERT_TRUE(button->LoadNormal(saveStrip(dir, "OK.bmp", {Qt::red}, 40, 20)));
         ASSERT_TRUE(button->LoadHighlight(saveStrip(dir, "OKON.bmp", {Qt::green}, 40, 20)));
@@ -73,21 +75,16 @@ protected:
     CSkinButton* button = nullptr;
 };
 
-TEST_F(SkinButtonTest, HighlightFollowsThePointer) {
+TEST_F(SkinButtonTest, HighlightFollowsThePointerAndAPressFreezesItUntilTheRelease) {
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
     EXPECT_EQ(face(*button), QColor(Qt::red));
     QTest::mouseMove(button, {20, 10});
-    EXPECT_TRUE(button->isHover());
-    EXPECT_TRUE(button->isCaptured());
+    EXPECT_TRUE(button->isHover() && button->isCaptured());
     EXPECT_EQ(face(*button), QColor(Qt::green));
-
     QTest::mouseMove(&host.window, kOutside);
-    EXPECT_FALSE(button->isHover());
-    EXPECT_FALSE(button->isCaptured());
+    EXPECT_FALSE(button->isHover() || button->isCaptured());
     EXPECT_EQ(face(*button), QColor(Qt::red));
-}
 
-TEST_F(SkinButtonTest, PressFreezesTheHighlightUntilTheRelease) {
-    QSignalSpy clicks(button, &QAbstractButton::clicked);
     QTest::mouseMove(button, {20, 10});
     QTest::mousePress(button, Qt::LeftButton, {}, {20, 10});
     EXPECT_TRUE(button->isPressed());
@@ -111,7 +108,7 @@ TEST_F(SkinButtonTest, ADialogOpenedByTheClickDropsTheHighlightUntilThePointerRe
     bool hoverWhileOpen = true;
     QObject::connect(button, &QAbstractButton::clicked, [&] {
         QDialog box(&host.window);
-        box.setWindowTitle(QStringLiteral("설정"));
+        box.setWindowTitle(u"설정"_s);
         QTimer::singleShot(0, &box, [&] {
             hoverWhileOpen = button->isHover();
             QCursor::setPos(box.mapToGlobal(QPoint(5, 5))); // the user works in the box
@@ -132,7 +129,7 @@ TEST_F(SkinButtonTest, ADialogOpenedByTheClickDropsTheHighlightUntilThePointerRe
 }
 
 TEST_F(SkinButtonTest, FailedLoadDrawsNothingAndEnterNeverClicks) {
-    EXPECT_EQ(button->text(), QStringLiteral("확인"));
+    EXPECT_EQ(button->text(), u"확인"_s);
     EXPECT_FALSE(button->LoadNormal(dir.filePath("missing.bmp")));
     EXPECT_FALSE(button->hasNormal());
     EXPECT_TRUE(button->hasHighlight());
@@ -199,12 +196,12 @@ TEST_F(HoverButtonTest, PressedFrameWinsOverHover) {
 }
 
 TEST_F(HoverButtonTest, ToolTipShowsOnlyWhenActivated) {
-    button->SetToolTipText(QStringLiteral("취소"), false);
+    button->SetToolTipText(u"취소"_s, false);
     EXPECT_TRUE(button->toolTip().isEmpty());
-    EXPECT_EQ(button->toolTipText(), QStringLiteral("취소"));
-    button->SetToolTipText(QStringLiteral("취소"), true);
-    EXPECT_EQ(button->toolTip(), QStringLiteral("취소"));
+    EXPECT_EQ(button->toolTipText(), u"취소"_s);
+    button->SetToolTipText(u"취소"_s, true);
+    EXPECT_EQ(button->toolTip(), u"취소"_s);
     button->SetToolTipText(QString(), false);
-    EXPECT_EQ(button->toolTip(), QStringLiteral("취소"));
+    EXPECT_EQ(button->toolTip(), u"취소"_s);
     EXPECT_TRUE(button->isToolTipActive());
 }

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString savePicture(const QTemporaryDir& dir, const QString& name, QSize size, QColor color,
@@ -31,7 +33,7 @@ QColor pixel(QWidget& widget, QPoint at) {
 
 } // namespace
 
-TEST(SkinPicture, ReadsByContentUnderAWindowsStyleName) {
+TEST(SkinPicture, ReadsByContentUnderAWindowsStyleNameAndAFailureKeepsThePrevious) {
     QTemporaryDir dir;
     // A PNG saved under a .bmp name, looked up with backslashes and another letter case.
     ASSERT_FALSE(savePicture(dir, "skin/Join.bmp", {7, 5}, Qt::green, "PNG").isEmpty());
@@ -40,24 +42,16 @@ TEST(SkinPicture, ReadsByContentUnderAWindowsStyleName) {
     ASSERT_TRUE(SkinPicture(dir.path() + "\\SKIN\\join.BMP", picture, size));
     EXPECT_EQ(size, QSize(7, 5));
     EXPECT_EQ(picture.toImage().pixelColor(3, 3), QColor(Qt::green));
-}
 
-TEST(SkinPicture, FailureKeepsThePreviousPictureAndSize) {
-    QTemporaryDir dir;
-    const QString good = savePicture(dir, "good.bmp", {4, 3}, Qt::red);
     QFile junk(dir.filePath("junk.bmp"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a picture at all");
     junk.close();
-
-    QPixmap picture;
-    QSize size;
-    ASSERT_TRUE(SkinPicture(good, picture, size));
     const qint64 key = picture.cacheKey();
     for (const QString& bad : {dir.filePath("missing.bmp"), junk.fileName(), QString()}) {
         EXPECT_FALSE(SkinPicture(bad, picture, size)) << bad.toStdString();
         EXPECT_EQ(picture.cacheKey(), key);
-        EXPECT_EQ(size, QSize(4, 3));
+        EXPECT_EQ(size, QSize(7, 5));
     }
     EXPECT_FALSE(SkinPicture(987654, picture, size)); // no such bitmap resource
     EXPECT_EQ(picture.cacheKey(), key);
@@ -86,10 +80,10 @@ TEST(SkinDialog, PaintsBackgroundUnscaledOverTheBrushAndReplacesIt) {
     EXPECT_EQ(pixel(dialog, {25, 15}), QColor(Qt::blue));
 }
 
-TEST(SkinDialog, BodyDragMovesTheWindowOnlyWhenEnabled) {
+TEST(SkinDialog, BodyDragMovesTheWindowOnlyWhenEnabledAndAlwaysForThePlayer) {
     CSkinDialog dialog;
     dialog.setGeometry(100, 100, 120, 80);
-    auto* label = new QLabel(QStringLiteral("static"), &dialog);
+    auto* label = new QLabel(u"static"_s, &dialog);
     label->setGeometry(60, 5, 50, 20);
     auto* button = new CSkinButton(&dialog, 1001);
     button->setGeometry(5, 50, 30, 20);
@@ -118,23 +112,18 @@ TEST(SkinDialog, BodyDragMovesTheWindowOnlyWhenEnabled) {
     const QPoint beforeButton = dialog.pos();
     drag(button, {5, 5}, {40, 40});
     EXPECT_EQ(dialog.pos(), beforeButton);
-}
 
-TEST(SkinDialog, PlayerVariantHasNoBrushAndAlwaysDrags) {
+    // The player's variant has no brush and always drags.
     CSkinDialog player(nullptr, CSkinDialog::Variant::Player);
     player.setBackgroundColor(Qt::red);
     EXPECT_FALSE(player.backgroundColor().isValid());
     player.setDragEnabled(false);
-    EXPECT_TRUE(player.dragEnabled());
-
     player.setGeometry(50, 60, 100, 100);
     player.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));
-    const QPoint start = player.pos();
-    QTest::mousePress(&player, Qt::LeftButton, {}, {20, 20});
-    QTest::mouseMove(&player, {25, 40});
-    QTest::mouseRelease(&player, Qt::LeftButton, {}, {25, 40});
-    EXPECT_EQ(player.pos(), start + QPoint(5, 20));
+    const QPoint playerAt = player.pos();
+    drag(&player, {20, 20}, {5, 20});
+    EXPECT_EQ(player.pos(), playerAt + QPoint(5, 20));
 }
 
 TEST(SkinDialog, DoModalOpensAtTheRememberedPosition) {
@@ -169,8 +158,8 @@ TEST(SkinDialog, DoModalOpensAtTheRememberedPosition) {
 TEST(SkinDialog, QtsOwnButtonsSpeakKoreanAndTipsShowOverInactiveSkins) {
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("확인"));
-    EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("아니요")))
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), u"확인"_s);
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(u"아니요"_s))
         << box.button(QMessageBox::No)->text().toStdString();
 
     CSkinDialog skin(nullptr);

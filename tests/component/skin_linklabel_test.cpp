@@ -9,12 +9,14 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 class LinkLabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dialog.setDragEnabled(true);
         dialog.setGeometry(100, 100, 300, 100);
-        label = new CLinkLabel(QStringLiteral("http://www.example.com"), &dialog, 1001);
+        label = new CLinkLabel(u"http://www.example.com"_s, &dialog, 1001);
         label->setGeometry(10, 10, 200, 20);
         label->setOpener([this](const QString& target) {
             opened.append(target);
@@ -28,9 +30,9 @@ protected:
 };
 
 TEST_F(LinkLabelTest, OpensTheTargetTakenWhenAttached) {
-    label->setText(QStringLiteral("다른 글"));
+    label->setText(u"다른 글"_s);
     EXPECT_TRUE(label->font().underline());
-    EXPECT_EQ(label->toolTip(), QStringLiteral("http://www.example.com"));
+    EXPECT_EQ(label->toolTip(), u"http://www.example.com"_s);
 
     QTest::mouseClick(label, Qt::LeftButton);
     label->SetLinkKind(CLinkLabel::MailAddress);
@@ -38,6 +40,9 @@ TEST_F(LinkLabelTest, OpensTheTargetTakenWhenAttached) {
     label->SetLinkKind(1006);
     QTest::mouseClick(label, Qt::LeftButton);
     EXPECT_EQ(opened, QStringList({"http://www.example.com", "mailto:http://www.example.com"}));
+    // A missing cursor resource is reported and leaves the cursor alone.
+    EXPECT_FALSE(label->SetLinkCursor(987654));
+    EXPECT_FALSE(label->testAttribute(Qt::WA_SetCursor));
 }
 
 TEST_F(LinkLabelTest, RedUnderThePointerAndAClickIsNoDrag) {
@@ -62,12 +67,7 @@ TEST_F(LinkLabelTest, RedUnderThePointerAndAClickIsNoDrag) {
     EXPECT_EQ(opened.size(), 1);
 }
 
-TEST_F(LinkLabelTest, MissingCursorResourceIsReported) {
-    EXPECT_FALSE(label->SetLinkCursor(987654));
-    EXPECT_FALSE(label->testAttribute(Qt::WA_SetCursor));
-}
-
-TEST(SkinToolTip, LongTipsWrapWithinTheMaximumWidth) {
+TEST(SkinToolTip, LongTipsWrapWithinTheMaximumWidthWhiteWithBlackText) {
     QFont font = QToolTip::font();
     const QString text =
         QStringLiteral("My즐겨찾기를 ZT채널파일로 저장 하고 나중에 다시 열어 볼 수 "
@@ -79,11 +79,7 @@ TEST(SkinToolTip, LongTipsWrapWithinTheMaximumWidth) {
     for (const QString& line : lines)
         EXPECT_LE(metrics.horizontalAdvance(line), skin::kToolTipMaxWidth) << line.toStdString();
     EXPECT_EQ(QString(wrapped).replace('\n', "").remove(' '), QString(text).remove(' '));
-    EXPECT_EQ(skin::wrapToolTipText(QStringLiteral("ZT채널파일 열기"), font),
-              QStringLiteral("ZT채널파일 열기"));
-}
-
-TEST(SkinToolTip, StyleIsWhiteWithBlackText) {
+    EXPECT_EQ(skin::wrapToolTipText(u"ZT채널파일 열기"_s, font), u"ZT채널파일 열기"_s);
     skin::applyToolTipStyle(*qApp);
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(Qt::white));
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(Qt::black));

@@ -10,6 +10,8 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 class TabSheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -41,7 +43,7 @@ protected:
 TEST_F(TabSheetTest, ElevenTabsShareTheWidthAndPagesFillTheDisplayArea) {
     QList<QWidget*> pages;
     for (int i = 0; i < 11; ++i)
-        pages.append(addPage(QStringLiteral("분류 %1").arg(i)));
+        pages.append(addPage(u"분류 %1"_s.arg(i)));
     EXPECT_EQ(sheet->tabWidth(), 30); // (338 - 8) / 11
     EXPECT_EQ(sheet->tabRect(10).width(), 30);
     EXPECT_EQ(sheet->tabRect(10).left(), sheet->tabRect(0).left() + 300);
@@ -59,27 +61,27 @@ TEST_F(TabSheetTest, ElevenTabsShareTheWidthAndPagesFillTheDisplayArea) {
     const QPoint overFifth = sheet->tabRect(5).center();
     QHelpEvent help(QEvent::ToolTip, overFifth, sheet->mapToGlobal(overFifth));
     QApplication::sendEvent(sheet, &help);
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("분류 5"));
-    EXPECT_EQ(sheet->tabToolTip(10), QStringLiteral("분류 10"));
+    EXPECT_EQ(QToolTip::text(), u"분류 5"_s);
+    EXPECT_EQ(sheet->tabToolTip(10), u"분류 10"_s);
     QToolTip::hideText();
 }
 
 TEST_F(TabSheetTest, PagesMustHangUnderTheRightParent) {
     auto* childOfSheet = new QWidget(sheet);
-    EXPECT_FALSE(sheet->AddPage(childOfSheet, QStringLiteral("x")));
-    EXPECT_FALSE(sheet->AddPage(nullptr, QStringLiteral("x")));
+    EXPECT_FALSE(sheet->AddPage(childOfSheet, u"x"_s));
+    EXPECT_FALSE(sheet->AddPage(nullptr, u"x"_s));
     EXPECT_EQ(sheet->count(), 0);
-    addPage(QStringLiteral("sibling"));
+    addPage(u"sibling"_s);
     EXPECT_EQ(sheet->count(), 1);
 
     sheet->setSiblingPages(false);
-    EXPECT_TRUE(sheet->AddPage(childOfSheet, QStringLiteral("child")));
-    EXPECT_FALSE(sheet->AddPage(new QWidget(&window), QStringLiteral("sibling")));
+    EXPECT_TRUE(sheet->AddPage(childOfSheet, u"child"_s));
+    EXPECT_FALSE(sheet->AddPage(new QWidget(&window), u"sibling"_s));
     EXPECT_EQ(sheet->count(), 2);
     EXPECT_EQ(childOfSheet->geometry(), sheet->displayRect());
 }
 
-TEST_F(TabSheetTest, SelectionShowsOnlyTheCurrentPageAndFocusesIt) {
+TEST_F(TabSheetTest, SelectionByCallClickOrAutomationShowsOnlyTheCurrentPageAndFocusesIt) {
     const QList<QWidget*> pages{addPage("a"), addPage("b"), addPage("c")};
     for (QWidget* page : pages)
         page->setFocusPolicy(Qt::StrongFocus);
@@ -107,9 +109,18 @@ TEST_F(TabSheetTest, SelectionShowsOnlyTheCurrentPageAndFocusesIt) {
     EXPECT_EQ(shown(pages), QList<int>{1});
     EXPECT_EQ(QApplication::focusWidget(), pages[1]);
     EXPECT_EQ(changes.count(), 2);
+
+    // Automation reads the tabs and selects as a click does.
+    QJsonObject out;
+    sheet->describeControl(out);
+    EXPECT_EQ(out["tabs"].toArray(), QJsonArray({"a", "b", "c"}));
+    EXPECT_EQ(out["current"].toInt(), 1);
+    EXPECT_TRUE(sheet->automationSelect(0));
+    EXPECT_FALSE(sheet->automationSelect(3));
+    EXPECT_EQ(shown(pages), QList<int>{0});
 }
 
-TEST_F(TabSheetTest, RemovedPageLeavesAnEmptyTabAndTheOthersTheirOwn) {
+TEST_F(TabSheetTest, RemovedAndInsertedPagesLeaveTheOthersWithTheirOwnTabs) {
     const QList<QWidget*> pages{addPage("a"), addPage("b"), addPage("c")};
     window.show();
     EXPECT_TRUE(sheet->RemovePage(pages[1]));
@@ -122,37 +133,15 @@ TEST_F(TabSheetTest, RemovedPageLeavesAnEmptyTabAndTheOthersTheirOwn) {
     sheet->SetCurSel(2);
     EXPECT_EQ(sheet->GetPage(2), pages[2]);
     EXPECT_TRUE(pages[2]->isVisible());
-}
 
-TEST_F(TabSheetTest, InsertedPageStaysWithItsTab) {
-    QWidget* a = addPage("a");
-    QWidget* b = addPage("b");
-    auto* c = new QWidget(&window);
-    window.show();
-    sheet->SetCurSel(1);
-    ASSERT_TRUE(sheet->InsertPage(0, c, "c"));
-    EXPECT_EQ(sheet->GetPage(0), c);
-    EXPECT_EQ(sheet->GetPage(2), b);
-    EXPECT_EQ(sheet->GetCurSel(), 2) << "the selected tab stays selected";
-    EXPECT_TRUE(b->isVisible());
-    EXPECT_FALSE(c->isVisible());
-    EXPECT_FALSE(a->isVisible());
-}
-
-TEST_F(TabSheetTest, AutomationReadsTabsAndSelectsLikeAClick) {
-    const QList<QWidget*> pages{addPage(QStringLiteral("뉴스")),
-                                addPage(QStringLiteral("지역 방송"))};
-    window.show();
-    QJsonObject out;
-    sheet->describeControl(out);
-    EXPECT_EQ(out["tabs"].toArray(),
-              QJsonArray({QStringLiteral("뉴스"), QStringLiteral("지역 방송")}));
-    EXPECT_EQ(out["current"].toInt(), 0);
-
-    EXPECT_TRUE(sheet->automationSelect(1));
-    EXPECT_FALSE(sheet->automationSelect(2));
-    EXPECT_EQ(sheet->GetCurSel(), 1);
-    EXPECT_EQ(shown(pages), QList<int>{1});
+    // An inserted page stays with its tab, and the selected tab stays selected.
+    auto* inserted = new QWidget(&window);
+    ASSERT_TRUE(sheet->InsertPage(0, inserted, "c"));
+    EXPECT_EQ(sheet->GetPage(0), inserted);
+    EXPECT_EQ(sheet->GetPage(3), pages[2]);
+    EXPECT_EQ(sheet->GetCurSel(), 3);
+    EXPECT_TRUE(pages[2]->isVisible());
+    EXPECT_FALSE(inserted->isVisible() || pages[0]->isVisible());
 }
 
 TEST_F(TabSheetTest, LabelsAreEmbossedBlueWhenSelectedAndBlackOtherwise) {
