@@ -308,7 +308,7 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
     if (!QFile::exists(demo))
         GTEST_SKIP() << "no demo video (ffmpeg missing at build time)";
     // The demo with a new picture every second, as broadcasts have, four times over as one
-    // transport stream, sent a little faster than it plays: long enough that a loaded machine
+    // transport stream, sent a quarter faster than it plays: long enough that a loaded machine
     // does not reach its end (which would be a drop, and a third file).
     const QString once = home() + QStringLiteral("/once.ts");
     const QString ts = home() + QStringLiteral("/demo.ts");
@@ -324,7 +324,7 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray body = f.readAll();
     const qint64 perSecond = body.size() / 120; // of the stream's own time
-    StreamServer server(body, body.size() / 50);
+    StreamServer server(body, perSecond * 5 / 4);
     const QString folder = home() + QStringLiteral("/녹화 폴더");
     ASSERT_TRUE(QDir().mkpath(folder));
     {
@@ -342,11 +342,13 @@ TEST_F(PlayerStreamE2E, CtrlRRecordsTheStreamIntoFilesThatPlay) {
     const auto recording = [&] {
         return controlText(kNameStripId).contains(QStringLiteral("● 녹화 중"));
     };
-    // Five seconds of the stream arrive while it records: several new pictures, so the file
-    // plays from its first full picture on for more than two seconds.
+    // Five seconds of the stream pass through the recorder: several new pictures, so the file
+    // plays from its first full picture on for more than two seconds. What the player has
+    // played it has read, so it plays five seconds past all the server had sent when the
+    // recording began (the server's count alone runs ahead of a busy player's reading).
     const auto recordFiveSeconds = [&] {
-        const qint64 from = server.sent();
-        return waitUntil([&] { return server.sent() >= from + 5 * perSecond; }, 60000);
+        const qint64 until = server.sent() * 1'000'000 / perSecond + 5'000'000;
+        return waitUntil([&] { return position() >= until; }, 60000);
     };
     key(QStringLiteral("Ctrl+R"));
     EXPECT_TRUE(waitUntil(recording));
