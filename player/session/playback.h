@@ -65,6 +65,7 @@ public:
     QString currentTitle() const { return currentTitle_; }
     QString currentAddress() const { return currentAddress_; }
     bool playingFromList() const { return playingFromList_; }
+    bool mediumOpen() const { return mediumOpen_; }
     int connectionCount() const { return connectCount_; }
 
 signals:

@@ -33,10 +33,14 @@ StreamKeeper::StreamKeeper(media::Engine& engine, PlayerView& view, Graph& graph
             cancel();
     });
     // Another medium brings its own status text; only the tries end.
+    // An opened stream is watched from then on: one that breaks off before its first picture
+    // has been playing as far as the user can tell.
     connect(&playback_, &Playback::mediumChanged, this, [this] {
         stopTrying();
         stall_.stop();
         phase_ = Phase::Idle;
+        if (playback_.mediumOpen())
+            watchIfStream();
     });
 }
 
@@ -74,10 +78,16 @@ void StreamKeeper::onStarted() {
         emit reconnected();
         return;
     }
+    if (phase_ == Phase::Idle)
+        watchIfStream();
+}
+
+void StreamKeeper::watchIfStream() {
     address_ = playback_.currentAddress();
-    phase_ = isNetworkAddress(address_) ? Phase::Watching : Phase::Idle;
-    if (phase_ == Phase::Watching)
-        watch();
+    if (!isNetworkAddress(address_))
+        return;
+    phase_ = Phase::Watching;
+    watch();
 }
 
 void StreamKeeper::watch() {
@@ -93,8 +103,9 @@ void StreamKeeper::checkStall() {
         stall_.stop();
         return;
     }
+    // Before its first picture the stream is still connecting, which has its own countdown.
     const std::int64_t position = engine_.currentPosition();
-    if (graph_.state() != PlaybackState::Playing || playback_.length() > 0 ||
+    if (graph_.state() != PlaybackState::Playing || playback_.length() > 0 || position <= 0 ||
         position != lastPosition_) {
         lastPosition_ = position;
         stillChecks_ = 0;

@@ -60,7 +60,8 @@ private:
     void next();
     void tryNow();
     void timedOut();
-    void watch(); // (re)starts the freeze check of a stream that plays
+    void watchIfStream(); // the current medium, when it comes from a server
+    void watch();         // (re)starts the freeze check of a stream that plays
     void checkStall();
 
     media::Engine& engine_;

@@ -90,6 +90,12 @@ TEST_F(PlayerStream, ADroppedStreamIsOpenedAgainAndPlaysOnWhenItsPictureReturns)
     // It stays watched: a second drop is brought back as well, from the first try again.
     emit engine.streamBroken();
     EXPECT_EQ(view.statusText, trying(1));
+
+    // A station that opened and broke off before its first picture is brought back too.
+    session().playback().playTitled(QStringLiteral("라디오/2"), kLive, false);
+    engine.open();
+    emit engine.streamBroken();
+    EXPECT_EQ(view.statusText, trying(1));
 }
 
 TEST_F(PlayerStream, FiveFailedTriesEndInTheFailureStateAndPlayingAgainStartsAfresh) {
