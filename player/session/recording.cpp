@@ -107,8 +107,8 @@ bool Recording::start(const QString& folder) {
     if (!engine_.isBuilt() || !graph_.isPlaying() || graph_.state() != PlaybackState::Playing) {
         qCWarning(platform::log::media).nospace()
             << "nothing plays: no recording (engine " << (engine_.isBuilt() ? "built" : "gone")
-            << ", position " << engine_.currentPosition() << ", state "
-            << int(graph_.state()) << ")";
+            << ", position " << engine_.currentPosition() << ", state " << int(graph_.state())
+            << ")";
         return false;
     }
     QString target = folder;
