@@ -32,9 +32,9 @@ StreamKeeper::StreamKeeper(media::Engine& engine, PlayerView& view, Graph& graph
         if (graph_.state() != PlaybackState::Playing)
             cancel();
     });
-    // Another medium brings its own status text; only the tries end.
-    // An opened stream is watched from then on: one that breaks off before its first picture
-    // has been playing as far as the user can tell.
+    // Another medium brings its own status text; only the tries end. An opened stream is
+    // watched from then on: one that breaks off before its first picture was playing as far as
+    // the user can tell.
     connect(&playback_, &Playback::mediumChanged, this, [this] {
         stopTrying();
         stall_.stop();
