@@ -5,6 +5,7 @@
 #include "filesender/workerrun.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
+#include "platform/profile.h"
 #include "protocol/files.h"
 #include "tests/support/processes.h"
 #include "tests/unit/platform_testing.h"
@@ -123,6 +124,20 @@ protected:
     testsupport::ScopedEnv homeEnv_{"BRONTAVIA_HOME", home_.path().toUtf8()};
     QTemporaryDir files_;
 };
+
+TEST(FileSenderBind, AllIPv4AddressesUnlessTheProfileNamesOne) {
+    platformtest::ensureCoreApplication();
+    QTemporaryDir home;
+    testsupport::ScopedEnv env{"BRONTAVIA_HOME", home.path().toUtf8()};
+    EXPECT_EQ(configuredBindAddress(), QHostAddress(QHostAddress::AnyIPv4));
+    platform::Profile profile(QStringLiteral("Parcelo01"));
+    ASSERT_TRUE(profile.writeString(QStringLiteral("Transfer"), QStringLiteral("Bind"),
+                                    QStringLiteral(" 127.0.0.3 ")));
+    EXPECT_EQ(configuredBindAddress(), QHostAddress(QStringLiteral("127.0.0.3")));
+    ASSERT_TRUE(profile.writeString(QStringLiteral("Transfer"), QStringLiteral("Bind"),
+                                    QStringLiteral("no address")));
+    EXPECT_TRUE(configuredBindAddress().isNull()) << "nothing is listened on, rather than all";
+}
 
 TEST(FileSenderWorkerRun, LastCountBeforeTheEndOnceAndNothingFromARunThatWent) {
     platformtest::ensureCoreApplication();

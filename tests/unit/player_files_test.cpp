@@ -60,7 +60,8 @@ TEST(PlayerFiles, DropRuleLooksAtTheLastCharactersOnly) {
     for (const char* today : {"/m/film.mkv", "/m/clip.WEBM", "/m/a.b/show.mp4", "/m/radio.opus",
                               "/m/rec.ts", "/m/live.m3u8"})
         EXPECT_TRUE(mediafiles::isAcceptedDrop(QString::fromLatin1(today))) << today;
-    for (const char* not_media : {"/m/mkv", "/m/film.mkv.part", "/m/.webm", "/m/x.mp4x"})
+    for (const char* not_media :
+         {"/m/mkv", "/m/film.mkv.part", "/m/.webm", "/m/x.mp4x", "/m/notes."})
         EXPECT_FALSE(mediafiles::isAcceptedDrop(QString::fromLatin1(not_media))) << not_media;
 }
 
