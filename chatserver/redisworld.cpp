@@ -54,8 +54,11 @@ RedisWorld::RedisWorld(const RedisAddress& address, QByteArray nodeId, const Tim
         auto push = [this](const QByteArray& channel, const QByteArray& payload) {
             onPush(channel, payload);
         };
-        events_.subscribe({"SUBSCRIBE", world::nodeChannel(node_)}, push);
-        events_.subscribe({"PSUBSCRIBE", world::roomPattern()}, push);
+        // Without both the node never joins; say why rather than wait in silence.
+        if (!events_.subscribe({"SUBSCRIBE", world::nodeChannel(node_)}, push) ||
+            !events_.subscribe({"PSUBSCRIBE", world::roomPattern()}, push))
+            qCWarning(platform::log::net)
+                << "chat node" << node_ << "could not ask for the world's events";
     });
     connect(&events_, &RedisLink::subscribed, this, [this] {
         ++confirmations_;
