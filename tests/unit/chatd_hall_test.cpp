@@ -312,6 +312,13 @@ TEST_F(HallTest, RoomNumbersWrapToFreeOnesInsteadOfOverflowing) {
     EXPECT_EQ(hall.roomCount(), 3);
     for (int id : {1, 2, 3})
         EXPECT_EQ(take(id).constLast(), "!RC " + QByteArray::number(hall.roomOf(id)));
+    // The top is taken and 1 is free again: the search wraps there.
+    hall.received(1, "CR 2  d"); // kim moves to 3; room 1 closes
+    EXPECT_EQ(hall.roomOf(1), 3);
+    logOn(4, "choi");
+    hall.setNextRoom(kTop);
+    hall.received(4, "CR 2  e");
+    EXPECT_EQ(hall.roomOf(4), 1);
 }
 
 TEST_F(HallTest, RoomCreationsPerClientAreBoundedPerSecond) {
